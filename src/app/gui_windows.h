@@ -1,0 +1,26 @@
+#pragma once
+
+namespace kv {
+struct Services;
+struct RunState;
+} // namespace kv
+
+class TForm1;
+class TForm2;
+class TForm5;
+class TForm6;
+class TForm7;
+class TForm8;
+class TForm9;
+
+// The program's seven windows, created once by main.cpp. A window reaches another window's
+// controls only through these pointers.
+struct Windows {
+    TForm1* form1 = nullptr;
+    TForm2* form2 = nullptr;
+    TForm6* form6 = nullptr;
+    TForm5* form5 = nullptr;
+    TForm7* form7 = nullptr;
+    TForm8* form8 = nullptr;
+    TForm9* form9 = nullptr;
+};

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/gui_windows.h"
+#include "ui_tform1.h"
+
+#include <QMainWindow>
+
+// The main window: number of players, the three player slots, the schedule, the last
+// tournament, the prize area and the menu.
+class TForm1 : public QMainWindow, public Ui::TForm1 {
+    Q_OBJECT
+public:
+    TForm1(kv::Services& services, kv::RunState& state, QWidget* parent = nullptr);
+    void setWindows(const Windows& windows) { windows_ = windows; }
+
+    // Client area height below the menu bar: 304 at start, 431 with the prize area shown.
+    void setClientHeight(int height);
+    int clientHeight() const;
+
+    static constexpr int kClientWidth = 520;
+    static constexpr int kClientHeight = 304;
+    static constexpr int kClientHeightWithPrizes = 431;
+    static const QString kTitle;
+    static const QString kWebAddress;
+
+public slots:
+    void FormCreate();
+    void ComboBox1Change();
+    void CheckBox1Click();
+    void Button2Click();
+    void Button1Click();
+    void BitBtn1Click();
+    void ComboBox5Change();
+    void ComboBox6Change();
+    void ComboBox7Change();
+    void CheckBox4Click();
+    void Button3Click();
+    void Label12Click();
+    void N5Click();
+    void N8Click();
+    void N6Click();
+    void N3Click();
+    void N2Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    template <typename F>
+    void guard(F&& handler);
+
+    kv::Services& services_;
+    kv::RunState& state_;
+    Windows windows_;
+    QAction* N4 = nullptr;
+};

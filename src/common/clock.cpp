@@ -1,0 +1,48 @@
+#include "common/clock.h"
+
+#include <QLocale>
+
+namespace kv {
+
+namespace {
+
+// Replaces the separators between the fields of a date or time format, leaving quoted text.
+QString withSeparator(const QString& format, const QString& fieldLetters, QChar separator) {
+    QString out;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+            out += c;
+        } else if (!quoted && !c.isLetterOrNumber() && !c.isSpace() && !fieldLetters.contains(c)) {
+            out += separator;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+QDateTime Clock::now() const { return QDateTime::currentDateTime(); }
+
+QString Clock::shortDateFormat() const { return QLocale::system().dateFormat(QLocale::ShortFormat); }
+
+QString Clock::longTimeFormat() const { return QLocale::system().timeFormat(QLocale::LongFormat); }
+
+QString Clock::shortDate() const {
+    QString format = shortDateFormat();
+    if (forced_)
+        format = withSeparator(format, QStringLiteral("dMy"), QLatin1Char('.'));
+    return QLocale::system().toString(now().date(), format);
+}
+
+QString Clock::longTime() const {
+    QString format = longTimeFormat();
+    if (forced_)
+        format = withSeparator(format, QStringLiteral("hHmszaApPt"), QLatin1Char(':'));
+    return QLocale::system().toString(now().time(), format);
+}
+
+} // namespace kv

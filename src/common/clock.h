@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+namespace kv {
+
+// The local date and time with the user's regional formats. forceSeparators() makes every
+// later date use "." and every later time ":" for the rest of the run.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual QDateTime now() const;
+    virtual QString shortDateFormat() const; // for example "dd.MM.yyyy"
+    virtual QString longTimeFormat() const;  // for example "H:mm:ss"
+
+    QString shortDate() const;   // today in the short date format
+    QString longTime() const;    // now in the long time format
+    void forceSeparators() { forced_ = true; }
+    bool separatorsForced() const { return forced_; }
+
+private:
+    bool forced_ = false;
+};
+
+// A clock that stands still, with fixed formats.
+class FixedClock : public Clock {
+public:
+    explicit FixedClock(QDateTime at, QString dateFormat = QStringLiteral("dd.MM.yyyy"),
+                        QString timeFormat = QStringLiteral("H:mm:ss"))
+        : at_(std::move(at)), dateFormat_(std::move(dateFormat)), timeFormat_(std::move(timeFormat)) {}
+    QDateTime now() const override { return at_; }
+    QString shortDateFormat() const override { return dateFormat_; }
+    QString longTimeFormat() const override { return timeFormat_; }
+    void set(const QDateTime& at) { at_ = at; }
+    void advance(int seconds) { at_ = at_.addSecs(seconds); }
+
+private:
+    QDateTime at_;
+    QString dateFormat_;
+    QString timeFormat_;
+};
+
+} // namespace kv

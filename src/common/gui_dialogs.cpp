@@ -1,0 +1,65 @@
+#include "common/gui_dialogs.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QMessageBox>
+
+namespace kv {
+
+namespace {
+
+QMessageBox::StandardButton ask(QMessageBox::Icon icon, const QString& text,
+                                QMessageBox::StandardButtons buttons,
+                                QMessageBox::StandardButton escape) {
+    QMessageBox box(icon, QApplication::applicationDisplayName(), text, buttons,
+                    QApplication::activeWindow());
+    box.setEscapeButton(escape);
+    const int result = box.exec();
+    return static_cast<QMessageBox::StandardButton>(result);
+}
+
+Dialogs::Answer toAnswer(QMessageBox::StandardButton button) {
+    switch (button) {
+    case QMessageBox::Ok:
+        return Dialogs::Answer::Ok;
+    case QMessageBox::Yes:
+        return Dialogs::Answer::Yes;
+    case QMessageBox::No:
+        return Dialogs::Answer::No;
+    case QMessageBox::Cancel:
+        return Dialogs::Answer::Cancel;
+    default:
+        return Dialogs::Answer::Closed;
+    }
+}
+
+} // namespace
+
+void MessageBoxDialogs::information(const QString& text) {
+    ask(QMessageBox::Information, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+Dialogs::Answer MessageBoxDialogs::yesNoCancel(const QString& text) {
+    // Closing the box counts as Cancel, as the Esc key does.
+    return toAnswer(ask(QMessageBox::Question, text,
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                        QMessageBox::Cancel));
+}
+
+Dialogs::Answer MessageBoxDialogs::yesNo(const QString& text) {
+    return toAnswer(
+        ask(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No));
+}
+
+Dialogs::Answer MessageBoxDialogs::okCancel(const QString& text) {
+    return toAnswer(ask(QMessageBox::Warning, text, QMessageBox::Ok | QMessageBox::Cancel,
+                        QMessageBox::Cancel));
+}
+
+void MessageBoxDialogs::error(const QString& text) {
+    ask(QMessageBox::Critical, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool DesktopOpener::open(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
+} // namespace kv

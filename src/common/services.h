@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace kv {
+
+class Dialogs;
+class Random;
+class Clock;
+class Opener;
+class SpreadsheetFactory;
+
+// The seams every window reaches the outside world through. main.cpp hands the real ones to
+// the windows; tests hand fakes.
+struct Services {
+    Dialogs* dialogs = nullptr;
+    Random* random = nullptr;
+    Clock* clock = nullptr;
+    Opener* opener = nullptr;
+    SpreadsheetFactory* spreadsheets = nullptr;
+    // Ends the program at once (the exit command, a draw that ran out of teams).
+    std::function<void()> endProgram;
+};
+
+// Values that live for one run and are shared by several windows.
+struct RunState {
+    QString bestScorerName; // BestScorerName: from bomb.txt at start, replaced by the results window
+    QString currentPool;    // file name of the pool the draw picks from; empty when none was chosen
+    int poolTotal = 0;      // lines of the seven pools together, counted at start
+};
+
+} // namespace kv

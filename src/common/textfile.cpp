@@ -1,0 +1,210 @@
+#include "common/textfile.h"
+
+#include "common/errors.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace kv {
+
+namespace {
+
+const QByteArray kUtf8Bom("\xEF\xBB\xBF", 3);
+const QByteArray kUtf16LeBom("\xFF\xFE", 2);
+const QByteArray kUtf16BeBom("\xFE\xFF", 2);
+
+QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes) {
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+    return decoder.decode(bytes);
+}
+
+QString decodeWindows1251(QByteArrayView bytes) {
+    QStringDecoder decoder("windows-1251", QStringConverter::Flag::Stateless);
+    if (!decoder.isValid()) // a Qt without ICU still reads the file, if not its Cyrillic
+        return QString::fromLatin1(bytes.data(), bytes.size());
+    return decoder.decode(bytes);
+}
+
+bool isValidUtf8(QByteArrayView bytes) {
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString ignored = decoder.decode(bytes);
+    Q_UNUSED(ignored);
+    return !decoder.hasError();
+}
+
+} // namespace
+
+DecodedText decodeText(const QByteArray& bytes) {
+    if (bytes.startsWith(kUtf8Bom))
+        return {decodeWith(QStringConverter::Utf8, QByteArrayView(bytes).sliced(3)),
+                TextEncoding::Utf8Bom};
+    if (bytes.startsWith(kUtf16LeBom))
+        return {decodeWith(QStringConverter::Utf16LE, QByteArrayView(bytes).sliced(2)),
+                TextEncoding::Utf16LE};
+    if (bytes.startsWith(kUtf16BeBom))
+        return {decodeWith(QStringConverter::Utf16BE, QByteArrayView(bytes).sliced(2)),
+                TextEncoding::Utf16BE};
+    if (isValidUtf8(bytes))
+        return {QString::fromUtf8(bytes), TextEncoding::Plain};
+    return {decodeWindows1251(bytes), TextEncoding::Windows1251};
+}
+
+QByteArray encodeText(const QString& text, TextEncoding encoding) {
+    switch (encoding) {
+    case TextEncoding::Utf8Bom:
+        return kUtf8Bom + text.toUtf8();
+    case TextEncoding::Utf16LE: {
+        QStringEncoder encoder(QStringConverter::Utf16LE);
+        return kUtf16LeBom + QByteArray(encoder.encode(text));
+    }
+    case TextEncoding::Utf16BE: {
+        QStringEncoder encoder(QStringConverter::Utf16BE);
+        return kUtf16BeBom + QByteArray(encoder.encode(text));
+    }
+    case TextEncoding::Windows1251:
+    case TextEncoding::Plain:
+        break;
+    }
+    // Text we write ourselves is always UTF-8: it holds any name the players type.
+    return text.toUtf8();
+}
+
+QStringList splitLines(const QString& text) {
+    QStringList lines;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+            lines.append(text.mid(start, i - start));
+            if (c == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n'))
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n)
+        lines.append(text.mid(start));
+    return lines;
+}
+
+QString toCrLf(const QString& text) {
+    QString out;
+    out.reserve(text.size() + text.size() / 16);
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\r')) {
+            out += QLatin1String("\r\n");
+            if (i + 1 < n && text[i + 1] == QLatin1Char('\n'))
+                ++i;
+        } else if (c == QLatin1Char('\n')) {
+            out += QLatin1String("\r\n");
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+QByteArray readBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw cannotOpen(path, file.errorString());
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw cannotOpen(path, file.errorString());
+    return bytes;
+}
+
+DecodedText readText(const QString& path) { return decodeText(readBytes(path)); }
+
+QStringList readLines(const QString& path) { return splitLines(readText(path).text); }
+
+int countLines(const QString& path) { return static_cast<int>(readLines(path).size()); }
+
+QString lineAt(const QStringList& lines, qsizetype i) {
+    return i >= 0 && i < lines.size() ? lines[i] : QString();
+}
+
+QString readFirstLine(const QString& path) { return lineAt(readLines(path), 0); }
+
+std::optional<QString> valueAfterMarker(const QStringList& lines, const QString& marker,
+                                        qsizetype offset) {
+    const qsizetype at = lines.indexOf(marker);
+    if (at < 0)
+        return std::nullopt;
+    return lineAt(lines, at + 1 + offset);
+}
+
+bool fileExists(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && info.isFile();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw cannotCreate(path, file.errorString());
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw cannotCreate(path, reason);
+    }
+    if (!file.commit())
+        throw cannotCreate(path, file.errorString());
+}
+
+void writeLines(const QString& path, const QStringList& lines) {
+    QString text;
+    for (const QString& line : lines) {
+        text += line;
+        text += QLatin1String("\r\n");
+    }
+    writeBytes(path, text.toUtf8());
+}
+
+void writeText(const QString& path, const QString& text, TextEncoding encoding) {
+    writeBytes(path, encodeText(text, encoding));
+}
+
+void appendLines(const QString& path, const QStringList& lines) {
+    QString added;
+    for (const QString& line : lines) {
+        added += line;
+        added += QLatin1String("\r\n");
+    }
+    if (!QFileInfo::exists(path)) {
+        writeBytes(path, added.toUtf8());
+        return;
+    }
+    const QByteArray old = readBytes(path);
+    const DecodedText decoded = decodeText(old);
+    const bool needsBreak = !decoded.text.isEmpty() && !decoded.text.endsWith(QLatin1Char('\n')) &&
+                            !decoded.text.endsWith(QLatin1Char('\r'));
+    if (needsBreak)
+        added.prepend(QLatin1String("\r\n"));
+    switch (decoded.encoding) {
+    case TextEncoding::Windows1251:
+        writeBytes(path, (decoded.text + added).toUtf8());
+        return;
+    case TextEncoding::Plain:
+    case TextEncoding::Utf8Bom:
+        writeBytes(path, old + added.toUtf8());
+        return;
+    case TextEncoding::Utf16LE:
+    case TextEncoding::Utf16BE: {
+        // The mark is already in the old bytes; append the bare code units.
+        QByteArray tail = encodeText(added, decoded.encoding).sliced(2);
+        QByteArray head = old;
+        if (head.size() % 2 != 0)
+            head.chop(1); // a torn last byte would shift every appended character
+        writeBytes(path, head + tail);
+        return;
+    }
+    }
+}
+
+} // namespace kv

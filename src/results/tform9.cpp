@@ -1,0 +1,11 @@
+#include "results/tform9.h"
+
+#include "common/gui_theme.h"
+#include "common/services.h"
+
+TForm9::TForm9(kv::Services& services, kv::RunState& state, QWidget* parent)
+    : QWidget(parent, Qt::Window), services_(services), state_(state) {
+    setupUi(this);
+    setFont(kv::classicFont(11));
+    kv::fixClientSize(this, 957, 426);
+}
