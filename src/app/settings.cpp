@@ -1,0 +1,60 @@
+#include "app/settings.h"
+
+#include "common/errors.h"
+#include "common/textfile.h"
+
+namespace kv::settings {
+
+QStringList defaultLines() {
+    return {QStringLiteral("1"),        QStringLiteral("clubs"),    kPlayersMarker,
+            QStringLiteral("Player 1"), QStringLiteral("Player 2"), QStringLiteral("Player 3"),
+            kGiftMarker,                QStringLiteral("1"),        kLogAllMarker,
+            QStringLiteral("1")};
+}
+
+void writeDefault(const QString& path) { writeLines(path, defaultLines()); }
+
+FirstRead readFirst(const QString& path) {
+    const QStringList lines = readLines(path);
+    return {lineAt(lines, 0), lineAt(lines, 1)};
+}
+
+QStringList readPlayerNames(const QString& path) {
+    const QStringList lines = readLines(path);
+    if (!lines.contains(kPlayersMarker))
+        return defaultLines().mid(3, 3);
+    QStringList names;
+    for (int i = 0; i < 3; ++i)
+        names.append(valueAfterMarker(lines, kPlayersMarker, i).value_or(QString()));
+    return names;
+}
+
+int readLogAllFlag(const QString& path) {
+    const std::optional<QString> value = valueAfterMarker(readLines(path), kLogAllMarker);
+    return value ? strToInt(*value) : 1;
+}
+
+std::optional<QString> readGiftFlag(const QString& path) {
+    return valueAfterMarker(readLines(path), kGiftMarker);
+}
+
+QStringList dialogLines(const DialogValues& values) {
+    QStringList lines;
+    lines.append(values.askAtStart ? QStringLiteral("1") : QStringLiteral("0"));
+    if (!values.category.isEmpty())
+        lines.append(values.category);
+    lines.append(kPlayersMarker);
+    for (int i = 0; i < 3; ++i)
+        lines.append(lineAt(values.names, i));
+    lines.append(kGiftMarker);
+    lines.append(values.computeGifts ? QStringLiteral("1") : QStringLiteral("0"));
+    lines.append(kLogAllMarker);
+    lines.append(values.logAll ? QStringLiteral("1") : QStringLiteral("0"));
+    return lines;
+}
+
+void writeDialogValues(const DialogValues& values, const QString& path) {
+    writeLines(path, dialogLines(values));
+}
+
+} // namespace kv::settings

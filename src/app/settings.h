@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The settings file "settings.ini": a short list of lines. Lines 1 and 2 are read by position;
+// every other value is the line after its marker line. Every reader opens, reads and closes the
+// file in one go; every writer replaces the whole file atomically.
+namespace kv::settings {
+
+inline const QString kFileName = QStringLiteral("settings.ini");
+inline const QString kPlayersMarker = QStringLiteral("[players]");
+inline const QString kGiftMarker = QStringLiteral("[gift]");
+inline const QString kLogAllMarker = QStringLiteral("[log all teams]");
+
+// The ten lines of a new settings file.
+QStringList defaultLines();
+void writeDefault(const QString& path = kFileName);
+
+// Lines 1 and 2 by position (the ask-at-start flag and the category setting); a missing line is
+// empty. Throws when the file cannot be opened.
+struct FirstRead {
+    QString askFlag;
+    QString category;
+};
+FirstRead readFirst(const QString& path = kFileName);
+
+// The three lines after "[players]", as they stand; a line past the end is empty. A file without
+// the marker gives the names of a new settings file, "Player 1" .. "Player 3".
+QStringList readPlayerNames(const QString& path = kFileName);
+
+// The line after "[log all teams]" as a whole number ("'%s' is not a valid integer value"
+// otherwise). A file without the marker gives 1, the value of a new settings file.
+int readLogAllFlag(const QString& path = kFileName);
+
+// The line after "[gift]"; nullopt for a file without the marker (then no prizes are drawn).
+std::optional<QString> readGiftFlag(const QString& path = kFileName);
+
+// What the settings dialog saves. category is "clubs", "natteams", "random" or empty (no line).
+struct DialogValues {
+    bool askAtStart = true;
+    QString category;
+    QStringList names; // three
+    bool computeGifts = true;
+    bool logAll = true;
+};
+QStringList dialogLines(const DialogValues& values);
+void writeDialogValues(const DialogValues& values, const QString& path = kFileName);
+
+} // namespace kv::settings
