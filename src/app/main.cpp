@@ -31,6 +31,9 @@ int main(int argc, char* argv[]) {
     services.endProgram = [] { QCoreApplication::exit(0); };
     kv::RunState state;
 
+    // The classic font for every window (a stylesheet stops fonts set on a window from reaching
+    // its controls, so it is set for the whole application).
+    QApplication::setFont(kv::classicFont(11));
     kv::guarded(dialogs, [&] { kv::applyCarbonTheme(app); });
 
     // Created once, in this order; the main window's creation runs the start-up sequence

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFontDatabase>
 #include <QImageReader>
 #include <QPainter>
 #include <cmath>
@@ -48,9 +49,18 @@ void applyCarbonTheme(QApplication& app) {
 }
 
 QFont classicFont(int pixelSize) {
+    // Only families the system really has: fontconfig would otherwise "find" the original
+    // family by substituting a wide face for it.
+    static const QStringList families = [] {
+        QStringList found;
+        for (const char* family : {"MS Sans Serif", "Liberation Sans", "Arimo", "DejaVu Sans"})
+            if (QFontDatabase::hasFamily(QString::fromLatin1(family)))
+                found.append(QString::fromLatin1(family));
+        return found;
+    }();
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+    if (!families.isEmpty())
+        font.setFamilies(families);
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(pixelSize);
     return font;

@@ -1,0 +1,120 @@
+#include "app/settings.h"
+#include "common/errors.h"
+#include "testsupport.h"
+
+using namespace kv;
+
+class TestSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void defaultFileHasTheTenLines();
+    void firstReadGoesByPosition_data();
+    void firstReadGoesByPosition();
+    void markedValuesAreFoundAfterTheirMarkers();
+    void missingMarkersStopAtTheEnd();
+    void logAllFlagMustBeAWholeNumber();
+    void dialogWritesTenOrNineLines();
+    void everyReaderNeedsTheFile();
+};
+
+void TestSettings::defaultFileHasTheTenLines() {
+    kvtest::WorkFolder folder;
+    settings::writeDefault();
+    QCOMPARE(folder.bytes("settings.ini"),
+             QByteArray("1\r\nclubs\r\n[players]\r\nPlayer 1\r\nPlayer 2\r\nPlayer 3\r\n"
+                        "[gift]\r\n1\r\n[log all teams]\r\n1\r\n"));
+    QCOMPARE(settings::readPlayerNames(), (QStringList{"Player 1", "Player 2", "Player 3"}));
+    QCOMPARE(settings::readGiftFlag().value(), QStringLiteral("1"));
+    QCOMPARE(settings::readLogAllFlag(), 1);
+}
+
+void TestSettings::firstReadGoesByPosition_data() {
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("ask");
+    QTest::addColumn<QString>("category");
+    QTest::newRow("ten lines") << settings::defaultLines() << "1" << "clubs";
+    QTest::newRow("nine lines: no category")
+        << QStringList{"0", "[players]", "A", "B", "C", "[gift]", "1", "[log all teams]", "1"}
+        << "0" << "[players]";
+    QTest::newRow("one line") << QStringList{"0"} << "0" << "";
+    QTest::newRow("empty file") << QStringList{} << "" << "";
+    QTest::newRow("blanks kept") << QStringList{" 1", "random "} << " 1" << "random ";
+}
+
+void TestSettings::firstReadGoesByPosition() {
+    QFETCH(QStringList, lines);
+    QFETCH(QString, ask);
+    QFETCH(QString, category);
+    kvtest::WorkFolder folder;
+    folder.write("settings.ini", lines);
+    const settings::FirstRead read = settings::readFirst();
+    QCOMPARE(read.askFlag, ask);
+    QCOMPARE(read.category, category);
+}
+
+void TestSettings::markedValuesAreFoundAfterTheirMarkers() {
+    kvtest::WorkFolder folder;
+    // nine lines; names with blanks and Cyrillic stay as they are
+    folder.write("settings.ini", {"0", "[players]", QStringLiteral(" Зурко "), "", "O'Neil",
+                                  "[gift]", "2", "[log all teams]", "0"});
+    QCOMPARE(settings::readPlayerNames(), (QStringList{QStringLiteral(" Зурко "), "", "O'Neil"}));
+    QCOMPARE(settings::readGiftFlag().value(), QStringLiteral("2"));
+    QCOMPARE(settings::readLogAllFlag(), 0);
+
+    folder.write("settings.ini", {"1", "clubs", "[players]", "A"}); // names cut short
+    QCOMPARE(settings::readPlayerNames(), (QStringList{"A", "", ""}));
+}
+
+void TestSettings::missingMarkersStopAtTheEnd() {
+    kvtest::WorkFolder folder;
+    folder.write("settings.ini", {"1", "clubs"});
+    QCOMPARE(settings::readPlayerNames(), (QStringList{"Player 1", "Player 2", "Player 3"}));
+    QVERIFY(!settings::readGiftFlag().has_value());
+    QCOMPARE(settings::readLogAllFlag(), 1);
+    // a marker on the last line gives an empty value, not the default
+    folder.write("settings.ini", {"1", "clubs", "[gift]"});
+    QCOMPARE(settings::readGiftFlag().value(), QString());
+}
+
+void TestSettings::logAllFlagMustBeAWholeNumber() {
+    kvtest::WorkFolder folder;
+    folder.write("settings.ini", {"[log all teams]", "yes"});
+    try {
+        settings::readLogAllFlag();
+        QFAIL("no error");
+    } catch (const Error& e) {
+        QCOMPARE(e.text(), QStringLiteral("'yes' is not a valid integer value"));
+    }
+    folder.write("settings.ini", {"[log all teams]", "2"});
+    QCOMPARE(settings::readLogAllFlag(), 2);
+}
+
+void TestSettings::dialogWritesTenOrNineLines() {
+    kvtest::WorkFolder folder;
+    settings::DialogValues values;
+    values.askAtStart = false;
+    values.category = "natteams";
+    values.names = {"A", "B", "C"};
+    values.computeGifts = false;
+    values.logAll = true;
+    settings::writeDialogValues(values);
+    QCOMPARE(folder.lines("settings.ini"),
+             (QStringList{"0", "natteams", "[players]", "A", "B", "C", "[gift]", "0",
+                          "[log all teams]", "1"}));
+    values.category.clear();
+    settings::writeDialogValues(values);
+    QCOMPARE(folder.lines("settings.ini").size(), 9);
+    QCOMPARE(settings::readFirst().category, QStringLiteral("[players]"));
+    QCOMPARE(settings::readPlayerNames(), (QStringList{"A", "B", "C"}));
+}
+
+void TestSettings::everyReaderNeedsTheFile() {
+    kvtest::WorkFolder folder;
+    QVERIFY_THROWS_EXCEPTION(Error, settings::readFirst());
+    QVERIFY_THROWS_EXCEPTION(Error, settings::readPlayerNames());
+    QVERIFY_THROWS_EXCEPTION(Error, settings::readGiftFlag());
+    QVERIFY_THROWS_EXCEPTION(Error, settings::readLogAllFlag());
+}
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "test_settings.moc"
