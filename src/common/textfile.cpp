@@ -17,7 +17,9 @@ const QByteArray kUtf16LeBom("\xFF\xFE", 2);
 const QByteArray kUtf16BeBom("\xFE\xFF", 2);
 
 QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes) {
-    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+    // The mark is already cut off: a further U+FEFF is text and stays.
+    QStringDecoder decoder(encoding,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     return decoder.decode(bytes);
 }
 
@@ -48,7 +50,7 @@ DecodedText decodeText(const QByteArray& bytes) {
         return {decodeWith(QStringConverter::Utf16BE, QByteArrayView(bytes).sliced(2)),
                 TextEncoding::Utf16BE};
     if (isValidUtf8(bytes))
-        return {QString::fromUtf8(bytes), TextEncoding::Plain};
+        return {decodeWith(QStringConverter::Utf8, bytes), TextEncoding::Plain};
     return {decodeWindows1251(bytes), TextEncoding::Windows1251};
 }
 
@@ -68,7 +70,10 @@ QByteArray encodeText(const QString& text, TextEncoding encoding) {
     case TextEncoding::Plain:
         break;
     }
-    // Text we write ourselves is always UTF-8: it holds any name the players type.
+    // Text we write ourselves is always UTF-8: it holds any name the players type. A text that
+    // begins with U+FEFF would read back as a mark, so it gets a real mark in front.
+    if (text.startsWith(QChar(0xFEFF)))
+        return kUtf8Bom + text.toUtf8();
     return text.toUtf8();
 }
 
