@@ -14,10 +14,11 @@
 
 namespace {
 
-// Message boxes and other modal windows belong to the handler that opened them: going to one
-// and back is not leaving the dialog.
+// Message boxes and other modal windows belong to the handler that opened them, and a disabled
+// window (the main window while the dialog is open) takes no input: going to one of them and
+// back is not leaving the dialog.
 bool isOwnOrdinaryWindow(const QWidget* window) {
-    return window && window->isWindow() && !window->isModal();
+    return window && window->isWindow() && !window->isModal() && window->isEnabled();
 }
 
 } // namespace

@@ -82,7 +82,7 @@ private slots:
     void okWritesTheFileAndClosesTheDialog_data();
     void okWritesTheFileAndClosesTheDialog();
     void leavingAndComingBackReloadsAndEnablesMainWindow();
-    void messageBoxIsNotLeavingTheDialog();
+    void messageBoxOrDisabledMainWindowIsNotLeavingTheDialog();
     void closeBoxWritesNothing();
     void failedSaveKeepsDialogOpen();
     void missingFileKeepsTheBoxes();
@@ -233,7 +233,7 @@ void TestTForm6::leavingAndComingBackReloadsAndEnablesMainWindow() {
     p.form7->hide();
 }
 
-void TestTForm6::messageBoxIsNotLeavingTheDialog() {
+void TestTForm6::messageBoxOrDisabledMainWindowIsNotLeavingTheDialog() {
     Program p(settingsFile("0", "clubs", "1"));
     p.open();
     TForm6* d = p.form6.get();
@@ -246,6 +246,12 @@ void TestTForm6::messageBoxIsNotLeavingTheDialog() {
     box.hide();
     QApplication::setActiveWindow(d);
     QVERIFY(d->RadioButton3->isChecked()); // not reloaded
+
+    // Clicking the disabled main window is not leaving the dialog either.
+    QApplication::setActiveWindow(p.form1.get());
+    QVERIFY(!p.form1->isEnabled());
+    QApplication::setActiveWindow(d);
+    QVERIFY(d->RadioButton3->isChecked());
 }
 
 void TestTForm6::closeBoxWritesNothing() {
