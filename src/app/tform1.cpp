@@ -1,11 +1,14 @@
 #include "app/tform1.h"
 
+#include "app/tform6.h"
 #include "common/dialogs.h"
 #include "common/guard.h"
 #include "common/gui_theme.h"
 #include "common/opener.h"
 #include "common/services.h"
+#include "pools/tform2.h"
 #include "pools/tform7.h"
+#include "pools/tform8.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -148,7 +151,12 @@ void TForm1::Button1Click() {}
 
 void TForm1::CheckBox4Click() {}
 
-void TForm1::Button3Click() {}
+void TForm1::Button3Click() {
+    guard([&] {
+        if (windows_.form8)
+            windows_.form8->openFromMainWindow();
+    });
+}
 
 // ---------------------------------------------------------------------------------------------
 // Tournament sheet, hand-over and prizes
@@ -158,12 +166,29 @@ void TForm1::BitBtn1Click() {}
 // ---------------------------------------------------------------------------------------------
 // Team pools editor
 
-void TForm1::N5Click() {}
+void TForm1::N5Click() {
+    guard([&] {
+        if (windows_.form2)
+            windows_.form2->openFromMenu();
+    });
+}
 
 // ---------------------------------------------------------------------------------------------
 // Settings dialog
 
-void TForm1::N8Click() {}
+void TForm1::N8Click() {
+    guard([&] {
+        TForm6* dialog = windows_.form6;
+        if (!dialog)
+            return;
+        // Every opening shows the names the main window shows.
+        dialog->Edit1->setText(Label16->text());
+        dialog->Edit2->setText(Label17->text());
+        dialog->Edit3->setText(Label18->text());
+        setEnabled(false);
+        dialog->showFromMainWindow();
+    });
+}
 
 // ---------------------------------------------------------------------------------------------
 // Statistics view

@@ -1,11 +1,196 @@
 #include "app/tform6.h"
 
+#include "app/settings.h"
+#include "app/tform1.h"
+#include "common/guard.h"
 #include "common/gui_theme.h"
 #include "common/services.h"
+#include "tournament/tform5.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QStyle>
+
+namespace {
+
+// Message boxes and other modal windows belong to the handler that opened them, and a disabled
+// window (the main window while the dialog is open) takes no input: going to one of them and
+// back is not leaving the dialog.
+bool isOwnOrdinaryWindow(const QWidget* window) {
+    return window && window->isWindow() && !window->isModal() && window->isEnabled();
+}
+
+} // namespace
 
 TForm6::TForm6(kv::Services& services, kv::RunState& state, QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services), state_(state) {
-    setupUi(this);
+    // Before the controls exist: the theme's stylesheet keeps a later window font from
+    // reaching controls that are already polished.
     setFont(kv::classicFont(11));
+    setupUi(this);
+    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+
+    connect(CheckBox1, &QCheckBox::toggled, this, &TForm6::CheckBox1Click);
+    connect(RadioButton1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            RadioButton1Click();
+    });
+    connect(RadioButton2, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            RadioButton2Click();
+    });
+    connect(RadioButton3, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            RadioButton3Click();
+    });
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm6::BitBtn1Click);
+    connect(Button5, &QPushButton::clicked, this, &TForm6::Button5Click);
+
     kv::fixClientSize(this, 380, 185);
+    qApp->installEventFilter(this);
+}
+
+void TForm6::showFromMainWindow() {
+    const bool wasActive = isActiveWindow();
+    show();
+    raise();
+    activateWindow();
+    loadedOnShow_ = !wasActive;
+    FormActivate();
+}
+
+bool TForm6::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && watched != this && watched->isWidgetType()) {
+        auto* window = static_cast<QWidget*>(watched);
+        if (isOwnOrdinaryWindow(window)) {
+            lastActive_ = window;
+            loadedOnShow_ = false;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool TForm6::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        const bool cameBackFromOtherProgram = lastActive_ == this;
+        lastActive_ = this;
+        if (loadedOnShow_)
+            loadedOnShow_ = false;
+        else if (!cameBackFromOtherProgram)
+            FormActivate();
+    } else if (event->type() == QEvent::WindowDeactivate) {
+        QWidget* now = QApplication::activeWindow();
+        if (now != this && isOwnOrdinaryWindow(now))
+            FormDeactivate();
+    }
+    return QWidget::event(event);
+}
+
+void TForm6::hideEvent(QHideEvent* event) {
+    if (lastActive_ == this)
+        lastActive_ = nullptr;
+    loadedOnShow_ = false;
+    QWidget::hideEvent(event);
+}
+
+void TForm6::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TForm6::keyPressEvent(QKeyEvent* event) {
+    // OK is the default button: Enter saves, wherever the focus is.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && BitBtn1->isEnabled()) {
+        BitBtn1->animateClick();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TForm6::enableMainWindow() {
+    if (windows_.form1)
+        windows_.form1->setEnabled(true);
+}
+
+void TForm6::FormActivate() {
+    kv::guarded(*services_.dialogs, [&] {
+        const kv::settings::FirstRead first = kv::settings::readFirst();
+        // A category that is none of the three words leaves the buttons as they are.
+        if (first.category == QLatin1String("clubs"))
+            RadioButton1->setChecked(true);
+        else if (first.category == QLatin1String("natteams"))
+            RadioButton2->setChecked(true);
+        else if (first.category == QLatin1String("random"))
+            RadioButton3->setChecked(true);
+        CheckBox1->setChecked(first.askFlag == QLatin1String("1"));
+        CheckBox1Click();
+        // No "[gift]" line: the award draws nothing for such a file, so the box says so.
+        const std::optional<QString> gift = kv::settings::readGiftFlag();
+        CheckBox4->setChecked(gift.has_value() && *gift != QLatin1String("0"));
+    });
+}
+
+void TForm6::FormDeactivate() {
+    enableMainWindow();
+}
+
+void TForm6::FormClose() {
+    enableMainWindow();
+}
+
+void TForm6::CheckBox1Click() {
+    const bool fixedCategory = !CheckBox1->isChecked();
+    RadioButton1->setEnabled(fixedCategory);
+    RadioButton2->setEnabled(fixedCategory);
+    RadioButton3->setEnabled(fixedCategory);
+}
+
+void TForm6::RadioButton1Click() {
+    RadioButton1->setChecked(true);
+}
+
+void TForm6::RadioButton2Click() {
+    RadioButton2->setChecked(true);
+}
+
+void TForm6::RadioButton3Click() {
+    RadioButton3->setChecked(true);
+}
+
+void TForm6::BitBtn1Click() {
+    kv::guarded(*services_.dialogs, [&] {
+        kv::settings::DialogValues values;
+        values.askAtStart = CheckBox1->isChecked();
+        if (RadioButton1->isChecked())
+            values.category = QStringLiteral("clubs");
+        else if (RadioButton2->isChecked())
+            values.category = QStringLiteral("natteams");
+        else if (RadioButton3->isChecked())
+            values.category = QStringLiteral("random");
+        values.names = {Edit1->text(), Edit2->text(), Edit3->text()};
+        values.computeGifts = CheckBox4->isChecked();
+        values.logAll = windows_.form1 ? windows_.form1->CheckBox4->isChecked() : true;
+        // Atomic: a failed write keeps the old file, the dialog stays open, the main window
+        // disabled.
+        kv::settings::writeDialogValues(values);
+        if (TForm1* main = windows_.form1) {
+            main->Label16->setText(Edit1->text());
+            main->Label17->setText(Edit2->text());
+            main->Label18->setText(Edit3->text());
+        }
+        enableMainWindow();
+        hide();
+    });
+}
+
+void TForm6::Button5Click() {
+    kv::guarded(*services_.dialogs, [&] {
+        FormDeactivate();
+        if (TForm5* gifts = windows_.form5) {
+            gifts->show(); // gifts window: switch to gifts->fillAndShow() when TForm5 has it
+            gifts->raise();
+            gifts->activateWindow();
+        }
+    });
 }

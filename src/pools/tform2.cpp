@@ -1,11 +1,231 @@
 #include "pools/tform2.h"
 
+#include "common/guard.h"
 #include "common/gui_theme.h"
 #include "common/services.h"
+#include "pools/gui_memo.h"
+#include "pools/poolfile_editor.h"
+
+#include <QButtonGroup>
+#include <QLayout>
+#include <QStyle>
+#include <QToolButton>
+
+namespace {
+
+// Lays its items out left to right and starts a new row when the next one does not fit, so
+// that the tabs wrap instead of scrolling.
+class FlowLayout : public QLayout {
+public:
+    explicit FlowLayout(QWidget* parent, int spacing) : QLayout(parent), spacing_(spacing) {
+        setContentsMargins(0, 0, 0, 0);
+    }
+    ~FlowLayout() override {
+        while (QLayoutItem* item = takeAt(0))
+            delete item;
+    }
+
+    void addItem(QLayoutItem* item) override { items_.append(item); }
+    int count() const override { return static_cast<int>(items_.size()); }
+    QLayoutItem* itemAt(int index) const override { return items_.value(index); }
+    QLayoutItem* takeAt(int index) override {
+        return index >= 0 && index < items_.size() ? items_.takeAt(index) : nullptr;
+    }
+    Qt::Orientations expandingDirections() const override { return {}; }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override { return arrange(QRect(0, 0, width, 0), false); }
+    void setGeometry(const QRect& rect) override {
+        QLayout::setGeometry(rect);
+        arrange(rect, true);
+    }
+    QSize sizeHint() const override { return minimumSize(); }
+    QSize minimumSize() const override {
+        QSize size;
+        for (const QLayoutItem* item : items_)
+            size = size.expandedTo(item->minimumSize());
+        return size;
+    }
+
+private:
+    int arrange(const QRect& rect, bool apply) const {
+        int x = rect.x();
+        int y = rect.y();
+        int rowHeight = 0;
+        for (QLayoutItem* item : items_) {
+            const QSize hint = item->sizeHint();
+            if (x > rect.x() && x + hint.width() > rect.right() + 1) {
+                x = rect.x();
+                y += rowHeight + spacing_;
+                rowHeight = 0;
+            }
+            if (apply)
+                item->setGeometry(QRect(QPoint(x, y), hint));
+            x += hint.width() + spacing_;
+            rowHeight = std::max(rowHeight, hint.height());
+        }
+        return y + rowHeight - rect.y();
+    }
+
+    QList<QLayoutItem*> items_;
+    int spacing_;
+};
+
+} // namespace
 
 TForm2::TForm2(kv::Services& services, kv::RunState& state, QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services), state_(state) {
-    setupUi(this);
+    // Before the controls exist: the theme's stylesheet keeps a later window font from
+    // reaching controls that are already polished.
     setFont(kv::classicFont(11));
+    setupUi(this);
+    // The pages are made without a parent and only then put into the page stack, so the
+    // theme's stylesheet has already given their controls the default font.
+    for (QWidget* control : Pages->findChildren<QWidget*>())
+        control->setFont(font());
+
+    tabs_[1] = {TabSheet1, Memo1, Label1, Button1, BitBtn1, QStringLiteral("teams5.txt")};
+    tabs_[2] = {TabSheet2, Memo2, Label2, Button2, BitBtn2, QStringLiteral("natteams45.txt")};
+    tabs_[3] = {TabSheet3, Memo3, Label3, Button3, BitBtn3, QStringLiteral("teams45.txt")};
+    tabs_[4] = {TabSheet4, Memo4, Label4, Button4, BitBtn4, QStringLiteral("teams4.txt")};
+    tabs_[5] = {TabSheet5, Memo5, Label5, Button5, BitBtn5, QStringLiteral("natteams5.txt")};
+    tabs_[6] = {TabSheet6, Memo6, Label6, Button6, BitBtn6, QStringLiteral("natteams4.txt")};
+    tabs_[7] = {TabSheet7, Memo7, Label7, Button7, BitBtn7, QStringLiteral("superteams.txt")};
+
+    const QIcon okGlyph = style()->standardIcon(QStyle::SP_DialogOkButton);
+    for (int n = 1; n <= 7; ++n)
+        tabs_[n].ok->setIcon(okGlyph);
+
+    connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm2::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &TForm2::Button4Click);
+    connect(Button5, &QPushButton::clicked, this, &TForm2::Button5Click);
+    connect(Button6, &QPushButton::clicked, this, &TForm2::Button6Click);
+    connect(Button7, &QPushButton::clicked, this, &TForm2::Button7Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm2::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TForm2::BitBtn3Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TForm2::BitBtn4Click);
+    connect(BitBtn5, &QPushButton::clicked, this, &TForm2::BitBtn5Click);
+    connect(BitBtn6, &QPushButton::clicked, this, &TForm2::BitBtn6Click);
+    connect(BitBtn7, &QPushButton::clicked, this, &TForm2::BitBtn7Click);
+
+    buildTabs();
+    Pages->setCurrentWidget(TabSheet7);
+    tabButton(TabSheet7)->setChecked(true);
+
     kv::fixClientSize(this, 219, 507);
+    move(369, 321);
+}
+
+void TForm2::buildTabs() {
+    // Flat buttons, one per page in the pages' order; the pressed one is the page shown.
+    auto* flow = new FlowLayout(Tabs, 1);
+    tabGroup_ = new QButtonGroup(this);
+    tabGroup_->setExclusive(true);
+    Tabs->setStyleSheet(QStringLiteral(
+        "QToolButton { border: 1px solid transparent; padding: 1px 3px; background: transparent; }"
+        "QToolButton:hover { border-color: palette(mid); }"
+        "QToolButton:checked { border-color: palette(mid); background: palette(highlight);"
+        " color: palette(highlighted-text); }"));
+    for (int i = 0; i < Pages->count(); ++i) {
+        QWidget* sheet = Pages->widget(i);
+        auto* tab = new QToolButton(Tabs);
+        tab->setObjectName(sheet->objectName() + QStringLiteral("Tab"));
+        tab->setText(sheet->property("title").toString());
+        tab->setCheckable(true);
+        tab->setAutoRaise(true);
+        tab->setFocusPolicy(Qt::TabFocus);
+        tab->setFont(font()); // a widget's own stylesheet drops the inherited window font
+        flow->addWidget(tab);
+        tabGroup_->addButton(tab, i);
+    }
+    connect(tabGroup_, &QButtonGroup::idClicked, Pages, &QStackedWidget::setCurrentIndex);
+    Pages->setMinimumHeight(BitBtn1->geometry().bottom() + 3);
+}
+
+QAbstractButton* TForm2::tabButton(QWidget* sheet) const {
+    return tabGroup_->button(Pages->indexOf(sheet));
+}
+
+void TForm2::openFromMenu() {
+    show();
+    raise();
+    activateWindow();
+    loadPools();
+}
+
+void TForm2::loadTab(PoolTab& tab) {
+    const kv::EditableText pool = kv::loadEditableText(tab.file);
+    kv::setMemoText(tab.memo, pool.text);
+    tab.encoding = pool.encoding;
+    tab.count->setText(kv::lineCountCaption(pool.text));
+}
+
+void TForm2::loadPools() {
+    // Each pool completely before the next; a failure leaves the later ones as they were.
+    for (int n : {6, 7, 3, 4, 1, 2, 5})
+        loadTab(tabs_[n]);
+}
+
+void TForm2::editTab(int n) {
+    PoolTab& tab = tabs_[n];
+    tab.memo->setReadOnly(false);
+    tab.edit->setEnabled(false);
+    tab.ok->setEnabled(true);
+}
+
+void TForm2::saveTab(int n) {
+    kv::guarded(*services_.dialogs, [&] {
+        PoolTab& tab = tabs_[n];
+        // Locked first: a failed save leaves OK enabled, so pressing it again retries.
+        tab.memo->setReadOnly(true);
+        kv::saveEditableText(tab.file, kv::memoText(tab.memo), tab.encoding);
+        tab.encoding = kv::savedEncoding(tab.encoding);
+        tab.edit->setEnabled(true);
+        tab.ok->setEnabled(false);
+    });
+}
+
+void TForm2::Button1Click() {
+    editTab(1);
+}
+void TForm2::Button2Click() {
+    editTab(2);
+}
+void TForm2::Button3Click() {
+    editTab(3);
+}
+void TForm2::Button4Click() {
+    editTab(4);
+}
+void TForm2::Button5Click() {
+    editTab(5);
+}
+void TForm2::Button6Click() {
+    editTab(6);
+}
+void TForm2::Button7Click() {
+    editTab(7);
+}
+void TForm2::BitBtn1Click() {
+    saveTab(1);
+}
+void TForm2::BitBtn2Click() {
+    saveTab(2);
+}
+void TForm2::BitBtn3Click() {
+    saveTab(3);
+}
+void TForm2::BitBtn4Click() {
+    saveTab(4);
+}
+void TForm2::BitBtn5Click() {
+    saveTab(5);
+}
+void TForm2::BitBtn6Click() {
+    saveTab(6);
+}
+void TForm2::BitBtn7Click() {
+    saveTab(7);
 }

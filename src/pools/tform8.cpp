@@ -1,11 +1,90 @@
 #include "pools/tform8.h"
 
+#include "common/dialogs.h"
+#include "common/guard.h"
 #include "common/gui_theme.h"
 #include "common/services.h"
+#include "pools/gui_memo.h"
+#include "pools/poolfile_editor.h"
+#include "pools/pools.h"
+
+const QColor TForm8::kExhaustedColor(255, 0, 0);
+const QColor TForm8::kFreeColor(0, 128, 0);
 
 TForm8::TForm8(kv::Services& services, kv::RunState& state, QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services), state_(state) {
-    setupUi(this);
+    // Before the controls exist: the theme's stylesheet keeps a later window font from
+    // reaching controls that are already polished.
     setFont(kv::classicFont(11));
-    kv::fixClientSize(this, 475, 525);
+    setupUi(this);
+    connect(Button1, &QPushButton::clicked, this, &TForm8::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm8::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm8::Button3Click);
+
+    // Sizeable: the memo grows with the window. The start size gives it 457 x 425.
+    Memo1->setFixedSize(457, 425);
+    adjustSize();
+    const QSize start = size();
+    Memo1->setMinimumSize(120, 80);
+    Memo1->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    resize(start);
+    setMinimumSize(minimumSizeHint());
+    move(855, 456);
+}
+
+void TForm8::setLabelColor(QLabel* label, const QColor& color) {
+    // The theme's stylesheet colours every widget's text; a label's own sheet wins over it.
+    label->setStyleSheet(QStringLiteral("color: %1;").arg(color.name()));
+    label->setFont(font()); // its own sheet drops the inherited window font
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+}
+
+void TForm8::loadLog() {
+    const kv::EditableText log = kv::loadEditableText(kv::kLogFile);
+    kv::setMemoText(Memo1, log.text);
+    encoding_ = log.encoding;
+}
+
+void TForm8::openFromMainWindow() {
+    loadLog();
+    const std::pair<const char*, QLabel*> marks[] = {
+        {"natteams4.txt", Label6}, {"natteams45.txt", Label1}, {"natteams5.txt", Label5},
+        {"teams4.txt", Label4},    {"teams45.txt", Label3},    {"teams5.txt", Label2},
+        {"superteams.txt", Label7}};
+    for (const auto& [file, label] : marks) {
+        const bool exhausted = kv::PoolExhausted(QString::fromLatin1(file), kv::kLogFile);
+        setLabelColor(label, exhausted ? kExhaustedColor : kFreeColor);
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm8::Button1Click() {
+    Memo1->setReadOnly(false);
+    Button3->setEnabled(true);
+    Button1->setEnabled(false);
+}
+
+void TForm8::Button3Click() {
+    kv::guarded(*services_.dialogs, [&] {
+        // Saved as typed: a last line without a break is fine, since the schedule's append
+        // starts on a new line when the file does not end with one.
+        kv::saveEditableText(kv::kLogFile, kv::memoText(Memo1), encoding_);
+        encoding_ = kv::savedEncoding(encoding_);
+        Memo1->setReadOnly(true);
+        Button3->setEnabled(false);
+        Button1->setEnabled(true);
+    });
+}
+
+void TForm8::Button2Click() {
+    kv::guarded(*services_.dialogs, [&] {
+        if (services_.dialogs->yesNo(QStringLiteral("Are you sure?")) != kv::Dialogs::Answer::Yes)
+            return;
+        kv::writeBytes(kv::kLogFile, QByteArray());
+        loadLog();
+    });
 }

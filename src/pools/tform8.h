@@ -1,19 +1,38 @@
 #pragma once
 
 #include "app/gui_windows.h"
+#include "common/textfile.h"
 #include "ui_tform8.h"
 
 #include <QWidget>
 
-// The recent-teams log with the state of every pool.
+// The recent-teams log "all_last.txt" as text, with the state of every pool: red for a pool
+// that is used up against the log, green for one that still has teams. The log can be edited
+// by hand or cleared.
 class TForm8 : public QWidget, public Ui::TForm8 {
     Q_OBJECT
 public:
     TForm8(kv::Services& services, kv::RunState& state, QWidget* parent = nullptr);
     void setWindows(const Windows& windows) { windows_ = windows; }
 
+    // The main window's "...": loads the log, colours the labels, shows the window. Throws on
+    // a file that cannot be read; the window is then not shown.
+    void openFromMainWindow();
+
+    static const QColor kExhaustedColor;
+    static const QColor kFreeColor;
+
+public slots:
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+
 private:
+    void loadLog();
+    void setLabelColor(QLabel* label, const QColor& color);
+
     kv::Services& services_;
     kv::RunState& state_;
     Windows windows_;
+    kv::TextEncoding encoding_ = kv::TextEncoding::Plain;
 };

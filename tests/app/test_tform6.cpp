@@ -1,0 +1,313 @@
+#include "app/tform1.h"
+#include "app/tform6.h"
+#include "common/clock.h"
+#include "common/dialogs.h"
+#include "common/random.h"
+#include "common/services.h"
+#include "pools/tform7.h"
+#include "testsupport.h"
+#include "tournament/tform5.h"
+
+#include <QApplication>
+#include <memory>
+
+using kvtest::child;
+
+namespace {
+
+const QStringList kNames{QStringLiteral("Аня"), QStringLiteral(" Boris "), QStringLiteral("Вика")};
+
+// The main window, the dialog and two other windows of the program, in a working folder with
+// the default data and a settings file that asks nothing at start.
+struct Program {
+    kvtest::WorkFolder folder;
+    kv::ScriptedDialogs dialogs;
+    kv::Random random{5};
+    kv::FixedClock clock{QDateTime(QDate(2024, 5, 1), QTime(20, 0))};
+    kv::Services services;
+    kv::RunState state;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TForm6> form6;
+    std::unique_ptr<TForm5> form5;
+    std::unique_ptr<TForm7> form7;
+
+    explicit Program(const QStringList& settings) {
+        folder.copyDefaultData();
+        folder.write("settings.ini", {"0", "clubs", "[players]", "Player 1", "Player 2", "Player 3",
+                                      "[gift]", "1", "[log all teams]", "1"});
+        services.dialogs = &dialogs;
+        services.random = &random;
+        services.clock = &clock;
+        form1 = std::make_unique<TForm1>(services, state);
+        form6 = std::make_unique<TForm6>(services, state);
+        form5 = std::make_unique<TForm5>(services, state);
+        form7 = std::make_unique<TForm7>(services, state);
+        Windows windows{form1.get(), nullptr, form6.get(), form5.get(), form7.get()};
+        form1->setWindows(windows);
+        form6->setWindows(windows);
+        form5->setWindows(windows);
+        form7->setWindows(windows);
+        form1->Label16->setText(kNames[0]);
+        form1->Label17->setText(kNames[1]);
+        form1->Label18->setText(kNames[2]);
+        form1->show();
+        QApplication::setActiveWindow(form1.get());
+        folder.write("settings.ini", settings);
+        dialogs.clear();
+    }
+    ~Program() {
+        form6->hide();
+        QApplication::setActiveWindow(nullptr);
+    }
+    void open() {
+        form1->N8Click();
+        QApplication::setActiveWindow(form6.get());
+        QVERIFY(form6->isVisible());
+    }
+};
+
+QStringList settingsFile(const QString& ask, const QString& category, const QString& gift) {
+    return {ask, category, "[players]", "P1", "P2", "P3", "[gift]", gift, "[log all teams]", "1"};
+}
+
+} // namespace
+
+class TestTForm6 : public QObject {
+    Q_OBJECT
+private slots:
+    void layout();
+    void openingShowsNamesAndDisablesMainWindow();
+    void loadsTheBoxesFromTheFile_data();
+    void loadsTheBoxesFromTheFile();
+    void okWritesTheFileAndClosesTheDialog_data();
+    void okWritesTheFileAndClosesTheDialog();
+    void leavingAndComingBackReloadsAndEnablesMainWindow();
+    void messageBoxOrDisabledMainWindowIsNotLeavingTheDialog();
+    void closeBoxWritesNothing();
+    void failedSaveKeepsDialogOpen();
+    void missingFileKeepsTheBoxes();
+    void giftsButtonEnablesMainWindowAndShowsGifts();
+};
+
+void TestTForm6::layout() {
+    Program p(settingsFile("1", "clubs", "1"));
+    TForm6* d = p.form6.get();
+    QCOMPARE(d->windowTitle(), QStringLiteral("Настройки"));
+    QCOMPARE(d->size(), QSize(380, 185));
+    QCOMPARE(child<QWidget>(d, "Bevel1")->size(), QSize(177, 105));
+    QCOMPARE(child<QWidget>(d, "Bevel2")->size(), QSize(177, 105));
+    // Fresh dialog: asks at start, no category, gifts on, names greyed.
+    QVERIFY(d->CheckBox1->isChecked());
+    for (QRadioButton* r : {d->RadioButton1, d->RadioButton2, d->RadioButton3}) {
+        QVERIFY(!r->isEnabled());
+        QVERIFY(!r->isChecked());
+        QVERIFY(d->Bevel1->geometry().contains(r->geometry()));
+    }
+    for (QLineEdit* e : {d->Edit1, d->Edit2, d->Edit3}) {
+        QVERIFY(!e->isEnabled());
+        QVERIFY(d->Bevel2->geometry().contains(e->geometry()));
+    }
+    QVERIFY(d->CheckBox4->isChecked());
+    QVERIFY(d->BitBtn1->isDefault());
+    QVERIFY(qAbs(2 * d->BitBtn1->x() + d->BitBtn1->width() - 380) <= 1); // centred
+    QVERIFY(d->CheckBox4->geometry().right() < d->Button5->geometry().left());
+    // Every caption fits its control.
+    for (QAbstractButton* b : d->findChildren<QAbstractButton*>()) {
+        const int needed = qobject_cast<QPushButton*>(b)
+                               ? b->fontMetrics().horizontalAdvance(b->text()) + 8 +
+                                     (b->icon().isNull() ? 0 : b->iconSize().width() + 4)
+                               : b->sizeHint().width();
+        QVERIFY2(needed <= b->width(), qPrintable(b->objectName()));
+    }
+}
+
+void TestTForm6::openingShowsNamesAndDisablesMainWindow() {
+    Program p(settingsFile("1", "clubs", "1"));
+    p.open();
+    QCOMPARE(p.form6->Edit1->text(), kNames[0]);
+    QCOMPARE(p.form6->Edit2->text(), kNames[1]); // blanks kept
+    QCOMPARE(p.form6->Edit3->text(), kNames[2]);
+    QVERIFY(!p.form1->isEnabled());
+    // OK writes the names back unchanged and leaves the labels as they were.
+    p.form6->BitBtn1->click();
+    QCOMPARE(p.folder.lines("settings.ini").mid(3, 3), kNames);
+    QCOMPARE(p.form1->Label17->text(), kNames[1]);
+    // The next opening shows what the main window shows then.
+    p.form1->Label16->setText("Zed");
+    p.open();
+    QCOMPARE(p.form6->Edit1->text(), QStringLiteral("Zed"));
+}
+
+void TestTForm6::loadsTheBoxesFromTheFile_data() {
+    QTest::addColumn<QStringList>("file");
+    QTest::addColumn<bool>("ask");
+    QTest::addColumn<int>("radio"); // 0: none checked
+    QTest::addColumn<bool>("gifts");
+    QTest::newRow("ask, clubs, gifts") << settingsFile("1", "clubs", "1") << true << 1 << true;
+    QTest::newRow("fixed natteams, no gifts")
+        << settingsFile("0", "natteams", "0") << false << 2 << false;
+    QTest::newRow("random, gift line empty")
+        << settingsFile("0", "random", "") << false << 3 << true;
+    QTest::newRow("empty ask line, gift 2")
+        << settingsFile("", "random", "2") << false << 3 << true;
+    QTest::newRow("ask 2, category in other case")
+        << settingsFile("2", "Clubs", "1") << false << 0 << true;
+    QTest::newRow("ask ' 1' is not 1") << settingsFile(" 1", "clubs", "1") << false << 1 << true;
+    QTest::newRow("nine lines") << QStringList{"1", "[players]",       "A", "B", "C", "[gift]",
+                                               "0", "[log all teams]", "1"}
+                                << true << 0 << false;
+    QTest::newRow("no gift line: no gifts")
+        << QStringList{"0", "natteams", "[players]", "A", "B", "C"} << false << 2 << false;
+    QTest::newRow("gift marker is the last line")
+        << QStringList{"0", "natteams", "[players]", "A", "B", "C", "[gift]"} << false << 2 << true;
+}
+
+void TestTForm6::loadsTheBoxesFromTheFile() {
+    QFETCH(QStringList, file);
+    QFETCH(bool, ask);
+    QFETCH(int, radio);
+    QFETCH(bool, gifts);
+    Program p(file);
+    p.open();
+    TForm6* d = p.form6.get();
+    QCOMPARE(d->CheckBox1->isChecked(), ask);
+    const QList<QRadioButton*> radios{d->RadioButton1, d->RadioButton2, d->RadioButton3};
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(radios[i]->isChecked(), radio == i + 1);
+        QCOMPARE(radios[i]->isEnabled(), !ask);
+    }
+    QCOMPARE(d->CheckBox4->isChecked(), gifts);
+    QVERIFY(p.dialogs.shown().isEmpty());
+}
+
+void TestTForm6::okWritesTheFileAndClosesTheDialog_data() {
+    QTest::addColumn<QStringList>("file");
+    QTest::addColumn<bool>("mainLogAll");
+    QTest::addColumn<QStringList>("written"); // lines 1, 2 (or none) and 8, 10
+    QTest::newRow("as read") << settingsFile("0", "natteams", "1") << true
+                             << QStringList{"0", "natteams", "1", "1"};
+    QTest::newRow("log-all from the main window")
+        << settingsFile("1", "random", "0") << false << QStringList{"1", "random", "0", "0"};
+    QTest::newRow("no category: nine lines")
+        << settingsFile("1", "whatever", "7") << true << QStringList{"1", "1", "1"};
+}
+
+void TestTForm6::okWritesTheFileAndClosesTheDialog() {
+    QFETCH(QStringList, file);
+    QFETCH(bool, mainLogAll);
+    QFETCH(QStringList, written);
+    Program p(file);
+    p.form1->CheckBox4->setChecked(mainLogAll);
+    p.open();
+    p.form6->BitBtn1->click();
+    QVERIFY(p.dialogs.shown().isEmpty());
+    QStringList expected{written[0]};
+    if (written.size() == 4)
+        expected << written[1];
+    expected << "[players]" << kNames << "[gift]" << written[written.size() - 2]
+             << "[log all teams]" << written.last();
+    QCOMPARE(p.folder.lines("settings.ini"), expected);
+    QVERIFY(p.folder.bytes("settings.ini").endsWith("\r\n"));
+    QVERIFY(!p.form6->isVisible());
+    QVERIFY(p.form1->isEnabled());
+    QCOMPARE(p.form1->CheckBox4->isChecked(), mainLogAll); // only read
+}
+
+void TestTForm6::leavingAndComingBackReloadsAndEnablesMainWindow() {
+    Program p(settingsFile("0", "clubs", "1"));
+    p.open();
+    TForm6* d = p.form6.get();
+    d->RadioButton2->click(); // "Сборные", not saved
+    d->CheckBox4->click();
+    QVERIFY(d->RadioButton2->isChecked() && !d->RadioButton1->isChecked());
+
+    p.form7->show();
+    QApplication::setActiveWindow(p.form7.get());
+    QVERIFY(p.form1->isEnabled());
+    QVERIFY(d->isVisible());
+
+    QApplication::setActiveWindow(d);
+    QVERIFY(d->RadioButton1->isChecked());
+    QVERIFY(!d->RadioButton2->isChecked());
+    QVERIFY(d->CheckBox4->isChecked());
+    p.form7->hide();
+}
+
+void TestTForm6::messageBoxOrDisabledMainWindowIsNotLeavingTheDialog() {
+    Program p(settingsFile("0", "clubs", "1"));
+    p.open();
+    TForm6* d = p.form6.get();
+    d->RadioButton3->click();
+    QWidget box(nullptr, Qt::Dialog); // stands for a modal message box of a handler
+    box.setWindowModality(Qt::ApplicationModal);
+    box.show();
+    QApplication::setActiveWindow(&box);
+    QVERIFY(!p.form1->isEnabled());
+    box.hide();
+    QApplication::setActiveWindow(d);
+    QVERIFY(d->RadioButton3->isChecked()); // not reloaded
+
+    // Clicking the disabled main window is not leaving the dialog either.
+    QApplication::setActiveWindow(p.form1.get());
+    QVERIFY(!p.form1->isEnabled());
+    QApplication::setActiveWindow(d);
+    QVERIFY(d->RadioButton3->isChecked());
+}
+
+void TestTForm6::closeBoxWritesNothing() {
+    Program p(settingsFile("0", "clubs", "1"));
+    const QByteArray before = p.folder.bytes("settings.ini");
+    p.open();
+    p.form6->RadioButton3->click();
+    p.form6->CheckBox1->click();
+    QVERIFY(p.form6->close());
+    QVERIFY(!p.form6->isVisible());
+    QVERIFY(p.form1->isEnabled());
+    QCOMPARE(p.folder.bytes("settings.ini"), before);
+}
+
+void TestTForm6::failedSaveKeepsDialogOpen() {
+    Program p(settingsFile("0", "clubs", "1"));
+    p.open();
+    p.form1->Label16->setText("Changed"); // the labels must not take the dialog's names
+    QFile::remove(p.folder.path("settings.ini"));
+    QVERIFY(QDir(p.folder.path()).mkdir("settings.ini"));
+    p.form6->BitBtn1->click();
+    QCOMPARE(p.dialogs.errors().size(), 1);
+    QVERIFY2(p.dialogs.errors()[0].startsWith("Cannot create file \"settings.ini\"."),
+             qPrintable(p.dialogs.errors()[0]));
+    QVERIFY(p.form6->isVisible());
+    QVERIFY(!p.form1->isEnabled());
+    QCOMPARE(p.form1->Label16->text(), QStringLiteral("Changed"));
+    QVERIFY(QFileInfo(p.folder.path("settings.ini")).isDir());
+    p.form6->close();
+    QVERIFY(p.form1->isEnabled());
+}
+
+void TestTForm6::missingFileKeepsTheBoxes() {
+    Program p(settingsFile("0", "natteams", "0"));
+    p.open();
+    QFile::remove(p.folder.path("settings.ini"));
+    p.form7->show();
+    QApplication::setActiveWindow(p.form7.get());
+    QApplication::setActiveWindow(p.form6.get());
+    QCOMPARE(p.dialogs.errors().size(), 1);
+    QVERIFY(p.dialogs.errors()[0].startsWith("Cannot open file \"settings.ini\"."));
+    QVERIFY(p.form6->RadioButton2->isChecked());
+    QVERIFY(!p.form6->CheckBox1->isChecked());
+    QVERIFY(!p.form6->CheckBox4->isChecked());
+    p.form7->hide();
+}
+
+void TestTForm6::giftsButtonEnablesMainWindowAndShowsGifts() {
+    Program p(settingsFile("0", "clubs", "1"));
+    p.open();
+    p.form6->Button5->click();
+    QVERIFY(p.form1->isEnabled());
+    QVERIFY(p.form5->isVisible());
+    QVERIFY(p.form6->isVisible());
+    p.form5->hide();
+}
+
+QTEST_MAIN(TestTForm6)
+#include "test_tform6.moc"

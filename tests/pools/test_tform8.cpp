@@ -1,0 +1,268 @@
+#include "app/tform1.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/gui_theme.h"
+#include "common/random.h"
+#include "common/services.h"
+#include "common/textfile.h"
+#include "pools/gui_memo.h"
+#include "pools/tform8.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <memory>
+
+using kvtest::child;
+
+namespace {
+
+struct LogWindow {
+    kvtest::WorkFolder folder;
+    kv::ScriptedDialogs dialogs;
+    kv::Random random{9};
+    kv::Services services;
+    kv::RunState state;
+    std::unique_ptr<TForm8> form;
+
+    LogWindow() {
+        folder.copyDefaultData();
+        services.dialogs = &dialogs;
+        services.random = &random;
+        form = std::make_unique<TForm8>(services, state);
+    }
+    QColor color(const char* label) {
+        QLabel* l = child<QLabel>(form.get(), label);
+        l->ensurePolished();
+        return l->palette().color(QPalette::WindowText);
+    }
+    // The colour as drawn, not only as set: some pixel of the text is (nearly) that colour.
+    bool drawnIn(const char* label, const QColor& c) {
+        const QImage image = child<QLabel>(form.get(), label)->grab().toImage();
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (const QColor p = image.pixelColor(x, y); qAbs(p.red() - c.red()) +
+                                                                 qAbs(p.green() - c.green()) +
+                                                                 qAbs(p.blue() - c.blue()) <=
+                                                             30)
+                    return true;
+        return false;
+    }
+    void type(const QString& text) {
+        form->Memo1->moveCursor(QTextCursor::End);
+        form->Memo1->insertPlainText(text);
+    }
+};
+
+const QColor kRed(255, 0, 0);
+const QColor kGreen(0, 128, 0);
+
+} // namespace
+
+class TestTForm8 : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void layout();
+    void labelsShowWhichPoolsAreUsedUp();
+    void mainWindowButtonOpensIt();
+    void missingLogIsReportedAndWindowStaysHidden();
+    void clearAsksFirst();
+    void clearWhileEditingKeepsEditing();
+    void savesInTheReadEncoding_data();
+    void savesInTheReadEncoding();
+    void logSavedWithoutFinalBreakThenScheduled();
+    void failedSaveCanBeRetried();
+};
+
+void TestTForm8::initTestCase() {
+    // The dark theme's stylesheet colours every text: the marks must win over it.
+    kv::applyCarbonTheme(*qobject_cast<QApplication*>(QCoreApplication::instance()));
+}
+
+void TestTForm8::layout() {
+    LogWindow w;
+    TForm8* f = w.form.get();
+    QCOMPARE(f->windowTitle(), QStringLiteral("Все последние команды"));
+    QCOMPARE(f->pos(), QPoint(855, 456));
+    QCOMPARE(f->Memo1->size(), QSize(457, 425));
+    QVERIFY(f->Memo1->isReadOnly());
+    QCOMPARE(f->Memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QVERIFY(f->minimumSize() != f->maximumSize()); // sizeable
+    const QStringList labels{"Label7", "Label6", "Label1", "Label5", "Label4", "Label3", "Label2"};
+    const QStringList captions{QStringLiteral("Суперклубы"),   QStringLiteral("Сборные 4*"),
+                               QStringLiteral("Сборные 4,5*"), QStringLiteral("Сборные 5*"),
+                               QStringLiteral("Клубы 4*"),     QStringLiteral("Клубы 4,5*"),
+                               QStringLiteral("Клубы 5*")};
+    f->show();
+    int x = -1;
+    for (int i = 0; i < labels.size(); ++i) {
+        QLabel* l = child<QLabel>(f, labels[i]);
+        QCOMPARE(l->text(), captions[i]);
+        QVERIFY(l->x() > x);
+        QVERIFY(l->y() > f->Memo1->geometry().bottom());
+        x = l->x();
+    }
+    QCOMPARE(f->Button1->text(), QStringLiteral("Править"));
+    QCOMPARE(f->Button2->text(), QStringLiteral("Очистить"));
+    QCOMPARE(f->Button3->text(), QStringLiteral("Сохранить"));
+    QVERIFY(f->Button1->x() < f->Button2->x() && f->Button2->x() < f->Button3->x());
+    QVERIFY(f->Button1->y() > f->Label7->geometry().bottom());
+    QVERIFY(f->Button1->isEnabled() && f->Button2->isEnabled() && !f->Button3->isEnabled());
+    f->resize(f->width() + 100, f->height() + 50);
+    QCOMPARE(f->Memo1->size(), QSize(557, 475));
+}
+
+void TestTForm8::labelsShowWhichPoolsAreUsedUp() {
+    LogWindow w;
+    // Every team of "teams45.txt" used; "natteams5.txt" with exactly three teams left.
+    QStringList log = w.folder.lines("teams45.txt");
+    const QStringList nat5 = w.folder.lines("natteams5.txt");
+    log += nat5.mid(0, nat5.size() - 3);
+    w.folder.write("all_last.txt", log);
+    w.form->openFromMainWindow();
+    QVERIFY(w.form->isVisible());
+    QCOMPARE(w.color("Label3"), kRed);
+    QCOMPARE(w.color("Label5"), kGreen);
+    QVERIFY(w.drawnIn("Label3", kRed) && !w.drawnIn("Label3", kGreen));
+    QVERIFY(w.drawnIn("Label5", kGreen) && !w.drawnIn("Label5", kRed));
+    for (const char* l : {"Label1", "Label2", "Label4", "Label6", "Label7"})
+        QCOMPARE(w.color(l), kGreen);
+    QCOMPARE(kv::memoText(w.form->Memo1), log.join('\n') + '\n');
+
+    // Clearing leaves the marks until the next opening.
+    w.dialogs.queue(kv::Dialogs::Answer::Yes);
+    w.form->Button2->click();
+    QCOMPARE(w.color("Label3"), kRed);
+    w.form->openFromMainWindow();
+    QCOMPARE(w.color("Label3"), kGreen);
+}
+
+void TestTForm8::mainWindowButtonOpensIt() {
+    LogWindow w;
+    w.folder.write("settings.ini", {"0", "clubs", "[players]", "A", "B", "C", "[gift]", "1",
+                                    "[log all teams]", "1"});
+    w.folder.write("all_last.txt", {"Ajax"});
+    TForm1 main(w.services, w.state);
+    Windows windows;
+    windows.form1 = &main;
+    windows.form8 = w.form.get();
+    main.setWindows(windows);
+    w.form->setWindows(windows);
+    w.dialogs.clear();
+    main.Button3->click();
+    QVERIFY(w.dialogs.shown().isEmpty());
+    QVERIFY(w.form->isVisible());
+    QCOMPARE(kv::memoText(w.form->Memo1), QStringLiteral("Ajax\n"));
+}
+
+void TestTForm8::missingLogIsReportedAndWindowStaysHidden() {
+    LogWindow w;
+    try {
+        w.form->openFromMainWindow();
+        QFAIL("a missing log must fail");
+    } catch (const kv::Error& e) {
+        QVERIFY(e.text().startsWith("Cannot open file \"all_last.txt\"."));
+    }
+    QVERIFY(!w.form->isVisible());
+}
+
+void TestTForm8::clearAsksFirst() {
+    LogWindow w;
+    w.folder.writeBytes("all_last.txt", "Ajax\r\nPSV\r\nAZ\r\n");
+    w.form->openFromMainWindow();
+    w.dialogs.queue(kv::Dialogs::Answer::No);
+    w.form->Button2->click();
+    QCOMPARE(w.dialogs.texts(kv::ScriptedDialogs::Kind::YesNo),
+             QStringList{QStringLiteral("Are you sure?")});
+    QCOMPARE(w.folder.bytes("all_last.txt"), QByteArray("Ajax\r\nPSV\r\nAZ\r\n"));
+    QCOMPARE(kv::memoText(w.form->Memo1), QStringLiteral("Ajax\nPSV\nAZ\n"));
+
+    w.dialogs.queue(kv::Dialogs::Answer::Yes);
+    w.form->Button2->click();
+    QVERIFY(w.folder.exists("all_last.txt"));
+    QCOMPARE(w.folder.bytes("all_last.txt"), QByteArray());
+    QCOMPARE(kv::memoText(w.form->Memo1), QString());
+    QVERIFY(w.form->Memo1->isReadOnly());
+}
+
+void TestTForm8::clearWhileEditingKeepsEditing() {
+    LogWindow w;
+    w.folder.writeBytes("all_last.txt", "\xEF\xBB\xBF"
+                                        "Ajax\r\n");
+    w.form->openFromMainWindow();
+    w.form->Button1->click();
+    w.type("PSV");
+    w.dialogs.queue(kv::Dialogs::Answer::Yes);
+    w.form->Button2->click();
+    QCOMPARE(kv::memoText(w.form->Memo1), QString());
+    QVERIFY(!w.form->Memo1->isReadOnly());
+    QVERIFY(w.form->Button3->isEnabled());
+    QVERIFY(!w.form->Button1->isEnabled());
+    // The emptied file has no mark any more, and neither has the next save.
+    w.type(QStringLiteral("Зенит"));
+    w.form->Button3->click();
+    QCOMPARE(w.folder.bytes("all_last.txt"), QStringLiteral("Зенит").toUtf8());
+}
+
+void TestTForm8::savesInTheReadEncoding_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    const QByteArray bom("\xEF\xBB\xBF");
+    QTest::newRow("with mark") << bom + "Ajax\r\n" << bom + "Ajax\r\nPSV\r\n";
+    QTest::newRow("without mark") << QByteArray("Ajax\n") << QByteArray("Ajax\r\nPSV\r\n");
+}
+
+void TestTForm8::savesInTheReadEncoding() {
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    LogWindow w;
+    w.folder.writeBytes("all_last.txt", before);
+    w.form->openFromMainWindow();
+    w.form->Button1->click();
+    QVERIFY(!w.form->Memo1->isReadOnly());
+    QVERIFY(!w.form->Button1->isEnabled());
+    w.type("PSV\n");
+    w.form->Button3->click();
+    QVERIFY(w.dialogs.shown().isEmpty());
+    QCOMPARE(w.folder.bytes("all_last.txt"), after);
+    QVERIFY(w.form->Memo1->isReadOnly());
+    QVERIFY(w.form->Button1->isEnabled());
+    QVERIFY(!w.form->Button3->isEnabled());
+}
+
+void TestTForm8::logSavedWithoutFinalBreakThenScheduled() {
+    LogWindow w;
+    w.folder.writeBytes("all_last.txt", "Ajax\r\n");
+    w.form->openFromMainWindow();
+    w.form->Button1->click();
+    w.type("PSV"); // typed on the last, empty line
+    w.form->Button3->click();
+    QCOMPARE(w.folder.bytes("all_last.txt"), QByteArray("Ajax\r\nPSV"));
+    kv::appendLines("all_last.txt", {"Feyenoord", "AZ", "Twente"}); // what the schedule does
+    QCOMPARE(w.folder.lines("all_last.txt"),
+             (QStringList{"Ajax", "PSV", "Feyenoord", "AZ", "Twente"}));
+}
+
+void TestTForm8::failedSaveCanBeRetried() {
+    LogWindow w;
+    w.folder.writeBytes("all_last.txt", "Ajax\r\n");
+    w.form->openFromMainWindow();
+    w.form->Button1->click();
+    w.type("PSV");
+    QFile::remove(w.folder.path("all_last.txt"));
+    QVERIFY(QDir(w.folder.path()).mkdir("all_last.txt"));
+    w.form->Button3->click();
+    QCOMPARE(w.dialogs.errors().size(), 1);
+    QVERIFY(w.dialogs.errors()[0].startsWith("Cannot create file \"all_last.txt\"."));
+    QVERIFY(!w.form->Memo1->isReadOnly());
+    QVERIFY(w.form->Button3->isEnabled());
+    QVERIFY(!w.form->Button1->isEnabled());
+    // Clearing that fails keeps the memo's text.
+    w.dialogs.queue(kv::Dialogs::Answer::Yes);
+    w.form->Button2->click();
+    QCOMPARE(w.dialogs.errors().size(), 2);
+    QCOMPARE(kv::memoText(w.form->Memo1), QStringLiteral("Ajax\nPSV"));
+}
+
+QTEST_MAIN(TestTForm8)
+#include "test_tform8.moc"
