@@ -96,12 +96,13 @@ void TestStartup::categoryGroup() {
     QFETCH(QString, group);
     QFETCH(bool, asked);
     QSet<QString> groups;
+    // One folder for all runs: the sequence changes none of its inputs here.
+    kvtest::WorkFolder work;
+    writeData(work);
+    const QStringList rest{"[players]",       "Аня", "Боря", "Вова", "[gift]", "1",
+                           "[log all teams]", "0"};
+    work.write("settings.ini", firstLines + rest);
     for (int seed = 0; seed < 16; ++seed) {
-        kvtest::WorkFolder work;
-        writeData(work);
-        const QStringList rest{"[players]",       "Аня", "Боря", "Вова", "[gift]", "1",
-                               "[log all teams]", "0"};
-        work.write("settings.ini", firstLines + rest);
         ScriptedDialogs dialogs;
         if (answer >= 0)
             dialogs.queue(Dialogs::Answer(answer));
@@ -196,14 +197,14 @@ void TestStartup::exhaustedGroupFallsBackToTheOther() {
     QFETCH(QStringList, exhaustedPools);
     QFETCH(QStringList, possible);
     QSet<QString> chosen;
+    kvtest::WorkFolder work;
+    writeData(work);
+    work.write("settings.ini", settings::defaultLines());
+    QStringList log;
+    for (const QString& file : exhaustedPools)
+        log += logged(file, 2);
+    work.write(kLogFile, log);
     for (int seed = 0; seed < 24; ++seed) {
-        kvtest::WorkFolder work;
-        writeData(work);
-        work.write("settings.ini", settings::defaultLines());
-        QStringList log;
-        for (const QString& file : exhaustedPools)
-            log += logged(file, 2);
-        work.write(kLogFile, log);
         ScriptedDialogs dialogs;
         dialogs.queue(Dialogs::Answer(answer));
         const StartupResult r = run(dialogs, seed);
