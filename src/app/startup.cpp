@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <algorithm>
+#include <vector>
 
 namespace kv {
 
@@ -86,11 +87,23 @@ QString chooseCurrentPool(PoolGroup group, const std::function<bool(const QStrin
 }
 
 QStringList sortedChoiceItems(QStringList items) {
-    std::stable_sort(items.begin(), items.end(), [](const QString& a, const QString& b) {
-        const int c = QString::compare(a, b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
+    // Folding each name once keeps the comparisons plain and fast on long lists.
+    struct Keyed {
+        QString folded;
+        QString item;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(items.size());
+    for (QString& item : items)
+        keyed.push_back({item.toCaseFolded(), std::move(item)});
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        return a.folded != b.folded ? a.folded < b.folded : a.item < b.item;
     });
-    return items;
+    QStringList sorted;
+    sorted.reserve(qsizetype(keyed.size()));
+    for (Keyed& k : keyed)
+        sorted.append(std::move(k.item));
+    return sorted;
 }
 
 GiftGrants giftGrants(const QString& firstLine) {
