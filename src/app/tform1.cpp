@@ -254,11 +254,17 @@ void TForm1::Button2Click() {
     });
 }
 
-void TForm1::ComboBox5Change() { Edit1->setText(ComboBox5->currentText()); }
+void TForm1::ComboBox5Change() {
+    guard([&] { Edit1->setText(ComboBox5->currentText()); });
+}
 
-void TForm1::ComboBox6Change() { Edit2->setText(ComboBox6->currentText()); }
+void TForm1::ComboBox6Change() {
+    guard([&] { Edit2->setText(ComboBox6->currentText()); });
+}
 
-void TForm1::ComboBox7Change() { Edit3->setText(ComboBox7->currentText()); }
+void TForm1::ComboBox7Change() {
+    guard([&] { Edit3->setText(ComboBox7->currentText()); });
+}
 
 // ---------------------------------------------------------------------------------------------
 // The schedule
@@ -292,8 +298,10 @@ void TForm1::Button1Click() {
 // Recent-teams log options and window
 
 void TForm1::CheckBox4Click() {
-    if (CheckBox4->isChecked())
-        CheckBox3->setChecked(false);
+    guard([&] {
+        if (CheckBox4->isChecked())
+            CheckBox3->setChecked(false);
+    });
 }
 
 void TForm1::Button3Click() {}

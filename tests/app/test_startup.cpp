@@ -125,9 +125,11 @@ void TestStartup::missingSettingsFileIsCreatedAndAsks() {
     kvtest::WorkFolder work;
     writeData(work);
     QFile::remove(work.path("settings.ini"));
+    work.write("bomb.txt", {"Зурко"}); // no settings names yet: the design name still marks
     ScriptedDialogs dialogs;
     dialogs.queue(Dialogs::Answer::No);
     const StartupResult r = run(dialogs);
+    QCOMPARE(r.bestScorerMarks, (std::array<bool, 3>{true, false, false}));
     QCOMPARE(dialogs.texts(), (QStringList{kSettingsCreatedMessage, kCategoryQuestion}));
     QCOMPARE(work.lines("settings.ini"), settings::defaultLines());
     QCOMPARE(r.group, PoolGroup::NationalTeams);
