@@ -24,7 +24,6 @@ private slots:
     void filledBoxesAreKept();
     void acceptedTeamIsUniformOverAcceptableLines();
     void attemptLimitEndsTheDraw();
-    void fewFreeTeamsUsuallyDrawnWithinTheLimit();
     void slotThatNoLineCanPass_data();
     void slotThatNoLineCanPass();
 };
@@ -148,25 +147,6 @@ void TestDraw::attemptLimitEndsTheDraw() {
     QCOMPARE(int(second.outcome), int(DrawResult::Outcome::AttemptLimit));
     QCOMPARE(second.slot, 1);
     QCOMPARE(second.teams[0], QStringLiteral("A"));
-}
-
-void TestDraw::fewFreeTeamsUsuallyDrawnWithinTheLimit() {
-    // 20 lines, 3 free, limit 100: each slot needs about seven picks.
-    const QStringList pool = kvtest::numbered("T", 20);
-    const QStringList log = pool.mid(3);
-    int limits = 0;
-    for (int seed = 0; seed < 200; ++seed) {
-        Random random(seed);
-        const DrawResult r =
-            drawTeams({teams({"", "", ""}), {}, {}}, {true, true}, pool, log, 100, random);
-        if (r.outcome != DrawResult::Outcome::Ok) {
-            ++limits;
-            continue;
-        }
-        QCOMPARE(QSet<QString>(r.teams.cbegin(), r.teams.cend()),
-                 (QSet<QString>{"T1", "T2", "T3"}));
-    }
-    QVERIFY(limits <= 2);
 }
 
 void TestDraw::slotThatNoLineCanPass_data() {
