@@ -1,11 +1,16 @@
 #include "app/tform1.h"
 
+#include "app/startup.h"
 #include "app/tform6.h"
 #include "common/dialogs.h"
 #include "common/guard.h"
 #include "common/gui_theme.h"
 #include "common/opener.h"
 #include "common/services.h"
+#include "common/textfile.h"
+#include "pools/draw.h"
+#include "pools/schedule.h"
+#include "pools/teamlog.h"
 #include "pools/tform2.h"
 #include "pools/tform7.h"
 #include "pools/tform8.h"
@@ -13,8 +18,12 @@
 #include <QCloseEvent>
 #include <QEvent>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QUrl>
+
+#include <algorithm>
+#include <array>
 
 const QString TForm1::kTitle = QStringLiteral("Zorvo Kickvale 6");
 const QString TForm1::kWebAddress = QStringLiteral("https://kickvale.example.org/");
@@ -95,7 +104,66 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 // ---------------------------------------------------------------------------------------------
 // Start-up sequence
 
-void TForm1::FormCreate() {}
+void TForm1::FormCreate() {
+    kv::StartupResult r;
+    // Shows whatever the sequence reached, also when a step failed.
+    const auto apply = [&] {
+        if (r.stepsDone >= 1) {
+            state_.bestScorerName = r.bestScorerName;
+            Image2->setVisible(r.bestScorerMarks[0]);
+            Image5->setVisible(r.bestScorerMarks[1]);
+            Image6->setVisible(r.bestScorerMarks[2]);
+        }
+        if (r.stepsDone >= 2)
+            state_.poolTotal = r.poolTotal;
+        if (r.stepsDone >= 8)
+            state_.currentPool = r.currentPool;
+        if (r.stepsDone >= 9)
+            setWindowTitle(kTitle + r.captionSuffix);
+        const QList<QComboBox*> except{ComboBox2, ComboBox3, ComboBox4};
+        const QList<QComboBox*> choice{ComboBox5, ComboBox6, ComboBox7};
+        if (r.stepsDone >= 11) {
+            for (QComboBox* box : except + choice) {
+                // Filling the list must not copy a team into the team boxes.
+                const QSignalBlocker quiet(box);
+                box->clear();
+                box->addItems(r.choiceItems);
+                box->setCurrentIndex(-1);
+                if (box->isEditable())
+                    box->clearEditText();
+            }
+        }
+        for (int i = 0; i < 3; ++i) {
+            except[i]->setEnabled(r.exceptChoiceEnabled[i]);
+            choice[i]->setEnabled(r.teamChoiceEnabled[i]);
+        }
+        if (r.stepsDone >= 14)
+            Label33->setVisible(r.lastThreeTeams);
+        if (r.stepsDone >= 15) {
+            Label22->setText(r.lastTournament.value(0));
+            Label23->setText(r.lastTournament.value(1));
+            Label24->setText(r.lastTournament.value(2));
+            Label29->setText(r.lastTournament.value(3));
+        }
+        if (r.stepsDone >= 16) {
+            Label16->setText(r.playerNames.value(0));
+            Label17->setText(r.playerNames.value(1));
+            Label18->setText(r.playerNames.value(2));
+        }
+        // Set without a click: both log boxes may start checked.
+        if (r.stepsDone >= 17)
+            CheckBox4->setChecked(r.logAll);
+    };
+    guard([&] {
+        try {
+            kv::runStartup(r, *services_.dialogs, *services_.random);
+        } catch (...) {
+            apply();
+            throw;
+        }
+        apply();
+    });
+}
 
 // ---------------------------------------------------------------------------------------------
 // Number of players, link, About, exit
@@ -131,25 +199,113 @@ void TForm1::N3Click() {
 // ---------------------------------------------------------------------------------------------
 // The draw and manual entry
 
-void TForm1::CheckBox1Click() {}
+void TForm1::CheckBox1Click() {
+    guard([&] {
+        const bool random = CheckBox1->isChecked();
+        for (QLineEdit* team : {Edit1, Edit2, Edit3})
+            team->setEnabled(!random);
+        Button2->setEnabled(random);
+        if (!random)
+            for (QComboBox* except : {ComboBox2, ComboBox3, ComboBox4})
+                except->setCurrentIndex(-1);
+    });
+}
 
-void TForm1::Button2Click() {}
+void TForm1::Button2Click() {
+    guard([&] {
+        Button1->setEnabled(true);
+        Button2->setEnabled(false);
 
-void TForm1::ComboBox5Change() {}
+        const kv::DrawSlots board{
+            {Edit1->text(), Edit2->text(), Edit3->text()},
+            {ComboBox2->currentText(), ComboBox3->currentText(), ComboBox4->currentText()},
+            {Label22->text(), Label23->text(), Label24->text()}};
+        const kv::DrawOptions options{CheckBox3->isChecked(), CheckBox4->isChecked()};
+        const bool needsPicks = std::any_of(board.teams.cbegin(), board.teams.cend(),
+                                            [](const QString& team) { return team.isEmpty(); });
+        QStringList pool;
+        QStringList log;
+        if (needsPicks) {
+            if (state_.currentPool.isEmpty()) {
+                services_.dialogs->information(kv::kNoCurrentPoolMessage);
+                return;
+            }
+            pool = kv::readLines(state_.currentPool);
+            if (options.refuseLoggedTeams)
+                log = kv::readLines(kv::kLogFile);
+        }
+        const kv::DrawResult drawn =
+            kv::drawTeams(board, options, pool, log, state_.poolTotal, *services_.random);
+        Edit1->setText(drawn.teams[0]);
+        Edit2->setText(drawn.teams[1]);
+        Edit3->setText(drawn.teams[2]);
 
-void TForm1::ComboBox6Change() {}
+        switch (drawn.outcome) {
+        case kv::DrawResult::Outcome::Ok:
+            break;
+        case kv::DrawResult::Outcome::AttemptLimit:
+            services_.dialogs->information(kv::PoolEmptyMessage(state_.currentPool));
+            if (services_.endProgram)
+                services_.endProgram();
+            return;
+        case kv::DrawResult::Outcome::SlotImpossible: {
+            const QLabel* names[] = {Label16, Label17, Label18};
+            services_.dialogs->information(kv::slotImpossibleMessage(names[drawn.slot]->text()));
+            return;
+        }
+        }
+    });
+}
 
-void TForm1::ComboBox7Change() {}
+void TForm1::ComboBox5Change() {
+    guard([&] { Edit1->setText(ComboBox5->currentText()); });
+}
+
+void TForm1::ComboBox6Change() {
+    guard([&] { Edit2->setText(ComboBox6->currentText()); });
+}
+
+void TForm1::ComboBox7Change() {
+    guard([&] { Edit3->setText(ComboBox7->currentText()); });
+}
 
 // ---------------------------------------------------------------------------------------------
 // The schedule
 
-void TForm1::Button1Click() {}
+void TForm1::Button1Click() {
+    guard([&] {
+        const std::array<QString, 3> teams{Edit1->text(), Edit2->text(), Edit3->text()};
+        // Equal teams can never be scheduled: say so and leave "Расписание" to press again
+        // once the teams are put right. Nothing is logged.
+        if (!kv::teamsDistinct(teams)) {
+            services_.dialogs->information(kv::kEqualTeamsMessage);
+            return;
+        }
+        Button2->setEnabled(false);
+        Button1->setEnabled(false);
+        BitBtn1->setEnabled(true);
+
+        const kv::Schedule schedule = kv::makeSchedule(teams, *services_.random);
+        const QList<QLabel*> labels{Label7, Label8, Label10, Label11, Label14, Label15};
+        for (int i = 0; i < 6; ++i) {
+            labels[i]->setText(schedule.labels[i]);
+            labels[i]->setVisible(true);
+        }
+        Label6->setVisible(true);
+
+        kv::appendTeamsToLog({teams[0], teams[1], teams[2]}, *services_.dialogs);
+    });
+}
 
 // ---------------------------------------------------------------------------------------------
 // Recent-teams log options and window
 
-void TForm1::CheckBox4Click() {}
+void TForm1::CheckBox4Click() {
+    guard([&] {
+        if (CheckBox4->isChecked())
+            CheckBox3->setChecked(false);
+    });
+}
 
 void TForm1::Button3Click() {
     guard([&] {

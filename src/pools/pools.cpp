@@ -49,11 +49,19 @@ QString PoolEmptyMessage(const QString& file) {
     return QStringLiteral("Команды кончились. Перезапустите!");
 }
 
-bool PoolExhausted(const QStringList& pool, const QStringList& log) {
-    QHash<QString, qsizetype> logCounts;
-    logCounts.reserve(log.size());
+LineCounts countEachLine(const QStringList& log) {
+    LineCounts counts;
+    counts.reserve(log.size());
     for (const QString& team : log)
-        ++logCounts[team];
+        ++counts[team];
+    return counts;
+}
+
+bool PoolExhausted(const QStringList& pool, const QStringList& log) {
+    return PoolExhausted(pool, countEachLine(log));
+}
+
+bool PoolExhausted(const QStringList& pool, const LineCounts& logCounts) {
     qsizetype matches = 0;
     for (const QString& team : pool)
         matches += logCounts.value(team, 0);
@@ -75,6 +83,15 @@ QStringList freeTeams(const QStringList& pool, const QStringList& log) {
     out.reserve(pool.size());
     for (const QString& team : pool)
         if (!logged.contains(team))
+            out.append(team);
+    return out;
+}
+
+QStringList freeTeams(const QStringList& pool, const LineCounts& logCounts) {
+    QStringList out;
+    out.reserve(pool.size());
+    for (const QString& team : pool)
+        if (!logCounts.contains(team))
             out.append(team);
     return out;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -36,6 +37,10 @@ QString PoolEmptyMessage(const QString& file);
 // Fewer than three of the pool's lines are free of the log. Matches are counted as pairs: a team
 // twice in the log and once in the pool counts twice. Linear in both sizes.
 bool PoolExhausted(const QStringList& pool, const QStringList& log);
+// How often each text stands in the log: built once for many tests against the same log.
+using LineCounts = QHash<QString, qsizetype>;
+LineCounts countEachLine(const QStringList& log);
+bool PoolExhausted(const QStringList& pool, const LineCounts& logCounts);
 bool PoolExhausted(const QString& poolFile, const QString& logFile = kLogFile);
 
 // Some line of the file equals the text exactly.
@@ -43,6 +48,7 @@ bool FileHasLine(const QString& file, const QString& line);
 
 // The pool's lines, in order, less every line equal to a line of the log.
 QStringList freeTeams(const QStringList& pool, const QStringList& log);
+QStringList freeTeams(const QStringList& pool, const LineCounts& logCounts);
 // Writes the free teams of the pool to "temp" (replacing it) and returns them.
 QStringList BuildCandidateList(const QString& poolFile, const QString& logFile = kLogFile,
                                const QString& candidateFile = kCandidateFile);

@@ -1,0 +1,239 @@
+#include "app/startup.h"
+
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/programdir.h"
+#include "common/random.h"
+#include "common/textfile.h"
+#include "pools/teamlog.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <algorithm>
+#include <vector>
+
+namespace kv {
+
+const std::array<QString, 3>& designPlayerNames() {
+    static const std::array<QString, 3> names{QStringLiteral("Зурко"), QStringLiteral("Пенва"),
+                                              QStringLiteral("Лодыш")};
+    return names;
+}
+
+std::array<bool, 3> bestScorerMarks(const QString& name, const QStringList& settingsNames) {
+    std::array<bool, 3> marks{};
+    if (name.isEmpty()) // an empty file names nobody, not a player without a name
+        return marks;
+    for (int i = 0; i < 3; ++i)
+        marks[i] = name == designPlayerNames()[i] || name == lineAt(settingsNames, i);
+    return marks;
+}
+
+PoolGroup chooseGroup(const settings::FirstRead& first, Dialogs& dialogs, Random& random) {
+    const auto randomGroup = [&] {
+        return random.below(2) == 0 ? PoolGroup::Clubs : PoolGroup::NationalTeams;
+    };
+    if (first.askFlag == QLatin1String("1")) {
+        switch (dialogs.yesNoCancel(kCategoryQuestion)) {
+        case Dialogs::Answer::Yes:
+            return PoolGroup::Clubs;
+        case Dialogs::Answer::No:
+            return PoolGroup::NationalTeams;
+        default: // Cancel, or the box closed without a button
+            return randomGroup();
+        }
+    }
+    if (first.askFlag == QLatin1String("0")) {
+        if (first.category == QLatin1String("natteams"))
+            return PoolGroup::NationalTeams;
+        if (first.category == QLatin1String("random"))
+            return randomGroup();
+    }
+    return PoolGroup::Clubs;
+}
+
+namespace {
+
+const QStringList kNationalChoice{QStringLiteral("natteams45.txt"), QStringLiteral("natteams5.txt"),
+                                  QStringLiteral("natteams4.txt")};
+const QStringList kClubChoice{QStringLiteral("teams4.txt"), QStringLiteral("teams45.txt"),
+                              QStringLiteral("teams5.txt"), QStringLiteral("superteams.txt")};
+
+// Random picks among the group until one is free; nullopt when none is.
+std::optional<QString> pickFree(const QStringList& group,
+                                const std::function<bool(const QString&)>& exhausted,
+                                Random& random) {
+    if (std::all_of(group.cbegin(), group.cend(), exhausted))
+        return std::nullopt;
+    for (;;) {
+        const QString& pick = group[random.below(static_cast<int>(group.size()))];
+        if (!exhausted(pick))
+            return pick;
+    }
+}
+
+} // namespace
+
+QString chooseCurrentPool(PoolGroup group, const std::function<bool(const QString&)>& exhausted,
+                          Random& random) {
+    // Each group falls back to the other: a run always gets a pool while any pool has room.
+    const QStringList& preferred = group == PoolGroup::Clubs ? kClubChoice : kNationalChoice;
+    const QStringList& fallback = group == PoolGroup::Clubs ? kNationalChoice : kClubChoice;
+    if (std::optional<QString> pool = pickFree(preferred, exhausted, random))
+        return *pool;
+    if (std::optional<QString> pool = pickFree(fallback, exhausted, random))
+        return *pool;
+    throw Error(kNoPoolMessage);
+}
+
+QStringList sortedChoiceItems(QStringList items) {
+    // Folding each name once keeps the comparisons plain and fast on long lists.
+    struct Keyed {
+        QString folded;
+        QString item;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(items.size());
+    for (QString& item : items)
+        keyed.push_back({item.toCaseFolded(), std::move(item)});
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        return a.folded != b.folded ? a.folded < b.folded : a.item < b.item;
+    });
+    QStringList sorted;
+    sorted.reserve(qsizetype(keyed.size()));
+    for (Keyed& k : keyed)
+        sorted.append(std::move(k.item));
+    return sorted;
+}
+
+GiftGrants giftGrants(const QString& firstLine) {
+    return {firstLine == imagePath(QStringLiteral("team.bmp")),
+            firstLine == imagePath(QStringLiteral("unteam.bmp"))};
+}
+
+void runStartup(StartupResult& out, Dialogs& dialogs, Random& random) {
+    random.seedFromClock();
+
+    // 1. Best scorer. The mark follows the name he was saved under: a design-time caption or
+    // his name in the settings file (which may not exist yet on a first start).
+    out.bestScorerName = readFirstLine(kBestScorerFile);
+    QStringList settingsNames;
+    try {
+        settingsNames = settings::readPlayerNames();
+    } catch (const Error&) {
+    }
+    out.bestScorerMarks = bestScorerMarks(out.bestScorerName, settingsNames);
+    out.stepsDone = 1;
+
+    // 2. Pool total. Each pool is read once here and kept for the tests below.
+    QHash<QString, QStringList> poolLines;
+    out.poolTotal = 0;
+    for (const PoolInfo& info : pools()) {
+        QStringList lines = readLines(info.file);
+        out.poolTotal += static_cast<int>(lines.size());
+        poolLines.insert(info.file, std::move(lines));
+    }
+    out.stepsDone = 2;
+
+    // 3. The log, created empty when missing.
+    out.log = openOrCreateLog();
+    out.stepsDone = 3;
+
+    // 4. First clearing rule.
+    if (logTooLong(out.log.size(), out.poolTotal)) {
+        dialogs.information(kLogClearedMessage);
+        clearLog();
+        out.log.clear();
+    }
+    out.stepsDone = 4;
+
+    // 5. Second clearing rule, on the log as the first rule left it.
+    LineCounts logCounts = countEachLine(out.log);
+    const auto linesOf = [&](const QString& file) -> const QStringList& { return poolLines[file]; };
+    if (allPoolsExhausted(linesOf, logCounts)) {
+        dialogs.information(kLogClearedMessage);
+        clearLog();
+        out.log.clear();
+        logCounts.clear();
+    }
+    out.stepsDone = 5;
+
+    // 6. Settings, first read. Only a missing file is replaced by the default one: a file that
+    // exists but cannot be read keeps the players' names and fails below instead.
+    settings::FirstRead first;
+    if (!QFileInfo::exists(settings::kFileName)) {
+        dialogs.information(kSettingsCreatedMessage);
+        settings::writeDefault();
+        first.askFlag = QStringLiteral("1");
+    } else {
+        first = settings::readFirst();
+    }
+    out.stepsDone = 6;
+
+    // 7. Category group.
+    out.group = chooseGroup(first, dialogs, random);
+    out.stepsDone = 7;
+
+    // 8. Current pool.
+    QHash<QString, bool> exhaustedCache;
+    const auto exhausted = [&](const QString& file) {
+        auto it = exhaustedCache.find(file);
+        if (it == exhaustedCache.end())
+            it = exhaustedCache.insert(file, PoolExhausted(poolLines[file], logCounts));
+        return *it;
+    };
+    out.currentPool = chooseCurrentPool(out.group, exhausted, random);
+    out.stepsDone = 8;
+
+    // 9. Caption.
+    out.captionSuffix = poolInfo(out.currentPool)->captionSuffix;
+    out.stepsDone = 9;
+
+    // 10. Candidate list "temp".
+    const QStringList candidates = freeTeams(poolLines[out.currentPool], logCounts);
+    writeLines(kCandidateFile, candidates);
+    out.stepsDone = 10;
+
+    // 11. Choice boxes.
+    out.choiceItems = sortedChoiceItems(candidates);
+    out.stepsDone = 11;
+
+    // 12. Prizes of the last tournament, one file after the other.
+    for (const QString& giftFile : {kGift1File, kGift2File}) {
+        const GiftGrants grants = giftGrants(readFirstLine(giftFile));
+        if (grants.teamChoice)
+            out.teamChoiceEnabled = {true, true, true};
+        if (grants.exceptChoice)
+            out.exceptChoiceEnabled = {true, true, true};
+    }
+    out.stepsDone = 12;
+
+    // 13. The best scorer may exclude one team from his own draw.
+    for (int i = 0; i < 3; ++i)
+        if (out.bestScorerMarks[i])
+            out.exceptChoiceEnabled[i] = true;
+    out.stepsDone = 13;
+
+    // 14. With only three free teams left there is nothing to choose.
+    if (candidates.size() == 3) {
+        out.exceptChoiceEnabled = {};
+        out.teamChoiceEnabled = {};
+        out.lastThreeTeams = true;
+    }
+    out.stepsDone = 14;
+
+    // 15. Last tournament.
+    const QStringList last = readLines(kLastTournamentFile);
+    out.lastTournament = {lineAt(last, 0), lineAt(last, 1), lineAt(last, 2), lineAt(last, 3)};
+    out.stepsDone = 15;
+
+    // 16. Player names.
+    out.playerNames = settings::readPlayerNames();
+    out.stepsDone = 16;
+
+    // 17. Start state of "Не использовать ВСЕ последние".
+    out.logAll = settings::readLogAllFlag() == 1;
+    out.stepsDone = 17;
+}
+
+} // namespace kv

@@ -1,0 +1,435 @@
+#include "app/settings.h"
+#include "app/startup.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/programdir.h"
+#include "common/random.h"
+#include "pools/pools.h"
+#include "testsupport.h"
+
+#include <QFile>
+#include <QSet>
+
+using namespace kv;
+
+namespace {
+
+// A complete data folder: every pool of `perPool` teams named after its category, a best
+// scorer nobody has, prizes that grant nothing, a last tournament and settings that ask nothing.
+void writeData(const kvtest::WorkFolder& work, int perPool = 10) {
+    for (const PoolInfo& info : pools())
+        work.write(info.file, kvtest::numbered(info.label + " ", perPool));
+    work.write("bomb.txt", {"Никто!"});
+    work.write("gift1.txt", {imagePath("splayer.bmp")});
+    work.write("gift2.txt", {imagePath("yellowcard.bmp")});
+    work.write("last.txt", {"Милан", "Интер", "Рома", "01.02.2024"});
+    QStringList s = settings::defaultLines();
+    s[0] = "0";
+    work.write("settings.ini", s);
+}
+
+// Logs all but `free` teams of a pool written by writeData.
+QStringList logged(const QString& file, int free, int perPool = 10) {
+    return kvtest::numbered(poolInfo(file)->label + " ", perPool).mid(free);
+}
+
+StartupResult run(ScriptedDialogs& dialogs, quint64 seed = 1) {
+    StartupResult r;
+    Random random(seed);
+    runStartup(r, dialogs, random);
+    return r;
+}
+
+QString groupName(PoolGroup g) {
+    return g == PoolGroup::Clubs ? "clubs" : "national";
+}
+
+} // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void categoryGroup_data();
+    void categoryGroup();
+    void missingSettingsFileIsCreatedAndAsks();
+    void logClearingRules_data();
+    void logClearingRules();
+    void exhaustedGroupFallsBackToTheOther_data();
+    void exhaustedGroupFallsBackToTheOther();
+    void noPoolWithThreeFreeTeamsStopsAtTheChoice();
+    void candidateListAndChoiceItems();
+    void giftGrants_data();
+    void giftGrants();
+    void privileges_data();
+    void privileges();
+    void bestScorerMarks_data();
+    void bestScorerMarks();
+    void missingFileStopsAtItsStep_data();
+    void missingFileStopsAtItsStep();
+};
+
+void TestStartup::categoryGroup_data() {
+    QTest::addColumn<QStringList>("firstLines");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("group"); // clubs, national or random
+    QTest::addColumn<bool>("asked");
+    using A = Dialogs::Answer;
+    QTest::newRow("ask: Yes") << QStringList{"1", "natteams"} << int(A::Yes) << "clubs" << true;
+    QTest::newRow("ask: No") << QStringList{"1", "clubs"} << int(A::No) << "national" << true;
+    QTest::newRow("ask: Cancel") << QStringList{"1", "clubs"} << int(A::Cancel) << "random" << true;
+    QTest::newRow("ask: closed") << QStringList{"1", "clubs"} << int(A::Closed) << "random" << true;
+    QTest::newRow("0 clubs") << QStringList{"0", "clubs"} << -1 << "clubs" << false;
+    QTest::newRow("0 natteams") << QStringList{"0", "natteams"} << -1 << "national" << false;
+    QTest::newRow("0 random") << QStringList{"0", "random"} << -1 << "random" << false;
+    QTest::newRow("0 unknown setting") << QStringList{"0", "Natteams"} << -1 << "clubs" << false;
+    QTest::newRow("flag 2") << QStringList{"2", "natteams"} << -1 << "clubs" << false;
+    QTest::newRow("flag empty") << QStringList{"", "natteams"} << -1 << "clubs" << false;
+    QTest::newRow("flag with a blank") << QStringList{"1 ", "natteams"} << -1 << "clubs" << false;
+    // A file saved with no category selected: line 2 is the players' marker.
+    QTest::newRow("nine lines, flag 0") << QStringList{"0"} << -1 << "clubs" << false;
+    QTest::newRow("nine lines, flag 1") << QStringList{"1"} << int(A::No) << "national" << true;
+}
+
+void TestStartup::categoryGroup() {
+    QFETCH(QStringList, firstLines);
+    QFETCH(int, answer);
+    QFETCH(QString, group);
+    QFETCH(bool, asked);
+    QSet<QString> groups;
+    // One folder for all runs: the sequence changes none of its inputs here.
+    kvtest::WorkFolder work;
+    writeData(work);
+    const QStringList rest{"[players]",       "Аня", "Боря", "Вова", "[gift]", "1",
+                           "[log all teams]", "0"};
+    work.write("settings.ini", firstLines + rest);
+    for (int seed = 0; seed < 16; ++seed) {
+        ScriptedDialogs dialogs;
+        if (answer >= 0)
+            dialogs.queue(Dialogs::Answer(answer));
+        const StartupResult r = run(dialogs, seed);
+        QCOMPARE(r.stepsDone, 17);
+        QCOMPARE(dialogs.texts(ScriptedDialogs::Kind::YesNoCancel),
+                 asked ? QStringList{kCategoryQuestion} : QStringList{});
+        QCOMPARE(poolInfo(r.currentPool)->group, r.group);
+        QCOMPARE(r.playerNames, (QStringList{"Аня", "Боря", "Вова"}));
+        QCOMPARE(r.logAll, false);
+        groups.insert(groupName(r.group));
+    }
+    if (group == "random")
+        QCOMPARE(groups, (QSet<QString>{"clubs", "national"}));
+    else
+        QCOMPARE(groups, QSet<QString>{group});
+}
+
+void TestStartup::missingSettingsFileIsCreatedAndAsks() {
+    kvtest::WorkFolder work;
+    writeData(work);
+    QFile::remove(work.path("settings.ini"));
+    work.write("bomb.txt", {"Зурко"}); // no settings names yet: the design name still marks
+    ScriptedDialogs dialogs;
+    dialogs.queue(Dialogs::Answer::No);
+    const StartupResult r = run(dialogs);
+    QCOMPARE(r.bestScorerMarks, (std::array<bool, 3>{true, false, false}));
+    QCOMPARE(dialogs.texts(), (QStringList{kSettingsCreatedMessage, kCategoryQuestion}));
+    QCOMPARE(work.lines("settings.ini"), settings::defaultLines());
+    QCOMPARE(r.group, PoolGroup::NationalTeams);
+    QCOMPARE(r.playerNames, (QStringList{"Player 1", "Player 2", "Player 3"}));
+    QVERIFY(r.logAll);
+}
+
+void TestStartup::logClearingRules_data() {
+    QTest::addColumn<int>("perPool");
+    QTest::addColumn<QStringList>("log");
+    QTest::addColumn<int>("messages");
+    QTest::addColumn<bool>("cleared");
+    // Seven pools: 9, 9, 9, 9, 9, 9, 6 = 60 lines. Old teams are in no pool.
+    QTest::newRow("60 pool lines, 58 logged") << -1 << kvtest::numbered("old ", 58) << 1 << true;
+    QTest::newRow("60 pool lines, 57 logged") << -1 << kvtest::numbered("old ", 57) << 0 << false;
+    QStringList allButTwo;
+    for (const PoolInfo& info : pools())
+        allButTwo += logged(info.file, 2);
+    QTest::newRow("every pool exhausted") << 10 << allButTwo << 1 << true;
+    QStringList allButThreeOfOne = allButTwo;
+    allButThreeOfOne.removeOne(poolInfo("superteams.txt")->label + " 3");
+    QTest::newRow("one pool with three free") << 10 << allButThreeOfOne << 0 << false;
+    // 60 lines logged against 70: not the first rule; the second then finds room everywhere.
+    QTest::newRow("first rule empties, second sees an empty log")
+        << 10 << kvtest::numbered("old ", 68) << 1 << true;
+}
+
+void TestStartup::logClearingRules() {
+    QFETCH(int, perPool);
+    QFETCH(QStringList, log);
+    QFETCH(int, messages);
+    QFETCH(bool, cleared);
+    kvtest::WorkFolder work;
+    writeData(work, perPool < 0 ? 9 : perPool);
+    if (perPool < 0)
+        work.write("superteams.txt", kvtest::numbered("S", 6));
+    work.write(kLogFile, log);
+    ScriptedDialogs dialogs;
+    const StartupResult r = run(dialogs);
+    QCOMPARE(r.stepsDone, 17);
+    QCOMPARE(dialogs.texts(ScriptedDialogs::Kind::Information),
+             QStringList(messages, "All last teams cleared!"));
+    QCOMPARE(work.lines(kLogFile), cleared ? QStringList{} : log);
+    QCOMPARE(r.log, cleared ? QStringList{} : log);
+    QCOMPARE(work.lines("temp").size(), r.choiceItems.size());
+}
+
+void TestStartup::exhaustedGroupFallsBackToTheOther_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QStringList>("exhaustedPools");
+    QTest::addColumn<QStringList>("possible");
+    const QStringList clubs{"teams4.txt", "teams45.txt", "teams5.txt", "superteams.txt"};
+    const QStringList national{"natteams4.txt", "natteams45.txt", "natteams5.txt"};
+    QTest::newRow("clubs asked, every club pool used up")
+        << int(Dialogs::Answer::Yes) << clubs << national;
+    QTest::newRow("national teams asked, every national pool used up")
+        << int(Dialogs::Answer::No) << national << clubs;
+    QTest::newRow("clubs asked, only super clubs left")
+        << int(Dialogs::Answer::Yes) << clubs.mid(0, 3) << QStringList{"superteams.txt"};
+    QTest::newRow("national teams asked, only 5* left")
+        << int(Dialogs::Answer::No) << QStringList{"natteams4.txt", "natteams45.txt"}
+        << QStringList{"natteams5.txt"};
+}
+
+void TestStartup::exhaustedGroupFallsBackToTheOther() {
+    QFETCH(int, answer);
+    QFETCH(QStringList, exhaustedPools);
+    QFETCH(QStringList, possible);
+    QSet<QString> chosen;
+    kvtest::WorkFolder work;
+    writeData(work);
+    work.write("settings.ini", settings::defaultLines());
+    QStringList log;
+    for (const QString& file : exhaustedPools)
+        log += logged(file, 2);
+    work.write(kLogFile, log);
+    for (int seed = 0; seed < 24; ++seed) {
+        ScriptedDialogs dialogs;
+        dialogs.queue(Dialogs::Answer(answer));
+        const StartupResult r = run(dialogs, seed);
+        QCOMPARE(r.stepsDone, 17);
+        QVERIFY2(possible.contains(r.currentPool), qPrintable(r.currentPool));
+        QCOMPARE(r.captionSuffix, poolInfo(r.currentPool)->captionSuffix);
+        QCOMPARE(work.lines(kLogFile), log); // nothing cleared
+        chosen.insert(r.currentPool);
+    }
+    QCOMPARE(chosen, QSet<QString>(possible.cbegin(), possible.cend()));
+}
+
+void TestStartup::noPoolWithThreeFreeTeamsStopsAtTheChoice() {
+    // Pools of two lines: the log is cleared, yet no tournament can be made.
+    kvtest::WorkFolder work;
+    writeData(work, 2);
+    ScriptedDialogs dialogs;
+    StartupResult r;
+    Random random(5);
+    try {
+        runStartup(r, dialogs, random);
+        QFAIL("no error");
+    } catch (const Error& e) {
+        QCOMPARE(e.text(), kNoPoolMessage);
+    }
+    QCOMPARE(r.stepsDone, 7);
+    QVERIFY(r.currentPool.isEmpty());
+    QCOMPARE(r.poolTotal, 14);
+}
+
+void TestStartup::candidateListAndChoiceItems() {
+    kvtest::WorkFolder work;
+    writeData(work);
+    QStringList s = settings::defaultLines();
+    s[0] = "0";
+    s[1] = "clubs";
+    work.write("settings.ini", s);
+    // Every club pool but teams45 is used up, so the choice is certain.
+    for (const QString& f : QStringList{"teams4.txt", "teams5.txt", "superteams.txt"})
+        work.write(f, {"a", "b"});
+    work.write("teams45.txt", {"Зенит", "арсенал", "Бавария", "Зенит", "Арсенал", "Аякс", "ajax"});
+    work.write(kLogFile, {"Бавария", "Аякс", "Аякс", "АЯКС"});
+    ScriptedDialogs dialogs;
+    const StartupResult r = run(dialogs);
+    QCOMPARE(r.currentPool, QStringLiteral("teams45.txt"));
+    QCOMPARE(r.captionSuffix, QStringLiteral(" - Клубы 4,5*"));
+    QCOMPARE(work.lines("temp"), (QStringList{"Зенит", "арсенал", "Зенит", "Арсенал", "ajax"}));
+    QCOMPARE(r.choiceItems, (QStringList{"ajax", "Арсенал", "арсенал", "Зенит", "Зенит"}));
+    QCOMPARE(r.poolTotal, 2 + 7 + 2 + 2 + 3 * 10);
+}
+
+void TestStartup::giftGrants_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("teamChoice");
+    QTest::addColumn<bool>("exceptChoice");
+    QTest::newRow("team choice") << imagePath("team.bmp") << true << false;
+    QTest::newRow("except-choice") << imagePath("unteam.bmp") << false << true;
+    QTest::newRow("another prize") << imagePath("splayer.bmp") << false << false;
+    QTest::newRow("another program folder")
+        << "/opt/old-kickvale/images/team.bmp" << false << false;
+    QTest::newRow("Windows path of the old program")
+        << "C:\\Games\\Kickvale\\images\\team.bmp" << false << false;
+    QTest::newRow("trailing blank") << imagePath("team.bmp") + " " << false << false;
+    QTest::newRow("empty") << "" << false << false;
+}
+
+void TestStartup::giftGrants() {
+    kvtest::WorkFolder work; // points the program folder at the build
+    QFETCH(QString, line);
+    QFETCH(bool, teamChoice);
+    QFETCH(bool, exceptChoice);
+    const GiftGrants g = kv::giftGrants(line);
+    QCOMPARE(g.teamChoice, teamChoice);
+    QCOMPARE(g.exceptChoice, exceptChoice);
+}
+
+using Flags = std::array<bool, 3>;
+
+void TestStartup::privileges_data() {
+    QTest::addColumn<QString>("bomb");
+    QTest::addColumn<QStringList>("gifts");
+    QTest::addColumn<int>("free");
+    QTest::addColumn<QString>("except"); // "123" style: enabled slots
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<bool>("lastThree");
+    QTest::newRow("nothing") << "Никто!" << QStringList{"splayer.bmp", "redcard.bmp"} << 10 << ""
+                             << "" << false;
+    QTest::newRow("best scorer of slot 2")
+        << "Пенва" << QStringList{"splayer.bmp", "redcard.bmp"} << 10 << "2"
+        << "" << false;
+    QTest::newRow("team-choice prize")
+        << "Никто!" << QStringList{"redcard.bmp", "team.bmp"} << 10 << ""
+        << "123" << false;
+    QTest::newRow("both prizes and a mark")
+        << "Лодыш" << QStringList{"unteam.bmp", "team.bmp"} << 10 << "123"
+        << "123" << false;
+    QTest::newRow("three free teams override everything")
+        << "Зурко" << QStringList{"unteam.bmp", "team.bmp"} << 3 << ""
+        << "" << true;
+    QTest::newRow("four free teams")
+        << "Зурко" << QStringList{"splayer.bmp", "splayer.bmp"} << 4 << "1"
+        << "" << false;
+}
+
+void TestStartup::privileges() {
+    QFETCH(QString, bomb);
+    QFETCH(QStringList, gifts);
+    QFETCH(int, free);
+    QFETCH(QString, except);
+    QFETCH(QString, choice);
+    QFETCH(bool, lastThree);
+    kvtest::WorkFolder work;
+    writeData(work);
+    for (const QString& f : QStringList{"teams4.txt", "teams45.txt", "teams5.txt"})
+        work.write(f, {"a", "b"});
+    work.write(kLogFile, logged("superteams.txt", free));
+    work.write("bomb.txt", {bomb});
+    work.write("gift1.txt", {imagePath(gifts[0])});
+    work.write("gift2.txt", {imagePath(gifts[1])});
+    ScriptedDialogs dialogs;
+    const StartupResult r = run(dialogs);
+    QCOMPARE(r.stepsDone, 17);
+    QCOMPARE(r.currentPool, QStringLiteral("superteams.txt"));
+    QCOMPARE(r.choiceItems.size(), free);
+    const auto enabledSlots = [](const Flags& f) {
+        QString s;
+        for (int i = 0; i < 3; ++i)
+            if (f[i])
+                s += QString::number(i + 1);
+        return s;
+    };
+    QCOMPARE(enabledSlots(r.exceptChoiceEnabled), except);
+    QCOMPARE(enabledSlots(r.teamChoiceEnabled), choice);
+    QCOMPARE(r.lastThreeTeams, lastThree);
+}
+
+void TestStartup::bestScorerMarks_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("settingsNames");
+    QTest::addColumn<QString>("marked");
+    const QStringList names{"Аня", "Боря", "Вова"};
+    QTest::newRow("design name of slot 2") << "Пенва" << names << "2";
+    QTest::newRow("settings name of slot 3") << "Вова" << names << "3";
+    QTest::newRow("settings name of slot 1") << "Аня" << names << "1";
+    QTest::newRow("nobody") << "Никто!" << names << "";
+    QTest::newRow("letter case differs") << "пенва" << names << "";
+    QTest::newRow("empty name never marks an empty slot") << "" << QStringList{"", "Б", "В"} << "";
+    QTest::newRow("no settings names") << "Лодыш" << QStringList{} << "3";
+}
+
+void TestStartup::bestScorerMarks() {
+    QFETCH(QString, name);
+    QFETCH(QStringList, settingsNames);
+    QFETCH(QString, marked);
+    const Flags m = kv::bestScorerMarks(name, settingsNames);
+    QString got;
+    for (int i = 0; i < 3; ++i)
+        if (m[i])
+            got += QString::number(i + 1);
+    QCOMPARE(got, marked);
+
+    // The same through the whole sequence, with the names in the settings file.
+    kvtest::WorkFolder work;
+    writeData(work);
+    if (!settingsNames.isEmpty())
+        work.write("settings.ini", QStringList{"0", "clubs", "[players]"} + settingsNames +
+                                       QStringList{"[gift]", "1", "[log all teams]", "1"});
+    work.write("bomb.txt", {name});
+    ScriptedDialogs dialogs;
+    const StartupResult r = run(dialogs);
+    QCOMPARE(r.bestScorerName, name);
+    QCOMPARE(r.bestScorerMarks, m);
+    QCOMPARE(r.exceptChoiceEnabled, m);
+}
+
+void TestStartup::missingFileStopsAtItsStep_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("content"); // empty: the file is removed
+    QTest::addColumn<int>("stepsDone");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("bomb.txt") << "bomb.txt"
+                              << "" << 0 << "Cannot open file \"bomb.txt\"";
+    QTest::newRow("a pool") << "natteams45.txt"
+                            << "" << 1 << "Cannot open file \"natteams45.txt\"";
+    QTest::newRow("gift1.txt") << "gift1.txt"
+                               << "" << 11 << "Cannot open file \"gift1.txt\"";
+    QTest::newRow("gift2.txt") << "gift2.txt"
+                               << "" << 11 << "Cannot open file \"gift2.txt\"";
+    QTest::newRow("last.txt") << "last.txt"
+                              << "" << 14 << "Cannot open file \"last.txt\"";
+    QTest::newRow("log-all flag not a number")
+        << "settings.ini"
+        << "0\nclubs\n[players]\nA\nB\nC\n[gift]\n1\n[log all teams]\nда" << 16
+        << "'да' is not a valid integer value";
+}
+
+void TestStartup::missingFileStopsAtItsStep() {
+    QFETCH(QString, file);
+    QFETCH(QString, content);
+    QFETCH(int, stepsDone);
+    QFETCH(QString, error);
+    kvtest::WorkFolder work;
+    writeData(work);
+    // gift1 grants team choice: when gift2 fails, that grant has already been made.
+    work.write("gift1.txt", {imagePath("team.bmp")});
+    if (content.isEmpty())
+        QVERIFY(QFile::remove(work.path(file)));
+    else
+        work.write(file, content.split('\n'));
+    ScriptedDialogs dialogs;
+    StartupResult r;
+    Random random(1);
+    try {
+        runStartup(r, dialogs, random);
+        QFAIL("no error");
+    } catch (const Error& e) {
+        QVERIFY2(e.text().startsWith(error), qPrintable(e.text()));
+    }
+    QCOMPARE(r.stepsDone, stepsDone);
+    QCOMPARE(r.teamChoiceEnabled[0], file == "gift2.txt" || stepsDone > 12);
+    if (stepsDone < 8)
+        QVERIFY(r.currentPool.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "test_startup.moc"
