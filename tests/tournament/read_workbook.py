@@ -7,6 +7,7 @@ sees their anchors; with Pillow, openpyxl's loaded images are reported as well.
 import json
 import sys
 import zipfile
+from xml.etree import ElementTree
 
 import openpyxl
 from openpyxl.drawing.spreadsheet_drawing import SpreadsheetDrawing
@@ -22,7 +23,11 @@ out = {
     "values": {c: ws[c].value for c in cells},
     "borders": {c: ws[c].border.left.style for c in cells},
     "images": [],
+    "rows": [],       # the sheet's rows in file order: [row number, [cell names in order]]
+    "styles": {},     # the s attribute of every cell
+    "drawings": 0,    # drawing parts the sheet refers to
 }
+MAIN = "{http://schemas.openxmlformats.org/spreadsheetml/2006/main}"
 
 reader = ExcelReader(path)
 reader.read_manifest()
@@ -31,10 +36,18 @@ archive = zipfile.ZipFile(path)
 for sheet, rel in reader.parser.find_sheets():
     if sheet.name != ws.title:
         continue
+    sheet_xml = ElementTree.fromstring(archive.read(rel.target))
+    for row in sheet_xml.iter(MAIN + "row"):
+        cells_in_row = [c.get("r") for c in row.iter(MAIN + "c")]
+        out["rows"].append([int(row.get("r")), cells_in_row])
+        for c in row.iter(MAIN + "c"):
+            out["styles"][c.get("r")] = c.get("s")
+    out["children"] = [child.tag.replace(MAIN, "") for child in sheet_xml]
     rels_path = get_rels_path(rel.target)
     if rels_path not in archive.namelist():
         break
     for drawing_rel in get_dependents(archive, rels_path).find(SpreadsheetDrawing._rel_type):
+        out["drawings"] += 1
         drawing = SpreadsheetDrawing.from_tree(fromstring(archive.read(drawing_rel.target)))
         deps = get_dependents(archive, get_rels_path(drawing_rel.target))
         for blip in drawing._blip_rels:
