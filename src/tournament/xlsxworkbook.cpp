@@ -1,15 +1,11 @@
 #include "tournament/xlsxworkbook.h"
 
 #include "common/errors.h"
+#include "tournament/zipparts.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
-#include <quazip/quazipnewinfo.h>
 
 #include <pugixml.hpp>
 
@@ -470,7 +466,7 @@ struct XlsxWorkbook::Impl {
                      "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" "
                      "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
                      "relationships\"/>");
-        addContentType("Override", "PartName", "/" + utf8(part), kDrawingContentType);
+        addContentType("Override", "PartName", utf8(QLatin1Char('/') + part), kDrawingContentType);
         const std::string id =
             addRelationship(sheetPart, kDrawingType, relativeTarget(sheetPart, part));
         insertSheetChild("drawing").append_attribute((r + ":id").c_str()) = id.c_str();
@@ -488,23 +484,13 @@ XlsxWorkbook::XlsxWorkbook(const QString& path) : d(std::make_unique<Impl>()) {
     d->sourcePath = path;
     if (!QFileInfo(path).isFile())
         throw cannotOpen(path, QStringLiteral("No such file or directory"));
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdUnzip))
-        d->damaged(QStringLiteral("it is not a zip archive"));
-    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
-        QuaZipFile file(&zip);
-        Impl::Part part;
-        part.name = zip.getCurrentFileName();
-        if (!file.open(QIODevice::ReadOnly))
-            d->damaged(QStringLiteral("the part %1 cannot be unpacked").arg(part.name));
-        part.bytes = file.readAll();
-        file.close();
-        if (file.getZipError() != UNZ_OK)
-            d->damaged(QStringLiteral("the part %1 cannot be unpacked").arg(part.name));
-        d->parts.push_back(std::move(part));
-    }
-    if (zip.getZipError() != UNZ_OK)
-        d->damaged(QStringLiteral("the archive is damaged"));
+    std::vector<ZipPart> zipped;
+    QString why;
+    if (!readZipParts(path, zipped, why))
+        d->damaged(why);
+    d->parts.reserve(zipped.size());
+    for (ZipPart& part : zipped)
+        d->parts.push_back({std::move(part.name), std::move(part.bytes), nullptr});
     d->locateActiveSheet();
 }
 
@@ -571,38 +557,19 @@ void XlsxWorkbook::addPicture(const CellPosition& at, const QByteArray& png, int
 }
 
 void XlsxWorkbook::save(const QString& path) const {
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdCreate))
-        throw cannotCreate(path, QStringLiteral("zip error %1").arg(zip.getZipError()));
-    const auto fail = [&](const QString& why) {
-        zip.close();
-        QFile::remove(path);
-        throw cannotCreate(path, why);
-    };
+    std::vector<ZipPart> parts;
+    parts.reserve(d->parts.size());
     for (const Impl::Part& part : d->parts) {
         QByteArray bytes;
         if (part.xml) {
             XmlWriter writer(bytes);
             part.xml->save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+        } else {
+            bytes = part.bytes;
         }
-        const QByteArray& data = part.xml ? bytes : part.bytes;
-        QuaZipFile file(&zip);
-        QuaZipNewInfo info(part.name);
-        info.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                            QFileDevice::ReadGroup | QFileDevice::ReadOther);
-        if (!file.open(QIODevice::WriteOnly, info, nullptr, 0, Z_DEFLATED, Z_DEFAULT_COMPRESSION) ||
-            file.write(data) != data.size()) {
-            fail(QStringLiteral("zip error %1").arg(file.getZipError()));
-        }
-        file.close();
-        if (file.getZipError() != ZIP_OK)
-            fail(QStringLiteral("zip error %1").arg(file.getZipError()));
+        parts.push_back({part.name, bytes});
     }
-    zip.close();
-    if (zip.getZipError() != ZIP_OK) {
-        QFile::remove(path);
-        throw cannotCreate(path, QStringLiteral("zip error %1").arg(zip.getZipError()));
-    }
+    writeZipParts(path, parts);
 }
 
 } // namespace kv
