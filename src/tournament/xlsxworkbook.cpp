@@ -296,7 +296,11 @@ struct XlsxWorkbook::Impl {
             if (QString::fromUtf8(n.attribute(key).value())
                     .compare(QString::fromStdString(keyValue), Qt::CaseInsensitive) == 0)
                 return;
-        pugi::xml_node added = types.append_child(kind);
+        // Defaults before overrides, as office suites write them.
+        pugi::xml_node firstOverride = types.child("Override");
+        pugi::xml_node added = std::strcmp(kind, "Default") == 0 && firstOverride
+                                   ? types.insert_child_before(kind, firstOverride)
+                                   : types.append_child(kind);
         added.append_attribute(key) = keyValue.c_str();
         added.append_attribute("ContentType") = contentType;
     }

@@ -5,6 +5,7 @@
 #include "app/tform1.h"
 #include "common/clock.h"
 #include "common/dialogs.h"
+#include "common/errors.h"
 #include "common/gui_theme.h"
 #include "common/opener.h"
 #include "common/programdir.h"
@@ -12,6 +13,7 @@
 #include "common/services.h"
 #include "results/tform9.h"
 #include "tournament/gifts.h"
+#include "tournament/gui_resultshandover.h"
 #include "tournament/spreadsheet.h"
 
 #include <QApplication>
@@ -113,6 +115,7 @@ private slots:
     void pressWithoutAward();
     void secondPressSetsUpAgain();
     void failingStepEndsThePress();
+    void handOverNeedsEveryControl();
 };
 
 void TestTForm1Press::pressWithAward() {
@@ -203,6 +206,23 @@ void TestTForm1Press::failingStepEndsThePress() {
     QCOMPARE(w.form1->clientHeight(), TForm1::kClientHeight);
     QCOMPARE(w.folder.lines(QStringLiteral("gift1.txt")), QStringList{gone}); // no award
     QVERIFY(!w.form1->Button2->isDefault());
+}
+
+void TestTForm1Press::handOverNeedsEveryControl() {
+    // A results window that lacks one control is left as it was.
+    QWidget results;
+    for (const QString& name : kResultsLabels)
+        if (name != QLatin1String("Label30"))
+            (new QLabel(QStringLiteral("old"), &results))->setObjectName(name);
+    for (const QString& name : kResultsButtons)
+        (new QPushButton(&results))->setObjectName(name);
+    kvtest::child<QPushButton>(&results, "Button1")->setEnabled(false);
+    const QList<kv::HandOverText> texts = {{"Label3", "Милан"}, {"Label30", "Пенва"}};
+
+    QVERIFY_THROWS_EXCEPTION(kv::Error, kv::handOverToResults(&results, texts));
+    QCOMPARE(kvtest::child<QLabel>(&results, "Label3")->text(), QStringLiteral("old"));
+    QVERIFY(!kvtest::child<QPushButton>(&results, "Button1")->isEnabled());
+    QVERIFY(!results.isVisible());
 }
 
 QTEST_MAIN(TestTForm1Press)
