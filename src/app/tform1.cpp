@@ -161,11 +161,10 @@ void TForm1::BitBtn1Click() {
     Button2->setDefault(false);
     Button2->setAutoDefault(false);
     guard([&] {
-        const kv::TournamentInput input{
-            {Label16->text(), Label17->text(), Label18->text()},
-            {Edit1->text(), Edit2->text(), Edit3->text()},
-            {Label7->text(), Label8->text(), Label10->text(), Label11->text(), Label14->text(),
-             Label15->text()}};
+        const kv::TournamentInput input{{Label16->text(), Label17->text(), Label18->text()},
+                                        {Edit1->text(), Edit2->text(), Edit3->text()},
+                                        {Label7->text(), Label8->text(), Label10->text(),
+                                         Label11->text(), Label14->text(), Label15->text()}};
         kv::PressView view;
         view.handOverToResults = [&](const QList<kv::HandOverText>& texts) {
             kv::handOverToResults(windows_.form9, texts);
