@@ -10,6 +10,7 @@
 #include "pools/tform7.h"
 #include "pools/tform8.h"
 #include "results/tform9.h"
+#include "tournament/gui_xlsxspreadsheet.h"
 #include "tournament/tform5.h"
 
 #include <QApplication>
@@ -28,6 +29,8 @@ int main(int argc, char* argv[]) {
     services.random = &random;
     services.clock = &clock;
     services.opener = &opener;
+    kv::XlsxSpreadsheetFactory spreadsheets(opener);
+    services.spreadsheets = &spreadsheets;
     services.endProgram = [] { QCoreApplication::exit(0); };
     kv::RunState state;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/datafiles.h"
 #include "app/settings.h"
 #include "pools/pools.h"
 
@@ -13,10 +14,6 @@ namespace kv {
 class Dialogs;
 class Random;
 
-inline const QString kBestScorerFile = QStringLiteral("bomb.txt");
-inline const QString kLastTournamentFile = QStringLiteral("last.txt");
-inline const QString kGift1File = QStringLiteral("gift1.txt");
-inline const QString kGift2File = QStringLiteral("gift2.txt");
 
 inline const QString kSettingsCreatedMessage =
     QStringLiteral("Файл настроек не найден. Создан файл настроек по умолчанию.");

@@ -14,6 +14,9 @@
 #include "pools/tform2.h"
 #include "pools/tform7.h"
 #include "pools/tform8.h"
+#include "results/tform9.h"
+#include "tournament/gui_resultshandover.h"
+#include "tournament/tournamentpress.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -317,7 +320,29 @@ void TForm1::Button3Click() {
 // ---------------------------------------------------------------------------------------------
 // Tournament sheet, hand-over and prizes
 
-void TForm1::BitBtn1Click() {}
+void TForm1::BitBtn1Click() {
+    // Enter stops running the fill from here on.
+    Button2->setDefault(false);
+    Button2->setAutoDefault(false);
+    guard([&] {
+        const kv::TournamentInput input{{Label16->text(), Label17->text(), Label18->text()},
+                                        {Edit1->text(), Edit2->text(), Edit3->text()},
+                                        {Label7->text(), Label8->text(), Label10->text(),
+                                         Label11->text(), Label14->text(), Label15->text()}};
+        kv::PressView view;
+        view.handOverToResults = [&](const QList<kv::HandOverText>& texts) {
+            kv::handOverToResults(windows_.form9, texts);
+        };
+        view.showPrize = [&](kv::PrizePlace place, const QString& path) {
+            QLabel* box = place == kv::PrizePlace::First    ? Image1
+                          : place == kv::PrizePlace::Second ? Image3
+                                                            : Image4;
+            box->setPixmap(kv::loadPicture(path));
+        };
+        view.uncoverPrizes = [&] { setClientHeight(kClientHeightWithPrizes); };
+        kv::runTournamentPress(input, services_, view);
+    });
+}
 
 // ---------------------------------------------------------------------------------------------
 // Team pools editor

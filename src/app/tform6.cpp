@@ -187,10 +187,7 @@ void TForm6::BitBtn1Click() {
 void TForm6::Button5Click() {
     kv::guarded(*services_.dialogs, [&] {
         FormDeactivate();
-        if (TForm5* gifts = windows_.form5) {
-            gifts->show(); // gifts window: switch to gifts->fillAndShow() when TForm5 has it
-            gifts->raise();
-            gifts->activateWindow();
-        }
+        if (TForm5* gifts = windows_.form5)
+            gifts->fillAndShow();
     });
 }

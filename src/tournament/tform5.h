@@ -12,6 +12,10 @@ public:
     TForm5(kv::Services& services, kv::RunState& state, QWidget* parent = nullptr);
     void setWindows(const Windows& windows) { windows_ = windows; }
 
+    // Loads the seven pictures with their hints and shows the window. A missing picture throws
+    // kv::Error; the window is then not shown.
+    void fillAndShow();
+
 private:
     kv::Services& services_;
     kv::RunState& state_;

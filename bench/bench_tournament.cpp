@@ -1,0 +1,90 @@
+// Filling the tournament sheet against the floor of copying the template unchanged through the
+// same zip library. Run from the build folder's bin/ (the template and images are there).
+#include "common/opener.h"
+#include "common/programdir.h"
+#include "tournament/gui_xlsxspreadsheet.h"
+#include "tournament/tournamentpress.h"
+#include "tournament/xlsxworkbook.h"
+#include "tournament/zipparts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+QTemporaryDir& outDir() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
+const kv::TournamentInput& input() {
+    static const kv::TournamentInput in{
+        {QStringLiteral("Зурко"), QStringLiteral("Пенва"), QStringLiteral("Лодыш")},
+        {QStringLiteral("Реал Мадрид"), QStringLiteral("Ювентус"), QStringLiteral("Бавария")},
+        {QStringLiteral("Реал Мадрид"), QStringLiteral("Ювентус"), QStringLiteral("Бавария"),
+         QStringLiteral("Реал Мадрид"), QStringLiteral("Ювентус"), QStringLiteral("Бавария")}};
+    return in;
+}
+
+// The floor: every part read and written again, nothing parsed.
+void BM_CopyTemplateZip(benchmark::State& state) {
+    const QString from = kv::tournamentTemplatePath();
+    const QString to = outDir().filePath(QStringLiteral("copy.xlsx"));
+    for (auto _ : state) {
+        std::vector<kv::ZipPart> parts;
+        QString why;
+        if (!kv::readZipParts(from, parts, why))
+            state.SkipWithError("template unreadable");
+        kv::writeZipParts(to, parts);
+    }
+}
+BENCHMARK(BM_CopyTemplateZip)->Unit(benchmark::kMillisecond);
+
+// Thirteen texts and two pictures (already PNG) into a copy of the template.
+void BM_FillTemplate(benchmark::State& state) {
+    QSize size1, size2;
+    const QByteArray png1 = kv::pictureAsPng(kv::imagePath(QStringLiteral("team.bmp")), &size1);
+    const QByteArray png2 = kv::pictureAsPng(kv::imagePath(QStringLiteral("travma.bmp")), &size2);
+    const char* cells[] = {"a2", "a3", "a4", "b2", "b3", "b4", "b7",
+                           "c7", "b8", "c8", "b9", "c9", "d15"};
+    QStringList texts = input().players + input().teams + input().matches;
+    texts << QStringLiteral("Пенва");
+    const QString to = outDir().filePath(QStringLiteral("filled.xlsx"));
+    for (auto _ : state) {
+        kv::XlsxWorkbook book(kv::tournamentTemplatePath());
+        for (int i = 0; i < 13; ++i)
+            book.setCell(*kv::parseCellName(QLatin1String(cells[i])), texts[i]);
+        book.addPicture({1, 15}, png1, size1.width(), size1.height());
+        book.addPicture({2, 15}, png2, size2.width(), size2.height());
+        book.save(to);
+    }
+}
+BENCHMARK(BM_FillTemplate)->Unit(benchmark::kMillisecond);
+
+// The whole spreadsheet part of a press, bitmaps converted and a new file made each time.
+void BM_PressSpreadsheet(benchmark::State& state) {
+    kv::RecordingOpener opener;
+    kv::XlsxSpreadsheetFactory factory(opener, outDir().filePath(QStringLiteral("press")));
+    const kv::PreviousPrizes prizes{kv::imagePath(QStringLiteral("team.bmp")),
+                                    kv::imagePath(QStringLiteral("travma.bmp")),
+                                    QStringLiteral("Пенва")};
+    for (auto _ : state)
+        kv::fillTournamentSheet(factory, input(), prizes, kv::tournamentTemplatePath());
+    QDir(outDir().filePath(QStringLiteral("press"))).removeRecursively();
+}
+BENCHMARK(BM_PressSpreadsheet)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv); // QImage reads the bitmaps
+    kv::setProgramDir(QCoreApplication::applicationDirPath());
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,81 @@
+#include "tournament/gifts.h"
+
+#include "common/dialogs.h"
+#include "common/programdir.h"
+#include "common/random.h"
+#include "common/textfile.h"
+
+namespace kv {
+
+const QList<Gift>& giftCatalogue() {
+    static const QList<Gift> gifts = {
+        {QStringLiteral("unteam.bmp"),
+         QStringLiteral("Убрать нежелательную команду перед жеребьевкой")},
+        {QStringLiteral("unplayer.bmp"),
+         QStringLiteral("Убрать игрока из команды противника на один матч")},
+        {QStringLiteral("team.bmp"), QStringLiteral("Выбор команды")},
+        {QStringLiteral("splayer.bmp"),
+         QStringLiteral("Спасти одного своего игрока от травмы, красной или желтой карточек один "
+                        "раз за турнир")},
+        {QStringLiteral("redcard.bmp"), QStringLiteral("Возможность отмены красной карточки")},
+        {QStringLiteral("travma.bmp"), QStringLiteral("Возможность не учитывать травму")},
+        {QStringLiteral("yellowcard.bmp"),
+         QStringLiteral("Возможность не учитывать красную карточку")},
+    };
+    return gifts;
+}
+
+QStringList giftPaths() {
+    QStringList paths;
+    for (const Gift& gift : giftCatalogue())
+        paths.append(imagePath(gift.file));
+    return paths;
+}
+
+const QList<GiftImage>& giftsWindowImages() {
+    static const QList<GiftImage> images = [] {
+        const QList<Gift>& g = giftCatalogue();
+        return QList<GiftImage>{
+            {QStringLiteral("Image1"), g[4]}, {QStringLiteral("Image2"), g[2]},
+            {QStringLiteral("Image3"), g[5]}, {QStringLiteral("Image4"), g[1]},
+            {QStringLiteral("Image5"), g[0]}, {QStringLiteral("Image6"), g[6]},
+            {QStringLiteral("Image7"), g[3]},
+        };
+    }();
+    return images;
+}
+
+bool giftsEnabled() {
+    const auto flag = valueAfterMarker(readLines(kSettingsFile), QStringLiteral("[gift]"));
+    return flag && *flag == QLatin1String("1");
+}
+
+QString drawFirstPlaceGift(Random& random) {
+    return giftPaths()[1 + random.below(5)];
+}
+
+QString drawSecondPlaceGift(Random& random) {
+    return giftPaths()[4 + random.below(3)];
+}
+
+bool awardGifts(Random& random, Dialogs& dialogs, const ShowPrize& show,
+                const std::function<void()>& uncover) {
+    if (!giftsEnabled())
+        return false;
+    random.seedFromClock();
+
+    const QString first = drawFirstPlaceGift(random);
+    show(PrizePlace::First, first);
+    writeLines(kGift1File, {first});
+
+    const QString second = drawSecondPlaceGift(random);
+    show(PrizePlace::Second, second);
+    writeLines(kGift2File, {second});
+
+    show(PrizePlace::BestScorer, giftPaths()[0]);
+    dialogs.information(kGiftsAwardedMessage);
+    uncover();
+    return true;
+}
+
+} // namespace kv

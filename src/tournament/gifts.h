@@ -1,0 +1,59 @@
+#pragma once
+
+#include "common/datafiles.h"
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace kv {
+
+class Dialogs;
+class Random;
+
+struct Gift {
+    QString file; // picture file name in images/
+    QString hint; // what the holder may do, shown in the gifts window
+};
+
+// The seven gifts in award order: the best scorer's first, then the first-place gifts
+// (2..6), the second-place gifts (5..7).
+const QList<Gift>& giftCatalogue();
+// Full picture paths in award order.
+QStringList giftPaths();
+
+// The gifts window shows the catalogue in the order of its images Image1..Image7.
+struct GiftImage {
+    QString imageName;
+    Gift gift;
+};
+const QList<GiftImage>& giftsWindowImages();
+
+inline const QString kSettingsFile = QStringLiteral("settings.ini");
+inline const QString kGiftsAwardedMessage =
+    QStringLiteral("Подарки рассчитаны ;)\r\nНе забудьте указать лучшего бомбардира!");
+
+// Whether gifts are awarded: the line after "[gift]" in settings.ini is exactly "1". A file
+// without the marker awards nothing. A missing settings file throws.
+bool giftsEnabled();
+
+// The place gifts as full paths: first place one of award indexes 2..6, second place one of
+// 5..7, each uniformly.
+QString drawFirstPlaceGift(Random& random);
+QString drawSecondPlaceGift(Random& random);
+
+enum class PrizePlace { First, Second, BestScorer };
+
+// Where the award shows its pictures: loads the picture into the prize area, throwing
+// kv::Error when it cannot be loaded.
+using ShowPrize = std::function<void(PrizePlace, const QString& picturePath)>;
+
+// The award after a tournament. When enabled it draws the first-place gift (one of 5) and the
+// second-place gift (one of 3), each shown and then stored in its gift file, shows the best
+// scorer's gift, tells the players and calls uncover. A failure stops it where it happened.
+// Returns whether gifts were awarded.
+bool awardGifts(Random& random, Dialogs& dialogs, const ShowPrize& show,
+                const std::function<void()>& uncover);
+
+} // namespace kv

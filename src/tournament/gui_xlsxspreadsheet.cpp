@@ -1,0 +1,121 @@
+#include "tournament/gui_xlsxspreadsheet.h"
+
+#include "common/errors.h"
+#include "common/opener.h"
+#include "tournament/xlsxworkbook.h"
+
+#include <QBuffer>
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+#include <QUrl>
+
+namespace kv {
+
+namespace {
+
+CellPosition requireCell(const QString& name) {
+    const auto position = parseCellName(name);
+    if (!position)
+        throw Error(QStringLiteral("\"%1\" is not a valid cell name.").arg(name));
+    return *position;
+}
+
+class XlsxSpreadsheet : public Spreadsheet {
+public:
+    XlsxSpreadsheet(Opener& opener, QString outputDir)
+        : opener_(opener), outputDir_(std::move(outputDir)) {}
+
+    void openTemplate(const QString& path) override {
+        workbook_ = std::make_unique<XlsxWorkbook>(path);
+    }
+
+    void setCell(const QString& cell, const QString& text) override {
+        workbook().setCell(requireCell(cell), text);
+    }
+
+    void selectCell(const QString& cell) override { selected_ = requireCell(cell); }
+
+    void insertPicture(const QString& path) override {
+        XlsxWorkbook& book = workbook();
+        QSize size;
+        const QByteArray png = pictureAsPng(path, &size);
+        book.addPicture(selected_, png, size.width(), size.height());
+    }
+
+    void makeVisible() override {
+        XlsxWorkbook& book = workbook();
+        if (!QDir().mkpath(outputDir_))
+            throw cannotCreate(outputDir_, QStringLiteral("The folder cannot be made."));
+        // A new file per press: the workbook of an earlier press may still be open.
+        QTemporaryFile file(
+            QDir(outputDir_)
+                .filePath(QStringLiteral("Турнир-%1-XXXXXX.xlsx")
+                              .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")))));
+        file.setAutoRemove(false);
+        if (!file.open())
+            throw cannotCreate(file.fileTemplate(), file.errorString());
+        const QString path = QFileInfo(file.fileName()).absoluteFilePath();
+        file.close();
+        try {
+            book.save(path);
+        } catch (...) {
+            QFile::remove(path);
+            throw;
+        }
+        if (!opener_.open(QUrl::fromLocalFile(path))) {
+            QFile::remove(path); // nobody will ever see it
+            throw Error(QStringLiteral("No application is available to open the spreadsheet "
+                                       "\"%1\". Install an office suite that opens .xlsx files.")
+                            .arg(path));
+        }
+    }
+
+private:
+    XlsxWorkbook& workbook() {
+        if (!workbook_)
+            throw Error(QStringLiteral("No workbook is open in the spreadsheet."));
+        return *workbook_;
+    }
+
+    Opener& opener_;
+    QString outputDir_;
+    std::unique_ptr<XlsxWorkbook> workbook_;
+    CellPosition selected_{0, 1}; // A1, as in a freshly opened sheet
+};
+
+} // namespace
+
+XlsxSpreadsheetFactory::XlsxSpreadsheetFactory(Opener& opener, QString outputDir)
+    : opener_(opener), outputDir_(std::move(outputDir)) {
+    if (outputDir_.isEmpty())
+        outputDir_ = QStandardPaths::writableLocation(QStandardPaths::TempLocation) +
+                     QStringLiteral("/zorvo-kickvale-6");
+}
+
+std::unique_ptr<Spreadsheet> XlsxSpreadsheetFactory::make() {
+    return std::make_unique<XlsxSpreadsheet>(opener_, outputDir_);
+}
+
+QByteArray pictureAsPng(const QString& path, QSize* size) {
+    if (!QFileInfo(path).isFile())
+        throw cannotOpen(path, QStringLiteral("No such file or directory"));
+    QImageReader reader(path);
+    const QImage image = reader.read();
+    if (image.isNull())
+        throw cannotOpen(path, reader.errorString());
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        throw Error(QStringLiteral("The picture \"%1\" cannot be converted.").arg(path));
+    if (size)
+        *size = image.size();
+    return png;
+}
+
+} // namespace kv

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace kv {
+
+// The spreadsheet the tournament sheet is filled in and shown with. The operations follow the
+// steps of the export one to one, so that a recorder can stand in for the real one in tests.
+// Every operation throws kv::Error with the user's text when it fails.
+class Spreadsheet {
+public:
+    virtual ~Spreadsheet() = default;
+    // Opens the template (a full path); its first sheet that is active becomes the target.
+    virtual void openTemplate(const QString& path) = 0;
+    // Sets a cell, named like "a2" or "B15", to a text.
+    virtual void setCell(const QString& cell, const QString& text) = 0;
+    // Makes a cell the active one; pictures are inserted there.
+    virtual void selectCell(const QString& cell) = 0;
+    // Places a picture file with its top-left corner at the active cell.
+    virtual void insertPicture(const QString& path) = 0;
+    // Shows the filled workbook to the user.
+    virtual void makeVisible() = 0;
+};
+
+// Creates one spreadsheet per export. The one made last is kept until the next create() or the
+// end of the program, like an application object the user keeps working in.
+class SpreadsheetFactory {
+public:
+    virtual ~SpreadsheetFactory() = default;
+    Spreadsheet& create() {
+        std::unique_ptr<Spreadsheet> fresh = make();
+        current_ = std::move(fresh);
+        return *current_;
+    }
+    Spreadsheet* current() const { return current_.get(); }
+
+protected:
+    virtual std::unique_ptr<Spreadsheet> make() = 0;
+
+private:
+    std::unique_ptr<Spreadsheet> current_;
+};
+
+// A stand-in for tests: records every call as one line of text, in order, for example
+// "create", "open /x/table.xlsx", "set a2=Зурко", "select b15", "insert /x/images/team.bmp",
+// "visible". A call whose line starts with failAt throws instead (after being recorded).
+// With checkFiles set, open and insert also fail like the real one on a missing file.
+class RecordingSpreadsheetFactory : public SpreadsheetFactory {
+public:
+    QStringList calls;
+    QString failAt;
+    bool checkFiles = false;
+
+    // Throws when the call matches failAt; used by the recorded spreadsheets.
+    void record(const QString& call);
+
+protected:
+    std::unique_ptr<Spreadsheet> make() override;
+};
+
+} // namespace kv

@@ -1,0 +1,92 @@
+#include "tournament/tournamentpress.h"
+
+#include "common/clock.h"
+#include "common/errors.h"
+#include "common/programdir.h"
+#include "common/services.h"
+#include "common/textfile.h"
+#include "tournament/spreadsheet.h"
+
+namespace kv {
+
+namespace {
+
+QString at(const QStringList& list, qsizetype i) {
+    return lineAt(list, i);
+}
+
+} // namespace
+
+void writeLastTournament(const QStringList& teams, const QString& date) {
+    writeLines(kLastTournamentFile, {at(teams, 0), at(teams, 1), at(teams, 2), date});
+}
+
+PreviousPrizes readPreviousPrizes() {
+    PreviousPrizes prizes;
+    prizes.firstGift = readFirstLine(kGift1File);
+    prizes.secondGift = readFirstLine(kGift2File);
+    prizes.bestScorer = readFirstLine(kBestScorerFile);
+    return prizes;
+}
+
+QString tournamentTemplatePath() {
+    return programDir() + QStringLiteral("table.xlsx");
+}
+
+void fillTournamentSheet(SpreadsheetFactory& spreadsheets, const TournamentInput& input,
+                         const PreviousPrizes& prizes, const QString& templatePath) {
+    Spreadsheet& sheet = spreadsheets.create();
+    sheet.openTemplate(templatePath);
+    const QStringList playerCells = {QStringLiteral("a2"), QStringLiteral("a3"),
+                                     QStringLiteral("a4")};
+    const QStringList teamCells = {QStringLiteral("b2"), QStringLiteral("b3"),
+                                   QStringLiteral("b4")};
+    const QStringList matchCells = {QStringLiteral("b7"), QStringLiteral("c7"),
+                                    QStringLiteral("b8"), QStringLiteral("c8"),
+                                    QStringLiteral("b9"), QStringLiteral("c9")};
+    for (int i = 0; i < 3; ++i)
+        sheet.setCell(playerCells[i], at(input.players, i));
+    for (int i = 0; i < 3; ++i)
+        sheet.setCell(teamCells[i], at(input.teams, i));
+    for (int i = 0; i < 6; ++i)
+        sheet.setCell(matchCells[i], at(input.matches, i));
+    sheet.setCell(QStringLiteral("d15"), prizes.bestScorer);
+    sheet.selectCell(QStringLiteral("b15"));
+    sheet.insertPicture(prizes.firstGift);
+    sheet.selectCell(QStringLiteral("c15"));
+    sheet.insertPicture(prizes.secondGift);
+    sheet.makeVisible();
+}
+
+QList<HandOverText> resultsHandOver(const TournamentInput& input) {
+    QList<HandOverText> texts;
+    const auto add = [&](const char* control, const QString& text) {
+        texts.append({QString::fromLatin1(control), text});
+    };
+    add("Label3", at(input.teams, 0));
+    add("Label4", at(input.teams, 1));
+    add("Label5", at(input.teams, 2));
+    // The column headings repeat the row headings just set.
+    add("Label6", texts[0].text);
+    add("Label7", texts[1].text);
+    add("Label8", texts[2].text);
+    add("Label29", at(input.players, 0));
+    add("Label30", at(input.players, 1));
+    add("Label31", at(input.players, 2));
+    add("Button3", at(input.players, 0));
+    add("Button4", at(input.players, 1));
+    add("Button5", at(input.players, 2));
+    return texts;
+}
+
+void runTournamentPress(const TournamentInput& input, Services& services, const PressView& view) {
+    writeLastTournament(input.teams, services.clock->shortDate());
+    const PreviousPrizes prizes = readPreviousPrizes();
+    if (!services.spreadsheets)
+        throw Error(QStringLiteral("No spreadsheet application is available."));
+    fillTournamentSheet(*services.spreadsheets, input, prizes, tournamentTemplatePath());
+    view.handOverToResults(resultsHandOver(input));
+    awardGifts(*services.random, *services.dialogs, view.showPrize, view.uncoverPrizes);
+}
+
+} // namespace kv

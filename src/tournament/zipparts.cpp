@@ -1,0 +1,70 @@
+#include "tournament/zipparts.h"
+
+#include "common/errors.h"
+
+#include <QFile>
+
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+#include <quazip/quazipnewinfo.h>
+
+namespace kv {
+
+bool readZipParts(const QString& path, std::vector<ZipPart>& parts, QString& why) {
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdUnzip)) {
+        why = QStringLiteral("it is not a zip archive");
+        return false;
+    }
+    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
+        QuaZipFile file(&zip);
+        ZipPart part;
+        part.name = zip.getCurrentFileName();
+        if (!file.open(QIODevice::ReadOnly)) {
+            why = QStringLiteral("the part %1 cannot be unpacked").arg(part.name);
+            return false;
+        }
+        part.bytes = file.readAll();
+        file.close();
+        if (file.getZipError() != UNZ_OK) {
+            why = QStringLiteral("the part %1 cannot be unpacked").arg(part.name);
+            return false;
+        }
+        parts.push_back(std::move(part));
+    }
+    if (zip.getZipError() != UNZ_OK) {
+        why = QStringLiteral("the archive is damaged");
+        return false;
+    }
+    return true;
+}
+
+void writeZipParts(const QString& path, const std::vector<ZipPart>& parts) {
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdCreate))
+        throw cannotCreate(path, QStringLiteral("zip error %1").arg(zip.getZipError()));
+    const auto fail = [&](int code) {
+        zip.close();
+        QFile::remove(path);
+        throw cannotCreate(path, QStringLiteral("zip error %1").arg(code));
+    };
+    for (const ZipPart& part : parts) {
+        QuaZipFile file(&zip);
+        QuaZipNewInfo info(part.name);
+        info.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                            QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        if (!file.open(QIODevice::WriteOnly, info, nullptr, 0, Z_DEFLATED, Z_DEFAULT_COMPRESSION) ||
+            file.write(part.bytes) != part.bytes.size())
+            fail(file.getZipError());
+        file.close();
+        if (file.getZipError() != ZIP_OK)
+            fail(file.getZipError());
+    }
+    zip.close();
+    if (zip.getZipError() != ZIP_OK) {
+        QFile::remove(path);
+        throw cannotCreate(path, QStringLiteral("zip error %1").arg(zip.getZipError()));
+    }
+}
+
+} // namespace kv

@@ -1,0 +1,229 @@
+// The full-table button of the main window: what the players see after a press, in the main
+// window and in the results window, and that a failing step leaves the rest undone.
+#include "testsupport.h"
+
+#include "app/tform1.h"
+#include "common/clock.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/gui_theme.h"
+#include "common/opener.h"
+#include "common/programdir.h"
+#include "common/random.h"
+#include "common/services.h"
+#include "results/tform9.h"
+#include "tournament/gifts.h"
+#include "tournament/gui_resultshandover.h"
+#include "tournament/spreadsheet.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+const QStringList kResultsLabels = {"Label3", "Label4",  "Label5",  "Label6", "Label7",
+                                    "Label8", "Label29", "Label30", "Label31"};
+const QStringList kResultsButtons = {"Button1", "Button3", "Button4", "Button5"};
+
+struct MainWindow {
+    kvtest::WorkFolder folder;
+    kv::ScriptedDialogs dialogs;
+    kv::Random random{42};
+    kv::FixedClock clock{QDateTime(QDate(2024, 3, 9), QTime(20, 15))};
+    kv::RecordingOpener opener;
+    kv::RecordingSpreadsheetFactory sheets;
+    kv::Services services;
+    kv::RunState state;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TForm9> form9;
+
+    explicit MainWindow(const QString& giftFlag) {
+        folder.copyDefaultData();
+        folder.write(QStringLiteral("settings.ini"),
+                     {"0", "clubs", "[players]", "Зурко", "Пенва", "Лодыш", "[gift]", giftFlag,
+                      "[log all teams]", "1"});
+        folder.write(QStringLiteral("gift1.txt"), {kv::imagePath(QStringLiteral("splayer.bmp"))});
+        folder.write(QStringLiteral("gift2.txt"),
+                     {kv::imagePath(QStringLiteral("yellowcard.bmp"))});
+        folder.write(QStringLiteral("bomb.txt"), {QStringLiteral("Пенва")});
+        services.dialogs = &dialogs;
+        services.random = &random;
+        services.clock = &clock;
+        services.opener = &opener;
+        services.spreadsheets = &sheets;
+        services.endProgram = [] {};
+        form1 = std::make_unique<TForm1>(services, state);
+        form9 = std::make_unique<TForm9>(services, state);
+        Windows windows;
+        windows.form1 = form1.get();
+        windows.form9 = form9.get();
+        form1->setWindows(windows);
+        form9->setWindows(windows);
+        provideResultsControls();
+        dialogs.clear(); // whatever the start-up had to say
+        form1->show();
+    }
+
+    // The results window is built elsewhere; give it the controls the hand-over fills if it
+    // does not have them yet, so that this test runs against either.
+    void provideResultsControls() {
+        for (const QString& name : kResultsLabels)
+            if (!form9->findChild<QLabel*>(name))
+                (new QLabel(form9.get()))->setObjectName(name);
+        for (const QString& name : kResultsButtons)
+            if (!form9->findChild<QPushButton*>(name))
+                (new QPushButton(form9.get()))->setObjectName(name);
+        kvtest::child<QPushButton>(form9.get(), "Button1")->setEnabled(false);
+    }
+
+    // A drawn and scheduled tournament, as the fill and schedule buttons leave it.
+    void prepareTournament() {
+        form1->Label16->setText(QStringLiteral("Зурко"));
+        form1->Label17->setText(QStringLiteral("Пенва"));
+        form1->Label18->setText(QStringLiteral("Лодыш"));
+        form1->Edit1->setText(QStringLiteral("Милан"));
+        form1->Edit2->setText(QStringLiteral("Аякс"));
+        form1->Edit3->setText(QStringLiteral("Порту"));
+        const QStringList schedule = {"Аякс", "Порту", "Милан", "Аякс", "Порту", "Милан"};
+        QLabel* labels[] = {form1->Label7,  form1->Label8,  form1->Label10,
+                            form1->Label11, form1->Label14, form1->Label15};
+        for (int i = 0; i < 6; ++i)
+            labels[i]->setText(schedule[i]);
+        form1->BitBtn1->setEnabled(true);
+    }
+
+    void press() { kvtest::child<QPushButton>(form1.get(), "BitBtn1")->click(); }
+
+    QString results(const char* name) const {
+        if (auto* label = form9->findChild<QLabel*>(QLatin1String(name)))
+            return label->text();
+        return kvtest::child<QPushButton>(form9.get(), QLatin1String(name))->text();
+    }
+};
+
+bool samePicture(const QLabel* box, const QString& file) {
+    return box->pixmap().toImage() == kv::loadPicture(kv::imagePath(file)).toImage();
+}
+
+} // namespace
+
+class TestTForm1Press : public QObject {
+    Q_OBJECT
+private slots:
+    void pressWithAward();
+    void pressWithoutAward();
+    void secondPressSetsUpAgain();
+    void failingStepEndsThePress();
+    void handOverNeedsEveryControl();
+};
+
+void TestTForm1Press::pressWithAward() {
+    MainWindow w(QStringLiteral("1"));
+    w.prepareTournament();
+    QVERIFY(w.form1->Button2->isDefault());
+    w.press();
+
+    QVERIFY(w.dialogs.errors().isEmpty());
+    QVERIFY(!w.form1->Button2->isDefault());
+    QVERIFY(!w.form1->Button2->autoDefault());
+    QVERIFY(w.form1->BitBtn1->isEnabled());
+    QCOMPARE(w.folder.lines(QStringLiteral("last.txt")),
+             QStringList({"Милан", "Аякс", "Порту", "09.03.2024"}));
+    QCOMPARE(w.sheets.calls.value(2), QStringLiteral("set a2=Зурко"));
+    QVERIFY(w.sheets.calls.contains(QStringLiteral("set c9=Милан")));
+    QCOMPARE(w.sheets.calls.last(), QStringLiteral("visible"));
+
+    QVERIFY(w.form9->isVisible());
+    QVERIFY(kvtest::child<QPushButton>(w.form9.get(), "Button1")->isEnabled());
+    const char* names[] = {"Label3",  "Label4",  "Label5",  "Label6",  "Label7",  "Label8",
+                           "Label29", "Label30", "Label31", "Button3", "Button4", "Button5"};
+    const QStringList expected = {"Милан", "Аякс",  "Порту", "Милан", "Аякс",  "Порту",
+                                  "Зурко", "Пенва", "Лодыш", "Зурко", "Пенва", "Лодыш"};
+    for (int i = 0; i < 12; ++i)
+        QCOMPARE(w.results(names[i]), expected[i]);
+
+    QCOMPARE(w.dialogs.texts(kv::ScriptedDialogs::Kind::Information),
+             QStringList{kv::kGiftsAwardedMessage});
+    QCOMPARE(w.form1->clientHeight(), TForm1::kClientHeightWithPrizes);
+    const QString gift1 =
+        QFileInfo(w.folder.lines(QStringLiteral("gift1.txt")).value(0)).fileName();
+    const QString gift2 =
+        QFileInfo(w.folder.lines(QStringLiteral("gift2.txt")).value(0)).fileName();
+    QVERIFY(samePicture(w.form1->Image1, gift1));
+    QVERIFY(samePicture(w.form1->Image3, gift2));
+    QVERIFY(samePicture(w.form1->Image4, QStringLiteral("unteam.bmp")));
+    QVERIFY(w.form1->Image4->isVisible());
+}
+
+void TestTForm1Press::pressWithoutAward() {
+    MainWindow w(QStringLiteral("0"));
+    const QByteArray gift1 = w.folder.bytes(QStringLiteral("gift1.txt"));
+    const QByteArray gift2 = w.folder.bytes(QStringLiteral("gift2.txt"));
+    w.prepareTournament();
+    w.press();
+
+    QVERIFY(w.dialogs.shown().isEmpty());
+    QVERIFY(w.form9->isVisible());
+    QCOMPARE(w.form1->clientHeight(), TForm1::kClientHeight);
+    QVERIFY(w.form1->Image1->pixmap().isNull());
+    QCOMPARE(w.folder.bytes(QStringLiteral("gift1.txt")), gift1);
+    QCOMPARE(w.folder.bytes(QStringLiteral("gift2.txt")), gift2);
+}
+
+void TestTForm1Press::secondPressSetsUpAgain() {
+    MainWindow w(QStringLiteral("1"));
+    w.prepareTournament();
+    w.press();
+    const QString awarded = w.folder.lines(QStringLiteral("gift1.txt")).value(0);
+    w.form1->Edit2->setText(QStringLiteral("Бенфика"));
+    w.sheets.calls.clear();
+    w.press();
+
+    QVERIFY(w.dialogs.errors().isEmpty());
+    QCOMPARE(w.sheets.calls.first(), QStringLiteral("create"));
+    QVERIFY(w.sheets.calls.contains("insert " + awarded)); // the gifts the first press drew
+    QCOMPARE(w.folder.lines(QStringLiteral("last.txt")).value(1), QStringLiteral("Бенфика"));
+    QCOMPARE(w.results("Label4"), QStringLiteral("Бенфика"));
+    QCOMPARE(w.results("Label7"), QStringLiteral("Бенфика"));
+    QVERIFY(w.form9->isVisible());
+}
+
+void TestTForm1Press::failingStepEndsThePress() {
+    MainWindow w(QStringLiteral("1"));
+    const QString gone = kv::imagePath(QStringLiteral("gone.bmp"));
+    w.folder.write(QStringLiteral("gift1.txt"), {gone});
+    w.sheets.checkFiles = true;
+    w.prepareTournament();
+    w.press();
+
+    QCOMPARE(w.dialogs.errors().size(), 1);
+    QVERIFY(w.dialogs.errors()[0].contains(gone));
+    QCOMPARE(w.folder.lines(QStringLiteral("last.txt")).size(), 4); // done before the failure
+    QVERIFY(!w.sheets.calls.contains(QStringLiteral("visible")));
+    QVERIFY(!w.form9->isVisible());
+    QVERIFY(!kvtest::child<QPushButton>(w.form9.get(), "Button1")->isEnabled());
+    QCOMPARE(w.form1->clientHeight(), TForm1::kClientHeight);
+    QCOMPARE(w.folder.lines(QStringLiteral("gift1.txt")), QStringList{gone}); // no award
+    QVERIFY(!w.form1->Button2->isDefault());
+}
+
+void TestTForm1Press::handOverNeedsEveryControl() {
+    // A results window that lacks one control is left as it was.
+    QWidget results;
+    for (const QString& name : kResultsLabels)
+        if (name != QLatin1String("Label30"))
+            (new QLabel(QStringLiteral("old"), &results))->setObjectName(name);
+    for (const QString& name : kResultsButtons)
+        (new QPushButton(&results))->setObjectName(name);
+    kvtest::child<QPushButton>(&results, "Button1")->setEnabled(false);
+    const QList<kv::HandOverText> texts = {{"Label3", "Милан"}, {"Label30", "Пенва"}};
+
+    QVERIFY_THROWS_EXCEPTION(kv::Error, kv::handOverToResults(&results, texts));
+    QCOMPARE(kvtest::child<QLabel>(&results, "Label3")->text(), QStringLiteral("old"));
+    QVERIFY(!kvtest::child<QPushButton>(&results, "Button1")->isEnabled());
+    QVERIFY(!results.isVisible());
+}
+
+QTEST_MAIN(TestTForm1Press)
+#include "test_tform1_press.moc"

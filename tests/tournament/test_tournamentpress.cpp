@@ -1,0 +1,220 @@
+// One press of the full-table button without windows: last.txt, the spreadsheet steps in
+// order, the hand-over and the award, and where each failure stops the press.
+#include "testsupport.h"
+
+#include "common/clock.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/programdir.h"
+#include "common/random.h"
+#include "common/services.h"
+#include "tournament/spreadsheet.h"
+#include "tournament/tournamentpress.h"
+
+namespace {
+
+// Services and a view that records what reaches the windows.
+struct Press {
+    kv::ScriptedDialogs dialogs;
+    kv::Random random{7};
+    kv::FixedClock clock{QDateTime(QDate(2024, 3, 9), QTime(20, 15))};
+    kv::RecordingSpreadsheetFactory sheets;
+    kv::Services services;
+    QStringList events;
+    QList<kv::HandOverText> handedOver;
+
+    Press() {
+        services.dialogs = &dialogs;
+        services.random = &random;
+        services.clock = &clock;
+        services.spreadsheets = &sheets;
+        sheets.checkFiles = true;
+    }
+
+    void run(const kv::TournamentInput& input) {
+        kv::PressView view;
+        view.handOverToResults = [&](const QList<kv::HandOverText>& texts) {
+            events << QStringLiteral("hand over");
+            handedOver = texts;
+        };
+        view.showPrize = [&](kv::PrizePlace place, const QString& path) {
+            events << QStringLiteral("prize %1 %2").arg(int(place)).arg(path);
+        };
+        view.uncoverPrizes = [&] { events << QStringLiteral("uncover"); };
+        kv::runTournamentPress(input, services, view);
+    }
+};
+
+kv::TournamentInput sampleInput() {
+    return {{QStringLiteral("Зурко"), QStringLiteral("Пенва"), QStringLiteral("Лодыш")},
+            {QStringLiteral("Милан"), QStringLiteral("Аякс"), QStringLiteral("Порту")},
+            {QStringLiteral("Милан"), QStringLiteral("Аякс"), QStringLiteral("Порту"),
+             QStringLiteral("Милан"), QStringLiteral("Аякс"), QStringLiteral("Порту")}};
+}
+
+void writeData(const kvtest::WorkFolder& folder, const QString& giftFlag) {
+    folder.write(QStringLiteral("settings.ini"),
+                 {"0", "clubs", "[players]", "Зурко", "Пенва", "Лодыш", "[gift]", giftFlag,
+                  "[log all teams]", "1"});
+    folder.write(QStringLiteral("gift1.txt"), {kv::imagePath(QStringLiteral("team.bmp"))});
+    folder.write(QStringLiteral("gift2.txt"), {kv::imagePath(QStringLiteral("yellowcard.bmp"))});
+    folder.write(QStringLiteral("bomb.txt"), {QStringLiteral("Пенва")});
+}
+
+} // namespace
+
+class TestTournamentPress : public QObject {
+    Q_OBJECT
+private slots:
+    void pressInOrder();
+    void emptyTextsKeepTheirPlaces();
+    void failureStopsThePress_data();
+    void failureStopsThePress();
+    void secondPressReadsTheNewGifts();
+};
+
+void TestTournamentPress::pressInOrder() {
+    kvtest::WorkFolder folder;
+    writeData(folder, QStringLiteral("1"));
+    Press press;
+    press.run(sampleInput());
+
+    QCOMPARE(folder.bytes(QStringLiteral("last.txt")),
+             QStringLiteral("Милан\r\nАякс\r\nПорту\r\n09.03.2024\r\n").toUtf8());
+    const QString dir = kvtest::buildProgramDir();
+    QCOMPARE(press.sheets.calls, QStringList({"create",
+                                              "open " + dir + "table.xlsx",
+                                              "set a2=Зурко",
+                                              "set a3=Пенва",
+                                              "set a4=Лодыш",
+                                              "set b2=Милан",
+                                              "set b3=Аякс",
+                                              "set b4=Порту",
+                                              "set b7=Милан",
+                                              "set c7=Аякс",
+                                              "set b8=Порту",
+                                              "set c8=Милан",
+                                              "set b9=Аякс",
+                                              "set c9=Порту",
+                                              "set d15=Пенва",
+                                              "select b15",
+                                              "insert " + dir + "images/team.bmp",
+                                              "select c15",
+                                              "insert " + dir + "images/yellowcard.bmp",
+                                              "visible"}));
+
+    const QList<kv::HandOverText> expected = {
+        {"Label3", "Милан"},  {"Label4", "Аякс"},   {"Label5", "Порту"},  {"Label6", "Милан"},
+        {"Label7", "Аякс"},   {"Label8", "Порту"},  {"Label29", "Зурко"}, {"Label30", "Пенва"},
+        {"Label31", "Лодыш"}, {"Button3", "Зурко"}, {"Button4", "Пенва"}, {"Button5", "Лодыш"}};
+    QCOMPARE(press.handedOver, expected);
+
+    // The award comes after the hand-over and ends with the message and the uncovering.
+    QCOMPARE(press.events.size(), 5);
+    QCOMPARE(press.events.first(), QStringLiteral("hand over"));
+    QCOMPARE(press.events.last(), QStringLiteral("uncover"));
+    QCOMPARE(press.events[3], "prize 2 " + dir + "images/unteam.bmp");
+    QCOMPARE(press.dialogs.texts(kv::ScriptedDialogs::Kind::Information).size(), 1);
+}
+
+void TestTournamentPress::emptyTextsKeepTheirPlaces() {
+    kvtest::WorkFolder folder;
+    writeData(folder, QStringLiteral("0"));
+    folder.writeBytes(QStringLiteral("bomb.txt"), QByteArray()); // an empty file: empty scorer
+    kv::TournamentInput input = sampleInput();
+    input.teams[0].clear();
+    input.teams[2].clear();
+    input.players[1].clear();
+    Press press;
+    press.run(input);
+
+    const QStringList last = folder.lines(QStringLiteral("last.txt"));
+    QCOMPARE(last, QStringList({"", "Аякс", "", "09.03.2024"}));
+    QVERIFY(press.sheets.calls.contains(QStringLiteral("set b2=")));
+    QVERIFY(press.sheets.calls.contains(QStringLiteral("set a3=")));
+    QVERIFY(press.sheets.calls.contains(QStringLiteral("set d15=")));
+    QCOMPARE(press.handedOver[0], (kv::HandOverText{"Label3", ""}));
+    QCOMPARE(press.handedOver[10], (kv::HandOverText{"Button4", ""}));
+    QVERIFY(press.dialogs.shown().isEmpty()); // flag "0": no award, no message
+}
+
+void TestTournamentPress::failureStopsThePress_data() {
+    QTest::addColumn<QString>("breakIt");
+    QTest::addColumn<bool>("lastWritten");
+    QTest::addColumn<QString>("lastCall"); // the spreadsheet call that failed, "" for none
+
+    const QString dir = kvtest::buildProgramDir();
+    QTest::newRow("last.txt cannot be written") << "last dir" << false << "";
+    QTest::newRow("gift1.txt missing") << "rm gift1.txt" << true << "";
+    QTest::newRow("gift2.txt missing") << "rm gift2.txt" << true << "";
+    QTest::newRow("bomb.txt missing") << "rm bomb.txt" << true << "";
+    QTest::newRow("no spreadsheet application") << "fail create" << true << "create";
+    QTest::newRow("template missing") << "no template" << true << "open /nowhere/table.xlsx";
+    QTest::newRow("first gift picture missing")
+        << "gift1 gone" << true << "insert " + dir + "images/gone.bmp";
+    QTest::newRow("second gift picture missing")
+        << "gift2 gone" << true << "insert " + dir + "images/gone.bmp";
+    QTest::newRow("workbook cannot be shown") << "fail visible" << true << "visible";
+}
+
+void TestTournamentPress::failureStopsThePress() {
+    QFETCH(QString, breakIt);
+    QFETCH(bool, lastWritten);
+    QFETCH(QString, lastCall);
+
+    kvtest::WorkFolder folder;
+    writeData(folder, QStringLiteral("1")); // an award would show
+    folder.write(QStringLiteral("last.txt"), {"old"});
+    Press press;
+    const QString gone = kv::imagePath(QStringLiteral("gone.bmp"));
+    if (breakIt == QLatin1String("last dir")) {
+        QFile::remove(folder.path(QStringLiteral("last.txt")));
+        QDir(folder.path()).mkdir(QStringLiteral("last.txt"));
+    } else if (breakIt.startsWith(QLatin1String("rm "))) {
+        QFile::remove(folder.path(breakIt.mid(3)));
+    } else if (breakIt.startsWith(QLatin1String("fail "))) {
+        press.sheets.failAt = breakIt.mid(5);
+    } else if (breakIt == QLatin1String("no template")) {
+        kv::setProgramDir(QStringLiteral("/nowhere"));
+    } else if (breakIt == QLatin1String("gift1 gone")) {
+        folder.write(QStringLiteral("gift1.txt"), {gone});
+    } else if (breakIt == QLatin1String("gift2 gone")) {
+        folder.write(QStringLiteral("gift2.txt"), {gone});
+    }
+    const QByteArray gift1 = folder.bytes(QStringLiteral("gift1.txt"));
+    const QByteArray gift2 = folder.bytes(QStringLiteral("gift2.txt"));
+
+    QVERIFY_THROWS_EXCEPTION(kv::Error, press.run(sampleInput()));
+
+    if (lastWritten)
+        QCOMPARE(folder.lines(QStringLiteral("last.txt")).size(), 4);
+    else
+        QVERIFY(press.sheets.calls.isEmpty());
+    if (lastCall.isEmpty())
+        QVERIFY(press.sheets.calls.isEmpty());
+    else
+        QCOMPARE(press.sheets.calls.last(), lastCall);
+    // Nothing after the failing step: no results window, no award.
+    QVERIFY(press.events.isEmpty());
+    QVERIFY(press.dialogs.shown().isEmpty());
+    QCOMPARE(folder.bytes(QStringLiteral("gift1.txt")), gift1);
+    QCOMPARE(folder.bytes(QStringLiteral("gift2.txt")), gift2);
+}
+
+void TestTournamentPress::secondPressReadsTheNewGifts() {
+    kvtest::WorkFolder folder;
+    writeData(folder, QStringLiteral("1"));
+    Press press;
+    press.run(sampleInput());
+    const QString awarded1 = folder.lines(QStringLiteral("gift1.txt")).value(0);
+    const QString awarded2 = folder.lines(QStringLiteral("gift2.txt")).value(0);
+    press.sheets.calls.clear();
+
+    press.run(sampleInput());
+    QCOMPARE(press.sheets.calls.count(QStringLiteral("create")), 1);
+    QVERIFY(press.sheets.calls.contains("insert " + awarded1));
+    QVERIFY(press.sheets.calls.contains("insert " + awarded2));
+}
+
+QTEST_GUILESS_MAIN(TestTournamentPress)
+#include "test_tournamentpress.moc"

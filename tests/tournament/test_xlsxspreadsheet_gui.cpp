@@ -1,0 +1,170 @@
+// The real spreadsheet: the filled copy of table.xlsx as an independent reader sees it, the
+// template left alone, and each step failing where it should.
+#include "testsupport.h"
+#include "workbookreader.h"
+
+#include "common/errors.h"
+#include "common/opener.h"
+#include "common/programdir.h"
+#include "tournament/gui_xlsxspreadsheet.h"
+#include "tournament/tournamentpress.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QJsonArray>
+
+namespace {
+
+QByteArray templateBytes() {
+    QFile file(kv::tournamentTemplatePath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+kv::TournamentInput sampleInput() {
+    return {{QStringLiteral("Зурко"), QStringLiteral(" Пенва "), QStringLiteral("Ло\x01дыш")},
+            {QStringLiteral("Реал Мадрид"), QString(), QStringLiteral("Ajax & <Co>")},
+            {QStringLiteral("Реал Мадрид"), QString(), QString(), QStringLiteral("Ajax & <Co>"),
+             QStringLiteral("Ajax & <Co>"), QStringLiteral("Реал Мадрид")}};
+}
+
+kv::PreviousPrizes samplePrizes() {
+    return {kv::imagePath(QStringLiteral("team.bmp")),
+            kv::imagePath(QStringLiteral("yellowcard.bmp")), QStringLiteral("Пенва")};
+}
+
+const QStringList kCells = {"A2", "A3", "A4", "B2", "B3",  "B4",  "B7", "C7",
+                            "B8", "C8", "B9", "C9", "D15", "B11", "A7"};
+
+} // namespace
+
+class TestXlsxSpreadsheet : public QObject {
+    Q_OBJECT
+private slots:
+    void filledWorkbookReadsBack();
+    void eachPressShowsItsOwnFile();
+    void failingStep_data();
+    void failingStep();
+};
+
+void TestXlsxSpreadsheet::filledWorkbookReadsBack() {
+    kvtest::WorkFolder folder;
+    const QByteArray before = templateBytes();
+    QVERIFY(!before.isEmpty());
+    kv::RecordingOpener opener;
+    kv::XlsxSpreadsheetFactory factory(opener, folder.path(QStringLiteral("out")));
+
+    kv::fillTournamentSheet(factory, sampleInput(), samplePrizes(), kv::tournamentTemplatePath());
+
+    QCOMPARE(templateBytes(), before);
+    QCOMPARE(opener.opened.size(), 1);
+    const QString shown = opener.opened[0].toLocalFile();
+    QVERIFY(shown.startsWith(folder.path(QStringLiteral("out/Турнир-"))));
+    QVERIFY(shown.endsWith(QLatin1String(".xlsx")));
+
+    const QJsonObject book = readWorkbookIndependently(shown, kCells);
+    QVERIFY2(!book.isEmpty(), "openpyxl could not read the workbook");
+    const QJsonObject values = book["values"].toObject();
+    QCOMPARE(values["A2"].toString(), QStringLiteral("Зурко"));
+    QCOMPARE(values["A3"].toString(), QStringLiteral(" Пенва "));
+    QCOMPARE(values["A4"].toString(), QStringLiteral("Лодыш")); // control character dropped
+    QCOMPARE(values["B2"].toString(), QStringLiteral("Реал Мадрид"));
+    QVERIFY(values["B3"].isNull()); // an empty team is an empty cell
+    QCOMPARE(values["B4"].toString(), QStringLiteral("Ajax & <Co>"));
+    QCOMPARE(values["B7"].toString(), QStringLiteral("Реал Мадрид"));
+    QVERIFY(values["C7"].isNull());
+    QVERIFY(values["B8"].isNull());
+    QCOMPARE(values["C8"].toString(), QStringLiteral("Ajax & <Co>"));
+    QCOMPARE(values["B9"].toString(), QStringLiteral("Ajax & <Co>"));
+    QCOMPARE(values["C9"].toString(), QStringLiteral("Реал Мадрид"));
+    QCOMPARE(values["D15"].toString(), QStringLiteral("Пенва"));
+    // The template's own content and the cells' styles stay.
+    QCOMPARE(values["B11"].toString(), QStringLiteral("=\"\"&C7"));
+    QCOMPARE(values["A7"].toString(), QStringLiteral("Матч 1"));
+    const QJsonObject borders = book["borders"].toObject();
+    for (const char* cell : {"A2", "B3", "C9", "D15"})
+        QCOMPARE(borders[QLatin1String(cell)].toString(), QStringLiteral("thin"));
+
+    const QJsonArray images = book["images"].toArray();
+    QCOMPARE(images.size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        const QJsonObject image = images[i].toObject();
+        QCOMPARE(image["kind"].toString(), QStringLiteral("OneCellAnchor"));
+        QCOMPARE(image["col"].toInt(), 1 + i); // B, C
+        QCOMPARE(image["row"].toInt(), 14);    // row 15
+        QCOMPARE(image["cx"].toInteger(), 64 * 9525);
+        QCOMPARE(image["cy"].toInteger(), 64 * 9525);
+        QVERIFY(image["png"].toBool());
+    }
+    if (!book["loaded"].isNull()) // openpyxl with Pillow decodes the pictures too
+        QCOMPARE(book["loaded"].toArray(),
+                 QJsonArray({QJsonArray{1, 14, 64, 64}, QJsonArray{2, 14, 64, 64}}));
+}
+
+void TestXlsxSpreadsheet::eachPressShowsItsOwnFile() {
+    kvtest::WorkFolder folder;
+    kv::RecordingOpener opener;
+    kv::XlsxSpreadsheetFactory factory(opener, folder.path(QStringLiteral("out")));
+    kv::PreviousPrizes prizes = samplePrizes();
+    kv::fillTournamentSheet(factory, sampleInput(), prizes, kv::tournamentTemplatePath());
+    prizes.bestScorer = QStringLiteral("Лодыш");
+    kv::fillTournamentSheet(factory, sampleInput(), prizes, kv::tournamentTemplatePath());
+
+    QCOMPARE(opener.opened.size(), 2);
+    QVERIFY(opener.opened[0] != opener.opened[1]);
+    const QJsonObject first = readWorkbookIndependently(opener.opened[0].toLocalFile(), {"D15"});
+    const QJsonObject second = readWorkbookIndependently(opener.opened[1].toLocalFile(), {"D15"});
+    QCOMPARE(first["values"].toObject()["D15"].toString(), QStringLiteral("Пенва"));
+    QCOMPARE(second["values"].toObject()["D15"].toString(), QStringLiteral("Лодыш"));
+    QCOMPARE(second["images"].toArray().size(), 2);
+}
+
+void TestXlsxSpreadsheet::failingStep_data() {
+    QTest::addColumn<QString>("templatePath");
+    QTest::addColumn<QString>("firstGift");
+    QTest::addColumn<QString>("secondGift");
+    QTest::addColumn<bool>("openerWorks");
+    QTest::addColumn<QString>("errorNames"); // what the error text must name
+    QTest::addColumn<bool>("fileShown");
+
+    const QString table = kv::tournamentTemplatePath();
+    const QString team = kv::imagePath(QStringLiteral("team.bmp"));
+    const QString travma = kv::imagePath(QStringLiteral("travma.bmp"));
+    const QString gone = kv::imagePath(QStringLiteral("nosuch.bmp"));
+    const QString noTable = kvtest::buildProgramDir() + QStringLiteral("missing/table.xlsx");
+    QTest::newRow("template missing") << noTable << team << travma << true << noTable << false;
+    QTest::newRow("first picture missing") << table << gone << travma << true << gone << false;
+    QTest::newRow("second picture missing") << table << team << gone << true << gone << false;
+    QTest::newRow("not a picture") << table << table << travma << true << table << false;
+    QTest::newRow("no application for xlsx")
+        << table << team << travma << false << QStringLiteral("No application") << true;
+}
+
+void TestXlsxSpreadsheet::failingStep() {
+    QFETCH(QString, templatePath);
+    QFETCH(QString, firstGift);
+    QFETCH(QString, secondGift);
+    QFETCH(bool, openerWorks);
+    QFETCH(QString, errorNames);
+    QFETCH(bool, fileShown);
+
+    kvtest::WorkFolder folder;
+    const QByteArray before = templateBytes();
+    kv::RecordingOpener opener;
+    opener.result = openerWorks;
+    kv::XlsxSpreadsheetFactory factory(opener, folder.path(QStringLiteral("out")));
+    QString error;
+    try {
+        kv::fillTournamentSheet(factory, sampleInput(),
+                                {firstGift, secondGift, QStringLiteral("x")}, templatePath);
+    } catch (const kv::Error& e) {
+        error = e.text();
+    }
+    QVERIFY2(error.contains(errorNames), qPrintable(error));
+    QCOMPARE(opener.opened.size(), fileShown ? 1 : 0);
+    // Nothing is left behind in the output folder, and the template is untouched.
+    QCOMPARE(QDir(folder.path(QStringLiteral("out"))).entryList(QDir::Files).size(), 0);
+    QCOMPARE(templateBytes(), before);
+}
+
+QTEST_MAIN(TestXlsxSpreadsheet)
+#include "test_xlsxspreadsheet_gui.moc"
