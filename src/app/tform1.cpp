@@ -6,6 +6,7 @@
 #include "common/opener.h"
 #include "common/services.h"
 #include "pools/tform7.h"
+#include "results/tform9.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -61,8 +62,7 @@ TForm1::TForm1(kv::Services& services, kv::RunState& state, QWidget* parent)
     FormCreate();
 }
 
-template <typename F>
-void TForm1::guard(F&& handler) {
+template <typename F> void TForm1::guard(F&& handler) {
     kv::guarded(*services_.dialogs, std::forward<F>(handler));
 }
 
@@ -72,7 +72,9 @@ void TForm1::setClientHeight(int height) {
     setFixedSize(kClientWidth, menuHeight + height);
 }
 
-int TForm1::clientHeight() const { return centralWidget()->height(); }
+int TForm1::clientHeight() const {
+    return centralWidget()->height();
+}
 
 void TForm1::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
@@ -168,4 +170,12 @@ void TForm1::N8Click() {}
 // ---------------------------------------------------------------------------------------------
 // Statistics view
 
-void TForm1::N6Click() {}
+void TForm1::N6Click() {
+    TForm9* results = windows_.form9;
+    if (!results)
+        return;
+    results->Label29->setText(Label16->text());
+    results->Label30->setText(Label17->text());
+    results->Label31->setText(Label18->text());
+    results->show();
+}
