@@ -20,8 +20,10 @@ using kv::StandingField;
 
 TForm9::TForm9(kv::Services& services, kv::RunState& state, QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services), state_(state) {
-    setupUi(this);
+    // Before the controls exist: with the theme's style sheet on, controls made earlier would
+    // keep the default font.
     setFont(kv::classicFont(11));
+    setupUi(this);
     kv::fixClientSize(this, 957, 426);
 
     boxes_ = {Edit1, Edit2, Edit3, Edit4,  Edit5,  Edit6,
@@ -32,6 +34,14 @@ TForm9::TForm9(kv::Services& services, kv::RunState& state, QWidget* parent)
                    {Label24, Label25, Label26, Label39, Label40, Label41, Label27, Label45}}};
     names_ = {Label29, Label30, Label31};
     teams_ = {Label3, Label4, Label5};
+
+    // Fonts given to single controls would lose the window's family under the style sheet.
+    QFont heading = font();
+    heading.setBold(true);
+    heading.setUnderline(true);
+    Label46->setFont(heading);
+    DBGrid1->horizontalHeader()->setFont(font());
+    DBGrid1->verticalHeader()->setFont(font());
 
     BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
 
