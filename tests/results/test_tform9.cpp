@@ -7,6 +7,7 @@
 #include "resultsdb.h"
 
 #include <QHeaderView>
+#include <QSqlError>
 #include <QSqlRecord>
 #include <QSqlTableModel>
 
@@ -108,6 +109,7 @@ private slots:
     void bestScorerButtons_data();
     void bestScorerButtons();
     void writeStoresOnceAndFailureChangesNothing();
+    void failedWriteLeavesALongGridReadable();
     void manualEntryWithoutPlacesWritesNothing();
     void missingDatabaseIsReportedAndNotCreated();
     void gridShowsChosenTableSortedByTitle();
@@ -316,6 +318,27 @@ void TestTForm9::writeStoresOnceAndFailureChangesNothing() {
     env.form->BitBtn1->click();
     QCOMPARE(env.list(), QStringList({kTable, "08_12_2016__21_05_34", "Total"}));
     QCOMPARE(env.gridColumn("Первый"), QStringList({"2", "0", "0"}));
+}
+
+void TestTForm9::failedWriteLeavesALongGridReadable() {
+    Env env;
+    // More players than the grid reads at once, so a read is still open during the write.
+    QString fill;
+    for (int i = 0; i < 600; ++i)
+        fill += QStringLiteral("INSERT INTO Total (Игрок) VALUES ('p%1');").arg(i);
+    kvtest::sqlite3(fill);
+    kvtest::sqlite3("CREATE TRIGGER no BEFORE INSERT ON Total BEGIN SELECT RAISE(ABORT, 'no'); "
+                    "END");
+    env.choose("Total");
+    env.handOver();
+    env.form->Button1->click();
+    env.form->BitBtn1->click();
+    QCOMPARE(env.dialogs.errors().size(), 1);
+    while (env.form->ADOTable1->canFetchMore())
+        env.form->ADOTable1->fetchMore();
+    QCOMPARE(env.form->ADOTable1->rowCount(), 600);
+    QVERIFY(!env.form->ADOTable1->lastError().isValid());
+    QCOMPARE(env.list(), QStringList{"Total"});
 }
 
 void TestTForm9::manualEntryWithoutPlacesWritesNothing() {
