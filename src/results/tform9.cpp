@@ -65,11 +65,18 @@ TForm9::TForm9(kv::Services& services, kv::RunState& state, QWidget* parent)
     connect(Button6, &QPushButton::clicked, this, &TForm9::Button6Click);
     connect(DBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &TForm9::DBGrid1TitleClick);
-    // A mouse click opens the clicked table (again, if it is already shown); the keyboard
-    // opens the table it moves to.
-    connect(ListBox1, &QListWidget::itemClicked, this, &TForm9::ListBox1Click);
+    // Every change of the chosen item opens its table (mouse or keyboard); a click on the item
+    // already chosen opens it again, but the click that chose it does not open it twice.
     connect(ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!reloadingList_ && row >= 0 && QApplication::mouseButtons() == Qt::NoButton)
+        if (reloadingList_ || row < 0)
+            return;
+        chosenByPress_ = QApplication::mouseButtons() != Qt::NoButton ? row : -1;
+        ListBox1Click();
+    });
+    connect(ListBox1, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        const bool justOpened = ListBox1->row(item) == chosenByPress_;
+        chosenByPress_ = -1;
+        if (!justOpened)
             ListBox1Click();
     });
 
@@ -111,6 +118,7 @@ void TForm9::reloadTournamentList() {
     ListBox1->addItems(names);
     ListBox1->setSortingEnabled(true);
     reloadingList_ = false;
+    chosenByPress_ = -1;
 }
 
 void TForm9::ListBox1Click() {

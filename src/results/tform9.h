@@ -69,6 +69,7 @@ private:
 
     bool button1Default_ = true;
     bool reloadingList_ = false;
+    int chosenByPress_ = -1; // row the list changed to while the mouse was pressed
     // What the grid shows: set by the list and the column titles, kept by a reopening.
     QString gridTable_ = kv::kTotalTable;
     QString gridSort_ = QStringLiteral("id");

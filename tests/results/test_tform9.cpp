@@ -400,6 +400,14 @@ void TestTForm9::gridShowsChosenTableSortedByTitle() {
     env.form->Button2->click();
     env.form->BitBtn1->click();
     QCOMPARE(env.gridColumn("Очки"), QStringList({"10", "10", "12"}));
+    // A click on the table already chosen shows it by id again.
+    env.choose("Total");
+    env.clickTitle("Игрок");
+    QCOMPARE(env.gridColumn("Игрок"), QStringList({"Зурко", "Лодыш", "Пенва"}));
+    QListWidgetItem* total = env.form->ListBox1->findItems("Total", Qt::MatchExactly).first();
+    QTest::mouseClick(env.form->ListBox1->viewport(), Qt::LeftButton, {},
+                      env.form->ListBox1->visualItemRect(total).center());
+    QCOMPARE(env.gridColumn("Игрок"), QStringList({"Зурко", "Пенва", "Лодыш"}));
 
     env.choose(kTable);
     QCOMPARE(env.gridColumn("id"), QStringList({"1", "2", "3"}));
