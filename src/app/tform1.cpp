@@ -374,4 +374,12 @@ void TForm1::N8Click() {
 // ---------------------------------------------------------------------------------------------
 // Statistics view
 
-void TForm1::N6Click() {}
+void TForm1::N6Click() {
+    TForm9* results = windows_.form9;
+    if (!results)
+        return;
+    results->Label29->setText(Label16->text());
+    results->Label30->setText(Label17->text());
+    results->Label31->setText(Label18->text());
+    results->show();
+}

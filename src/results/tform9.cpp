@@ -1,11 +1,332 @@
 #include "results/tform9.h"
 
+#include "common/clock.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/guard.h"
 #include "common/gui_theme.h"
 #include "common/services.h"
+#include "results/bestscorer.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QSqlTableModel>
+#include <QStyle>
+
+using kv::StandingField;
 
 TForm9::TForm9(kv::Services& services, kv::RunState& state, QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services), state_(state) {
-    setupUi(this);
+    // Before the controls exist: with the theme's style sheet on, controls made earlier would
+    // keep the default font.
     setFont(kv::classicFont(11));
+    setupUi(this);
     kv::fixClientSize(this, 957, 426);
+
+    boxes_ = {Edit1, Edit2, Edit3, Edit4,  Edit5,  Edit6,
+              Edit7, Edit8, Edit9, Edit10, Edit11, Edit12};
+    // Goals for, against, difference, wins, draws, losses, points, place.
+    standings_ = {{{Label15, Label16, Label18, Label33, Label34, Label35, Label19, Label43},
+                   {Label20, Label21, Label22, Label36, Label37, Label38, Label23, Label44},
+                   {Label24, Label25, Label26, Label39, Label40, Label41, Label27, Label45}}};
+    names_ = {Label29, Label30, Label31};
+    teams_ = {Label3, Label4, Label5};
+
+    // Fonts given to single controls would lose the window's family under the style sheet.
+    QFont heading = font();
+    heading.setBold(true);
+    heading.setUnderline(true);
+    Label46->setFont(heading);
+    DBGrid1->horizontalHeader()->setFont(font());
+    DBGrid1->verticalHeader()->setFont(font());
+
+    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+
+    ADOTable1 = new QSqlTableModel(this, db_.database());
+    ADOTable1->setObjectName(QStringLiteral("ADOTable1"));
+    ADOTable1->setEditStrategy(QSqlTableModel::OnManualSubmit);
+    DBGrid1->setModel(ADOTable1);
+    DBGrid1->setSortingEnabled(false);
+    DBGrid1->horizontalHeader()->setSectionsClickable(true);
+    DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    DBGrid1->horizontalHeader()->setHighlightSections(false);
+    DBGrid1->verticalHeader()->setDefaultSectionSize(18);
+    DBGrid1->installEventFilter(this);
+
+    connect(Button1, &QPushButton::clicked, this, &TForm9::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm9::Button2Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm9::BitBtn1Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm9::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &TForm9::Button4Click);
+    connect(Button5, &QPushButton::clicked, this, &TForm9::Button5Click);
+    connect(Button6, &QPushButton::clicked, this, &TForm9::Button6Click);
+    connect(DBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &TForm9::DBGrid1TitleClick);
+    // Every change of the chosen item opens its table (mouse or keyboard); a click on the item
+    // already chosen opens it again, but the click that chose it does not open it twice.
+    connect(ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (reloadingList_ || row < 0)
+            return;
+        chosenByPress_ = QApplication::mouseButtons() != Qt::NoButton ? row : -1;
+        ListBox1Click();
+    });
+    connect(ListBox1, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        const bool justOpened = ListBox1->row(item) == chosenByPress_;
+        chosenByPress_ = -1;
+        if (!justOpened)
+            ListBox1Click();
+    });
+
+    FormCreate();
+}
+
+TForm9::~TForm9() {
+    // The grid's table holds the connection; it goes before the connection is removed.
+    DBGrid1->setModel(nullptr);
+    delete ADOTable1;
+    ADOTable1 = nullptr;
+}
+
+template <typename F> void TForm9::guard(F&& handler) {
+    kv::guarded(*services_.dialogs, std::forward<F>(handler));
+}
+
+QLabel* TForm9::standingLabel(int player, StandingField field) const {
+    return standings_.at(player).at(static_cast<int>(field));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Creation and the tournament list
+
+void TForm9::FormCreate() {
+    guard([&] {
+        reloadTournamentList();
+        Label2->setText(services_.clock->shortDate());
+        setGridColumnWidths();
+    });
+}
+
+void TForm9::reloadTournamentList() {
+    const QStringList names = db_.tableNames();
+    reloadingList_ = true;
+    // One sort after the whole list is in, not one per item.
+    ListBox1->setSortingEnabled(false);
+    ListBox1->clear();
+    ListBox1->addItems(names);
+    ListBox1->setSortingEnabled(true);
+    reloadingList_ = false;
+    chosenByPress_ = -1;
+}
+
+void TForm9::ListBox1Click() {
+    guard([&] {
+        const QListWidgetItem* item = ListBox1->currentItem();
+        if (!item)
+            return;
+        openGridTable(item->text(), QStringLiteral("id"));
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// The grid
+
+void TForm9::openGridTable(const QString& table, const QString& sortColumn) {
+    db_.open();
+    ADOTable1->setTable(table);
+    // A table without the sort column (no id) is shown in its stored order.
+    const int column = ADOTable1->record().indexOf(sortColumn);
+    ADOTable1->setSort(column, Qt::AscendingOrder);
+    gridTable_ = table;
+    gridSort_ = sortColumn;
+    gridActive_ = true;
+    if (!ADOTable1->select())
+        throw kv::Error(ADOTable1->lastError().text().trimmed());
+    setGridColumnWidths();
+}
+
+void TForm9::setGridColumnWidths() {
+    for (int c = 0; c < ADOTable1->columnCount(); ++c)
+        DBGrid1->setColumnWidth(c, kGridColumnWidth);
+}
+
+QList<int> TForm9::gridColumnWidths() const {
+    QList<int> widths;
+    for (int c = 0; c < ADOTable1->columnCount(); ++c)
+        widths.append(DBGrid1->columnWidth(c));
+    return widths;
+}
+
+void TForm9::restoreGridColumnWidths(const QList<int>& widths) {
+    for (int c = 0; c < widths.size() && c < ADOTable1->columnCount(); ++c)
+        DBGrid1->setColumnWidth(c, widths[c]);
+}
+
+void TForm9::DBGrid1TitleClick(int column) {
+    guard([&] {
+        if (!gridActive_ || column < 0 || column >= ADOTable1->columnCount())
+            return;
+        const QList<int> widths = gridColumnWidths();
+        gridSort_ = ADOTable1->record().fieldName(column);
+        ADOTable1->setSort(column, Qt::AscendingOrder);
+        const bool ok = ADOTable1->select();
+        restoreGridColumnWidths(widths);
+        if (!ok)
+            throw kv::Error(ADOTable1->lastError().text().trimmed());
+    });
+}
+
+void TForm9::DBGrid1DeleteRecord() {
+    guard([&] {
+        if (!gridActive_ || ADOTable1->rowCount() == 0)
+            return;
+        const QModelIndex current = DBGrid1->currentIndex();
+        const int row = current.isValid() ? current.row() : 0;
+        const int column = current.isValid() ? current.column() : 0;
+        if (services_.dialogs->okCancel(QStringLiteral("Delete record?")) !=
+            kv::Dialogs::Answer::Ok)
+            return;
+        const QList<int> widths = gridColumnWidths();
+        const bool ok = ADOTable1->removeRow(row) && ADOTable1->submitAll();
+        if (!ok) {
+            const QString text = ADOTable1->lastError().text().trimmed();
+            ADOTable1->revertAll();
+            ADOTable1->select();
+            restoreGridColumnWidths(widths);
+            throw kv::Error(text);
+        }
+        restoreGridColumnWidths(widths);
+        if (ADOTable1->rowCount() > 0)
+            DBGrid1->setCurrentIndex(
+                ADOTable1->index(std::min(row, ADOTable1->rowCount() - 1), column));
+    });
+}
+
+bool TForm9::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == DBGrid1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::ControlModifier) {
+            DBGrid1DeleteRecord();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Standings, manual entry, the Enter key
+
+void TForm9::Button1Click() {
+    guard([&] {
+        QStringList boxes;
+        for (const QLineEdit* box : boxes_)
+            boxes.append(box->text());
+        kv::computeStandings(boxes, [&](int player, StandingField field, const QString& text) {
+            standingLabel(player, field)->setText(text);
+        });
+        BitBtn1->setEnabled(true);
+        button1Default_ = false;
+        Button1->setDefault(false);
+        BitBtn1->setDefault(true);
+    });
+}
+
+void TForm9::Button2Click() {
+    ProgressBar1->setValue(0);
+    Button1->setEnabled(true);
+    BitBtn1->setEnabled(true);
+}
+
+QPushButton* TForm9::enterButton() const {
+    // The write button is a default button from the start, but while the compute button is
+    // enabled and still the default, Enter goes to the compute button.
+    if (button1Default_ && Button1->isEnabled())
+        return Button1;
+    if (BitBtn1->isEnabled())
+        return BitBtn1;
+    return nullptr;
+}
+
+void TForm9::keyPressEvent(QKeyEvent* event) {
+    // Keys the focused control leaves alone arrive here; Enter presses the default button.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (QPushButton* button = enterButton()) {
+            button->click();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Best scorer
+
+void TForm9::chooseBestScorer(QPushButton* pressed) {
+    for (QPushButton* button : {Button3, Button4, Button5, Button6})
+        if (button != pressed)
+            button->setEnabled(false);
+    guard([&] { kv::chooseBestScorer(state_, pressed->text()); });
+}
+
+void TForm9::Button3Click() {
+    chooseBestScorer(Button3);
+}
+void TForm9::Button4Click() {
+    chooseBestScorer(Button4);
+}
+void TForm9::Button5Click() {
+    chooseBestScorer(Button5);
+}
+void TForm9::Button6Click() {
+    chooseBestScorer(Button6);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The database write
+
+kv::TournamentEntry TForm9::enteredTournament() const {
+    kv::TournamentEntry entry;
+    for (const QLineEdit* box : boxes_)
+        entry.boxes.append(box->text());
+    for (int p = 0; p < 3; ++p) {
+        const auto text = [&](StandingField f) { return standingLabel(p, f)->text(); };
+        entry.players[p] = {names_[p]->text(),
+                            teams_[p]->text(),
+                            text(StandingField::Wins),
+                            text(StandingField::Draws),
+                            text(StandingField::Losses),
+                            text(StandingField::GoalsFor),
+                            text(StandingField::GoalsAgainst),
+                            text(StandingField::Difference),
+                            text(StandingField::Points),
+                            text(StandingField::Place)};
+    }
+    return entry;
+}
+
+void TForm9::BitBtn1Click() {
+    guard([&] {
+        const QString table = kv::tournamentTableName(*services_.clock);
+        try {
+            db_.writeTournament(table, enteredTournament(),
+                                [&](int percent) { ProgressBar1->setValue(percent); });
+        } catch (...) {
+            // Nothing was stored: the bar says so, and the grid drops a cursor the undo ended.
+            ProgressBar1->setValue(0);
+            if (gridActive_) {
+                const QList<int> widths = gridColumnWidths();
+                ADOTable1->select();
+                restoreGridColumnWidths(widths);
+            }
+            throw;
+        }
+        // Stored: the tournament must not be stored twice, whatever the refresh below does.
+        BitBtn1->setEnabled(false);
+        Button1->setEnabled(false);
+        reloadTournamentList();
+        openGridTable(gridTable_, gridSort_);
+    });
 }

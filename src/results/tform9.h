@@ -1,19 +1,77 @@
 #pragma once
 
 #include "app/gui_windows.h"
+#include "results/standings.h"
+#include "results/tournamentdb.h"
 #include "ui_tform9.h"
 
 #include <QWidget>
+
+#include <array>
+
+class QSqlTableModel;
 
 // Results entry, standings, the database write and the statistics view.
 class TForm9 : public QWidget, public Ui::TForm9 {
     Q_OBJECT
 public:
     TForm9(kv::Services& services, kv::RunState& state, QWidget* parent = nullptr);
+    ~TForm9() override;
     void setWindows(const Windows& windows) { windows_ = windows; }
 
+    // The table shown in the grid (inactive until a table is chosen or a tournament written).
+    QSqlTableModel* ADOTable1 = nullptr;
+    kv::TournamentDb& database() { return db_; }
+    // The button the Enter key presses now, or nullptr.
+    QPushButton* enterButton() const;
+
+    static constexpr int kGridColumnWidth = 60;
+
+public slots:
+    void FormCreate();
+    void Button1Click();
+    void Button2Click();
+    void BitBtn1Click();
+    void Button3Click();
+    void Button4Click();
+    void Button5Click();
+    void Button6Click();
+    void ListBox1Click();
+    void DBGrid1TitleClick(int column);
+    // Ctrl+Delete in the grid.
+    void DBGrid1DeleteRecord();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    template <typename F> void guard(F&& handler);
+
+    QLabel* standingLabel(int player, kv::StandingField field) const;
+    kv::TournamentEntry enteredTournament() const;
+    void chooseBestScorer(QPushButton* pressed);
+    void reloadTournamentList();
+    void openGridTable(const QString& table, const QString& sortColumn);
+    void setGridColumnWidths();
+    QList<int> gridColumnWidths() const;
+    void restoreGridColumnWidths(const QList<int>& widths);
+
     kv::Services& services_;
     kv::RunState& state_;
     Windows windows_;
+    kv::TournamentDb db_;
+
+    std::array<QLineEdit*, 12> boxes_{};
+    std::array<std::array<QLabel*, 8>, 3> standings_{};
+    std::array<QLabel*, 3> names_{};
+    std::array<QLabel*, 3> teams_{};
+
+    bool button1Default_ = true;
+    bool reloadingList_ = false;
+    int chosenByPress_ = -1; // row the list changed to while the mouse was pressed
+    // What the grid shows: set by the list and the column titles, kept by a reopening.
+    QString gridTable_ = kv::kTotalTable;
+    QString gridSort_ = QStringLiteral("id");
+    bool gridActive_ = false;
 };

@@ -1,0 +1,328 @@
+// A tournament write and the tournament list on a database of 5,000 stored tournaments and
+// 1,000 players, against the same statements through SQLite's C API (the floor).
+
+#include "common/clock.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/services.h"
+#include "results/tform9.h"
+#include "results/tournamentdb.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+constexpr int kTournaments = 5000;
+constexpr int kPlayers = 1000;
+
+void check(int rc, sqlite3* db, int expected = SQLITE_OK) {
+    if (rc != expected)
+        throw std::runtime_error(sqlite3_errmsg(db));
+}
+
+void run(sqlite3* db, const QString& sql) {
+    char* message = nullptr;
+    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+        const std::string text = message ? message : "sqlite3_exec";
+        sqlite3_free(message);
+        throw std::runtime_error(text);
+    }
+}
+
+QString playerName(int i) {
+    return QStringLiteral("Игрок %1").arg(i);
+}
+
+// The big database, built once per run in a temporary folder; each benchmark works on a copy.
+class BigDatabase {
+public:
+    static BigDatabase& instance() {
+        static BigDatabase db;
+        return db;
+    }
+    // A fresh copy as base.db in a folder of its own, made the working folder.
+    void enterCopy(const QString& name) {
+        const QString folder = dir_.filePath(name);
+        QDir().mkpath(folder);
+        QFile::remove(folder + QStringLiteral("/base.db"));
+        if (!QFile::copy(master(), folder + QStringLiteral("/base.db")))
+            throw std::runtime_error("cannot copy the database");
+        QDir::setCurrent(folder);
+    }
+
+private:
+    QString master() const { return dir_.filePath(QStringLiteral("master.db")); }
+
+    BigDatabase() {
+        QFile script(
+            QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../data/base.sql")));
+        if (!dir_.isValid() || !script.open(QIODevice::ReadOnly))
+            throw std::runtime_error("no temporary folder or no base.sql");
+        sqlite3* db = nullptr;
+        check(sqlite3_open(master().toUtf8().constData(), &db), db);
+        run(db, QStringLiteral("BEGIN"));
+        run(db, QString::fromUtf8(script.readAll()));
+        for (int i = 0; i < kPlayers; ++i)
+            run(db, QStringLiteral("INSERT INTO Total (Игрок, Побед, Очки, Первый) "
+                                   "VALUES ('%1', %2, %3, 1)")
+                        .arg(playerName(i))
+                        .arg(i % 7)
+                        .arg(i % 23));
+        const QDateTime start(QDate(2010, 1, 1), QTime(20, 0, 0));
+        for (int t = 0; t < kTournaments; ++t) {
+            const QString name = kv::quoteIdentifier(
+                start.addSecs(t * 3600LL).toString(QStringLiteral("dd_MM_yyyy__H_mm_ss")));
+            run(db, kv::createTournamentStatement(name.mid(1, name.size() - 2)));
+            for (int r = 1; r <= 3; ++r)
+                run(db, QStringLiteral("INSERT INTO %1 VALUES (%2, '%3', 'Команда', '-', "
+                                       "'1''-''0', '2''-''2', '3''-''2', '4', '%2')")
+                            .arg(name)
+                            .arg(r)
+                            .arg(playerName((t + r) % kPlayers)));
+            run(db,
+                QStringLiteral("CREATE INDEX %1 ON %2 (id)")
+                    .arg(kv::quoteIdentifier(kv::tournamentIndexName(name.mid(1, name.size() - 2))),
+                         name));
+        }
+        run(db, QStringLiteral("COMMIT"));
+        sqlite3_close(db);
+    }
+
+    QTemporaryDir dir_;
+};
+
+kv::TournamentEntry entry() {
+    kv::TournamentEntry e;
+    e.boxes = {"3", "1", "0", "2", "1", "1", "2", "2", "4", "0", "1", "3"};
+    const QStringList places{"1", "3", "2"};
+    for (int i = 0; i < 3; ++i)
+        e.players[i] = {
+            playerName(10 * i), QStringLiteral("Команда"), "2", "1", "1", "7", "4", "3", "7",
+            places[i]};
+    return e;
+}
+
+QString nextName(int& n) {
+    const QDateTime at(QDate(2030, 1, 1), QTime(0, 0, 0));
+    return at.addSecs(n++).toString(QStringLiteral("dd_MM_yyyy__H_mm_ss"));
+}
+
+// The statements of one press, through the C API, in one transaction.
+void floorPress(sqlite3* db, const QString& table, const kv::TournamentEntry& e) {
+    run(db, QStringLiteral("BEGIN"));
+    run(db, kv::createTournamentStatement(table));
+    sqlite3_stmt* insert = nullptr;
+    const QByteArray insertSql =
+        (QStringLiteral("INSERT INTO ") + kv::quoteIdentifier(table) +
+         QStringLiteral(" (id, Player, \"-\", Team1, Team2, Team3, Goals, Scores, Rank) "
+                        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"))
+            .toUtf8();
+    check(sqlite3_prepare_v2(db, insertSql.constData(), -1, &insert, nullptr), db);
+    for (const kv::TournamentRow& row : kv::tournamentRows(e)) {
+        const QByteArray texts[] = {
+            row.player.toUtf8(),   row.team.toUtf8(),  row.teams[0].toUtf8(), row.teams[1].toUtf8(),
+            row.teams[2].toUtf8(), row.goals.toUtf8(), row.scores.toUtf8(),   row.rank.toUtf8()};
+        sqlite3_bind_int(insert, 1, row.id);
+        for (int i = 0; i < 8; ++i)
+            sqlite3_bind_text(insert, i + 2, texts[i].constData(), -1, SQLITE_TRANSIENT);
+        check(sqlite3_step(insert), db, SQLITE_DONE);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    run(db, QStringLiteral("CREATE INDEX ") + kv::quoteIdentifier(kv::tournamentIndexName(table)) +
+                QStringLiteral(" ON ") + kv::quoteIdentifier(table) + QStringLiteral(" (id)"));
+
+    sqlite3_stmt* lookup = nullptr;
+    sqlite3_stmt* update = nullptr;
+    check(sqlite3_prepare_v2(db, "SELECT Игрок FROM Total WHERE Игрок=?", -1, &lookup, nullptr),
+          db);
+    check(sqlite3_prepare_v2(db,
+                             "UPDATE Total SET Побед=Побед+?,Ничьих=Ничьих+?,"
+                             "Поражений=Поражений+?,Забито=Забито+?,Пропущено=Пропущено+?,"
+                             "Разница=Разница+?,Очки=Очки+?,Первый=Первый+?,Второй=Второй+?,"
+                             "Третий=Третий+? WHERE Игрок=? COLLATE BINARY",
+                             -1, &update, nullptr),
+          db);
+    for (const kv::PlayerEntry& p : e.players) {
+        const QByteArray name = p.name.toUtf8();
+        sqlite3_bind_text(lookup, 1, name.constData(), -1, SQLITE_TRANSIENT);
+        while (sqlite3_step(lookup) == SQLITE_ROW) {
+        }
+        sqlite3_reset(lookup);
+        const qint64 figures[] = {p.wins.toLongLong(),         p.draws.toLongLong(),
+                                  p.losses.toLongLong(),       p.goalsFor.toLongLong(),
+                                  p.goalsAgainst.toLongLong(), p.difference.toLongLong(),
+                                  p.points.toLongLong()};
+        for (int i = 0; i < 7; ++i)
+            sqlite3_bind_int64(update, i + 1, figures[i]);
+        const auto places = kv::placeCounters(p.name, p.place);
+        for (int i = 0; i < 3; ++i)
+            sqlite3_bind_int(update, 8 + i, places[i]);
+        sqlite3_bind_text(update, 11, name.constData(), -1, SQLITE_TRANSIENT);
+        check(sqlite3_step(update), db, SQLITE_DONE);
+        sqlite3_reset(update);
+    }
+    sqlite3_finalize(lookup);
+    sqlite3_finalize(update);
+    run(db, QStringLiteral("COMMIT"));
+}
+
+QStringList floorList(sqlite3* db) {
+    sqlite3_stmt* q = nullptr;
+    check(sqlite3_prepare_v2(db,
+                             "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') "
+                             "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'",
+                             -1, &q, nullptr),
+          db);
+    QStringList names;
+    while (sqlite3_step(q) == SQLITE_ROW)
+        names.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(q, 0))));
+    sqlite3_finalize(q);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The first rows of "Total" by id, as many as the grid reads at first.
+int floorGrid(sqlite3* db) {
+    sqlite3_stmt* q = nullptr;
+    check(sqlite3_prepare_v2(db, "SELECT * FROM Total ORDER BY id", -1, &q, nullptr), db);
+    int rows = 0;
+    while (rows < 256 && sqlite3_step(q) == SQLITE_ROW) {
+        for (int c = 0; c < sqlite3_column_count(q); ++c)
+            benchmark::DoNotOptimize(sqlite3_column_text(q, c));
+        ++rows;
+    }
+    sqlite3_finalize(q);
+    return rows;
+}
+
+sqlite3* openCopy(const char* name) {
+    BigDatabase::instance().enterCopy(QString::fromLatin1(name));
+    sqlite3* db = nullptr;
+    check(sqlite3_open("base.db", &db), db);
+    return db;
+}
+
+// --- a press ---------------------------------------------------------------------------------
+
+void BM_PressFloorCApi(benchmark::State& state) {
+    sqlite3* db = openCopy("floor");
+    const kv::TournamentEntry e = entry();
+    int n = 0;
+    for (auto _ : state)
+        floorPress(db, nextName(n), e);
+    sqlite3_close(db);
+}
+BENCHMARK(BM_PressFloorCApi)->Unit(benchmark::kMillisecond);
+
+// Every statement a press in the window runs: the write, the tournament list and the first
+// rows of the grid's table, as the grid reads them.
+void BM_PressFloorCApiWithListAndGrid(benchmark::State& state) {
+    sqlite3* db = openCopy("floorall");
+    const kv::TournamentEntry e = entry();
+    int n = 0;
+    for (auto _ : state) {
+        floorPress(db, nextName(n), e);
+        benchmark::DoNotOptimize(floorList(db));
+        benchmark::DoNotOptimize(floorGrid(db));
+    }
+    sqlite3_close(db);
+}
+BENCHMARK(BM_PressFloorCApiWithListAndGrid)->Unit(benchmark::kMillisecond);
+
+void BM_PressTournamentDb(benchmark::State& state) {
+    BigDatabase::instance().enterCopy(QStringLiteral("logic"));
+    kv::TournamentDb db;
+    db.open();
+    const kv::TournamentEntry e = entry();
+    int n = 0;
+    for (auto _ : state)
+        db.writeTournament(nextName(n), e);
+}
+BENCHMARK(BM_PressTournamentDb)->Unit(benchmark::kMillisecond);
+
+// The whole press in the window: write, list reload with every table, grid reopened on Total.
+void BM_PressWindow(benchmark::State& state) {
+    BigDatabase::instance().enterCopy(QStringLiteral("window"));
+    kv::ScriptedDialogs dialogs;
+    kv::FixedClock clock(QDateTime(QDate(2030, 1, 1), QTime(0, 0, 0)));
+    kv::Services services;
+    services.dialogs = &dialogs;
+    services.clock = &clock;
+    kv::RunState run;
+    TForm9 form(services, run);
+    for (int i = 0; i < 3; ++i)
+        form.findChild<QLabel*>(QStringLiteral("Label%1").arg(29 + i))->setText(playerName(10 * i));
+    form.Button2->click();
+    form.Button1->click(); // figures and places in the labels
+    for (auto _ : state) {
+        clock.advance(1);
+        form.Button2->click();
+        form.BitBtn1->click();
+    }
+    if (!dialogs.errors().isEmpty())
+        state.SkipWithError(dialogs.errors().first().toUtf8().constData());
+}
+BENCHMARK(BM_PressWindow)->Unit(benchmark::kMillisecond);
+
+// --- the tournament list ---------------------------------------------------------------------
+
+void BM_ListFloorCApi(benchmark::State& state) {
+    sqlite3* db = openCopy("listfloor");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(floorList(db));
+    sqlite3_close(db);
+}
+BENCHMARK(BM_ListFloorCApi)->Unit(benchmark::kMillisecond);
+
+void BM_ListTournamentDb(benchmark::State& state) {
+    BigDatabase::instance().enterCopy(QStringLiteral("listlogic"));
+    kv::TournamentDb db;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(db.tableNames());
+}
+BENCHMARK(BM_ListTournamentDb)->Unit(benchmark::kMillisecond);
+
+// The list as the window fills it at creation (list box included).
+void BM_ListWindow(benchmark::State& state) {
+    BigDatabase::instance().enterCopy(QStringLiteral("listwindow"));
+    kv::ScriptedDialogs dialogs;
+    kv::FixedClock clock(QDateTime(QDate(2030, 1, 1), QTime(0, 0, 0)));
+    kv::Services services;
+    services.dialogs = &dialogs;
+    services.clock = &clock;
+    kv::RunState run;
+    TForm9 form(services, run);
+    for (auto _ : state)
+        form.FormCreate();
+    if (form.ListBox1->count() != kTournaments + 1)
+        state.SkipWithError("wrong list");
+}
+BENCHMARK(BM_ListWindow)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    try {
+        BigDatabase::instance();
+    } catch (const std::exception& e) {
+        fprintf(stderr, "setup failed: %s\n", e.what());
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

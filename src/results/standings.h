@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+
+namespace kv {
+
+// One player's line of the standings.
+struct PlayerStanding {
+    qint64 goalsFor = 0;
+    qint64 goalsAgainst = 0;
+    qint64 difference = 0;
+    int wins = 0;
+    int draws = 0;
+    int losses = 0;
+    int points = 0;
+};
+
+struct Standings {
+    std::array<PlayerStanding, 3> players;
+    // Points after the tie-break checks; they only decide the places.
+    std::array<int, 3> ranking{};
+    std::array<int, 3> places{}; // 1, 2 or 3
+};
+
+// The figures of a standings line, in the order the window shows them.
+enum class StandingField { GoalsFor, GoalsAgainst, Difference, Wins, Draws, Losses, Points, Place };
+
+// Receives every figure as it is decided: player 0..2, the field and its text.
+using StandingSink = std::function<void(int player, StandingField field, const QString& text)>;
+
+// The own matches of a player as pairs of score boxes (0-based: 0 is Edit1), own goals first.
+struct OwnMatch {
+    int own;
+    int opponent;
+};
+const std::array<OwnMatch, 4>& ownMatches(int player);
+
+// Computes the standings from the twelve score box texts (Edit1 .. Edit12).
+// Player by player the figures are handed to sink in this order: goals for, goals against,
+// difference, wins, draws, losses, points; then the three places. A box that is not a whole
+// number throws "'%s' is not a valid integer value" at the first figure that needs it; the
+// figures handed over before stay valid.
+Standings computeStandings(const QStringList& boxes, const StandingSink& sink = {});
+
+// The tie-break of equal points by goal difference, three checks in a fixed order.
+std::array<int, 3> rankingValues(const std::array<int, 3>& points,
+                                 const std::array<qint64, 3>& differences);
+// 1 for a value above both others, 3 for one below both, else 2.
+std::array<int, 3> placesFor(const std::array<int, 3>& ranking);
+
+} // namespace kv

@@ -1,0 +1,57 @@
+#pragma once
+
+// Helpers shared by the results tests: a fresh base.db as a new installation has it, and an
+// independent reader (the sqlite3 program) for what the program stored.
+
+#include "results/tournamentdb.h"
+#include "testsupport.h"
+
+#include <QProcess>
+
+namespace kvtest {
+
+inline QString sqlite3(const QString& sql, const QString& db = QStringLiteral("base.db")) {
+    QProcess p;
+    p.start(QStringLiteral(KV_SQLITE3), {QStringLiteral("-batch"), QStringLiteral("-bail"), db});
+    p.write(sql.toUtf8() + "\n");
+    p.closeWriteChannel();
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        qFatal("sqlite3 failed: %s", p.readAllStandardError().constData());
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+inline QStringList sqliteRows(const QString& sql, const QString& db = QStringLiteral("base.db")) {
+    return sqlite3(sql, db).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// base.db from the installation's script, as the launcher makes it.
+inline void createBaseDb(const QString& db = QStringLiteral("base.db")) {
+    QFile script(sourceDir() + QStringLiteral("data/base.sql"));
+    if (!script.open(QIODevice::ReadOnly))
+        qFatal("no base.sql");
+    sqlite3(QString::fromUtf8(script.readAll()), db);
+}
+
+// A tournament as the results window would hand it over after a computation.
+inline kv::TournamentEntry sampleTournament(const QStringList& names = {"Зурко", "Пенва",
+                                                                        "Лодыш"}) {
+    kv::TournamentEntry e;
+    e.boxes = {"3", "1", "0", "2", "1", "1", "2", "2", "4", "0", "1", "3"};
+    const QList<QStringList> figures{
+        // wins draws losses for against difference points place
+        {"2", "1", "1", "7", "4", "3", "7", "1"},
+        {"1", "1", "2", "6", "7", "-1", "4", "3"},
+        {"1", "2", "1", "5", "7", "-2", "5", "2"},
+    };
+    for (int i = 0; i < 3; ++i) {
+        const QStringList& f = figures[i];
+        e.players[i] = {names.value(i), QStringLiteral("Команда %1").arg(i + 1),
+                        f[0],           f[1],
+                        f[2],           f[3],
+                        f[4],           f[5],
+                        f[6],           f[7]};
+    }
+    return e;
+}
+
+} // namespace kvtest

@@ -1,0 +1,461 @@
+#include "app/tform1.h"
+#include "common/clock.h"
+#include "common/dialogs.h"
+#include "common/random.h"
+#include "common/services.h"
+#include "results/tform9.h"
+#include "resultsdb.h"
+
+#include <QHeaderView>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QSqlTableModel>
+
+#include <memory>
+
+using kvtest::child;
+using kvtest::sqliteRows;
+using Answer = kv::Dialogs::Answer;
+
+namespace {
+
+const QString kTable = QStringLiteral("08_12_2016__21_05_33");
+
+// One results window in a fresh folder with the fakes.
+struct Env {
+    explicit Env(bool withDatabase = true) {
+        if (withDatabase)
+            kvtest::createBaseDb();
+        services.dialogs = &dialogs;
+        services.clock = &clock;
+        services.random = &random;
+        form = std::make_unique<TForm9>(services, state);
+    }
+    // What the hand-over puts in: teams, names, captions, an enabled compute button.
+    void handOver() {
+        const QStringList names{"Зурко", "Пенва", "Лодыш"};
+        for (int i = 0; i < 3; ++i) {
+            const QString team = QStringLiteral("Команда %1").arg(i + 1);
+            child<QLabel>(form.get(), QStringLiteral("Label%1").arg(3 + i))->setText(team);
+            child<QLabel>(form.get(), QStringLiteral("Label%1").arg(6 + i))->setText(team);
+            child<QLabel>(form.get(), QStringLiteral("Label%1").arg(29 + i))->setText(names[i]);
+            child<QPushButton>(form.get(), QStringLiteral("Button%1").arg(3 + i))
+                ->setText(names[i]);
+        }
+        form->Button1->setEnabled(true);
+    }
+    // Boxes Edit1..Edit12 all "0" but the given ones {index, text}, index 0 = Edit1.
+    void scores(std::initializer_list<std::pair<int, QString>> set) {
+        for (int i = 1; i <= 12; ++i)
+            child<QLineEdit>(form.get(), QStringLiteral("Edit%1").arg(i))->setText("0");
+        for (const auto& [i, text] : set)
+            child<QLineEdit>(form.get(), QStringLiteral("Edit%1").arg(i + 1))->setText(text);
+    }
+    QString label(int n) const {
+        return child<QLabel>(form.get(), QStringLiteral("Label%1").arg(n))->text();
+    }
+    QStringList places() const { return {label(43), label(44), label(45)}; }
+    QStringList list() const {
+        QStringList items;
+        for (int i = 0; i < form->ListBox1->count(); ++i)
+            items << form->ListBox1->item(i)->text();
+        return items;
+    }
+    void choose(const QString& table) {
+        const auto found = form->ListBox1->findItems(table, Qt::MatchExactly);
+        QVERIFY(!found.isEmpty());
+        form->ListBox1->setCurrentItem(found.first());
+    }
+    QStringList gridColumn(const QString& name) const {
+        QStringList values;
+        const int c = form->ADOTable1->record().indexOf(name);
+        for (int r = 0; r < form->ADOTable1->rowCount(); ++r)
+            values << form->ADOTable1->index(r, c).data().toString();
+        return values;
+    }
+    QList<int> gridWidths() const {
+        QList<int> w;
+        for (int c = 0; c < form->ADOTable1->columnCount(); ++c)
+            w << form->DBGrid1->columnWidth(c);
+        return w;
+    }
+    void clickTitle(const QString& name) {
+        QHeaderView* header = form->DBGrid1->horizontalHeader();
+        const int c = form->ADOTable1->record().indexOf(name);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(c) + 5, 5));
+    }
+
+    kvtest::WorkFolder folder;
+    kv::ScriptedDialogs dialogs;
+    kv::FixedClock clock{QDateTime(QDate(2016, 12, 8), QTime(21, 5, 33))};
+    kv::Random random{1};
+    kv::Services services;
+    kv::RunState state;
+    std::unique_ptr<TForm9> form;
+};
+
+} // namespace
+
+class TestTForm9 : public QObject {
+    Q_OBJECT
+private slots:
+    void controlsStandWhereDesigned_data();
+    void controlsStandWhereDesigned();
+    void tabOrderAndStartState();
+    void computesAndRecomputes();
+    void badBoxKeepsTheLabelsWrittenBefore();
+    void enterPressesComputeThenWrite();
+    void bestScorerButtons_data();
+    void bestScorerButtons();
+    void writeStoresOnceAndFailureChangesNothing();
+    void failedWriteLeavesALongGridReadable();
+    void manualEntryWithoutPlacesWritesNothing();
+    void missingDatabaseIsReportedAndNotCreated();
+    void gridShowsChosenTableSortedByTitle();
+    void ctrlDeleteAsksFirst();
+    void statisticsMenuShowsNamesOnly();
+};
+
+void TestTForm9::controlsStandWhereDesigned_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("rect"); // width or height 0: not fixed by the design
+    QTest::addColumn<QString>("text");
+    const auto row = [](const char* name, QRect r, const QString& text = QString()) {
+        QTest::newRow(name) << QString::fromLatin1(name) << r << text;
+    };
+    row("Label1", {8, 8, 0, 0}, "Турнир ");
+    row("Bevel1", {8, 24, 769, 0});
+    row("Bevel3", {6, 174, 771, 0});
+    row("Bevel2", {78, 60, 59, 20});
+    row("Bevel5", {166, 84, 59, 20});
+    row("Bevel6", {254, 108, 59, 20});
+    row("Label6", {80, 40, 0, 0}, "Label3");
+    row("Label8", {256, 40, 0, 0}, "Label3");
+    row("Label5", {8, 112, 0, 0}, "Label3");
+    row("Label14", {336, 40, 0, 0}, "Забито Пропущено Разница Очки");
+    row("Label32", {520, 40, 0, 0}, "Побед Ничьих Поражений");
+    row("Label28", {680, 40, 0, 0}, "Игрок");
+    row("Label42", {728, 40, 0, 0}, "Место");
+    row("Label15", {344, 64, 0, 0}, "00");
+    row("Label27", {488, 112, 0, 0}, "00");
+    row("Label36", {528, 88, 0, 0}, "00");
+    row("Label35", {616, 64, 0, 0}, "00");
+    row("Label30", {680, 88, 0, 0}, "Гыук");
+    row("Label45", {744, 112, 0, 0}, "0");
+    row("Button1", {472, 192, 147, 25}, "Посчитать результат");
+    row("BitBtn1", {632, 192, 147, 25}, "Записать в базу");
+    row("ProgressBar1", {344, 232, 273, 33});
+    row("Label46", {104, 224, 0, 0}, "Лучший бомбардир:");
+    row("Button3", {8, 248, 75, 25}, "Button3");
+    row("Button5", {168, 248, 75, 25}, "Button3");
+    row("Button6", {248, 248, 75, 25}, "Никто!");
+    row("Button2", {640, 248, 139, 17}, "Внести данные вручную");
+    row("DBGrid1", {8, 280, 777, 137});
+    row("Label47", {794, 6, 0, 0}, "Все турниры по дате:");
+    row("ListBox1", {792, 24, 153, 393});
+    // Score boxes in their cells: row of the team, column of the opponent.
+    row("Edit1", {168, 60, 25, 21}, "0");
+    row("Edit10", {288, 60, 25, 21}, "0");
+    row("Edit3", {80, 84, 25, 21}, "0");
+    row("Edit12", {288, 84, 25, 21}, "0");
+    row("Edit6", {112, 108, 25, 21}, "0");
+    row("Edit7", {168, 108, 25, 21}, "0");
+}
+
+void TestTForm9::controlsStandWhereDesigned() {
+    QFETCH(QString, name);
+    QFETCH(QRect, rect);
+    QFETCH(QString, text);
+    Env env;
+    QCOMPARE(env.form->windowTitle(), QStringLiteral("Введите результаты турнира"));
+    QCOMPARE(env.form->size(), QSize(957, 426));
+    QWidget* w = child<QWidget>(env.form.get(), name);
+    QCOMPARE(w->pos(), rect.topLeft());
+    if (rect.width() > 0)
+        QCOMPARE(w->width(), rect.width());
+    if (rect.height() > 0)
+        QCOMPARE(w->height(), rect.height());
+    if (!text.isEmpty())
+        QCOMPARE(w->property("text").toString(), text);
+}
+
+void TestTForm9::tabOrderAndStartState() {
+    Env env;
+    TForm9* f = env.form.get();
+    const QStringList order{"Button1", "Edit1",   "Edit2",   "Edit9",        "Edit10",  "Edit3",
+                            "Edit4",   "Edit11",  "Edit12",  "Edit5",        "Edit6",   "Edit7",
+                            "Edit8",   "BitBtn1", "DBGrid1", "ProgressBar1", "Button2", "Button3",
+                            "Button4", "Button5", "Button6", "ListBox1"};
+    QStringList seen;
+    QWidget* w = f->Button1;
+    do {
+        if (order.contains(w->objectName()))
+            seen << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != f->Button1);
+    QCOMPARE(seen, order);
+
+    QVERIFY(!f->Button1->isEnabled() && f->Button1->isDefault());
+    QVERIFY(!f->BitBtn1->isEnabled());
+    QCOMPARE(f->Label2->text(), QStringLiteral("08.12.2016"));
+    QCOMPARE(env.list(), QStringList{"Total"});
+    QCOMPARE(f->ADOTable1->columnCount(), 0); // nothing shown until a table is chosen
+    QCOMPARE(f->DBGrid1->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QVERIFY(!f->DBGrid1->verticalHeader()->isHidden()); // the row indicator
+    QVERIFY(env.dialogs.shown().isEmpty());
+
+    // Closing only hides.
+    f->show();
+    QVERIFY(!f->testAttribute(Qt::WA_DeleteOnClose));
+    f->close();
+    QVERIFY(!f->isVisible());
+}
+
+void TestTForm9::computesAndRecomputes() {
+    Env env;
+    env.handOver();
+    env.scores({{5, "2"}, {7, "1"}, {9, "1"}, {11, "1"}});
+    env.form->Button1->click();
+    QCOMPARE(env.places(), QStringList({"1", "3", "2"}));
+    QCOMPARE(QStringList({env.label(24), env.label(25), env.label(26), env.label(27)}),
+             QStringList({"2", "3", "-1", "6"}));
+    QVERIFY(env.form->BitBtn1->isEnabled());
+    QCOMPARE(env.form->enterButton(), env.form->BitBtn1);
+    QVERIFY(env.form->BitBtn1->isDefault() && !env.form->Button1->isDefault());
+
+    env.scores({{8, "1"}, {10, "1"}});
+    env.form->Button1->click();
+    QCOMPARE(env.places(), QStringList({"2", "2", "3"}));
+    QCOMPARE(QStringList({env.label(33), env.label(34), env.label(35), env.label(19)}),
+             QStringList({"1", "3", "0", "6"}));
+    QVERIFY(env.dialogs.errors().isEmpty());
+}
+
+void TestTForm9::badBoxKeepsTheLabelsWrittenBefore() {
+    Env env;
+    env.handOver();
+    env.scores({{11, ""}});
+    env.form->Button1->click();
+    QCOMPARE(env.dialogs.errors(), QStringList{"'' is not a valid integer value"});
+    // Player 1 complete, player 2's goals for, nothing after.
+    for (int n : {15, 16, 18, 33, 35})
+        QCOMPARE(env.label(n), QStringLiteral("0"));
+    QCOMPARE(env.label(19), QStringLiteral("4"));
+    QCOMPARE(env.label(20), QStringLiteral("0"));
+    for (int n : {21, 22, 23, 36, 24, 27})
+        QCOMPARE(env.label(n), QStringLiteral("00"));
+    QCOMPARE(env.places(), QStringList({"0", "0", "0"}));
+    QVERIFY(!env.form->BitBtn1->isEnabled());
+    QCOMPARE(env.form->enterButton(), env.form->Button1);
+}
+
+void TestTForm9::enterPressesComputeThenWrite() {
+    Env env;
+    env.handOver();
+    env.scores({{0, "3"}, {1, "1"}});
+    QTest::keyClick(env.form->Edit1, Qt::Key_Return);
+    QCOMPARE(env.places(), QStringList({"1", "3", "2"}));
+    QTest::keyClick(env.form->Edit1, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(env.list(), QStringList({kTable, "Total"}));
+    QCOMPARE(env.form->enterButton(), nullptr);
+}
+
+void TestTForm9::bestScorerButtons_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("player 2") << "Button4"
+                              << "Пенва";
+    QTest::newRow("nobody") << "Button6"
+                            << "Никто!";
+}
+
+void TestTForm9::bestScorerButtons() {
+    QFETCH(QString, button);
+    QFETCH(QString, name);
+    Env env;
+    env.handOver();
+    for (int twice = 0; twice < 2; ++twice)
+        child<QPushButton>(env.form.get(), button)->click();
+    QCOMPARE(env.folder.lines("bomb.txt"), QStringList{name});
+    QCOMPARE(env.folder.bytes("bomb.txt"), (name + "\r\n").toUtf8());
+    QCOMPARE(env.state.bestScorerName, name);
+    for (QPushButton* b :
+         {env.form->Button3, env.form->Button4, env.form->Button5, env.form->Button6})
+        QCOMPARE(b->isEnabled(), b->objectName() == button);
+}
+
+void TestTForm9::writeStoresOnceAndFailureChangesNothing() {
+    Env env;
+    env.handOver();
+    env.scores({{0, "3"}, {1, "1"}});
+    env.form->Button1->click();
+    env.form->BitBtn1->click();
+    QVERIFY(env.dialogs.errors().isEmpty());
+    QCOMPARE(env.list(), QStringList({kTable, "Total"}));
+    QCOMPARE(env.form->ProgressBar1->value(), 100);
+    QVERIFY(!env.form->BitBtn1->isEnabled() && !env.form->Button1->isEnabled());
+    QCOMPARE(env.form->ADOTable1->tableName(), QStringLiteral("Total"));
+    QCOMPARE(env.gridColumn("Игрок"), QStringList({"Зурко", "Пенва", "Лодыш"}));
+    QCOMPARE(env.gridWidths(), QList<int>(12, 60));
+    QCOMPARE(
+        sqliteRows(
+            QStringLiteral("SELECT Team2, Goals, Scores, Rank FROM \"%1\" WHERE id=1").arg(kTable)),
+        QStringList{"3'-'1|3'-'1|6|1"});
+
+    // Again within the same second: refused, and nothing of it stays.
+    env.form->Button2->click();
+    env.form->BitBtn1->click();
+    QCOMPARE(env.dialogs.errors().size(), 1);
+    QVERIFY2(env.dialogs.errors().first().contains("already exists"),
+             qPrintable(env.dialogs.errors().first()));
+    QCOMPARE(env.form->ProgressBar1->value(), 0);
+    QVERIFY(env.form->BitBtn1->isEnabled() && env.form->Button1->isEnabled());
+    QCOMPARE(sqliteRows("SELECT sum(Первый) + sum(Второй) + sum(Третий) FROM Total"),
+             QStringList{"3"});
+
+    env.clock.advance(1);
+    env.form->BitBtn1->click();
+    QCOMPARE(env.list(), QStringList({kTable, "08_12_2016__21_05_34", "Total"}));
+    QCOMPARE(env.gridColumn("Первый"), QStringList({"2", "0", "0"}));
+}
+
+void TestTForm9::failedWriteLeavesALongGridReadable() {
+    Env env;
+    // More players than the grid reads at once, so a read is still open during the write.
+    QString fill;
+    for (int i = 0; i < 600; ++i)
+        fill += QStringLiteral("INSERT INTO Total (Игрок) VALUES ('p%1');").arg(i);
+    kvtest::sqlite3(fill);
+    kvtest::sqlite3("CREATE TRIGGER no BEFORE INSERT ON Total BEGIN SELECT RAISE(ABORT, 'no'); "
+                    "END");
+    env.choose("Total");
+    env.handOver();
+    env.form->Button1->click();
+    env.form->BitBtn1->click();
+    QCOMPARE(env.dialogs.errors().size(), 1);
+    while (env.form->ADOTable1->canFetchMore())
+        env.form->ADOTable1->fetchMore();
+    QCOMPARE(env.form->ADOTable1->rowCount(), 600);
+    QVERIFY(!env.form->ADOTable1->lastError().isValid());
+    QCOMPARE(env.list(), QStringList{"Total"});
+}
+
+void TestTForm9::manualEntryWithoutPlacesWritesNothing() {
+    Env env;
+    env.form->Button2->click();
+    QVERIFY(env.form->Button1->isEnabled() && env.form->BitBtn1->isEnabled());
+    QCOMPARE(env.form->ProgressBar1->value(), 0);
+    env.form->BitBtn1->click();
+    QCOMPARE(env.dialogs.errors().size(), 1);
+    QVERIFY(env.dialogs.errors().first().contains("Гыук"));
+    QCOMPARE(sqliteRows("SELECT count(*) FROM sqlite_master WHERE type='table' AND name<>'Total' "
+                        "AND name NOT LIKE 'sqlite%'"),
+             QStringList{"0"});
+    QCOMPARE(env.list(), QStringList{"Total"});
+}
+
+void TestTForm9::missingDatabaseIsReportedAndNotCreated() {
+    Env env(false);
+    QCOMPARE(env.dialogs.errors().size(), 1);
+    QVERIFY(env.dialogs.errors().first().startsWith("Cannot open file \"base.db\"."));
+    QCOMPARE(env.form->Label2->text(), QStringLiteral("Label2"));
+    QCOMPARE(env.form->ListBox1->count(), 0);
+    env.handOver();
+    env.form->Button1->click();
+    env.form->BitBtn1->click();
+    QCOMPARE(env.dialogs.errors().size(), 2);
+    QVERIFY(!env.folder.exists("base.db"));
+    QVERIFY(env.form->BitBtn1->isEnabled());
+}
+
+void TestTForm9::gridShowsChosenTableSortedByTitle() {
+    Env env;
+    kvtest::sqlite3("CREATE TABLE noid (a, b); INSERT INTO noid VALUES (2, 'x'), (1, 'y');");
+    env.handOver();
+    env.scores({{5, "2"}, {7, "1"}, {9, "1"}, {11, "1"}}); // points 5, 5, 6
+    env.form->Button1->click();
+    env.form->BitBtn1->click();
+    env.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(env.form.get()));
+
+    env.choose(kTable);
+    QStringList titles;
+    for (int c = 0; c < env.form->ADOTable1->columnCount(); ++c)
+        titles << env.form->ADOTable1->headerData(c, Qt::Horizontal).toString();
+    QCOMPARE(titles, QStringList({"id", "Player", "-", "Team1", "Team2", "Team3", "Goals", "Scores",
+                                  "Rank"}));
+    QCOMPARE(env.gridWidths(), QList<int>(9, 60));
+    QCOMPARE(env.gridColumn("Player"), QStringList({"Зурко", "Пенва", "Лодыш"}));
+    env.clickTitle("Rank");
+    QCOMPARE(env.gridColumn("Player"), QStringList({"Зурко", "Лодыш", "Пенва"}));
+
+    env.choose("Total");
+    QCOMPARE(env.gridColumn("Игрок"), QStringList({"Зурко", "Пенва", "Лодыш"}));
+    env.clickTitle("Очки");
+    QCOMPARE(env.gridColumn("Очки"), QStringList({"5", "5", "6"}));
+    QCOMPARE(env.gridColumn("Игрок").last(), QStringLiteral("Лодыш"));
+    // A write reopens the grid with the chosen sort.
+    env.clock.advance(1);
+    env.form->Button2->click();
+    env.form->BitBtn1->click();
+    QCOMPARE(env.gridColumn("Очки"), QStringList({"10", "10", "12"}));
+    // A click on the table already chosen shows it by id again.
+    env.choose("Total");
+    env.clickTitle("Игрок");
+    QCOMPARE(env.gridColumn("Игрок"), QStringList({"Зурко", "Лодыш", "Пенва"}));
+    QListWidgetItem* total = env.form->ListBox1->findItems("Total", Qt::MatchExactly).first();
+    QTest::mouseClick(env.form->ListBox1->viewport(), Qt::LeftButton, {},
+                      env.form->ListBox1->visualItemRect(total).center());
+    QCOMPARE(env.gridColumn("Игрок"), QStringList({"Зурко", "Пенва", "Лодыш"}));
+
+    env.choose(kTable);
+    QCOMPARE(env.gridColumn("id"), QStringList({"1", "2", "3"}));
+    // A table without id is shown as stored.
+    env.choose("noid");
+    QCOMPARE(env.gridColumn("a"), QStringList({"2", "1"}));
+    QVERIFY(env.dialogs.errors().isEmpty());
+}
+
+void TestTForm9::ctrlDeleteAsksFirst() {
+    Env env;
+    env.handOver();
+    env.form->Button1->click();
+    env.form->BitBtn1->click();
+    env.form->DBGrid1->setCurrentIndex(env.form->ADOTable1->index(1, 1));
+
+    env.dialogs.queue(Answer::Cancel);
+    QTest::keyClick(env.form->DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(env.dialogs.texts(kv::ScriptedDialogs::Kind::OkCancel), QStringList{"Delete record?"});
+    QCOMPARE(sqliteRows("SELECT Игрок FROM Total ORDER BY id"),
+             QStringList({"Зурко", "Пенва", "Лодыш"}));
+
+    env.dialogs.queue(Answer::Ok);
+    QTest::keyClick(env.form->DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(sqliteRows("SELECT Игрок FROM Total ORDER BY id"), QStringList({"Зурко", "Лодыш"}));
+    QCOMPARE(env.gridColumn("Игрок"), QStringList({"Зурко", "Лодыш"}));
+    QCOMPARE(env.gridWidths(), QList<int>(12, 60));
+    QVERIFY(env.dialogs.errors().isEmpty());
+}
+
+void TestTForm9::statisticsMenuShowsNamesOnly() {
+    Env env;
+    env.folder.copyDefaultData();
+    TForm1 main(env.services, env.state);
+    Windows windows;
+    windows.form1 = &main;
+    windows.form9 = env.form.get();
+    main.setWindows(windows);
+    main.Label16->setText("Аня");
+    main.Label17->setText("Боря");
+    main.Label18->setText("Вера");
+    main.N6->trigger();
+    QVERIFY(env.form->isVisible());
+    QCOMPARE(QStringList({env.label(29), env.label(30), env.label(31)}),
+             QStringList({"Аня", "Боря", "Вера"}));
+    QCOMPARE(env.label(3), QStringLiteral("Label3"));
+    QVERIFY(!env.form->Button1->isEnabled() && !env.form->BitBtn1->isEnabled());
+}
+
+QTEST_MAIN(TestTForm9)
+#include "test_tform9.moc"

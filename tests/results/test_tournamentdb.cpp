@@ -1,0 +1,253 @@
+#include "common/clock.h"
+#include "common/errors.h"
+#include "results/tournamentdb.h"
+#include "resultsdb.h"
+
+using namespace kv;
+using kvtest::sqlite3;
+using kvtest::sqliteRows;
+
+namespace {
+
+const QString kTable = QStringLiteral("08_12_2016__21_05_33");
+
+QString dump() {
+    return sqlite3(QStringLiteral(".dump"));
+}
+
+QStringList totalRows() {
+    return sqliteRows(
+        QStringLiteral("SELECT Игрок, Побед, Ничьих, Поражений, Забито, Пропущено, "
+                       "Разница, Очки, Первый, Второй, Третий FROM Total ORDER BY id"));
+}
+
+} // namespace
+
+class TestTournamentDb : public QObject {
+    Q_OBJECT
+private slots:
+    void tableNameFromTheClock_data();
+    void tableNameFromTheClock();
+    void storesTheTournamentRowsAndIndex();
+    void updateTotalInsertsThenAdds_data();
+    void updateTotalInsertsThenAdds();
+    void onlyTheExactNameGetsTheSums();
+    void hostileTextsAreStoredUnchanged();
+    void anyFailureLeavesTheDatabaseAsItWas_data();
+    void anyFailureLeavesTheDatabaseAsItWas();
+    void placeOutsideOneToThreeWritesNothing();
+    void missingFileIsAnErrorAndNeverCreated();
+    void listsTablesAndViewsSortedWithoutSystemTables();
+};
+
+void TestTournamentDb::tableNameFromTheClock_data() {
+    QTest::addColumn<QDateTime>("at");
+    QTest::addColumn<QString>("dateFormat");
+    QTest::addColumn<QString>("timeFormat");
+    QTest::addColumn<QString>("name");
+    const QDate day(2016, 12, 8);
+    QTest::newRow("evening") << QDateTime(day, QTime(21, 5, 33)) << "dd.MM.yyyy"
+                             << "H:mm:ss" << kTable;
+    QTest::newRow("one-digit hour") << QDateTime(day, QTime(9, 5, 33)) << "dd.MM.yyyy"
+                                    << "H:mm:ss"
+                                    << "08_12_2016__9_05_33";
+    QTest::newRow("other separators are forced") << QDateTime(day, QTime(9, 5, 33)) << "d/M/yyyy"
+                                                 << "HH-mm-ss"
+                                                 << "8_12_2016__09_05_33";
+}
+
+void TestTournamentDb::tableNameFromTheClock() {
+    QFETCH(QDateTime, at);
+    QFETCH(QString, dateFormat);
+    QFETCH(QString, timeFormat);
+    QFETCH(QString, name);
+    FixedClock clock(at, dateFormat, timeFormat);
+    QCOMPARE(tournamentTableName(clock), name);
+    QVERIFY(clock.separatorsForced());
+}
+
+void TestTournamentDb::storesTheTournamentRowsAndIndex() {
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    TournamentDb db;
+    QList<int> progress;
+    db.writeTournament(kTable, kvtest::sampleTournament(), [&](int p) { progress << p; });
+    db.writeTournament(QStringLiteral("09_12_2016__10_00_00"), kvtest::sampleTournament());
+    QCOMPARE(progress, QList<int>({13, 33, 66, 100}));
+
+    QCOMPARE(sqliteRows(QStringLiteral("SELECT id, Player, \"-\", Team1, Team2, Team3, Goals, "
+                                       "Scores, Rank FROM \"%1\" ORDER BY id")
+                            .arg(kTable)),
+             QStringList({"1|Зурко|Команда 1|-|3'-'1|4'-'0|7'-'4|7|1",
+                          "2|Пенва|Команда 2|0'-'2|-|1'-'3|6'-'7|4|3",
+                          "3|Лодыш|Команда 3|1'-'1|2'-'2|-|5'-'7|5|2"}));
+    // Every tournament has its own index on id, named after its table.
+    QCOMPARE(sqliteRows(QStringLiteral("SELECT name || ' ' || tbl_name FROM sqlite_master "
+                                       "WHERE type = 'index' AND sql LIKE '%(id)' ORDER BY 1")),
+             QStringList({"08_12_2016__21_05_33.id 08_12_2016__21_05_33",
+                          "09_12_2016__10_00_00.id 09_12_2016__10_00_00"}));
+}
+
+void TestTournamentDb::updateTotalInsertsThenAdds_data() {
+    QTest::addColumn<QString>("place");
+    QTest::addColumn<QString>("counters");
+    QTest::newRow("first") << "1"
+                           << "1|0|0";
+    QTest::newRow("second") << "2"
+                            << "0|1|0";
+    QTest::newRow("third") << "3"
+                           << "0|0|1";
+}
+
+void TestTournamentDb::updateTotalInsertsThenAdds() {
+    QFETCH(QString, place);
+    QFETCH(QString, counters);
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    TournamentDb db;
+    db.open();
+    // Every figure distinct, so a value in a wrong column shows.
+    const PlayerEntry p{"Зурко", "", "2", "3", "5", "11", "13", "-17", "19", place};
+    UpdateTotal(db.database(), p);
+    QCOMPARE(totalRows(), QStringList({"Зурко|2|3|5|11|13|-17|19|" + counters}));
+    UpdateTotal(db.database(), p);
+    const QString twice = QString(counters).replace('1', '2');
+    QCOMPARE(totalRows(), QStringList({"Зурко|4|6|10|22|26|-34|38|" + twice}));
+}
+
+void TestTournamentDb::onlyTheExactNameGetsTheSums() {
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    // A database that compares names without regard to case finds both rows for "Ivan".
+    sqlite3("DROP TABLE Total; CREATE TABLE Total (id INTEGER PRIMARY KEY AUTOINCREMENT, "
+            "Игрок TEXT COLLATE NOCASE, Побед INT, Ничьих INT, Поражений INT, Забито INT, "
+            "Пропущено INT, Разница INT, Очки INT, Первый INT, Второй INT, Третий INT);"
+            "INSERT INTO Total VALUES (NULL, 'ivan', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);"
+            "INSERT INTO Total VALUES (NULL, 'Ivan', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);");
+    TournamentDb db;
+    db.open();
+    UpdateTotal(db.database(), {"Ivan", "", "1", "0", "0", "1", "0", "1", "3", "1"});
+    UpdateTotal(db.database(), {"IVAN", "", "0", "1", "0", "0", "0", "0", "1", "2"});
+    QCOMPARE(totalRows(), QStringList({"ivan|0|0|0|0|0|0|0|0|0|0", "Ivan|1|0|0|1|0|1|3|1|0|0",
+                                       "IVAN|0|1|0|0|0|0|1|0|1|0"}));
+}
+
+void TestTournamentDb::hostileTextsAreStoredUnchanged() {
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    const QStringList names{"O'Neil", "x'); DROP TABLE Total; --", "\"Q\" :x ? \\"};
+    TournamentEntry e = kvtest::sampleTournament(names);
+    e.players[0].team = QStringLiteral("Д'Артаньян");
+    e.boxes[0] = QStringLiteral("1'); DELETE FROM Total; --");
+    TournamentDb db;
+    db.writeTournament(kTable, e);
+    db.writeTournament(kTable + "x", e);
+
+    QCOMPARE(sqliteRows(QStringLiteral("SELECT Player FROM \"%1\" ORDER BY id").arg(kTable)),
+             names);
+    QCOMPARE(
+        sqliteRows(
+            QStringLiteral("SELECT \"-\" || ' ' || Team2 FROM \"%1\" WHERE id = 1").arg(kTable)),
+        QStringList{"Д'Артаньян 1'); DELETE FROM Total; --'-'1"});
+    QCOMPARE(sqliteRows("SELECT Игрок || ' ' || Первый FROM Total ORDER BY id"),
+             QStringList({"O'Neil 2", "x'); DROP TABLE Total; -- 0", "\"Q\" :x ? \\ 0"}));
+}
+
+void TestTournamentDb::anyFailureLeavesTheDatabaseAsItWas_data() {
+    QTest::addColumn<QString>("breakIt");
+    QTest::addColumn<QString>("mendIt");
+    QTest::addColumn<bool>("sameSecond");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("Total without a column") << "ALTER TABLE Total DROP COLUMN Третий"
+                                            << "ALTER TABLE Total ADD COLUMN Третий INT "
+                                               "NOT NULL DEFAULT 0"
+                                            << false << "Третий";
+    QTest::newRow("trigger refuses the last player")
+        << "CREATE TRIGGER no BEFORE UPDATE ON Total WHEN NEW.Игрок = 'Лодыш' "
+           "BEGIN SELECT RAISE(ABORT, 'refused'); END"
+        << "DROP TRIGGER no" << false << "refused";
+    QTest::newRow("second press in the same second") << ""
+                                                     << "" << true << "already exists";
+}
+
+void TestTournamentDb::anyFailureLeavesTheDatabaseAsItWas() {
+    QFETCH(QString, breakIt);
+    QFETCH(QString, mendIt);
+    QFETCH(bool, sameSecond);
+    QFETCH(QString, error);
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    TournamentDb db;
+    db.writeTournament(kTable, kvtest::sampleTournament());
+    if (!breakIt.isEmpty())
+        sqlite3(breakIt);
+    const QString before = dump();
+
+    const QString second = sameSecond ? kTable : QStringLiteral("08_12_2016__21_05_34");
+    try {
+        db.writeTournament(second, kvtest::sampleTournament());
+        QFAIL("no error");
+    } catch (const Error& e) {
+        QVERIFY2(e.text().contains(error), qPrintable(e.text()));
+    }
+    QCOMPARE(dump(), before);
+
+    // Mended, a new press stores the tournament once.
+    if (!mendIt.isEmpty())
+        sqlite3(mendIt);
+    db.writeTournament(QStringLiteral("08_12_2016__21_05_35"), kvtest::sampleTournament());
+    QCOMPARE(sqliteRows("SELECT Игрок || ' ' || Очки || ' ' || Первый FROM Total ORDER BY id"),
+             QStringList({"Зурко 14 2", "Пенва 8 0", "Лодыш 10 0"}));
+    QCOMPARE(sqliteRows("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name LIKE "
+                        "'08%'"),
+             QStringList{"2"});
+}
+
+void TestTournamentDb::placeOutsideOneToThreeWritesNothing() {
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    const QString before = dump();
+    TournamentEntry e = kvtest::sampleTournament();
+    e.players[2].place = QStringLiteral("0");
+    TournamentDb db;
+    try {
+        db.writeTournament(kTable, e);
+        QFAIL("no error");
+    } catch (const Error& err) {
+        QVERIFY(err.text().contains(QStringLiteral("Лодыш")));
+    }
+    QCOMPARE(dump(), before);
+}
+
+void TestTournamentDb::missingFileIsAnErrorAndNeverCreated() {
+    kvtest::WorkFolder folder;
+    TournamentDb db;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            db.tableNames();
+            QFAIL("no error");
+        } catch (const Error& e) {
+            QVERIFY2(e.text().startsWith(QStringLiteral("Cannot open file \"base.db\".")),
+                     qPrintable(e.text()));
+        }
+        QVERIFY(!folder.exists(QStringLiteral("base.db")));
+    }
+    kvtest::createBaseDb();
+    QCOMPARE(db.tableNames(), QStringList{"Total"});
+}
+
+void TestTournamentDb::listsTablesAndViewsSortedWithoutSystemTables() {
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    sqlite3("INSERT INTO Total (Игрок) VALUES ('a'); CREATE TABLE b (x); "
+            "CREATE VIEW a_view AS SELECT * FROM b; CREATE TABLE \"15_11_2016__10_00_00\" (x);"
+            "ANALYZE;");
+    TournamentDb db;
+    db.writeTournament(kTable, kvtest::sampleTournament());
+    // sqlite_sequence and sqlite_stat1 exist now, but are the engine's own.
+    QCOMPARE(db.tableNames(),
+             QStringList({kTable, "15_11_2016__10_00_00", "Total", "a_view", "b"}));
+}
+
+QTEST_GUILESS_MAIN(TestTournamentDb)
+#include "test_tournamentdb.moc"
