@@ -1,0 +1,199 @@
+// A whole evening, as the players live it, with every window of the program: start-up, draw,
+// schedule, full table, six scores, standings, best scorer, database. Then the next start in
+// the same folder shows what the evening left behind.
+#include "../results/resultsdb.h"
+#include "app/tform1.h"
+#include "app/tform6.h"
+#include "common/clock.h"
+#include "common/dialogs.h"
+#include "common/opener.h"
+#include "common/programdir.h"
+#include "common/random.h"
+#include "common/services.h"
+#include "common/textfile.h"
+#include "pools/tform2.h"
+#include "pools/tform7.h"
+#include "pools/tform8.h"
+#include "results/tform9.h"
+#include "testsupport.h"
+#include "tournament/spreadsheet.h"
+#include "tournament/tform5.h"
+
+#include <memory>
+
+namespace {
+
+const QStringList kPlayers{QStringLiteral("Аня"), QStringLiteral("Боря"), QStringLiteral("Вова")};
+
+// The program as main.cpp builds it, with the seams replaced by fakes.
+struct Program {
+    kv::ScriptedDialogs dialogs;
+    kv::Random random;
+    kv::FixedClock clock;
+    kv::RecordingOpener opener;
+    kv::RecordingSpreadsheetFactory sheets;
+    kv::Services services;
+    kv::RunState state;
+    bool ended = false;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TForm2> form2;
+    std::unique_ptr<TForm6> form6;
+    std::unique_ptr<TForm5> form5;
+    std::unique_ptr<TForm7> form7;
+    std::unique_ptr<TForm8> form8;
+    std::unique_ptr<TForm9> form9;
+
+    Program(quint64 seed, const QDateTime& at, kv::Dialogs::Answer category)
+        : random(seed), clock(at) {
+        dialogs.queue(category); // asked while the main window is made
+        sheets.checkFiles = true;
+        services.dialogs = &dialogs;
+        services.random = &random;
+        services.clock = &clock;
+        services.opener = &opener;
+        services.spreadsheets = &sheets;
+        services.endProgram = [this] { ended = true; };
+        form1 = std::make_unique<TForm1>(services, state);
+        form2 = std::make_unique<TForm2>(services, state);
+        form6 = std::make_unique<TForm6>(services, state);
+        form5 = std::make_unique<TForm5>(services, state);
+        form7 = std::make_unique<TForm7>(services, state);
+        form8 = std::make_unique<TForm8>(services, state);
+        form9 = std::make_unique<TForm9>(services, state);
+        const Windows windows{form1.get(), form2.get(), form6.get(), form5.get(),
+                              form7.get(), form8.get(), form9.get()};
+        form1->setWindows(windows);
+        form2->setWindows(windows);
+        form6->setWindows(windows);
+        form5->setWindows(windows);
+        form7->setWindows(windows);
+        form8->setWindows(windows);
+        form9->setWindows(windows);
+        form1->show();
+    }
+};
+
+QStringList teams(const TForm1& f) {
+    return {f.Edit1->text(), f.Edit2->text(), f.Edit3->text()};
+}
+
+} // namespace
+
+class TestEvening : public QObject {
+    Q_OBJECT
+private slots:
+    void anEveningAndTheNextStart();
+};
+
+void TestEvening::anEveningAndTheNextStart() {
+    kvtest::WorkFolder folder;
+    folder.copyDefaultData();
+    folder.write("gift1.txt", {kv::imagePath("splayer.bmp")});
+    folder.write("gift2.txt", {kv::imagePath("yellowcard.bmp")});
+    folder.write("settings.ini", {"1", "clubs", "[players]", kPlayers[0], kPlayers[1], kPlayers[2],
+                                  "[gift]", "1", "[log all teams]", "1"});
+    kvtest::createBaseDb();
+    const QStringList logBefore = {"Ajax", "Celtic"};
+    folder.write("all_last.txt", logBefore);
+
+    QStringList evening;
+    QString tableName;
+    {
+        Program p(7, QDateTime(QDate(2026, 12, 9), QTime(21, 5, 33)), kv::Dialogs::Answer::Yes);
+        // the category question was asked at start, before the window was shown
+        QCOMPARE(p.dialogs.texts(kv::ScriptedDialogs::Kind::YesNoCancel),
+                 QStringList{QStringLiteral("Клубы - Yes, Сборные - No, Случайно - Cancel")});
+        TForm1& main = *p.form1;
+        QVERIFY2(p.dialogs.errors().isEmpty(), qPrintable(p.dialogs.errors().join('\n')));
+        QVERIFY(!p.state.currentPool.isEmpty());
+        QVERIFY(main.windowTitle().startsWith(QStringLiteral("Zorvo Kickvale 6 - ")));
+        QCOMPARE(main.Label16->text(), kPlayers[0]);
+
+        // "Заполнить", then "Расписание"
+        main.Button2->click();
+        evening = teams(main);
+        QCOMPARE(QSet<QString>(evening.begin(), evening.end()).size(), 3);
+        const QStringList pool = kv::readLines(p.state.currentPool);
+        for (const QString& team : evening)
+            QVERIFY2(pool.contains(team) && !logBefore.contains(team), qPrintable(team));
+        main.Button1->click();
+        QVERIFY(main.Label6->isVisible());
+        QCOMPARE(kv::readLines("all_last.txt"), logBefore + evening);
+        QVERIFY(main.BitBtn1->isEnabled());
+
+        // "Полная таблица и печать": last.txt, the sheet, the results window, the prizes
+        main.BitBtn1->click();
+        QVERIFY2(p.dialogs.errors().isEmpty(), qPrintable(p.dialogs.errors().join('\n')));
+        QCOMPARE(kv::readLines("last.txt"), evening + QStringList{"09.12.2026"});
+        QVERIFY(p.sheets.calls.contains(QStringLiteral("visible")));
+        QVERIFY(p.sheets.calls.contains(QStringLiteral("set b2=") + evening[0]));
+        TForm9& results = *p.form9;
+        QVERIFY(results.isVisible());
+        QCOMPARE(results.Label3->text(), evening[0]);
+        QCOMPARE(results.Label31->text(), kPlayers[2]);
+        QCOMPARE(main.clientHeight(), TForm1::kClientHeightWithPrizes);
+        QVERIFY(p.dialogs.texts(kv::ScriptedDialogs::Kind::Information)
+                    .contains(QStringLiteral("Подарки рассчитаны ;)\r\nНе забудьте указать "
+                                             "лучшего бомбардира!")));
+
+        // six scores: Аня wins every match, Боря and Вова draw twice; Боря has the better
+        // difference and takes second place
+        const QStringList boxes{"2", "0", "0", "1", "0", "3", "1", "1", "4", "0", "2", "2"};
+        QLineEdit* edits[] = {results.Edit1, results.Edit2,  results.Edit3,  results.Edit4,
+                              results.Edit5, results.Edit6,  results.Edit7,  results.Edit8,
+                              results.Edit9, results.Edit10, results.Edit11, results.Edit12};
+        for (int i = 0; i < 12; ++i)
+            edits[i]->setText(boxes[i]);
+        results.Button1->click();
+        QCOMPARE(results.Label19->text(), "12"); // four wins
+        QCOMPARE(results.Label43->text(), "1");
+        results.Button5->click(); // Вова scored most
+        QCOMPARE(kv::readLines("bomb.txt"), QStringList{kPlayers[2]});
+        results.BitBtn1->click();
+        QVERIFY2(p.dialogs.errors().isEmpty(), qPrintable(p.dialogs.errors().join('\n')));
+        QCOMPARE(results.ProgressBar1->value(), 100);
+        QVERIFY(!results.BitBtn1->isEnabled());
+        tableName = QStringLiteral("09_12_2026__21_05_33");
+        QVERIFY(results.ListBox1->findItems(tableName, Qt::MatchExactly).size() == 1);
+    }
+
+    // what the evening stored
+    QCOMPARE(
+        kvtest::sqliteRows(
+            QStringLiteral("SELECT Player, \"-\", Rank FROM \"%1\" ORDER BY id;").arg(tableName)),
+        (QStringList{kPlayers[0] + "|" + evening[0] + "|1", kPlayers[1] + "|" + evening[1] + "|2",
+                     kPlayers[2] + "|" + evening[2] + "|3"}));
+    QCOMPARE(kvtest::sqliteRows(QStringLiteral(
+                 "SELECT Игрок, Побед, Очки, Первый, Второй, Третий FROM Total ORDER BY id;")),
+             (QStringList{kPlayers[0] + "|4|12|1|0|0", kPlayers[1] + "|0|2|0|1|0",
+                          kPlayers[2] + "|0|2|0|0|1"}));
+    const QString gift1 = kv::readFirstLine("gift1.txt");
+    const QString gift2 = kv::readFirstLine("gift2.txt");
+
+    // the next start, in the same folder
+    // national teams this time
+    Program next(99, QDateTime(QDate(2026, 12, 16), QTime(20, 0)), kv::Dialogs::Answer::No);
+    TForm1& main = *next.form1;
+    QVERIFY2(next.dialogs.errors().isEmpty(), qPrintable(next.dialogs.errors().join('\n')));
+    QCOMPARE(main.Label22->text(), evening[0]);
+    QCOMPARE(main.Label23->text(), evening[1]);
+    QCOMPARE(main.Label24->text(), evening[2]);
+    QCOMPARE(main.Label29->text(), QStringLiteral("09.12.2026"));
+    QVERIFY(main.windowTitle().contains(QStringLiteral("Сборные")));
+    // the best scorer, found by the name the settings give him
+    QVERIFY(main.Image2->isHidden());
+    QVERIFY(!main.Image6->isHidden());
+    QVERIFY(main.ComboBox4->isEnabled());
+    // the privileges the stored prizes grant
+    const bool teamChoice = gift1 == kv::imagePath("team.bmp");
+    QCOMPARE(main.ComboBox5->isEnabled(), teamChoice);
+    QCOMPARE(main.ComboBox6->isEnabled(), teamChoice);
+    QCOMPARE(main.ComboBox2->isEnabled(), false);
+    QVERIFY(gift2 != kv::imagePath("team.bmp") && gift2 != kv::imagePath("unteam.bmp"));
+    // the all-time table is there to browse
+    QVERIFY(next.form9->ListBox1->findItems(tableName, Qt::MatchExactly).size() == 1);
+    QVERIFY(next.form9->ListBox1->findItems("Total", Qt::MatchExactly).size() == 1);
+}
+
+QTEST_MAIN(TestEvening)
+#include "test_evening_gui.moc"
