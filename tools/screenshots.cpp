@@ -1,0 +1,122 @@
+// Makes the pictures of the README: plays one evening in a fresh data folder with fixed choices
+// and saves the main window, the results window and the statistics view as PNG files.
+// Usage: kv_screenshots SOURCE_DIR OUTPUT_DIR   (run by tools/screenshots.sh under xvfb)
+#include "app/tform1.h"
+#include "app/tform6.h"
+#include "common/clock.h"
+#include "common/dialogs.h"
+#include "common/gui_theme.h"
+#include "common/opener.h"
+#include "common/programdir.h"
+#include "common/random.h"
+#include "common/services.h"
+#include "common/textfile.h"
+#include "pools/tform2.h"
+#include "pools/tform7.h"
+#include "pools/tform8.h"
+#include "results/tform9.h"
+#include "tournament/spreadsheet.h"
+#include "tournament/tform5.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+
+namespace {
+
+void fail(const QString& why) {
+    std::fprintf(stderr, "%s\n", qPrintable(why));
+    std::exit(1);
+}
+
+void save(QWidget* window, const QString& path) {
+    window->show();
+    window->raise();
+    QApplication::processEvents();
+    QTest::qWait(300);
+    if (!window->grab().save(path))
+        fail(QStringLiteral("cannot write ") + path);
+    std::printf("%s\n", qPrintable(path));
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    if (argc < 3)
+        fail(QStringLiteral("usage: kv_screenshots SOURCE_DIR OUTPUT_DIR"));
+    const QString source = QString::fromLocal8Bit(argv[1]);
+    const QString out = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
+    QApplication::setApplicationDisplayName(TForm1::kTitle);
+    QApplication::setFont(kv::classicFont(11));
+    kv::applyCarbonTheme(app);
+
+    QTemporaryDir data;
+    QDirIterator files(source + QStringLiteral("/data"), {QStringLiteral("*.txt")}, QDir::Files);
+    while (files.hasNext()) {
+        files.next();
+        QFile::copy(files.filePath(), data.filePath(files.fileName()));
+    }
+    QDir::setCurrent(data.path());
+    kv::writeLines(QStringLiteral("settings.ini"),
+                   {"0", "clubs", "[players]", QStringLiteral("Зурко"), QStringLiteral("Пенва"),
+                    QStringLiteral("Лодыш"), "[gift]", "1", "[log all teams]", "1"});
+    kv::writeLines(QStringLiteral("gift1.txt"), {kv::imagePath(QStringLiteral("splayer.bmp"))});
+    kv::writeLines(QStringLiteral("gift2.txt"), {kv::imagePath(QStringLiteral("yellowcard.bmp"))});
+    QProcess sqlite;
+    sqlite.setStandardInputFile(source + QStringLiteral("/data/base.sql"));
+    sqlite.start(QStringLiteral("sqlite3"), {QStringLiteral("base.db")});
+    if (!sqlite.waitForFinished() || sqlite.exitCode() != 0)
+        fail(QStringLiteral("sqlite3 could not create base.db"));
+
+    kv::ScriptedDialogs dialogs;
+    kv::Random random(2026);
+    kv::FixedClock clock(QDateTime(QDate(2026, 12, 9), QTime(21, 5, 33)));
+    kv::RecordingOpener opener;
+    kv::RecordingSpreadsheetFactory sheets;
+    kv::Services services{&dialogs, &random, &clock, &opener, &sheets, [] {}};
+    kv::RunState state;
+    TForm1 form1(services, state);
+    TForm2 form2(services, state);
+    TForm6 form6(services, state);
+    TForm5 form5(services, state);
+    TForm7 form7(services, state);
+    TForm8 form8(services, state);
+    TForm9 form9(services, state);
+    const Windows windows{&form1, &form2, &form6, &form5, &form7, &form8, &form9};
+    form1.setWindows(windows);
+    form2.setWindows(windows);
+    form6.setWindows(windows);
+    form5.setWindows(windows);
+    form7.setWindows(windows);
+    form8.setWindows(windows);
+    form9.setWindows(windows);
+    form1.show();
+
+    form1.Button2->click();
+    form1.Button1->click();
+    form1.BitBtn1->click();
+    save(&form1, out + QStringLiteral("/main-window.png"));
+
+    const QStringList scores{"2", "1", "0", "0", "1", "3", "2", "2", "1", "1", "0", "2"};
+    QLineEdit* boxes[] = {form9.Edit1, form9.Edit2, form9.Edit3,  form9.Edit4,
+                          form9.Edit5, form9.Edit6, form9.Edit7,  form9.Edit8,
+                          form9.Edit9, form9.Edit10, form9.Edit11, form9.Edit12};
+    for (int i = 0; i < 12; ++i)
+        boxes[i]->setText(scores[i]);
+    form9.Button1->click();
+    form9.Button4->click();
+    save(&form9, out + QStringLiteral("/results-window.png"));
+
+    form9.BitBtn1->click();
+    form1.N6->trigger();
+    save(&form9, out + QStringLiteral("/statistics-view.png"));
+
+    if (!dialogs.errors().isEmpty())
+        fail(dialogs.errors().join(QLatin1Char('\n')));
+    return 0;
+}
