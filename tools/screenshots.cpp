@@ -1,8 +1,8 @@
 // Makes the pictures of the README: plays one evening in a fresh data folder with fixed choices
 // and saves the main window, the results window and the statistics view as PNG files.
 // Usage: kv_screenshots SOURCE_DIR OUTPUT_DIR   (run by tools/screenshots.sh under xvfb)
+#include "app/gui_program.h"
 #include "app/tform1.h"
-#include "app/tform6.h"
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "common/gui_theme.h"
@@ -11,12 +11,8 @@
 #include "common/random.h"
 #include "common/services.h"
 #include "common/textfile.h"
-#include "pools/tform2.h"
-#include "pools/tform7.h"
-#include "pools/tform8.h"
 #include "results/tform9.h"
 #include "tournament/spreadsheet.h"
-#include "tournament/tform5.h"
 
 #include <QApplication>
 #include <QDir>
@@ -80,21 +76,9 @@ int main(int argc, char* argv[]) {
     kv::RecordingSpreadsheetFactory sheets;
     kv::Services services{&dialogs, &random, &clock, &opener, &sheets, [] {}};
     kv::RunState state;
-    TForm1 form1(services, state);
-    TForm2 form2(services, state);
-    TForm6 form6(services, state);
-    TForm5 form5(services, state);
-    TForm7 form7(services, state);
-    TForm8 form8(services, state);
-    TForm9 form9(services, state);
-    const Windows windows{&form1, &form2, &form6, &form5, &form7, &form8, &form9};
-    form1.setWindows(windows);
-    form2.setWindows(windows);
-    form6.setWindows(windows);
-    form5.setWindows(windows);
-    form7.setWindows(windows);
-    form8.setWindows(windows);
-    form9.setWindows(windows);
+    ProgramWindows program(services, state);
+    TForm1& form1 = program.main();
+    TForm9& form9 = *program.windows().form9;
     form1.show();
 
     form1.Button2->click();
@@ -103,8 +87,8 @@ int main(int argc, char* argv[]) {
     save(&form1, out + QStringLiteral("/main-window.png"));
 
     const QStringList scores{"2", "1", "0", "0", "1", "3", "2", "2", "1", "1", "0", "2"};
-    QLineEdit* boxes[] = {form9.Edit1, form9.Edit2, form9.Edit3,  form9.Edit4,
-                          form9.Edit5, form9.Edit6, form9.Edit7,  form9.Edit8,
+    QLineEdit* boxes[] = {form9.Edit1, form9.Edit2,  form9.Edit3,  form9.Edit4,
+                          form9.Edit5, form9.Edit6,  form9.Edit7,  form9.Edit8,
                           form9.Edit9, form9.Edit10, form9.Edit11, form9.Edit12};
     for (int i = 0; i < 12; ++i)
         boxes[i]->setText(scores[i]);

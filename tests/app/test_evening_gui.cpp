@@ -2,8 +2,8 @@
 // schedule, full table, six scores, standings, best scorer, database. Then the next start in
 // the same folder shows what the evening left behind.
 #include "../results/resultsdb.h"
+#include "app/gui_program.h"
 #include "app/tform1.h"
-#include "app/tform6.h"
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "common/opener.h"
@@ -11,13 +11,9 @@
 #include "common/random.h"
 #include "common/services.h"
 #include "common/textfile.h"
-#include "pools/tform2.h"
-#include "pools/tform7.h"
-#include "pools/tform8.h"
 #include "results/tform9.h"
 #include "testsupport.h"
 #include "tournament/spreadsheet.h"
-#include "tournament/tform5.h"
 
 #include <memory>
 
@@ -35,13 +31,9 @@ struct Program {
     kv::Services services;
     kv::RunState state;
     bool ended = false;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
-    std::unique_ptr<TForm6> form6;
-    std::unique_ptr<TForm5> form5;
-    std::unique_ptr<TForm7> form7;
-    std::unique_ptr<TForm8> form8;
-    std::unique_ptr<TForm9> form9;
+    std::unique_ptr<ProgramWindows> program;
+    TForm1* form1 = nullptr;
+    TForm9* form9 = nullptr;
 
     Program(quint64 seed, const QDateTime& at, kv::Dialogs::Answer category)
         : random(seed), clock(at) {
@@ -53,22 +45,9 @@ struct Program {
         services.opener = &opener;
         services.spreadsheets = &sheets;
         services.endProgram = [this] { ended = true; };
-        form1 = std::make_unique<TForm1>(services, state);
-        form2 = std::make_unique<TForm2>(services, state);
-        form6 = std::make_unique<TForm6>(services, state);
-        form5 = std::make_unique<TForm5>(services, state);
-        form7 = std::make_unique<TForm7>(services, state);
-        form8 = std::make_unique<TForm8>(services, state);
-        form9 = std::make_unique<TForm9>(services, state);
-        const Windows windows{form1.get(), form2.get(), form6.get(), form5.get(),
-                              form7.get(), form8.get(), form9.get()};
-        form1->setWindows(windows);
-        form2->setWindows(windows);
-        form6->setWindows(windows);
-        form5->setWindows(windows);
-        form7->setWindows(windows);
-        form8->setWindows(windows);
-        form9->setWindows(windows);
+        program = std::make_unique<ProgramWindows>(services, state);
+        form1 = &program->main();
+        form9 = program->windows().form9;
         form1->show();
     }
 };
