@@ -5,6 +5,8 @@
 #include "pools/draw.h"
 #include "pools/pools.h"
 
+#include "goals.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -71,6 +73,11 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QString start = QDir::currentPath();
     benchmark::Initialize(&argc, argv);
+    kvbench::declare({"BM_DrawPress/0", "one draw press, fresh log", "BM_DrawReadFloor", 2, 0, ""});
+    kvbench::declare({"BM_DrawPress/30", "one draw press, 30% of the pool logged",
+                      "BM_DrawReadFloor", 2, 0, ""});
+    kvbench::declare({"BM_DrawPress/99", "one draw press, 99% of the pool logged",
+                      "BM_DrawReadFloor", 2, 0, ""});
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     QDir::setCurrent(start);

@@ -8,6 +8,8 @@
 #include "results/tform9.h"
 #include "results/tournamentdb.h"
 
+#include "goals.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -316,6 +318,13 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
+    kvbench::declare({"BM_PressWindow", "results window press, 5,000 tables",
+                      "BM_PressFloorCApiWithListAndGrid", 2, 0, ""});
+    kvbench::declare({"BM_PressTournamentDb", "tournament write alone, 5,000 tables",
+                      "BM_PressFloorCApi", 0, 0, ""});
+    kvbench::declare({"BM_ListTournamentDb", "listing 5,000 tables", "BM_ListFloorCApi", 0, 0, ""});
+    kvbench::declare({"BM_ListWindow", "listing 5,000 tables into the window's list",
+                      "BM_ListFloorCApi", 0, 0, ""});
     try {
         BigDatabase::instance();
     } catch (const std::exception& e) {

@@ -7,6 +7,8 @@
 #include "common/textfile.h"
 #include "pools/pools.h"
 
+#include "goals.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -115,6 +117,15 @@ int main(int argc, char** argv) {
     kv::setProgramDir(QCoreApplication::applicationDirPath());
     const QString start = QDir::currentPath();
     benchmark::Initialize(&argc, argv);
+    kvbench::declare({"BM_Startup/60/300", "start-up logic, realistic (60 a pool, 300 logged)",
+                      "BM_ReadFloor/60/300", 0, 5, ""});
+    kvbench::declare({"BM_Startup/5000/25000", "start-up logic, 5,000 a pool, 25,000 logged",
+                      "BM_ReadFloor/5000/25000", 0, 0, ""});
+    kvbench::declare({"BM_Startup/10000/50000", "start-up logic, 10,000 a pool, 50,000 logged",
+                      "BM_ReadFloor/10000/50000", 0, 0, ""});
+    kvbench::declare({"BM_Startup/20000/100000",
+                      "start-up logic, large (20,000 a pool, 100,000 logged)",
+                      "BM_ReadFloor/20000/100000", 3, 0, ""});
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     folder.reset();

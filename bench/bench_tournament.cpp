@@ -7,6 +7,8 @@
 #include "tournament/xlsxworkbook.h"
 #include "tournament/zipparts.h"
 
+#include "goals.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -84,6 +86,9 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv); // QImage reads the bitmaps
     kv::setProgramDir(QCoreApplication::applicationDirPath());
     benchmark::Initialize(&argc, argv);
+    kvbench::declare({"BM_FillTemplate", "filling the sheet", "BM_CopyTemplateZip", 3, 50, ""});
+    kvbench::declare({"BM_PressSpreadsheet", "sheet part of a press (pictures converted)",
+                      "BM_CopyTemplateZip", 3, 50, ""});
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

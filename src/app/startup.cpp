@@ -191,7 +191,7 @@ void runStartup(StartupResult& out, Dialogs& dialogs, Random& random) {
 
     // 10. Candidate list "temp".
     const QStringList candidates = freeTeams(poolLines[out.currentPool], logCounts);
-    writeLines(kCandidateFile, candidates);
+    writeScratchLines(kCandidateFile, candidates);
     out.stepsDone = 10;
 
     // 11. Choice boxes.

@@ -33,6 +33,12 @@ const QString TForm1::kWebAddress = QStringLiteral("https://kickvale.example.org
 
 TForm1::TForm1(kv::Services& services, kv::RunState& state, QWidget* parent)
     : QMainWindow(parent), services_(services), state_(state) {
+    // Before the controls exist: changing a window's flags re-parents it, and under the theme's
+    // style sheet that polishes every control again.
+    setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) &
+                   ~Qt::WindowMaximizeButtonHint);
     setupUi(this);
     setFont(kv::classicFont(11));
     setWindowTitle(kTitle);
@@ -68,10 +74,6 @@ TForm1::TForm1(kv::Services& services, kv::RunState& state, QWidget* parent)
     connect(N2, &QAction::triggered, this, &TForm1::N2Click);
 
     setClientHeight(kClientHeight);
-    setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) &
-                   ~Qt::WindowMaximizeButtonHint);
 
     FormCreate();
 }

@@ -7,6 +7,11 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace kv {
 
@@ -169,6 +174,26 @@ void writeLines(const QString& path, const QStringList& lines) {
         text += QLatin1String("\r\n");
     }
     writeBytes(path, text.toUtf8());
+}
+
+void writeScratchLines(const QString& path, const QStringList& lines) {
+    QString text;
+    for (const QString& line : lines) {
+        text += line;
+        text += QLatin1String("\r\n");
+    }
+    const QByteArray bytes = text.toUtf8();
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    if (!file.open())
+        throw cannotCreate(path, file.errorString());
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        throw cannotCreate(path, file.errorString());
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    // rename(2) replaces an existing file in one step; QFile::rename would refuse to.
+    if (std::rename(QFile::encodeName(file.fileName()).constData(),
+                    QFile::encodeName(path).constData()) != 0)
+        throw cannotCreate(path, QString::fromLocal8Bit(std::strerror(errno)));
+    file.setAutoRemove(false);
 }
 
 void writeText(const QString& path, const QString& text, TextEncoding encoding) {

@@ -44,6 +44,10 @@ void writeBytes(const QString& path, const QByteArray& bytes);
 // Lines joined with CR LF, each ended by CR LF, plain UTF-8.
 void writeLines(const QString& path, const QStringList& lines);
 void writeText(const QString& path, const QString& text, TextEncoding encoding);
+// As writeLines, still atomic, but not flushed to the disk before the file replaces the old one:
+// for files the program makes again from the others at every start (the candidate list), where
+// waiting for the disk would cost more than the whole rest of the work.
+void writeScratchLines(const QString& path, const QStringList& lines);
 // Appends lines (each ended by CR LF), starting on a new line when the file does not end with
 // one. The file keeps its encoding; an old Windows-1251 file is turned into UTF-8 as a whole so
 // that it never mixes two encodings. The whole file is rewritten atomically.

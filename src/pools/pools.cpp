@@ -100,7 +100,7 @@ QStringList BuildCandidateList(const QString& poolFile, const QString& logFile,
                                const QString& candidateFile) {
     const QStringList pool = readLines(poolFile);
     const QStringList free = freeTeams(pool, readLines(logFile));
-    writeLines(candidateFile, free);
+    writeScratchLines(candidateFile, free);
     return free;
 }
 

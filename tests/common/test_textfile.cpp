@@ -20,6 +20,7 @@ private slots:
     void appendStartsOnANewLineAndKeepsEncoding();
     void appendToLegacyFileNeverMixesEncodings();
     void failedRewriteKeepsOldContent();
+    void scratchWriteReplacesAndLeavesNothingBehind();
     void megabyteLine();
     void strToIntAcceptsWholeNumbersOnly_data();
     void strToIntAcceptsWholeNumbersOnly();
@@ -172,6 +173,27 @@ void TestTextFile::failedRewriteKeepsOldContent() {
         QSKIP("root writes into read-only folders");
     QVERIFY(failed);
     QCOMPARE(folder.bytes("keep.txt"), QByteArray("old\r\n"));
+}
+
+void TestTextFile::scratchWriteReplacesAndLeavesNothingBehind() {
+    kvtest::WorkFolder folder;
+    const auto files = [&] { return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden); };
+    folder.writeBytes("temp", "a much longer old list\r\nof teams\r\n");
+    writeScratchLines("temp", {QStringLiteral("Рома"), "", "x"});
+    writeLines("same.txt", {QStringLiteral("Рома"), "", "x"});
+    QCOMPARE(folder.bytes("temp"), folder.bytes("same.txt"));
+    QCOMPARE(files(), QStringList({"same.txt", "temp"}));
+
+    QDir(folder.path()).mkdir("taken");
+    try {
+        writeScratchLines("taken", {"x"});
+        QFAIL("writing over a folder must fail");
+    } catch (const Error& e) {
+        QVERIFY2(e.text().startsWith(QStringLiteral("Cannot create file \"taken\".")),
+                 qPrintable(e.text()));
+    }
+    QVERIFY(QFileInfo(folder.path("taken")).isDir());
+    QCOMPARE(files(), QStringList({"same.txt", "temp"}));
 }
 
 void TestTextFile::megabyteLine() {
