@@ -153,7 +153,9 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw cannotCreate(path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
+    // Flushed here and checked: commit() flushes its buffer without looking at the result, so a
+    // disk that fills up on the last block would put a truncated file in place of the old one.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         throw cannotCreate(path, reason);
