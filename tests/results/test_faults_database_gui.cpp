@@ -13,7 +13,13 @@
 
 #include <csignal>
 #include <memory>
+#ifdef KV_SQLITE3_API
 #include <sqlite3.h>
+#else
+// Action codes of the SQLite authorizer, for the table of cases.
+#define SQLITE_INSERT 18
+#define SQLITE_READ 20
+#endif
 #include <sys/resource.h>
 
 using kvtest::child;
@@ -48,12 +54,14 @@ struct Env {
         form->Button1->click();
         QVERIFY(form->BitBtn1->isEnabled());
     }
+#ifdef KV_SQLITE3_API
     ::sqlite3* handle() const {
         const QVariant v = form->database().database().driver()->handle();
         if (qstrcmp(v.typeName(), "sqlite3*") != 0)
             qFatal("not an SQLite connection");
         return *static_cast<::sqlite3* const*>(v.data());
     }
+#endif
     // Points of each player as the window shows them.
     QStringList points() const {
         return {form->Label19->text(), form->Label23->text(), form->Label27->text()};
@@ -74,6 +82,7 @@ struct Refusal {
     QByteArray object;
 };
 
+#ifdef KV_SQLITE3_API
 int refuse(void* arg, int action, const char* a, const char*, const char*, const char*) {
     const auto* r = static_cast<const Refusal*>(arg);
     return action == r->action && a && r->object == a ? SQLITE_DENY : SQLITE_OK;
@@ -82,6 +91,8 @@ int refuse(void* arg, int action, const char* a, const char*, const char*, const
 int vetoCommit(void*) {
     return 1; // the commit becomes a rollback
 }
+
+#endif
 
 enum class Injection { Sql, Refuse, CommitHook, ReaderLock };
 
@@ -172,16 +183,24 @@ void TestFaultsDatabase::failureAtEachStatementChangesNothing() {
         kvtest::sqlite3(setUp);
     const QString before = dump();
 
+#ifdef KV_SQLITE3_API
     Refusal refusal{action, object.toUtf8()};
+#else
+    Q_UNUSED(action);
+    if (Injection(injection) == Injection::Refuse || Injection(injection) == Injection::CommitHook)
+        QSKIP("needs SQLite's own headers (libsqlite3-dev)");
+#endif
     std::unique_ptr<QSqlDatabase> reader;
     std::unique_ptr<QSqlQuery> readerQuery;
     switch (Injection(injection)) {
+#ifdef KV_SQLITE3_API
     case Injection::Refuse:
         sqlite3_set_authorizer(env.handle(), refuse, &refusal);
         break;
     case Injection::CommitHook:
         sqlite3_commit_hook(env.handle(), vetoCommit, nullptr);
         break;
+#endif
     case Injection::ReaderLock: {
         // Another program reading base.db in a transaction at the moment of the commit.
         reader = std::make_unique<QSqlDatabase>(
@@ -192,10 +211,10 @@ void TestFaultsDatabase::failureAtEachStatementChangesNothing() {
         readerQuery = std::make_unique<QSqlQuery>(*reader);
         QVERIFY(readerQuery->exec("BEGIN"));
         QVERIFY(readerQuery->exec("SELECT * FROM Total"));
-        QVERIFY(readerQuery->next() || true);
+        readerQuery->next();
         break;
     }
-    case Injection::Sql:
+    default:
         break;
     }
 
@@ -207,8 +226,10 @@ void TestFaultsDatabase::failureAtEachStatementChangesNothing() {
     QVERIFY(env.form->BitBtn1->isEnabled());
 
     // The fault goes away.
+#ifdef KV_SQLITE3_API
     sqlite3_set_authorizer(env.handle(), nullptr, nullptr);
     sqlite3_commit_hook(env.handle(), nullptr, nullptr);
+#endif
     if (readerQuery) {
         readerQuery->finish();
         readerQuery->exec("ROLLBACK");
