@@ -158,7 +158,9 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw cannotCreate(path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
+    // Flushed here and checked: commit() flushes its buffer without looking at the result, so a
+    // disk that fills up on the last block would put a truncated file in place of the old one.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         throw cannotCreate(path, reason);
@@ -183,6 +185,10 @@ void writeScratchLines(const QString& path, const QStringList& lines) {
         text += QLatin1String("\r\n");
     }
     const QByteArray bytes = text.toUtf8();
+    // A file the user made read-only stays as it is, as with every other rewrite.
+    const QFileInfo existing(path);
+    if (existing.exists() && !existing.isWritable())
+        throw cannotCreate(path, QStringLiteral("Permission denied"));
     QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
     if (!file.open())
         throw cannotCreate(path, file.errorString());

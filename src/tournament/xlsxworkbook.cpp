@@ -400,7 +400,7 @@ struct XlsxWorkbook::Impl {
         if (!data)
             data = insertSheetChild("sheetData");
 
-        // The names must outlive the loops: a named range keeps only a pointer to its name.
+        // A named range keeps only the pointer to its name: the names must outlive the loops.
         const std::string rowName = sheetName("row");
         const std::string cellTag = sheetName("c");
         pugi::xml_node row;
@@ -428,12 +428,12 @@ struct XlsxWorkbook::Impl {
             if (pos && pos->column == at.column)
                 return c;
             if (pos && pos->column > at.column) {
-                cell = row.insert_child_before(sheetName("c").c_str(), c);
+                cell = row.insert_child_before(cellTag.c_str(), c);
                 break;
             }
         }
         if (!cell)
-            cell = row.append_child(sheetName("c").c_str());
+            cell = row.append_child(cellTag.c_str());
         cell.append_attribute("r") = name.c_str();
         const QString style = newCellStyle(row, at.column);
         if (!style.isEmpty())

@@ -1,0 +1,289 @@
+// A tournament write that fails at any one of its statements, at the commit, or on a full disk
+// leaves base.db exactly as it was (every table and the schema, read by the sqlite3 program),
+// the results window shows the error, and the next press stores the tournament once.
+#include "common/clock.h"
+#include "common/dialogs.h"
+#include "common/random.h"
+#include "common/services.h"
+#include "results/tform9.h"
+#include "resultsdb.h"
+
+#include <QSqlDriver>
+#include <QSqlQuery>
+
+#include <csignal>
+#include <memory>
+#ifdef KV_SQLITE3_API
+#include <sqlite3.h>
+#else
+// Action codes of the SQLite authorizer, for the table of cases.
+#define SQLITE_INSERT 18
+#define SQLITE_READ 20
+#endif
+#include <sys/resource.h>
+
+using kvtest::child;
+using kvtest::sqliteRows;
+
+namespace {
+
+const QString kTable = QStringLiteral("08_12_2016__21_05_33");
+const QStringList kNames{"Зурко", "Пенва", "Лодыш"};
+
+// Everything a reader of the file sees: the schema and every row of every table.
+QString dump() {
+    return kvtest::sqlite3(QStringLiteral(".dump"));
+}
+
+struct Env {
+    Env() {
+        kvtest::createBaseDb();
+        services.dialogs = &dialogs;
+        services.clock = &clock;
+        services.random = &random;
+        form = std::make_unique<TForm9>(services, state);
+        for (int i = 0; i < 3; ++i) {
+            const QString team = QStringLiteral("Команда %1").arg(i + 1);
+            child<QLabel>(form.get(), QStringLiteral("Label%1").arg(3 + i))->setText(team);
+            child<QLabel>(form.get(), QStringLiteral("Label%1").arg(29 + i))->setText(kNames[i]);
+        }
+        const QStringList scores{"3", "1", "0", "2", "1", "1", "2", "2", "4", "0", "1", "3"};
+        for (int i = 0; i < 12; ++i)
+            child<QLineEdit>(form.get(), QStringLiteral("Edit%1").arg(i + 1))->setText(scores[i]);
+        form->Button1->setEnabled(true);
+        form->Button1->click();
+        QVERIFY(form->BitBtn1->isEnabled());
+    }
+#ifdef KV_SQLITE3_API
+    ::sqlite3* handle() const {
+        const QVariant v = form->database().database().driver()->handle();
+        if (qstrcmp(v.typeName(), "sqlite3*") != 0)
+            qFatal("not an SQLite connection");
+        return *static_cast<::sqlite3* const*>(v.data());
+    }
+#endif
+    // Points of each player as the window shows them.
+    QStringList points() const {
+        return {form->Label19->text(), form->Label23->text(), form->Label27->text()};
+    }
+
+    kvtest::WorkFolder folder;
+    kv::ScriptedDialogs dialogs;
+    kv::FixedClock clock{QDateTime(QDate(2016, 12, 8), QTime(21, 5, 33))};
+    kv::Random random{1};
+    kv::Services services;
+    kv::RunState state;
+    std::unique_ptr<TForm9> form;
+};
+
+// Refuses statements of one kind on one object when they are prepared.
+struct Refusal {
+    int action = 0;
+    QByteArray object;
+};
+
+#ifdef KV_SQLITE3_API
+int refuse(void* arg, int action, const char* a, const char*, const char*, const char*) {
+    const auto* r = static_cast<const Refusal*>(arg);
+    return action == r->action && a && r->object == a ? SQLITE_DENY : SQLITE_OK;
+}
+
+int vetoCommit(void*) {
+    return 1; // the commit becomes a rollback
+}
+
+#endif
+
+enum class Injection { Sql, Refuse, CommitHook, ReaderLock };
+
+// Puts the pre-existing Total rows of the three players in, for the UPDATE path.
+void playersInTotal() {
+    QString sql;
+    for (const QString& name : kNames)
+        sql += QStringLiteral("INSERT INTO Total (Игрок, Побед, Очки, Первый) VALUES ('%1', 5, 15, "
+                              "1);")
+                   .arg(name);
+    kvtest::sqlite3(sql);
+}
+
+// Checks that the tournament is stored once: its table with three rows and one Total row per
+// player whose points grew by this tournament's.
+void verifyStoredOnce(const Env& env, int previousPoints) {
+    QCOMPARE(sqliteRows(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(kTable)),
+             QStringList{"3"});
+    QCOMPARE(sqliteRows("SELECT count(*) FROM sqlite_master WHERE type='table' AND name LIKE "
+                        "'%\\_\\_%' ESCAPE '\\'"),
+             QStringList{"1"});
+    const QStringList points = env.points();
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(sqliteRows(QStringLiteral("SELECT count(*), sum(Очки) FROM Total WHERE Игрок='%1'")
+                                .arg(kNames[i])),
+                 QStringList{QStringLiteral("1|%1").arg(points[i].toInt() + previousPoints)});
+}
+
+} // namespace
+
+class TestFaultsDatabase : public QObject {
+    Q_OBJECT
+private slots:
+    void failureAtEachStatementChangesNothing_data();
+    void failureAtEachStatementChangesNothing();
+    void fullDiskChangesNothing();
+};
+
+void TestFaultsDatabase::failureAtEachStatementChangesNothing_data() {
+    QTest::addColumn<bool>("playersKnown"); // Total already has the three: UPDATE, not INSERT
+    QTest::addColumn<int>("injection");
+    QTest::addColumn<QString>("setUp");  // SQL run before the press (Injection::Sql)
+    QTest::addColumn<QString>("undo");   // SQL that removes the fault again
+    QTest::addColumn<int>("action");     // Injection::Refuse: the statement kind refused
+    QTest::addColumn<QString>("object"); // and its table or index
+
+    const QString q = '"' + kTable + '"';
+    QTest::newRow("create table: a view has the name")
+        << false << int(Injection::Sql) << "CREATE VIEW " + q + " AS SELECT 1;"
+        << "DROP VIEW " + q + ";" << 0 << QString();
+    QTest::newRow("insert into the tournament table")
+        << false << int(Injection::Refuse) << QString() << QString() << SQLITE_INSERT << kTable;
+    QTest::newRow("create index: the name is taken")
+        << false << int(Injection::Sql)
+        << QStringLiteral("CREATE INDEX \"%1.id\" ON Total (id);").arg(kTable)
+        << QStringLiteral("DROP INDEX \"%1.id\";").arg(kTable) << 0 << QString();
+    QTest::newRow("look-up in Total")
+        << false << int(Injection::Refuse) << QString() << QString() << SQLITE_READ << "Total";
+    for (int p = 0; p < 3; ++p) {
+        for (bool known : {false, true}) {
+            const QString trigger =
+                QStringLiteral("CREATE TRIGGER fault BEFORE %1 ON Total WHEN %2.Игрок = '%3' "
+                               "BEGIN SELECT RAISE(ABORT, 'injected fault'); END;")
+                    .arg(known ? "UPDATE" : "INSERT", known ? "OLD" : "NEW", kNames[p]);
+            QTest::addRow("%s Total, player %d", known ? "update" : "insert into", p + 1)
+                << known << int(Injection::Sql) << trigger << "DROP TRIGGER fault;" << 0
+                << QString();
+        }
+    }
+    QTest::newRow("commit vetoed")
+        << true << int(Injection::CommitHook) << QString() << QString() << 0 << QString();
+    QTest::newRow("commit blocked by a reader")
+        << false << int(Injection::ReaderLock) << QString() << QString() << 0 << QString();
+}
+
+void TestFaultsDatabase::failureAtEachStatementChangesNothing() {
+    QFETCH(bool, playersKnown);
+    QFETCH(int, injection);
+    QFETCH(QString, setUp);
+    QFETCH(QString, undo);
+    QFETCH(int, action);
+    QFETCH(QString, object);
+
+    Env env;
+    if (playersKnown)
+        playersInTotal();
+    if (!setUp.isEmpty())
+        kvtest::sqlite3(setUp);
+    const QString before = dump();
+
+#ifdef KV_SQLITE3_API
+    Refusal refusal{action, object.toUtf8()};
+#else
+    Q_UNUSED(action);
+    if (Injection(injection) == Injection::Refuse || Injection(injection) == Injection::CommitHook)
+        QSKIP("needs SQLite's own headers (libsqlite3-dev)");
+#endif
+    std::unique_ptr<QSqlDatabase> reader;
+    std::unique_ptr<QSqlQuery> readerQuery;
+    switch (Injection(injection)) {
+#ifdef KV_SQLITE3_API
+    case Injection::Refuse:
+        sqlite3_set_authorizer(env.handle(), refuse, &refusal);
+        break;
+    case Injection::CommitHook:
+        sqlite3_commit_hook(env.handle(), vetoCommit, nullptr);
+        break;
+#endif
+    case Injection::ReaderLock: {
+        // Another program reading base.db in a transaction at the moment of the commit.
+        reader = std::make_unique<QSqlDatabase>(
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("reader")));
+        reader->setDatabaseName(env.folder.path("base.db"));
+        reader->setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+        QVERIFY(reader->open());
+        readerQuery = std::make_unique<QSqlQuery>(*reader);
+        QVERIFY(readerQuery->exec("BEGIN"));
+        QVERIFY(readerQuery->exec("SELECT * FROM Total"));
+        readerQuery->next();
+        break;
+    }
+    default:
+        break;
+    }
+
+    env.form->BitBtn1->click();
+
+    const QStringList errors = env.dialogs.errors();
+    QCOMPARE(errors.size(), 1);
+    QCOMPARE(env.form->ProgressBar1->value(), 0);
+    QVERIFY(env.form->BitBtn1->isEnabled());
+
+    // The fault goes away.
+#ifdef KV_SQLITE3_API
+    sqlite3_set_authorizer(env.handle(), nullptr, nullptr);
+    sqlite3_commit_hook(env.handle(), nullptr, nullptr);
+#endif
+    if (readerQuery) {
+        readerQuery->finish();
+        readerQuery->exec("ROLLBACK");
+        readerQuery.reset();
+        reader->close();
+        reader.reset();
+        QSqlDatabase::removeDatabase(QStringLiteral("reader"));
+    }
+    QCOMPARE(dump(), before);
+    if (!undo.isEmpty())
+        kvtest::sqlite3(undo);
+
+    env.dialogs.clear();
+    env.form->BitBtn1->click();
+    QVERIFY2(env.dialogs.errors().isEmpty(), qPrintable(env.dialogs.errors().join(" | ")));
+    QCOMPARE(env.form->ProgressBar1->value(), 100);
+    QVERIFY(!env.form->BitBtn1->isEnabled());
+    verifyStoredOnce(env, playersKnown ? 15 : 0);
+    QCOMPARE(sqliteRows("PRAGMA integrity_check"), QStringList{"ok"});
+}
+
+void TestFaultsDatabase::fullDiskChangesNothing() {
+    // The disk fills up at every point of the write in turn: the file size limit grows from
+    // nothing until the write goes through.
+    Env env;
+    playersInTotal();
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const qint64 start = QFileInfo(env.folder.path("base.db")).size();
+    int failures = 0;
+    bool stored = false;
+    for (qint64 limit = 0; !stored && limit < start + 64 * 1024; limit += 512) {
+        const QString before = dump();
+        env.dialogs.clear();
+        rlimit small = old;
+        small.rlim_cur = rlim_t(limit);
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        env.form->BitBtn1->click();
+        setrlimit(RLIMIT_FSIZE, &old);
+        if (env.dialogs.errors().isEmpty()) {
+            stored = true;
+            break;
+        }
+        ++failures;
+        QCOMPARE(env.dialogs.errors().size(), 1);
+        QCOMPARE(env.form->ProgressBar1->value(), 0);
+        QVERIFY2(dump() == before, qPrintable(QStringLiteral("limit %1").arg(limit)));
+        QCOMPARE(sqliteRows("PRAGMA integrity_check"), QStringList{"ok"});
+    }
+    QVERIFY(stored);
+    QVERIFY(failures > 0);
+    verifyStoredOnce(env, 15);
+}
+
+QTEST_MAIN(TestFaultsDatabase)
+#include "test_faults_database_gui.moc"
