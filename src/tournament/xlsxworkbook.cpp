@@ -195,8 +195,12 @@ QString cellSafeText(const QString& text) {
             continue;
         out.append(c);
     }
-    static const QRegularExpression escaped(QStringLiteral("_(x[0-9A-Fa-f]{4}_)"));
-    out.replace(escaped, QStringLiteral("_x005F_\\1"));
+    // Every underscore that starts "_xHHHH_" is escaped itself, also where such escapes
+    // overlap ("_x0041_x0042_"), so that the text reads back as it was written.
+    static const QRegularExpression escaped(QStringLiteral("_(?=x[0-9A-Fa-f]{4}_)"));
+    out.replace(escaped, QStringLiteral("_x005F_"));
+    // XML readers turn a raw CR (and CR LF) into LF; the escape keeps the CR.
+    out.replace(QLatin1Char('\r'), QStringLiteral("_x000D_"));
     return out;
 }
 
@@ -400,37 +404,40 @@ struct XlsxWorkbook::Impl {
         if (!data)
             data = insertSheetChild("sheetData");
 
+        // The names outlive the loops: a range over children keeps only a pointer to its name.
+        const std::string rowName = sheetName("row");
+        const std::string cellElement = sheetName("c");
         pugi::xml_node row;
-        for (pugi::xml_node r : data.children(sheetName("row").c_str())) {
+        for (pugi::xml_node r : data.children(rowName.c_str())) {
             const int index = r.attribute("r").as_int();
             if (index == at.row) {
                 row = r;
                 break;
             }
             if (index > at.row) {
-                row = data.insert_child_before(sheetName("row").c_str(), r);
+                row = data.insert_child_before(rowName.c_str(), r);
                 break;
             }
         }
         if (!row)
-            row = data.append_child(sheetName("row").c_str());
+            row = data.append_child(rowName.c_str());
         if (!row.attribute("r"))
             row.append_attribute("r") = at.row;
         row.remove_attribute("spans"); // only a hint, and a wrong one would mislead a reader
 
         const std::string name = utf8(cellName(at));
         pugi::xml_node cell;
-        for (pugi::xml_node c : row.children(sheetName("c").c_str())) {
+        for (pugi::xml_node c : row.children(cellElement.c_str())) {
             const auto pos = parseCellName(fromUtf8(c.attribute("r").value()));
             if (pos && pos->column == at.column)
                 return c;
             if (pos && pos->column > at.column) {
-                cell = row.insert_child_before(sheetName("c").c_str(), c);
+                cell = row.insert_child_before(cellElement.c_str(), c);
                 break;
             }
         }
         if (!cell)
-            cell = row.append_child(sheetName("c").c_str());
+            cell = row.append_child(cellElement.c_str());
         cell.append_attribute("r") = name.c_str();
         const QString style = newCellStyle(row, at.column);
         if (!style.isEmpty())
