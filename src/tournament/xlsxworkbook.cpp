@@ -195,13 +195,32 @@ QString cellSafeText(const QString& text) {
             continue;
         out.append(c);
     }
-    // Every underscore that starts "_xHHHH_" is escaped itself, also where such escapes
-    // overlap ("_x0041_x0042_"), so that the text reads back as it was written.
-    static const QRegularExpression escaped(QStringLiteral("_(?=x[0-9A-Fa-f]{4}_)"));
-    out.replace(escaped, QStringLiteral("_x005F_"));
-    // XML readers turn a raw CR (and CR LF) into LF; the escape keeps the CR.
-    out.replace(QLatin1Char('\r'), QStringLiteral("_x000D_"));
-    return out;
+    // XML readers turn a raw CR (and CR LF) into LF, so CR is written as the escape "_x000D_".
+    // Every underscore that would start an escape "_xHHHH_" as written (the closing underscore
+    // may be the one of an escaped CR, and escapes may overlap: "_x0041_x0042_") is escaped
+    // itself, so that the text reads back as it was given.
+    const auto isHex = [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
+    };
+    const auto startsEscape = [&](qsizetype i) {
+        if (i + 6 >= out.size() || out[i + 1] != u'x')
+            return false;
+        for (qsizetype k = i + 2; k < i + 6; ++k)
+            if (!isHex(out[k]))
+                return false;
+        return out[i + 6] == u'_' || out[i + 6] == u'\r';
+    };
+    QString written;
+    written.reserve(out.size());
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        if (out[i] == u'\r')
+            written += QStringLiteral("_x000D_");
+        else if (out[i] == u'_' && startsEscape(i))
+            written += QStringLiteral("_x005F_");
+        else
+            written += out[i];
+    }
+    return written;
 }
 
 struct XlsxWorkbook::Impl {
