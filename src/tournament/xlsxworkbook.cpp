@@ -195,9 +195,32 @@ QString cellSafeText(const QString& text) {
             continue;
         out.append(c);
     }
-    static const QRegularExpression escaped(QStringLiteral("_(x[0-9A-Fa-f]{4}_)"));
-    out.replace(escaped, QStringLiteral("_x005F_\\1"));
-    return out;
+    // XML readers turn a raw CR (and CR LF) into LF, so CR is written as the escape "_x000D_".
+    // Every underscore that would start an escape "_xHHHH_" as written (the closing underscore
+    // may be the one of an escaped CR, and escapes may overlap: "_x0041_x0042_") is escaped
+    // itself, so that the text reads back as it was given.
+    const auto isHex = [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
+    };
+    const auto startsEscape = [&](qsizetype i) {
+        if (i + 6 >= out.size() || out[i + 1] != u'x')
+            return false;
+        for (qsizetype k = i + 2; k < i + 6; ++k)
+            if (!isHex(out[k]))
+                return false;
+        return out[i + 6] == u'_' || out[i + 6] == u'\r';
+    };
+    QString written;
+    written.reserve(out.size());
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        if (out[i] == u'\r')
+            written += QStringLiteral("_x000D_");
+        else if (out[i] == u'_' && startsEscape(i))
+            written += QStringLiteral("_x005F_");
+        else
+            written += out[i];
+    }
+    return written;
 }
 
 struct XlsxWorkbook::Impl {
@@ -400,9 +423,9 @@ struct XlsxWorkbook::Impl {
         if (!data)
             data = insertSheetChild("sheetData");
 
-        // A named range keeps only the pointer to its name: the names must outlive the loops.
+        // The names outlive the loops: a range over children keeps only a pointer to its name.
         const std::string rowName = sheetName("row");
-        const std::string cellTag = sheetName("c");
+        const std::string cellElement = sheetName("c");
         pugi::xml_node row;
         for (pugi::xml_node r : data.children(rowName.c_str())) {
             const int index = r.attribute("r").as_int();
@@ -423,17 +446,17 @@ struct XlsxWorkbook::Impl {
 
         const std::string name = utf8(cellName(at));
         pugi::xml_node cell;
-        for (pugi::xml_node c : row.children(cellTag.c_str())) {
+        for (pugi::xml_node c : row.children(cellElement.c_str())) {
             const auto pos = parseCellName(fromUtf8(c.attribute("r").value()));
             if (pos && pos->column == at.column)
                 return c;
             if (pos && pos->column > at.column) {
-                cell = row.insert_child_before(cellTag.c_str(), c);
+                cell = row.insert_child_before(cellElement.c_str(), c);
                 break;
             }
         }
         if (!cell)
-            cell = row.append_child(cellTag.c_str());
+            cell = row.append_child(cellElement.c_str());
         cell.append_attribute("r") = name.c_str();
         const QString style = newCellStyle(row, at.column);
         if (!style.isEmpty())

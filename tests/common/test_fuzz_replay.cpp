@@ -1,5 +1,6 @@
 // Replays the fuzzers' corpora (fuzz/corpus/<target>/) through the same target bodies, so that
-// every input a fuzzer once found interesting stays checked.
+// every input a fuzzer once found interesting stays checked. The workbook target fills the
+// build's own table.xlsx.
 #include "../../fuzz/targets.h"
 #include "testsupport.h"
 
@@ -15,7 +16,7 @@ private slots:
 
 void TestFuzzReplay::replay_data() {
     QTest::addColumn<QString>("target");
-    for (const char* target : {"textfile", "settings"})
+    for (const char* target : {"textfile", "settings", "standings", "workbook"})
         QTest::newRow(target) << QString::fromLatin1(target);
 }
 
@@ -24,7 +25,10 @@ void TestFuzzReplay::replay() {
     const QMap<QString, std::function<void(const std::uint8_t*, std::size_t)>> bodies{
         {"textfile", kvfuzz::textFile},
         {"settings", kvfuzz::settingsReaders},
+        {"standings", kvfuzz::standings},
+        {"workbook", kvfuzz::workbookFill},
     };
+    kvtest::WorkFolder folder; // points the program folder at the build's bin/
     QDirIterator it(kvtest::sourceDir() + "fuzz/corpus/" + target, QDir::Files);
     int count = 0;
     while (it.hasNext()) {
