@@ -6,13 +6,21 @@
 namespace kv::settings {
 
 QStringList defaultLines() {
-    return {QStringLiteral("1"),        QStringLiteral("clubs"),    kPlayersMarker,
-            QStringLiteral("Player 1"), QStringLiteral("Player 2"), QStringLiteral("Player 3"),
-            kGiftMarker,                QStringLiteral("1"),        kLogAllMarker,
+    return {QStringLiteral("1"),
+            QStringLiteral("clubs"),
+            kPlayersMarker,
+            QStringLiteral("Player 1"),
+            QStringLiteral("Player 2"),
+            QStringLiteral("Player 3"),
+            kGiftMarker,
+            QStringLiteral("1"),
+            kLogAllMarker,
             QStringLiteral("1")};
 }
 
-void writeDefault(const QString& path) { writeLines(path, defaultLines()); }
+void writeDefault(const QString& path) {
+    writeLines(path, defaultLines());
+}
 
 FirstRead readFirst(const QString& path) {
     const QStringList lines = readLines(path);

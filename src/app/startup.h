@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/datafiles.h"
 #include "app/settings.h"
+#include "common/datafiles.h"
 #include "pools/pools.h"
 
 #include <QString>
@@ -13,7 +13,6 @@ namespace kv {
 
 class Dialogs;
 class Random;
-
 
 inline const QString kSettingsCreatedMessage =
     QStringLiteral("Файл настроек не найден. Создан файл настроек по умолчанию.");

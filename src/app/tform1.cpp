@@ -78,8 +78,7 @@ TForm1::TForm1(kv::Services& services, kv::RunState& state, QWidget* parent)
     FormCreate();
 }
 
-template <typename F>
-void TForm1::guard(F&& handler) {
+template <typename F> void TForm1::guard(F&& handler) {
     kv::guarded(*services_.dialogs, std::forward<F>(handler));
 }
 
@@ -89,7 +88,9 @@ void TForm1::setClientHeight(int height) {
     setFixedSize(kClientWidth, menuHeight + height);
 }
 
-int TForm1::clientHeight() const { return centralWidget()->height(); }
+int TForm1::clientHeight() const {
+    return centralWidget()->height();
+}
 
 void TForm1::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);

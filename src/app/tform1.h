@@ -47,8 +47,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    template <typename F>
-    void guard(F&& handler);
+    template <typename F> void guard(F&& handler);
 
     kv::Services& services_;
     kv::RunState& state_;

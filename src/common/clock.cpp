@@ -25,11 +25,17 @@ QString withSeparator(const QString& format, const QString& fieldLetters, QChar 
 
 } // namespace
 
-QDateTime Clock::now() const { return QDateTime::currentDateTime(); }
+QDateTime Clock::now() const {
+    return QDateTime::currentDateTime();
+}
 
-QString Clock::shortDateFormat() const { return QLocale::system().dateFormat(QLocale::ShortFormat); }
+QString Clock::shortDateFormat() const {
+    return QLocale::system().dateFormat(QLocale::ShortFormat);
+}
 
-QString Clock::longTimeFormat() const { return QLocale::system().timeFormat(QLocale::LongFormat); }
+QString Clock::longTimeFormat() const {
+    return QLocale::system().timeFormat(QLocale::LongFormat);
+}
 
 QString Clock::shortDate() const {
     QString format = shortDateFormat();

@@ -14,8 +14,8 @@ public:
     virtual QString shortDateFormat() const; // for example "dd.MM.yyyy"
     virtual QString longTimeFormat() const;  // for example "H:mm:ss"
 
-    QString shortDate() const;   // today in the short date format
-    QString longTime() const;    // now in the long time format
+    QString shortDate() const; // today in the short date format
+    QString longTime() const;  // now in the long time format
     void forceSeparators() { forced_ = true; }
     bool separatorsForced() const { return forced_; }
 
@@ -28,7 +28,8 @@ class FixedClock : public Clock {
 public:
     explicit FixedClock(QDateTime at, QString dateFormat = QStringLiteral("dd.MM.yyyy"),
                         QString timeFormat = QStringLiteral("H:mm:ss"))
-        : at_(std::move(at)), dateFormat_(std::move(dateFormat)), timeFormat_(std::move(timeFormat)) {}
+        : at_(std::move(at)), dateFormat_(std::move(dateFormat)),
+          timeFormat_(std::move(timeFormat)) {}
     QDateTime now() const override { return at_; }
     QString shortDateFormat() const override { return dateFormat_; }
     QString longTimeFormat() const override { return timeFormat_; }

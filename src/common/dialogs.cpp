@@ -2,7 +2,9 @@
 
 namespace kv {
 
-void ScriptedDialogs::information(const QString& text) { shown_.append({Kind::Information, text}); }
+void ScriptedDialogs::information(const QString& text) {
+    shown_.append({Kind::Information, text});
+}
 
 Dialogs::Answer ScriptedDialogs::yesNoCancel(const QString& text) {
     shown_.append({Kind::YesNoCancel, text});
@@ -19,7 +21,9 @@ Dialogs::Answer ScriptedDialogs::okCancel(const QString& text) {
     return next(Answer::Cancel);
 }
 
-void ScriptedDialogs::error(const QString& text) { shown_.append({Kind::Error, text}); }
+void ScriptedDialogs::error(const QString& text) {
+    shown_.append({Kind::Error, text});
+}
 
 QStringList ScriptedDialogs::texts() const {
     QStringList out;

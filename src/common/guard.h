@@ -11,8 +11,7 @@ namespace kv {
 // Runs one handler. An error ends the handler where it happened and its text is shown; the
 // program goes on with the state reached. Exceptions never cross the event loop.
 // Returns true when the handler ran to its end.
-template <typename F>
-bool guarded(Dialogs& dialogs, F&& handler) {
+template <typename F> bool guarded(Dialogs& dialogs, F&& handler) {
     try {
         std::forward<F>(handler)();
         return true;

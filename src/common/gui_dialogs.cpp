@@ -60,6 +60,8 @@ void MessageBoxDialogs::error(const QString& text) {
     ask(QMessageBox::Critical, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
-bool DesktopOpener::open(const QUrl& url) { return QDesktopServices::openUrl(url); }
+bool DesktopOpener::open(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
 
 } // namespace kv

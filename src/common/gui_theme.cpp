@@ -7,23 +7,25 @@
 #include <QFontDatabase>
 #include <QImageReader>
 #include <QPainter>
-#include <cmath>
 #include <QPainterPath>
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QWidget>
+#include <cmath>
 
 namespace kv {
 
 void applyCarbonTheme(QApplication& app) {
     QStyle* style = QStyleFactory::create(QStringLiteral("Fusion"));
     if (!style)
-        throw Error(QStringLiteral("Theme \"Carbon\" cannot be applied: the Fusion style is missing."));
+        throw Error(
+            QStringLiteral("Theme \"Carbon\" cannot be applied: the Fusion style is missing."));
     QFile sheet(QStringLiteral(":/theme/carbon.qss"));
     if (!sheet.open(QIODevice::ReadOnly)) {
         delete style;
-        throw Error(QStringLiteral("Theme \"Carbon\" cannot be applied: %1").arg(sheet.errorString()));
+        throw Error(
+            QStringLiteral("Theme \"Carbon\" cannot be applied: %1").arg(sheet.errorString()));
     }
     app.setStyle(style);
     QPalette p;

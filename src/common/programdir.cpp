@@ -21,7 +21,9 @@ QString programDir() {
     return dir;
 }
 
-void setProgramDir(const QString& dir) { overrideDir() = dir; }
+void setProgramDir(const QString& dir) {
+    overrideDir() = dir;
+}
 
 QString imagePath(const QString& fileName) {
     return programDir() + QStringLiteral("images/") + fileName;

@@ -5,7 +5,9 @@
 
 namespace kv {
 
-Random::Random() { seedFromClock(); }
+Random::Random() {
+    seedFromClock();
+}
 
 Random::Random(std::uint64_t fixedSeed) : engine_(fixedSeed), fixed_(true) {}
 

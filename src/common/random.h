@@ -10,7 +10,7 @@ namespace kv {
 // A generator made with a fixed seed ignores seedFromClock(), which makes runs reproducible.
 class Random {
 public:
-    Random();                               // seeded from the clock
+    Random();                                 // seeded from the clock
     explicit Random(std::uint64_t fixedSeed); // reproducible
     virtual ~Random() = default;
 

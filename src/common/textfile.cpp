@@ -23,8 +23,8 @@ const QByteArray kUtf16BeBom("\xFE\xFF", 2);
 
 QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes) {
     // The mark is already cut off: a further U+FEFF is text and stays.
-    QStringDecoder decoder(encoding,
-                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless |
+                                         QStringConverter::Flag::ConvertInitialBom);
     return decoder.decode(bytes);
 }
 
@@ -129,17 +129,25 @@ QByteArray readBytes(const QString& path) {
     return bytes;
 }
 
-DecodedText readText(const QString& path) { return decodeText(readBytes(path)); }
+DecodedText readText(const QString& path) {
+    return decodeText(readBytes(path));
+}
 
-QStringList readLines(const QString& path) { return splitLines(readText(path).text); }
+QStringList readLines(const QString& path) {
+    return splitLines(readText(path).text);
+}
 
-int countLines(const QString& path) { return static_cast<int>(readLines(path).size()); }
+int countLines(const QString& path) {
+    return static_cast<int>(readLines(path).size());
+}
 
 QString lineAt(const QStringList& lines, qsizetype i) {
     return i >= 0 && i < lines.size() ? lines[i] : QString();
 }
 
-QString readFirstLine(const QString& path) { return lineAt(readLines(path), 0); }
+QString readFirstLine(const QString& path) {
+    return lineAt(readLines(path), 0);
+}
 
 std::optional<QString> valueAfterMarker(const QStringList& lines, const QString& marker,
                                         qsizetype offset) {

@@ -12,7 +12,7 @@ namespace kv {
 enum class PoolGroup { Clubs, NationalTeams };
 
 struct PoolInfo {
-    QString file;          // "teams4.txt"
+    QString file; // "teams4.txt"
     PoolGroup group;
     QString captionSuffix; // " - Клубы 4*", appended to the main window's title
     QString label;         // "Клубы 4*", the category's short name

@@ -28,7 +28,6 @@ struct PreviousPrizes {
     QString bestScorer;
 };
 
-
 // last.txt: the three teams and the date, exactly four lines.
 void writeLastTournament(const QStringList& teams, const QString& date);
 // Throws when one of the three files cannot be read.

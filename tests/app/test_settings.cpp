@@ -32,13 +32,18 @@ void TestSettings::firstReadGoesByPosition_data() {
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QString>("ask");
     QTest::addColumn<QString>("category");
-    QTest::newRow("ten lines") << settings::defaultLines() << "1" << "clubs";
+    QTest::newRow("ten lines") << settings::defaultLines() << "1"
+                               << "clubs";
     QTest::newRow("nine lines: no category")
         << QStringList{"0", "[players]", "A", "B", "C", "[gift]", "1", "[log all teams]", "1"}
-        << "0" << "[players]";
-    QTest::newRow("one line") << QStringList{"0"} << "0" << "";
-    QTest::newRow("empty file") << QStringList{} << "" << "";
-    QTest::newRow("blanks kept") << QStringList{" 1", "random "} << " 1" << "random ";
+        << "0"
+        << "[players]";
+    QTest::newRow("one line") << QStringList{"0"} << "0"
+                              << "";
+    QTest::newRow("empty file") << QStringList{} << ""
+                                << "";
+    QTest::newRow("blanks kept") << QStringList{" 1", "random "} << " 1"
+                                 << "random ";
 }
 
 void TestSettings::firstReadGoesByPosition() {
@@ -98,9 +103,8 @@ void TestSettings::dialogWritesTenOrNineLines() {
     values.computeGifts = false;
     values.logAll = true;
     settings::writeDialogValues(values);
-    QCOMPARE(folder.lines("settings.ini"),
-             (QStringList{"0", "natteams", "[players]", "A", "B", "C", "[gift]", "0",
-                          "[log all teams]", "1"}));
+    QCOMPARE(folder.lines("settings.ini"), (QStringList{"0", "natteams", "[players]", "A", "B", "C",
+                                                        "[gift]", "0", "[log all teams]", "1"}));
     values.category.clear();
     settings::writeDialogValues(values);
     QCOMPARE(folder.lines("settings.ini").size(), 9);

@@ -34,9 +34,9 @@ struct Fixture {
 
     Fixture() {
         folder.copyDefaultData();
-        folder.write("settings.ini", {"0", "clubs", "[players]", QStringLiteral("Зурко"),
-                                      QStringLiteral("Пенва"), QStringLiteral("Лодыш"), "[gift]",
-                                      "1", "[log all teams]", "1"});
+        folder.write("settings.ini",
+                     {"0", "clubs", "[players]", QStringLiteral("Зурко"), QStringLiteral("Пенва"),
+                      QStringLiteral("Лодыш"), "[gift]", "1", "[log all teams]", "1"});
         services.dialogs = &dialogs;
         services.random = &random;
         services.clock = &clock;
@@ -121,8 +121,10 @@ void TestTForm1Layout::controlsStandWhereTheyBelong_data() {
     row("Label22", "QLabel", {192, 242, 0, 0});
     row("Label23", "QLabel", {192, 261, 0, 0});
     row("Label24", "QLabel", {192, 280, 0, 0});
-    row("CheckBox3", "QCheckBox", {304, 241, 209, 17}, QStringLiteral("Не использовать ТРИ последние"));
-    row("CheckBox4", "QCheckBox", {304, 264, 193, 17}, QStringLiteral("Не использовать ВСЕ последние"));
+    row("CheckBox3", "QCheckBox", {304, 241, 209, 17},
+        QStringLiteral("Не использовать ТРИ последние"));
+    row("CheckBox4", "QCheckBox", {304, 264, 193, 17},
+        QStringLiteral("Не использовать ВСЕ последние"));
     row("Button3", "QPushButton", {498, 263, 17, 17}, "...");
     row("Label12", "QLabel", {406, 286, 0, 0});
     row("Bevel4", "QFrame", {8, 312, 505, 113});
@@ -186,9 +188,9 @@ void TestTForm1Layout::windowAndStartStates() {
         QVERIFY(!team->isEnabled());
         QVERIFY(team->text().isEmpty());
     }
-    for (QWidget* hidden : std::initializer_list<QWidget*>{
-             form.Label6, form.Label7, form.Label8, form.Label10, form.Label11, form.Label14,
-             form.Label15, form.Label33})
+    for (QWidget* hidden :
+         std::initializer_list<QWidget*>{form.Label6, form.Label7, form.Label8, form.Label10,
+                                         form.Label11, form.Label14, form.Label15, form.Label33})
         QVERIFY2(!hidden->isVisible(), qPrintable(hidden->objectName()));
     // the prize area lies below the visible client area
     QVERIFY(form.Bevel4->geometry().top() >= form.centralWidget()->height());

@@ -33,8 +33,10 @@ void TestTextFile::readsEveryEncodingAndLineBreak_data() {
     const QStringList ru{QStringLiteral("Зенит"), QStringLiteral("Спартак")};
     QTest::newRow("utf8 crlf") << QByteArray("A\r\nB\r\n") << QStringList{"A", "B"}
                                << int(TextEncoding::Plain);
-    QTest::newRow("lf only") << QByteArray("A\nB") << QStringList{"A", "B"} << int(TextEncoding::Plain);
-    QTest::newRow("lone cr") << QByteArray("A\rB\r") << QStringList{"A", "B"} << int(TextEncoding::Plain);
+    QTest::newRow("lf only") << QByteArray("A\nB") << QStringList{"A", "B"}
+                             << int(TextEncoding::Plain);
+    QTest::newRow("lone cr") << QByteArray("A\rB\r") << QStringList{"A", "B"}
+                             << int(TextEncoding::Plain);
     QTest::newRow("mixed, empty inner line")
         << QByteArray("A\r\n\nB\rC") << QStringList{"A", "", "B", "C"} << int(TextEncoding::Plain);
     QTest::newRow("utf8 with mark")
@@ -48,11 +50,12 @@ void TestTextFile::readsEveryEncodingAndLineBreak_data() {
     QTest::newRow("utf16 le") << le << ru << int(TextEncoding::Utf16LE);
     QTest::newRow("utf16 be") << be << ru << int(TextEncoding::Utf16BE);
     // "Зенит" and "Спартак" in Windows-1251: not valid UTF-8
-    QTest::newRow("windows-1251")
-        << QByteArray("\xC7\xE5\xED\xE8\xF2\r\n\xD1\xEF\xE0\xF0\xF2\xE0\xEA\r\n") << ru
-        << int(TextEncoding::Windows1251);
+    QTest::newRow("windows-1251") << QByteArray(
+                                         "\xC7\xE5\xED\xE8\xF2\r\n\xD1\xEF\xE0\xF0\xF2\xE0\xEA\r\n")
+                                  << ru << int(TextEncoding::Windows1251);
     QTest::newRow("empty file") << QByteArray() << QStringList{} << int(TextEncoding::Plain);
-    QTest::newRow("only a break") << QByteArray("\r\n") << QStringList{""} << int(TextEncoding::Plain);
+    QTest::newRow("only a break") << QByteArray("\r\n") << QStringList{""}
+                                  << int(TextEncoding::Plain);
 }
 
 void TestTextFile::readsEveryEncodingAndLineBreak() {
@@ -113,9 +116,12 @@ void TestTextFile::writesCrLfUtf8WithoutMark() {
     writeLines("w.txt", {QStringLiteral("Пенва"), "", "x"});
     QCOMPARE(folder.bytes("w.txt"), QStringLiteral("Пенва\r\n\r\nx\r\n").toUtf8());
     writeText("t.txt", "a\r\nb", TextEncoding::Utf8Bom);
-    QCOMPARE(folder.bytes("t.txt"), QByteArray("\xEF\xBB\xBF" "a\r\nb"));
+    QCOMPARE(folder.bytes("t.txt"), QByteArray("\xEF\xBB\xBF"
+                                               "a\r\nb"));
     writeText("u.txt", "a", TextEncoding::Utf16LE);
-    QCOMPARE(folder.bytes("u.txt"), QByteArray("\xFF\xFE" "a\0", 4));
+    QCOMPARE(folder.bytes("u.txt"), QByteArray("\xFF\xFE"
+                                               "a\0",
+                                               4));
 }
 
 void TestTextFile::appendStartsOnANewLineAndKeepsEncoding() {
@@ -137,7 +143,8 @@ void TestTextFile::appendStartsOnANewLineAndKeepsEncoding() {
 
     writeText("bom", "A", TextEncoding::Utf8Bom);
     appendLines("bom", {"B"});
-    QCOMPARE(folder.bytes("bom"), QByteArray("\xEF\xBB\xBF" "A\r\nB\r\n"));
+    QCOMPARE(folder.bytes("bom"), QByteArray("\xEF\xBB\xBF"
+                                             "A\r\nB\r\n"));
 }
 
 void TestTextFile::appendToLegacyFileNeverMixesEncodings() {

@@ -15,7 +15,9 @@ WorkFolder::WorkFolder() : previous_(QDir::currentPath()) {
     kv::setProgramDir(buildProgramDir());
 }
 
-WorkFolder::~WorkFolder() { QDir::setCurrent(previous_); }
+WorkFolder::~WorkFolder() {
+    QDir::setCurrent(previous_);
+}
 
 QString WorkFolder::path(const QString& name) const {
     return name.isEmpty() ? dir_.path() : dir_.filePath(name);
@@ -36,9 +38,13 @@ QByteArray WorkFolder::bytes(const QString& name) const {
     return file.readAll();
 }
 
-QStringList WorkFolder::lines(const QString& name) const { return kv::readLines(path(name)); }
+QStringList WorkFolder::lines(const QString& name) const {
+    return kv::readLines(path(name));
+}
 
-bool WorkFolder::exists(const QString& name) const { return QFile::exists(path(name)); }
+bool WorkFolder::exists(const QString& name) const {
+    return QFile::exists(path(name));
+}
 
 void WorkFolder::copyDefaultData() const {
     QDirIterator it(sourceDir() + QStringLiteral("data"), QDir::Files);
@@ -51,9 +57,13 @@ void WorkFolder::copyDefaultData() const {
     }
 }
 
-QString buildProgramDir() { return QStringLiteral(KV_PROGRAM_DIR); }
+QString buildProgramDir() {
+    return QStringLiteral(KV_PROGRAM_DIR);
+}
 
-QString sourceDir() { return QStringLiteral(KV_SOURCE_DIR); }
+QString sourceDir() {
+    return QStringLiteral(KV_SOURCE_DIR);
+}
 
 QStringList numbered(const QString& prefix, int n) {
     QStringList out;

@@ -38,8 +38,7 @@ QString buildProgramDir();
 QString sourceDir();
 
 // Finds a child by its object name and fails the whole test run loudly when it is missing.
-template <typename T>
-T* child(QObject* parent, const QString& name) {
+template <typename T> T* child(QObject* parent, const QString& name) {
     T* found = parent->findChild<T*>(name);
     if (!found)
         qFatal("no child %s of the expected kind in %s", qPrintable(name),
