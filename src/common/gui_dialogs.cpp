@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMessageBox>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QStandardPaths>
 
 namespace kv {
 
@@ -60,7 +63,32 @@ void MessageBoxDialogs::error(const QString& text) {
     ask(QMessageBox::Critical, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
+namespace {
+
+// Whether the desktop names an application for the file's type. The desktop's opener reports
+// success as soon as it starts, even when it then finds nothing to open the file with, so we
+// ask first. When we cannot ask, we let the opener try.
+bool hasDefaultApplication(const QString& path) {
+    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (xdgMime.isEmpty())
+        return true;
+    const QString type = QMimeDatabase().mimeTypeForFile(path).name();
+    QProcess query;
+    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), type});
+    if (!query.waitForFinished(3000)) {
+        query.kill();
+        query.waitForFinished(1000);
+        return true;
+    }
+    return query.exitStatus() != QProcess::NormalExit ||
+           !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
+} // namespace
+
 bool DesktopOpener::open(const QUrl& url) {
+    if (url.isLocalFile() && !hasDefaultApplication(url.toLocalFile()))
+        return false;
     return QDesktopServices::openUrl(url);
 }
 

@@ -1,0 +1,36 @@
+// The desktop opener refuses a file that no application on the desktop takes, instead of
+// reporting success and leaving the players waiting for a sheet that never opens.
+#include "common/gui_dialogs.h"
+#include "testsupport.h"
+
+#include <QFile>
+
+class TestOpener : public QObject {
+    Q_OBJECT
+private slots:
+    void fileWithoutApplicationIsRefused();
+};
+
+void TestOpener::fileWithoutApplicationIsRefused() {
+    kvtest::WorkFolder folder;
+    QDir(folder.path()).mkdir("bin");
+    // A desktop whose type database names no application for anything.
+    const QString fake = folder.path("bin/xdg-mime");
+    {
+        QFile script(fake);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\necho \"$@\" >> \"$(dirname \"$0\")/asked\"\nexit 0\n");
+    }
+    QFile::setPermissions(fake, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(folder.path("bin")) + ":" + oldPath);
+    folder.writeBytes("sheet.xlsx", "PK");
+    kv::DesktopOpener opener;
+    const bool opened = opener.open(QUrl::fromLocalFile(folder.path("sheet.xlsx")));
+    qputenv("PATH", oldPath);
+    QVERIFY(!opened);
+    QVERIFY(QString::fromUtf8(folder.bytes("bin/asked")).startsWith("query default "));
+}
+
+QTEST_MAIN(TestOpener)
+#include "test_opener_gui.moc"
