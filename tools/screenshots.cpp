@@ -3,6 +3,7 @@
 // Usage: kv_screenshots SOURCE_DIR OUTPUT_DIR   (run by tools/screenshots.sh under xvfb)
 #include "app/gui_program.h"
 #include "app/tform1.h"
+#include "app/tform6.h"
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "common/gui_theme.h"
@@ -11,8 +12,12 @@
 #include "common/random.h"
 #include "common/services.h"
 #include "common/textfile.h"
+#include "pools/tform2.h"
+#include "pools/tform7.h"
+#include "pools/tform8.h"
 #include "results/tform9.h"
 #include "tournament/spreadsheet.h"
+#include "tournament/tform5.h"
 
 #include <QApplication>
 #include <QDir>
@@ -99,6 +104,25 @@ int main(int argc, char* argv[]) {
     form9.BitBtn1->click();
     form1.N6->trigger();
     save(&form9, out + QStringLiteral("/statistics-view.png"));
+    form9.hide();
+
+    // The smaller windows, opened the way the players open them.
+    const Windows& w = program.windows();
+    form1.N5->trigger();
+    save(w.form2, out + QStringLiteral("/pools-editor.png"));
+    w.form2->hide();
+    form1.Button3->click();
+    save(w.form8, out + QStringLiteral("/recent-teams.png"));
+    w.form8->hide();
+    form1.ComboBox1->setCurrentIndex(0);
+    form1.ComboBox1Change();
+    QMetaObject::invokeMethod(w.form7, "Button1Click");
+    save(w.form7, out + QStringLiteral("/two-players.png"));
+    w.form7->hide();
+    form1.N8->trigger();
+    save(w.form6, out + QStringLiteral("/settings-dialog.png"));
+    w.form6->Button5->click();
+    save(w.form5, out + QStringLiteral("/gifts.png"));
 
     if (!dialogs.errors().isEmpty())
         fail(dialogs.errors().join(QLatin1Char('\n')));
