@@ -31,15 +31,8 @@ namespace {
 const QStringList kOtherPools{"teams4.txt",     "teams45.txt",   "natteams4.txt",
                               "natteams45.txt", "natteams5.txt", "superteams.txt"};
 
-struct Program {
+struct Program : kvtest::Fakes {
     kvtest::WorkFolder folder;
-    kv::ScriptedDialogs dialogs;
-    kv::Random random{5};
-    kv::FixedClock clock{QDateTime(QDate(2024, 3, 9), QTime(20, 15, 7))};
-    kv::RecordingOpener opener;
-    kv::RecordingSpreadsheetFactory sheets;
-    kv::Services services;
-    kv::RunState state;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm2> form2;
     std::unique_ptr<TForm6> form6;
@@ -47,7 +40,8 @@ struct Program {
 
     // A folder where the draw can only pick from teams5.txt: the other pools hold two teams
     // each, too few for a tournament.
-    explicit Program(const QStringList& teams5, const QStringList& players) {
+    explicit Program(const QStringList& teams5, const QStringList& players)
+        : Fakes(5, QDateTime(QDate(2024, 3, 9), QTime(20, 15, 7))) {
         folder.copyDefaultData();
         folder.write("teams5.txt", teams5);
         for (const QString& pool : kOtherPools)
@@ -59,12 +53,6 @@ struct Program {
         folder.write("bomb.txt", {"Никто"});
         folder.write("all_last.txt", {});
         kvtest::createBaseDb();
-        services.dialogs = &dialogs;
-        services.random = &random;
-        services.clock = &clock;
-        services.opener = &opener;
-        services.spreadsheets = &sheets;
-        services.endProgram = [] {};
     }
 
     void openWindows() {
@@ -343,15 +331,9 @@ void TestBadInput::scoreBoxes() {
     QFETCH(bool, valid);
     kvtest::WorkFolder folder;
     kvtest::createBaseDb();
-    kv::ScriptedDialogs dialogs;
-    kv::FixedClock clock{QDateTime(QDate(2024, 3, 9), QTime(20, 15, 7))};
-    kv::Random random{1};
-    kv::Services services;
-    services.dialogs = &dialogs;
-    services.clock = &clock;
-    services.random = &random;
-    kv::RunState state;
-    TForm9 form(services, state);
+    kvtest::Fakes fakes(1, QDateTime(QDate(2024, 3, 9), QTime(20, 15, 7)));
+    kv::ScriptedDialogs& dialogs = fakes.dialogs;
+    TForm9 form(fakes.services, fakes.state);
     for (int i = 0; i < 3; ++i)
         child<QLabel>(&form, QStringLiteral("Label%1").arg(29 + i))->setText(QString("P%1").arg(i));
     form.Button1->setEnabled(true);

@@ -22,29 +22,14 @@ namespace {
 const QStringList kPlayers{QStringLiteral("Аня"), QStringLiteral("Боря"), QStringLiteral("Вова")};
 
 // The program as main.cpp builds it, with the seams replaced by fakes.
-struct Program {
-    kv::ScriptedDialogs dialogs;
-    kv::Random random;
-    kv::FixedClock clock;
-    kv::RecordingOpener opener;
-    kv::RecordingSpreadsheetFactory sheets;
-    kv::Services services;
-    kv::RunState state;
-    bool ended = false;
+struct Program : kvtest::Fakes {
     std::unique_ptr<ProgramWindows> program;
     TForm1* form1 = nullptr;
     TForm9* form9 = nullptr;
 
-    Program(quint64 seed, const QDateTime& at, kv::Dialogs::Answer category)
-        : random(seed), clock(at) {
+    Program(quint64 seed, const QDateTime& at, kv::Dialogs::Answer category) : Fakes(seed, at) {
         dialogs.queue(category); // asked while the main window is made
         sheets.checkFiles = true;
-        services.dialogs = &dialogs;
-        services.random = &random;
-        services.clock = &clock;
-        services.opener = &opener;
-        services.spreadsheets = &sheets;
-        services.endProgram = [this] { ended = true; };
         program = std::make_unique<ProgramWindows>(services, state);
         form1 = &program->main();
         form9 = program->windows().form9;

@@ -131,22 +131,15 @@ private:
 };
 
 // The program as main.cpp builds it, in a fresh folder holding one evening's files.
-struct Program {
+struct Program : kvtest::Fakes {
     kvtest::WorkFolder folder;
-    kv::ScriptedDialogs dialogs;
-    kv::Random random{11};
-    kv::FixedClock clock{QDateTime(QDate(2024, 3, 9), QTime(20, 15))};
-    kv::RecordingOpener opener;
-    kv::RecordingSpreadsheetFactory sheets;
-    kv::Services services;
-    kv::RunState state;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm2> form2;
     std::unique_ptr<TForm6> form6;
     std::unique_ptr<TForm8> form8;
     std::unique_ptr<TForm9> form9;
 
-    Program() {
+    Program() : Fakes(11) {
         folder.copyDefaultData();
         folder.write("settings.ini", {"0", "clubs", "[players]", "Зурко", "Пенва", "Лодыш",
                                       "[gift]", "1", "[log all teams]", "1"});
@@ -159,12 +152,6 @@ struct Program {
         QProcess::execute(QStringLiteral(KV_SQLITE3),
                           {folder.path("base.db"), QStringLiteral("CREATE TABLE Total (id INTEGER "
                                                                   "PRIMARY KEY, Игрок TEXT)")});
-        services.dialogs = &dialogs;
-        services.random = &random;
-        services.clock = &clock;
-        services.opener = &opener;
-        services.spreadsheets = &sheets;
-        services.endProgram = [] {};
     }
 
     void openWindows() {

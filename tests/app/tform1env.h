@@ -11,29 +11,17 @@
 
 #include <memory>
 
-// Everything a main window needs in a test: scripted message boxes, a seeded generator, a
-// fixed clock, a recording opener and an end of the program that only raises a flag.
-struct Tform1Env {
-    explicit Tform1Env(quint64 seed = 1) : random(seed) {
-        services.dialogs = &dialogs;
-        services.random = &random;
-        services.clock = &clock;
-        services.opener = &opener;
-        services.endProgram = [this] { ended = true; };
-    }
+// A main window in a test, with every seam faked (scripted message boxes, a seeded generator,
+// a fixed clock, ...).
+struct Tform1Env : kvtest::Fakes {
+    explicit Tform1Env(quint64 seed = 1)
+        : Fakes(seed, QDateTime(QDate(2024, 5, 1), QTime(20, 0))) {}
     // Constructing the window runs the start-up sequence: queue answers first.
     TForm1& open() {
         form = std::make_unique<TForm1>(services, state);
         return *form;
     }
 
-    kv::ScriptedDialogs dialogs;
-    kv::Random random;
-    kv::FixedClock clock{QDateTime(QDate(2024, 5, 1), QTime(20, 0))};
-    kv::RecordingOpener opener;
-    kv::Services services;
-    kv::RunState state;
-    bool ended = false;
     std::unique_ptr<TForm1> form;
 };
 

@@ -57,6 +57,15 @@ void WorkFolder::copyDefaultData() const {
     }
 }
 
+Fakes::Fakes(quint64 seed, const QDateTime& at) : random(seed), clock(at) {
+    services.dialogs = &dialogs;
+    services.random = &random;
+    services.clock = &clock;
+    services.opener = &opener;
+    services.spreadsheets = &sheets;
+    services.endProgram = [this] { ended = true; };
+}
+
 QString buildProgramDir() {
     return QStringLiteral(KV_PROGRAM_DIR);
 }

@@ -1,5 +1,12 @@
 #pragma once
 
+#include "common/clock.h"
+#include "common/dialogs.h"
+#include "common/opener.h"
+#include "common/random.h"
+#include "common/services.h"
+#include "tournament/spreadsheet.h"
+
 #include <QDir>
 #include <QObject>
 #include <QString>
@@ -31,6 +38,25 @@ public:
 private:
     QTemporaryDir dir_;
     QString previous_;
+};
+
+// The program's seams replaced by fakes and wired into one Services: scripted message boxes, a
+// seeded generator, a clock that stands still, a recording opener and spreadsheet, and an end
+// of the program that only raises a flag.
+struct Fakes {
+    explicit Fakes(quint64 seed = 1,
+                   const QDateTime& at = QDateTime(QDate(2024, 3, 9), QTime(20, 15)));
+    Fakes(const Fakes&) = delete;
+    Fakes& operator=(const Fakes&) = delete;
+
+    kv::ScriptedDialogs dialogs;
+    kv::Random random;
+    kv::FixedClock clock;
+    kv::RecordingOpener opener;
+    kv::RecordingSpreadsheetFactory sheets;
+    kv::Services services;
+    kv::RunState state;
+    bool ended = false;
 };
 
 // The build's program folder (images/, table.xlsx); tests point the program at it.

@@ -26,19 +26,12 @@ const QStringList kResultsLabels = {"Label3", "Label4",  "Label5",  "Label6", "L
                                     "Label8", "Label29", "Label30", "Label31"};
 const QStringList kResultsButtons = {"Button1", "Button3", "Button4", "Button5"};
 
-struct MainWindow {
+struct MainWindow : kvtest::Fakes {
     kvtest::WorkFolder folder;
-    kv::ScriptedDialogs dialogs;
-    kv::Random random{42};
-    kv::FixedClock clock{QDateTime(QDate(2024, 3, 9), QTime(20, 15))};
-    kv::RecordingOpener opener;
-    kv::RecordingSpreadsheetFactory sheets;
-    kv::Services services;
-    kv::RunState state;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm9> form9;
 
-    explicit MainWindow(const QString& giftFlag) {
+    explicit MainWindow(const QString& giftFlag) : Fakes(42) {
         folder.copyDefaultData();
         folder.write(QStringLiteral("settings.ini"),
                      {"0", "clubs", "[players]", "Зурко", "Пенва", "Лодыш", "[gift]", giftFlag,
@@ -47,12 +40,6 @@ struct MainWindow {
         folder.write(QStringLiteral("gift2.txt"),
                      {kv::imagePath(QStringLiteral("yellowcard.bmp"))});
         folder.write(QStringLiteral("bomb.txt"), {QStringLiteral("Пенва")});
-        services.dialogs = &dialogs;
-        services.random = &random;
-        services.clock = &clock;
-        services.opener = &opener;
-        services.spreadsheets = &sheets;
-        services.endProgram = [] {};
         form1 = std::make_unique<TForm1>(services, state);
         form9 = std::make_unique<TForm9>(services, state);
         Windows windows;
