@@ -22,26 +22,14 @@ using kvtest::child;
 
 namespace {
 
-struct Fixture {
+struct Fixture : kvtest::Fakes {
     kvtest::WorkFolder folder;
-    kv::ScriptedDialogs dialogs;
-    kv::Random random{42};
-    kv::FixedClock clock{QDateTime(QDate(2026, 12, 9), QTime(20, 0))};
-    kv::RecordingOpener opener;
-    kv::Services services;
-    kv::RunState state;
-    int ended = 0;
 
-    Fixture() {
+    Fixture() : Fakes(42, QDateTime(QDate(2026, 12, 9), QTime(20, 0))) {
         folder.copyDefaultData();
         folder.write("settings.ini",
                      {"0", "clubs", "[players]", QStringLiteral("Зурко"), QStringLiteral("Пенва"),
                       QStringLiteral("Лодыш"), "[gift]", "1", "[log all teams]", "1"});
-        services.dialogs = &dialogs;
-        services.random = &random;
-        services.clock = &clock;
-        services.opener = &opener;
-        services.endProgram = [this] { ++ended; };
     }
 };
 
@@ -255,9 +243,9 @@ void TestTForm1Layout::aboutExitAndLink() {
     QVERIFY(about.startsWith(QStringLiteral("Версия 6\n\rПрограммирование - ")));
     QVERIFY(about.size() > QStringLiteral("Версия 6\n\rПрограммирование - ").size());
 
-    QCOMPARE(f.ended, 0);
+    QVERIFY(!f.ended);
     form.N3->trigger();
-    QCOMPARE(f.ended, 1);
+    QVERIFY(f.ended);
 
     QTest::mouseClick(form.Label12, Qt::LeftButton);
     QCOMPARE(f.opener.opened.size(), 1);

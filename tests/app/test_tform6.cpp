@@ -19,25 +19,18 @@ const QStringList kNames{QStringLiteral("Аня"), QStringLiteral(" Boris "), QS
 
 // The main window, the dialog and two other windows of the program, in a working folder with
 // the default data and a settings file that asks nothing at start.
-struct Program {
+struct Program : kvtest::Fakes {
     kvtest::WorkFolder folder;
-    kv::ScriptedDialogs dialogs;
-    kv::Random random{5};
-    kv::FixedClock clock{QDateTime(QDate(2024, 5, 1), QTime(20, 0))};
-    kv::Services services;
-    kv::RunState state;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm6> form6;
     std::unique_ptr<TForm5> form5;
     std::unique_ptr<TForm7> form7;
 
-    explicit Program(const QStringList& settings) {
+    explicit Program(const QStringList& settings)
+        : Fakes(5, QDateTime(QDate(2024, 5, 1), QTime(20, 0))) {
         folder.copyDefaultData();
         folder.write("settings.ini", {"0", "clubs", "[players]", "Player 1", "Player 2", "Player 3",
                                       "[gift]", "1", "[log all teams]", "1"});
-        services.dialogs = &dialogs;
-        services.random = &random;
-        services.clock = &clock;
         form1 = std::make_unique<TForm1>(services, state);
         form6 = std::make_unique<TForm6>(services, state);
         form5 = std::make_unique<TForm5>(services, state);
