@@ -2,7 +2,7 @@
 // empty QMainWindow the same way (offscreen). Time is measured in this process, with the
 // QApplication already made; the peak memory of each is measured in a child process of its own
 // (this program run again with --kv-child=...), so that neither peak hides in the other.
-#include "app/settings.h"
+#include "common/settings.h"
 #include "app/tform1.h"
 #include "app/tform6.h"
 #include "common/clock.h"

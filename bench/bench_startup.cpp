@@ -1,5 +1,5 @@
 // Start of a run on realistic and on large data, beside the floor of reading the same files once.
-#include "app/settings.h"
+#include "common/settings.h"
 #include "app/startup.h"
 #include "common/dialogs.h"
 #include "common/programdir.h"

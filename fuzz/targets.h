@@ -3,7 +3,7 @@
 // corpus replay in the tests run the same code. Each body aborts on a broken invariant; thrown
 // kv::Error is the program's normal answer to a bad file and is fine.
 
-#include "app/settings.h"
+#include "common/settings.h"
 #include "common/errors.h"
 #include "common/textfile.h"
 #include "results/standings.h"

@@ -44,20 +44,16 @@ PoolGroup chooseGroup(const settings::FirstRead& first, Dialogs& dialogs, Random
         }
     }
     if (first.askFlag == QLatin1String("0")) {
-        if (first.category == QLatin1String("natteams"))
+        const std::optional<Category> category = parseCategory(first.category);
+        if (category == Category::NationalTeams)
             return PoolGroup::NationalTeams;
-        if (first.category == QLatin1String("random"))
+        if (category == Category::Random)
             return randomGroup();
     }
     return PoolGroup::Clubs;
 }
 
 namespace {
-
-const QStringList kNationalChoice{QStringLiteral("natteams45.txt"), QStringLiteral("natteams5.txt"),
-                                  QStringLiteral("natteams4.txt")};
-const QStringList kClubChoice{QStringLiteral("teams4.txt"), QStringLiteral("teams45.txt"),
-                              QStringLiteral("teams5.txt"), QStringLiteral("superteams.txt")};
 
 // Random picks among the group until one is free; nullopt when none is.
 std::optional<QString> pickFree(const QStringList& group,
@@ -77,8 +73,9 @@ std::optional<QString> pickFree(const QStringList& group,
 QString chooseCurrentPool(PoolGroup group, const std::function<bool(const QString&)>& exhausted,
                           Random& random) {
     // Each group falls back to the other: a run always gets a pool while any pool has room.
-    const QStringList& preferred = group == PoolGroup::Clubs ? kClubChoice : kNationalChoice;
-    const QStringList& fallback = group == PoolGroup::Clubs ? kNationalChoice : kClubChoice;
+    const PoolGroup other = group == PoolGroup::Clubs ? PoolGroup::NationalTeams : PoolGroup::Clubs;
+    const QStringList& preferred = startPickFiles(group);
+    const QStringList& fallback = startPickFiles(other);
     if (std::optional<QString> pool = pickFree(preferred, exhausted, random))
         return *pool;
     if (std::optional<QString> pool = pickFree(fallback, exhausted, random))

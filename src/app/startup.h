@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settings.h"
+#include "common/settings.h"
 #include "common/datafiles.h"
 #include "pools/pools.h"
 

@@ -1,10 +1,10 @@
 #include "app/tform6.h"
 
-#include "app/settings.h"
 #include "app/tform1.h"
 #include "common/guard.h"
 #include "common/gui_theme.h"
 #include "common/services.h"
+#include "common/settings.h"
 #include "tournament/tform5.h"
 
 #include <QApplication>
@@ -108,6 +108,18 @@ void TForm6::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+QRadioButton* TForm6::categoryButton(kv::Category category) const {
+    switch (category) {
+    case kv::Category::Clubs:
+        return RadioButton1;
+    case kv::Category::NationalTeams:
+        return RadioButton2;
+    case kv::Category::Random:
+        break;
+    }
+    return RadioButton3;
+}
+
 void TForm6::enableMainWindow() {
     if (windows_.form1)
         windows_.form1->setEnabled(true);
@@ -117,12 +129,8 @@ void TForm6::FormActivate() {
     kv::guarded(*services_.dialogs, [&] {
         const kv::settings::FirstRead first = kv::settings::readFirst();
         // A category that is none of the three words leaves the buttons as they are.
-        if (first.category == QLatin1String("clubs"))
-            RadioButton1->setChecked(true);
-        else if (first.category == QLatin1String("natteams"))
-            RadioButton2->setChecked(true);
-        else if (first.category == QLatin1String("random"))
-            RadioButton3->setChecked(true);
+        if (const std::optional<kv::Category> category = kv::parseCategory(first.category))
+            categoryButton(*category)->setChecked(true);
         CheckBox1->setChecked(first.askFlag == QLatin1String("1"));
         CheckBox1Click();
         // No "[gift]" line: the award draws nothing for such a file, so the box says so.
@@ -162,12 +170,10 @@ void TForm6::BitBtn1Click() {
     kv::guarded(*services_.dialogs, [&] {
         kv::settings::DialogValues values;
         values.askAtStart = CheckBox1->isChecked();
-        if (RadioButton1->isChecked())
-            values.category = QStringLiteral("clubs");
-        else if (RadioButton2->isChecked())
-            values.category = QStringLiteral("natteams");
-        else if (RadioButton3->isChecked())
-            values.category = QStringLiteral("random");
+        for (kv::Category category :
+             {kv::Category::Clubs, kv::Category::NationalTeams, kv::Category::Random})
+            if (categoryButton(category)->isChecked())
+                values.category = category;
         values.names = {Edit1->text(), Edit2->text(), Edit3->text()};
         values.computeGifts = CheckBox4->isChecked();
         values.logAll = windows_.form1 ? windows_.form1->CheckBox4->isChecked() : true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/gui_windows.h"
+#include "common/settings.h"
 #include "ui_tform6.h"
 
 #include <QPointer>
@@ -40,6 +41,7 @@ protected:
 
 private:
     void enableMainWindow();
+    QRadioButton* categoryButton(kv::Category category) const;
 
     kv::Services& services_;
     kv::RunState& state_;

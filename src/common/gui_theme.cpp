@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QImageReader>
 #include <QPainter>
@@ -107,12 +108,18 @@ void fixClientSize(QWidget* window, int width, int height) {
                            ~Qt::WindowMaximizeButtonHint);
 }
 
-QPixmap loadPicture(const QString& path) {
+QImage readPicture(const QString& path) {
+    if (!QFileInfo(path).isFile())
+        throw cannotOpen(path, QStringLiteral("No such file or directory"));
     QImageReader reader(path);
     const QImage image = reader.read();
     if (image.isNull())
-        throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, reader.errorString()));
-    return QPixmap::fromImage(image);
+        throw cannotOpen(path, reader.errorString());
+    return image;
+}
+
+QPixmap loadPicture(const QString& path) {
+    return QPixmap::fromImage(readPicture(path));
 }
 
 } // namespace kv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QImage>
 #include <QPixmap>
 
 class QApplication;
@@ -22,7 +23,10 @@ QPixmap footballPixmap(int size = 20);
 // Makes a window's client area exactly width x height, not resizable, without a maximise box.
 void fixClientSize(QWidget* window, int width, int height);
 
-// Loads a picture file for an image box; throws kv::Error when it is missing or unreadable.
+// Reads a picture file (a bitmap, or anything Qt reads); throws "Cannot open file ..." when it
+// is missing or unreadable.
+QImage readPicture(const QString& path);
+// The same, for an image box.
 QPixmap loadPicture(const QString& path);
 
 } // namespace kv

@@ -5,26 +5,71 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
+#include <functional>
+
 namespace kv {
 
-const QList<PoolInfo>& pools() {
-    static const QList<PoolInfo> list{
-        {QStringLiteral("teams4.txt"), PoolGroup::Clubs, QStringLiteral(" - Клубы 4*"),
-         QStringLiteral("Клубы 4*")},
-        {QStringLiteral("teams45.txt"), PoolGroup::Clubs, QStringLiteral(" - Клубы 4,5*"),
-         QStringLiteral("Клубы 4,5*")},
-        {QStringLiteral("teams5.txt"), PoolGroup::Clubs, QStringLiteral(" - Клубы 5*"),
-         QStringLiteral("Клубы 5*")},
-        {QStringLiteral("natteams4.txt"), PoolGroup::NationalTeams, QStringLiteral(" - Сборные 4*"),
-         QStringLiteral("Сборные 4*")},
-        {QStringLiteral("natteams45.txt"), PoolGroup::NationalTeams,
-         QStringLiteral(" - Сборные 4,5*"), QStringLiteral("Сборные 4,5*")},
-        {QStringLiteral("natteams5.txt"), PoolGroup::NationalTeams, QStringLiteral(" - Сборные 5*"),
-         QStringLiteral("Сборные 5*")},
-        {QStringLiteral("superteams.txt"), PoolGroup::Clubs, QStringLiteral(" - Суперклубы"),
-         QStringLiteral("Суперклубы")},
+namespace {
+
+QList<PoolInfo> makeTable() {
+    struct Row {
+        Pool pool;
+        const char* file;
+        PoolGroup group;
+        const char* label;
+        int startPick;
+        int clearingTest;
+        bool twoPlayerClubs;
     };
-    return list;
+    constexpr PoolGroup C = PoolGroup::Clubs;
+    constexpr PoolGroup N = PoolGroup::NationalTeams;
+    const Row rows[] = {
+        {Pool::Teams4, "teams4.txt", C, "Клубы 4*", 0, 1, true},
+        {Pool::Teams45, "teams45.txt", C, "Клубы 4,5*", 1, 2, true},
+        {Pool::Teams5, "teams5.txt", C, "Клубы 5*", 2, 0, true},
+        {Pool::NatTeams4, "natteams4.txt", N, "Сборные 4*", 2, 3, false},
+        {Pool::NatTeams45, "natteams45.txt", N, "Сборные 4,5*", 0, 4, false},
+        {Pool::NatTeams5, "natteams5.txt", N, "Сборные 5*", 1, 5, false},
+        {Pool::SuperTeams, "superteams.txt", C, "Суперклубы", 3, 6, false},
+    };
+    QList<PoolInfo> table;
+    for (const Row& r : rows) {
+        const QString label = QString::fromUtf8(r.label);
+        table.append({r.pool, QString::fromLatin1(r.file), r.group, label,
+                      QStringLiteral(" - ") + label, r.startPick, r.clearingTest,
+                      r.twoPlayerClubs});
+    }
+    return table;
+}
+
+// The files of the pools that pass, ordered by key.
+QStringList filesBy(int PoolInfo::*key, const std::function<bool(const PoolInfo&)>& pass) {
+    QList<PoolInfo> chosen;
+    for (const PoolInfo& info : pools())
+        if (pass(info))
+            chosen.append(info);
+    std::stable_sort(chosen.begin(), chosen.end(),
+                     [&](const PoolInfo& a, const PoolInfo& b) { return a.*key < b.*key; });
+    QStringList files;
+    for (const PoolInfo& info : chosen)
+        files.append(info.file);
+    return files;
+}
+
+} // namespace
+
+const QList<PoolInfo>& pools() {
+    static const QList<PoolInfo> table = makeTable();
+    return table;
+}
+
+const PoolInfo& poolInfo(Pool pool) {
+    return pools()[static_cast<int>(pool)];
+}
+
+const QString& poolFile(Pool pool) {
+    return poolInfo(pool).file;
 }
 
 const PoolInfo* poolInfo(const QString& file) {
@@ -32,6 +77,27 @@ const PoolInfo* poolInfo(const QString& file) {
         if (info.file == file)
             return &info;
     return nullptr;
+}
+
+const QStringList& startPickFiles(PoolGroup group) {
+    static const QStringList clubs = filesBy(
+        &PoolInfo::startPick, [](const PoolInfo& p) { return p.group == PoolGroup::Clubs; });
+    static const QStringList national = filesBy(&PoolInfo::startPick, [](const PoolInfo& p) {
+        return p.group == PoolGroup::NationalTeams;
+    });
+    return group == PoolGroup::Clubs ? clubs : national;
+}
+
+const QStringList& clearingTestFiles() {
+    static const QStringList files =
+        filesBy(&PoolInfo::clearingTest, [](const PoolInfo&) { return true; });
+    return files;
+}
+
+const QStringList& twoPlayerClubFiles() {
+    static const QStringList files =
+        filesBy(&PoolInfo::startPick, [](const PoolInfo& p) { return p.twoPlayerClubs; });
+    return files;
 }
 
 int poolTotal() {

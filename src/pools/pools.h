@@ -11,22 +11,37 @@ namespace kv {
 
 enum class PoolGroup { Clubs, NationalTeams };
 
+// The seven pools, in counting order.
+enum class Pool { Teams4, Teams45, Teams5, NatTeams4, NatTeams45, NatTeams5, SuperTeams };
+
+// Everything the program knows about a pool; every list of pools is derived from this table.
 struct PoolInfo {
-    QString file; // "teams4.txt"
+    Pool pool;
+    QString file;
     PoolGroup group;
-    QString captionSuffix; // " - Клубы 4*", appended to the main window's title
-    QString label;         // "Клубы 4*", the category's short name
+    QString label;         // the category's short name, for example "Клубы 4*"
+    QString captionSuffix; // what the main window's title gains: " - " and the label
+    int startPick;         // place in its group's list for the start's random pick
+    int clearingTest;      // place in the order the start tests the pools for free teams
+    bool twoPlayerClubs;   // drawn from by the two-player window's "Клубы"
 };
 
 inline const QString kLogFile = QStringLiteral("all_last.txt");
 inline const QString kCandidateFile = QStringLiteral("temp");
 inline const QString kTwoPlayerNationalFile = QStringLiteral("natteams.txt");
 
-// The seven pools in counting order: teams4, teams45, teams5, natteams4, natteams45, natteams5,
-// superteams.
+// The seven pools in counting order.
 const QList<PoolInfo>& pools();
+const PoolInfo& poolInfo(Pool pool);
+const QString& poolFile(Pool pool);
 // nullptr for a file that is not one of the seven.
 const PoolInfo* poolInfo(const QString& file);
+// The files of a group in the order of the start's random pick.
+const QStringList& startPickFiles(PoolGroup group);
+// The seven files in the order the start tests them for free teams.
+const QStringList& clearingTestFiles();
+// The club pools of the two-player window, in the order of its random pick.
+const QStringList& twoPlayerClubFiles();
 
 // Lines of the seven pools together; throws when one cannot be read.
 int poolTotal();

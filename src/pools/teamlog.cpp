@@ -19,15 +19,6 @@ bool logTooLong(qsizetype logLines, int poolTotal) {
     return logLines >= qsizetype(poolTotal) - 2;
 }
 
-const QStringList& exhaustionTestOrder() {
-    static const QStringList order{
-        QStringLiteral("teams5.txt"),     QStringLiteral("teams4.txt"),
-        QStringLiteral("teams45.txt"),    QStringLiteral("natteams4.txt"),
-        QStringLiteral("natteams45.txt"), QStringLiteral("natteams5.txt"),
-        QStringLiteral("superteams.txt")};
-    return order;
-}
-
 void clearLog(const QString& logFile) {
     writeLines(logFile, {});
 }

@@ -20,12 +20,10 @@ QStringList openOrCreateLog(const QString& logFile = kLogFile);
 
 // First clearing rule: the log has grown to within two lines of all the pools together.
 bool logTooLong(qsizetype logLines, int poolTotal);
-// Second clearing rule: no pool has three free teams left. The pools are tested in the order
-// teams5, teams4, teams45, natteams4, natteams45, natteams5, superteams, stopping at the first
-// free one; poolLines(file) gives a pool's lines.
+// Second clearing rule: no pool has three free teams left. The pools are tested in the order of
+// clearingTestFiles(), stopping at the first free one; poolLines(file) gives a pool's lines.
 template <typename PoolLines>
 bool allPoolsExhausted(PoolLines&& poolLines, const LineCounts& logCounts);
-const QStringList& exhaustionTestOrder();
 
 // Empties the log.
 void clearLog(const QString& logFile = kLogFile);
@@ -37,7 +35,7 @@ void appendTeamsToLog(const QStringList& teams, Dialogs& dialogs,
 
 template <typename PoolLines>
 bool allPoolsExhausted(PoolLines&& poolLines, const LineCounts& logCounts) {
-    for (const QString& file : exhaustionTestOrder())
+    for (const QString& file : clearingTestFiles())
         if (!PoolExhausted(poolLines(file), logCounts))
             return false;
     return true;

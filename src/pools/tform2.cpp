@@ -5,6 +5,7 @@
 #include "common/services.h"
 #include "pools/gui_memo.h"
 #include "pools/poolfile_editor.h"
+#include "pools/pools.h"
 
 #include <QButtonGroup>
 #include <QLayout>
@@ -83,13 +84,13 @@ TForm2::TForm2(kv::Services& services, kv::RunState& state, QWidget* parent)
     for (QWidget* control : Pages->findChildren<QWidget*>())
         control->setFont(font());
 
-    tabs_[1] = {TabSheet1, Memo1, Label1, Button1, BitBtn1, QStringLiteral("teams5.txt")};
-    tabs_[2] = {TabSheet2, Memo2, Label2, Button2, BitBtn2, QStringLiteral("natteams45.txt")};
-    tabs_[3] = {TabSheet3, Memo3, Label3, Button3, BitBtn3, QStringLiteral("teams45.txt")};
-    tabs_[4] = {TabSheet4, Memo4, Label4, Button4, BitBtn4, QStringLiteral("teams4.txt")};
-    tabs_[5] = {TabSheet5, Memo5, Label5, Button5, BitBtn5, QStringLiteral("natteams5.txt")};
-    tabs_[6] = {TabSheet6, Memo6, Label6, Button6, BitBtn6, QStringLiteral("natteams4.txt")};
-    tabs_[7] = {TabSheet7, Memo7, Label7, Button7, BitBtn7, QStringLiteral("superteams.txt")};
+    tabs_[1] = {TabSheet1, Memo1, Label1, Button1, BitBtn1, kv::poolFile(kv::Pool::Teams5)};
+    tabs_[2] = {TabSheet2, Memo2, Label2, Button2, BitBtn2, kv::poolFile(kv::Pool::NatTeams45)};
+    tabs_[3] = {TabSheet3, Memo3, Label3, Button3, BitBtn3, kv::poolFile(kv::Pool::Teams45)};
+    tabs_[4] = {TabSheet4, Memo4, Label4, Button4, BitBtn4, kv::poolFile(kv::Pool::Teams4)};
+    tabs_[5] = {TabSheet5, Memo5, Label5, Button5, BitBtn5, kv::poolFile(kv::Pool::NatTeams5)};
+    tabs_[6] = {TabSheet6, Memo6, Label6, Button6, BitBtn6, kv::poolFile(kv::Pool::NatTeams4)};
+    tabs_[7] = {TabSheet7, Memo7, Label7, Button7, BitBtn7, kv::poolFile(kv::Pool::SuperTeams)};
 
     const QIcon okGlyph = style()->standardIcon(QStyle::SP_DialogOkButton);
     for (int n = 1; n <= 7; ++n)

@@ -49,12 +49,13 @@ void TForm8::loadLog() {
 
 void TForm8::openFromMainWindow() {
     loadLog();
-    const std::pair<const char*, QLabel*> marks[] = {
-        {"natteams4.txt", Label6}, {"natteams45.txt", Label1}, {"natteams5.txt", Label5},
-        {"teams4.txt", Label4},    {"teams45.txt", Label3},    {"teams5.txt", Label2},
-        {"superteams.txt", Label7}};
-    for (const auto& [file, label] : marks) {
-        const bool exhausted = kv::PoolExhausted(QString::fromLatin1(file), kv::kLogFile);
+    using kv::Pool;
+    const std::pair<Pool, QLabel*> marks[] = {{Pool::NatTeams4, Label6}, {Pool::NatTeams45, Label1},
+                                              {Pool::NatTeams5, Label5}, {Pool::Teams4, Label4},
+                                              {Pool::Teams45, Label3},   {Pool::Teams5, Label2},
+                                              {Pool::SuperTeams, Label7}};
+    for (const auto& [pool, label] : marks) {
+        const bool exhausted = kv::PoolExhausted(kv::poolFile(pool), kv::kLogFile);
         setLabelColor(label, exhausted ? kExhaustedColor : kFreeColor);
     }
     show();

@@ -7,12 +7,6 @@
 
 namespace kv {
 
-const QStringList& twoPlayerClubFiles() {
-    static const QStringList files{QStringLiteral("teams4.txt"), QStringLiteral("teams45.txt"),
-                                   QStringLiteral("teams5.txt")};
-    return files;
-}
-
 bool hasTwoDifferentLines(const QStringList& lines) {
     for (const QString& line : lines) {
         if (line != lines.first())

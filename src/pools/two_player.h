@@ -14,9 +14,6 @@ struct TwoTeams {
     QString second;
 };
 
-// The club pools the window picks from at random, in the order of that pick.
-const QStringList& twoPlayerClubFiles();
-
 // The lines of a pool hold at least two different texts, so that a second team different from
 // the first can be found.
 bool hasTwoDifferentLines(const QStringList& lines);

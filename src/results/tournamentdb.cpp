@@ -136,41 +136,32 @@ void UpdateTotal(const QSqlDatabase& db, const PlayerEntry& player) {
         exact = lookup.value(0).toString() == player.name;
     lookup.finish();
 
+    // Placeholders are named after the columns they fill.
     QSqlQuery command(db);
-    if (exact) {
+    if (exact)
         prepare(command,
-                QStringLiteral("UPDATE Total SET Побед=Побед+:q,Ничьих=Ничьих+:w,"
-                               "Поражений=Поражений+:e,Забито=Забито+:r,Пропущено=Пропущено+:t,"
-                               "Разница=Разница+:a,Очки=Очки+:s,Первый=Первый+:y,"
-                               "Второй=Второй+:u,Третий=Третий+:i WHERE Игрок=:m COLLATE BINARY"));
-        command.bindValue(QStringLiteral(":q"), f.wins);
-        command.bindValue(QStringLiteral(":w"), f.draws);
-        command.bindValue(QStringLiteral(":e"), f.losses);
-        command.bindValue(QStringLiteral(":r"), f.goalsFor);
-        command.bindValue(QStringLiteral(":t"), f.goalsAgainst);
-        command.bindValue(QStringLiteral(":a"), f.difference);
-        command.bindValue(QStringLiteral(":s"), f.points);
-        command.bindValue(QStringLiteral(":y"), f.places[0]);
-        command.bindValue(QStringLiteral(":u"), f.places[1]);
-        command.bindValue(QStringLiteral(":i"), f.places[2]);
-        command.bindValue(QStringLiteral(":m"), player.name);
-    } else {
+                QStringLiteral("UPDATE Total SET Побед=Побед+:wins,Ничьих=Ничьих+:draws,"
+                               "Поражений=Поражений+:losses,Забито=Забито+:goalsFor,"
+                               "Пропущено=Пропущено+:goalsAgainst,Разница=Разница+:difference,"
+                               "Очки=Очки+:points,Первый=Первый+:first,Второй=Второй+:second,"
+                               "Третий=Третий+:third WHERE Игрок=:player COLLATE BINARY"));
+    else
         prepare(command,
                 QStringLiteral("INSERT INTO Total (Игрок,Побед,Ничьих,Поражений,Забито,Пропущено,"
                                "Разница,Очки,Первый,Второй,Третий) "
-                               "VALUES (:q,:w,:e,:r,:t,:y,:a,:s,:u,:i,:o)"));
-        command.bindValue(QStringLiteral(":q"), player.name);
-        command.bindValue(QStringLiteral(":w"), f.wins);
-        command.bindValue(QStringLiteral(":e"), f.draws);
-        command.bindValue(QStringLiteral(":r"), f.losses);
-        command.bindValue(QStringLiteral(":t"), f.goalsFor);
-        command.bindValue(QStringLiteral(":y"), f.goalsAgainst);
-        command.bindValue(QStringLiteral(":a"), f.difference);
-        command.bindValue(QStringLiteral(":s"), f.points);
-        command.bindValue(QStringLiteral(":u"), f.places[0]);
-        command.bindValue(QStringLiteral(":i"), f.places[1]);
-        command.bindValue(QStringLiteral(":o"), f.places[2]);
-    }
+                               "VALUES (:player,:wins,:draws,:losses,:goalsFor,:goalsAgainst,"
+                               ":difference,:points,:first,:second,:third)"));
+    command.bindValue(QStringLiteral(":player"), player.name);
+    command.bindValue(QStringLiteral(":wins"), f.wins);
+    command.bindValue(QStringLiteral(":draws"), f.draws);
+    command.bindValue(QStringLiteral(":losses"), f.losses);
+    command.bindValue(QStringLiteral(":goalsFor"), f.goalsFor);
+    command.bindValue(QStringLiteral(":goalsAgainst"), f.goalsAgainst);
+    command.bindValue(QStringLiteral(":difference"), f.difference);
+    command.bindValue(QStringLiteral(":points"), f.points);
+    command.bindValue(QStringLiteral(":first"), f.places[0]);
+    command.bindValue(QStringLiteral(":second"), f.places[1]);
+    command.bindValue(QStringLiteral(":third"), f.places[2]);
     exec(command);
 }
 

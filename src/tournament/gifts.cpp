@@ -3,6 +3,7 @@
 #include "common/dialogs.h"
 #include "common/programdir.h"
 #include "common/random.h"
+#include "common/settings.h"
 #include "common/textfile.h"
 
 namespace kv {
@@ -46,7 +47,7 @@ const QList<GiftImage>& giftsWindowImages() {
 }
 
 bool giftsEnabled() {
-    const auto flag = valueAfterMarker(readLines(kSettingsFile), QStringLiteral("[gift]"));
+    const std::optional<QString> flag = settings::readGiftFlag();
     return flag && *flag == QLatin1String("1");
 }
 

@@ -30,7 +30,6 @@ struct GiftImage {
 };
 const QList<GiftImage>& giftsWindowImages();
 
-inline const QString kSettingsFile = QStringLiteral("settings.ini");
 inline const QString kGiftsAwardedMessage =
     QStringLiteral("Подарки рассчитаны ;)\r\nНе забудьте указать лучшего бомбардира!");
 

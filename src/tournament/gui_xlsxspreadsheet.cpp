@@ -1,6 +1,7 @@
 #include "tournament/gui_xlsxspreadsheet.h"
 
 #include "common/errors.h"
+#include "common/gui_theme.h"
 #include "common/opener.h"
 #include "tournament/xlsxworkbook.h"
 
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
-#include <QImageReader>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QUrl>
@@ -102,12 +102,7 @@ std::unique_ptr<Spreadsheet> XlsxSpreadsheetFactory::make() {
 }
 
 QByteArray pictureAsPng(const QString& path, QSize* size) {
-    if (!QFileInfo(path).isFile())
-        throw cannotOpen(path, QStringLiteral("No such file or directory"));
-    QImageReader reader(path);
-    const QImage image = reader.read();
-    if (image.isNull())
-        throw cannotOpen(path, reader.errorString());
+    const QImage image = readPicture(path);
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);

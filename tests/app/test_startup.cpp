@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "common/settings.h"
 #include "app/startup.h"
 #include "common/dialogs.h"
 #include "common/errors.h"

@@ -1,13 +1,33 @@
-#include "app/settings.h"
+#include "common/settings.h"
 
 #include "common/errors.h"
 #include "common/textfile.h"
+
+namespace kv {
+
+namespace {
+const QString kCategoryWords[] = {QStringLiteral("clubs"), QStringLiteral("natteams"),
+                                  QStringLiteral("random")};
+} // namespace
+
+std::optional<Category> parseCategory(const QString& text) {
+    for (int i = 0; i < 3; ++i)
+        if (text == kCategoryWords[i])
+            return static_cast<Category>(i);
+    return std::nullopt;
+}
+
+QString formatCategory(Category category) {
+    return kCategoryWords[static_cast<int>(category)];
+}
+
+} // namespace kv
 
 namespace kv::settings {
 
 QStringList defaultLines() {
     return {QStringLiteral("1"),
-            QStringLiteral("clubs"),
+            formatCategory(Category::Clubs),
             kPlayersMarker,
             QStringLiteral("Player 1"),
             QStringLiteral("Player 2"),
@@ -49,8 +69,8 @@ std::optional<QString> readGiftFlag(const QString& path) {
 QStringList dialogLines(const DialogValues& values) {
     QStringList lines;
     lines.append(values.askAtStart ? QStringLiteral("1") : QStringLiteral("0"));
-    if (!values.category.isEmpty())
-        lines.append(values.category);
+    if (values.category)
+        lines.append(formatCategory(*values.category));
     lines.append(kPlayersMarker);
     for (int i = 0; i < 3; ++i)
         lines.append(lineAt(values.names, i));

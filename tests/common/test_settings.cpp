@@ -1,5 +1,5 @@
-#include "app/settings.h"
 #include "common/errors.h"
+#include "common/settings.h"
 #include "testsupport.h"
 
 using namespace kv;
@@ -98,14 +98,14 @@ void TestSettings::dialogWritesTenOrNineLines() {
     kvtest::WorkFolder folder;
     settings::DialogValues values;
     values.askAtStart = false;
-    values.category = "natteams";
+    values.category = Category::NationalTeams;
     values.names = {"A", "B", "C"};
     values.computeGifts = false;
     values.logAll = true;
     settings::writeDialogValues(values);
     QCOMPARE(folder.lines("settings.ini"), (QStringList{"0", "natteams", "[players]", "A", "B", "C",
                                                         "[gift]", "0", "[log all teams]", "1"}));
-    values.category.clear();
+    values.category.reset();
     settings::writeDialogValues(values);
     QCOMPARE(folder.lines("settings.ini").size(), 9);
     QCOMPARE(settings::readFirst().category, QStringLiteral("[players]"));

@@ -7,6 +7,16 @@
 // The settings file "settings.ini": a short list of lines. Lines 1 and 2 are read by position;
 // every other value is the line after its marker line. Every reader opens, reads and closes the
 // file in one go; every writer replaces the whole file atomically.
+namespace kv {
+
+// The category of a tournament as the settings file names it on its second line.
+enum class Category { Clubs, NationalTeams, Random };
+// "clubs", "natteams", "random"; any other text (other letter case too) is no category.
+std::optional<Category> parseCategory(const QString& text);
+QString formatCategory(Category category);
+
+} // namespace kv
+
 namespace kv::settings {
 
 inline const QString kFileName = QStringLiteral("settings.ini");
@@ -22,7 +32,7 @@ void writeDefault(const QString& path = kFileName);
 // empty. Throws when the file cannot be opened.
 struct FirstRead {
     QString askFlag;
-    QString category;
+    QString category; // as it stands; parseCategory() tells which one it names
 };
 FirstRead readFirst(const QString& path = kFileName);
 
@@ -37,10 +47,10 @@ int readLogAllFlag(const QString& path = kFileName);
 // The line after "[gift]"; nullopt for a file without the marker (then no prizes are drawn).
 std::optional<QString> readGiftFlag(const QString& path = kFileName);
 
-// What the settings dialog saves. category is "clubs", "natteams", "random" or empty (no line).
+// What the settings dialog saves; no category writes no line for it.
 struct DialogValues {
     bool askAtStart = true;
-    QString category;
+    std::optional<Category> category;
     QStringList names; // three
     bool computeGifts = true;
     bool logAll = true;
