@@ -7,6 +7,7 @@
 #include "common/gui_theme.h"
 #include "common/services.h"
 #include "results/bestscorer.h"
+#include "results/safetycopy.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -121,6 +122,18 @@ void TForm9::reloadTournamentList() {
     chosenByPress_ = -1;
 }
 
+void TForm9::keepSafetyCopy() {
+    db_.open();
+    // The engine copies only while no read is pending: the grid reads the rest of its rows first.
+    while (gridActive_ && ADOTable1->canFetchMore()) {
+        const int rows = ADOTable1->rowCount();
+        ADOTable1->fetchMore();
+        if (ADOTable1->rowCount() == rows)
+            break;
+    }
+    kv::keepSafetyCopy(db_.database(), db_.fileName(), services_.clock->now());
+}
+
 void TForm9::ListBox1Click() {
     guard([&] {
         const QListWidgetItem* item = ListBox1->currentItem();
@@ -188,6 +201,7 @@ void TForm9::DBGrid1DeleteRecord() {
         if (services_.dialogs->okCancel(QStringLiteral("Delete record?")) !=
             kv::Dialogs::Answer::Ok)
             return;
+        keepSafetyCopy();
         const QList<int> widths = gridColumnWidths();
         const bool ok = ADOTable1->removeRow(row) && ADOTable1->submitAll();
         if (!ok) {
@@ -310,6 +324,7 @@ kv::TournamentEntry TForm9::enteredTournament() const {
 void TForm9::BitBtn1Click() {
     guard([&] {
         const QString table = kv::tournamentTableName(*services_.clock);
+        keepSafetyCopy();
         try {
             db_.writeTournament(table, enteredTournament(),
                                 [&](int percent) { ProgressBar1->setValue(percent); });

@@ -52,6 +52,8 @@ private:
     kv::TournamentEntry enteredTournament() const;
     void chooseBestScorer(QPushButton* pressed);
     void reloadTournamentList();
+    // A copy of base.db before every change; throws, and so stops the change, when none is made.
+    void keepSafetyCopy();
     void openGridTable(const QString& table, const QString& sortColumn);
     void setGridColumnWidths();
     QList<int> gridColumnWidths() const;

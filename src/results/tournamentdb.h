@@ -84,6 +84,7 @@ public:
     bool isOpen() const;
     QSqlDatabase database() const;
     QString connectionName() const { return connectionName_; }
+    QString fileName() const { return fileName_; }
 
     // All ordinary tables and views, without the engine's own sqlite_* tables, sorted.
     QStringList tableNames();

@@ -1,0 +1,132 @@
+// Changes to base.db from the results window: each one first leaves a copy of the database as
+// it was, and none is made without one.
+#include "results/safetycopy.h"
+#include "results/tform9.h"
+#include "resultsdb.h"
+
+#include <QSqlTableModel>
+
+#include <memory>
+
+using Answer = kv::Dialogs::Answer;
+using kvtest::child;
+using kvtest::sqlite3;
+using kvtest::sqliteRows;
+
+namespace {
+
+const QStringList kNames{"Зурко", "Пенва", "Лодыш"};
+
+// A results window over a base.db that already holds one tournament.
+struct Env {
+    Env() {
+        kvtest::createBaseDb();
+        kv::TournamentDb db;
+        db.writeTournament(QStringLiteral("01_03_2024__19_00_00"), kvtest::sampleTournament());
+    }
+    void open() { form = std::make_unique<TForm9>(fakes.services, fakes.state); }
+    void enter(const QStringList& boxes) {
+        for (int i = 0; i < 3; ++i) {
+            child<QLabel>(form.get(), QStringLiteral("Label%1").arg(3 + i))
+                ->setText(QStringLiteral("Команда %1").arg(i + 1));
+            child<QLabel>(form.get(), QStringLiteral("Label%1").arg(29 + i))->setText(kNames[i]);
+        }
+        for (int i = 0; i < 12; ++i)
+            form->findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(i + 1))->setText(boxes[i]);
+        form->Button1->setEnabled(true);
+        form->Button1->click();
+    }
+    void choose(const QString& table) {
+        form->ListBox1->setCurrentItem(form->ListBox1->findItems(table, Qt::MatchExactly).value(0));
+    }
+
+    kvtest::WorkFolder folder;
+    kvtest::Fakes fakes;
+    std::unique_ptr<TForm9> form;
+};
+
+QString dump(const QString& file = QStringLiteral("base.db")) {
+    return sqlite3(QStringLiteral(".dump"), file);
+}
+
+enum class Change { Write, DeleteRow };
+
+void make(Env& env, Change change) {
+    switch (change) {
+    case Change::Write:
+        env.enter({"3", "1", "0", "2", "1", "1", "2", "2", "4", "0", "1", "3"});
+        env.form->BitBtn1->click();
+        break;
+    case Change::DeleteRow:
+        env.choose(kv::kTotalTable);
+        env.form->DBGrid1->setCurrentIndex(env.form->ADOTable1->index(1, 1));
+        env.fakes.dialogs.queue(Answer::Ok);
+        env.form->DBGrid1DeleteRecord();
+        break;
+    }
+}
+
+} // namespace
+
+class TestHistory : public QObject {
+    Q_OBJECT
+private slots:
+    void eachChangeKeepsCopyOfBefore_data();
+    void eachChangeKeepsCopyOfBefore();
+    void newestTwentyCopiesStay();
+};
+
+void TestHistory::eachChangeKeepsCopyOfBefore_data() {
+    QTest::addColumn<int>("change");
+    QTest::addColumn<bool>("copyPossible");
+    QTest::newRow("tournament written") << int(Change::Write) << true;
+    QTest::newRow("grid row deleted") << int(Change::DeleteRow) << true;
+    QTest::newRow("write without a copy") << int(Change::Write) << false;
+    QTest::newRow("delete without a copy") << int(Change::DeleteRow) << false;
+}
+
+void TestHistory::eachChangeKeepsCopyOfBefore() {
+    QFETCH(int, change);
+    QFETCH(bool, copyPossible);
+    Env env;
+    if (!copyPossible) // a file where the folder of the copies should be
+        env.folder.writeBytes(QStringLiteral("backups"), "not a folder");
+    env.open();
+    const QString before = dump();
+
+    make(env, Change(change));
+
+    const QStringList copies = kv::safetyCopies(QStringLiteral("base.db"));
+    if (copyPossible) {
+        QVERIFY(env.fakes.dialogs.errors().isEmpty());
+        QCOMPARE(copies.size(), 1);
+        QCOMPARE(QFileInfo(copies[0]).fileName(), QStringLiteral("base-2024-03-09_20-15-00.db"));
+        QCOMPARE(dump(copies[0]), before);
+        QVERIFY(dump() != before);
+    } else {
+        QVERIFY(copies.isEmpty());
+        QCOMPARE(env.fakes.dialogs.errors().size(), 1);
+        QVERIFY(env.fakes.dialogs.errors()[0].startsWith("Не удалось сохранить копию базы"));
+        QCOMPARE(dump(), before);
+    }
+}
+
+void TestHistory::newestTwentyCopiesStay() {
+    Env env;
+    env.open();
+    // Twenty-five changes, two of them within one second: no copy overwrites another.
+    for (int i = 0; i < 25; ++i) {
+        if (i != 10)
+            env.fakes.clock.advance(60);
+        kv::TournamentDb& db = env.form->database();
+        kv::keepSafetyCopy(db.database(), db.fileName(), env.fakes.clock.now());
+    }
+    const QStringList copies = kv::safetyCopies(QStringLiteral("base.db"));
+    QCOMPARE(copies.size(), kv::kSafetyCopiesKept);
+    QCOMPARE(QFileInfo(copies.first()).fileName(), QStringLiteral("base-2024-03-09_20-21-00.db"));
+    QCOMPARE(QFileInfo(copies.last()).fileName(), QStringLiteral("base-2024-03-09_20-39-00.db"));
+    QCOMPARE(QDir(QStringLiteral("backups")).entryList(QDir::Files).size(), 20);
+}
+
+QTEST_MAIN(TestHistory)
+#include "test_history_gui.moc"
