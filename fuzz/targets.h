@@ -284,7 +284,11 @@ public:
         if (!path.isEmpty())
             book_->addPicture(selected_, tinyPng(), 64, 64);
     }
-    void makeVisible() override { book_->save(output_); }
+    void makeVisible(Answer answered) override {
+        book_->save(output_);
+        if (answered)
+            answered(true, output_);
+    }
 
 private:
     static kv::CellPosition position(const QString& cell) {

@@ -16,11 +16,13 @@
 #include "pools/tform8.h"
 #include "results/tform9.h"
 #include "tournament/gui_resultshandover.h"
+#include "tournament/gui_sheetwindow.h"
 #include "tournament/tournamentpress.h"
 
 #include <QCloseEvent>
 #include <QEvent>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QUrl>
@@ -48,6 +50,10 @@ TForm1::TForm1(kv::Services& services, kv::RunState& state, QWidget* parent)
     N4 = N1->insertSeparator(N3);
     N4->setObjectName(QStringLiteral("N4"));
     addAction(N3); // Ctrl+X works while the menu is closed
+    sheetCommand_ = new QAction(QStringLiteral("Лист турнира..."), this);
+    sheetCommand_->setObjectName(QStringLiteral("SheetCommand"));
+    sheetCommand_->setEnabled(false); // until there is a schedule
+    N1->insertAction(N4, sheetCommand_);
 
     const QPixmap ball = kv::footballPixmap(20);
     for (QLabel* mark : {Image2, Image5, Image6})
@@ -72,6 +78,7 @@ TForm1::TForm1(kv::Services& services, kv::RunState& state, QWidget* parent)
     connect(N6, &QAction::triggered, this, &TForm1::N6Click);
     connect(N3, &QAction::triggered, this, &TForm1::N3Click);
     connect(N2, &QAction::triggered, this, &TForm1::N2Click);
+    connect(sheetCommand_, &QAction::triggered, this, &TForm1::SheetCommandClick);
 
     setClientHeight(kClientHeight);
 
@@ -290,6 +297,7 @@ void TForm1::Button1Click() {
         Button2->setEnabled(false);
         Button1->setEnabled(false);
         BitBtn1->setEnabled(true);
+        sheetCommand_->setEnabled(true);
 
         const kv::Schedule schedule = kv::makeSchedule(teams, *services_.random);
         const QList<QLabel*> labels{Label7, Label8, Label10, Label11, Label14, Label15};
@@ -328,10 +336,7 @@ void TForm1::BitBtn1Click() {
     Button2->setDefault(false);
     Button2->setAutoDefault(false);
     guard([&] {
-        const kv::TournamentInput input{{Label16->text(), Label17->text(), Label18->text()},
-                                        {Edit1->text(), Edit2->text(), Edit3->text()},
-                                        {Label7->text(), Label8->text(), Label10->text(),
-                                         Label11->text(), Label14->text(), Label15->text()}};
+        const kv::TournamentInput input = currentTournament();
         kv::PressView view;
         view.handOverToResults = [&](const QList<kv::HandOverText>& texts) {
             kv::handOverToResults(windows_.form9, texts);
@@ -343,7 +348,42 @@ void TForm1::BitBtn1Click() {
             box->setPixmap(kv::loadPicture(path));
         };
         view.uncoverPrizes = [&] { setClientHeight(kClientHeightWithPrizes); };
-        kv::runTournamentPress(input, services_, view);
+        // The desktop may answer after the press; the sheet window shows the sheet when no
+        // spreadsheet program took the workbook.
+        view.sheetMade = [form = QPointer<TForm1>(this)](const kv::TournamentSheet& sheet,
+                                                         bool shownElsewhere,
+                                                         const QString& workbook) {
+            if (!form)
+                return;
+            kv::SheetWindow& window = form->sheetWindow();
+            window.setSheet(sheet, shownElsewhere ? workbook : QString());
+            if (!shownElsewhere)
+                window.showSheet();
+        };
+        kv::runTournamentPress(input, services_, view, press_);
+    });
+}
+
+kv::TournamentInput TForm1::currentTournament() const {
+    return {{Label16->text(), Label17->text(), Label18->text()},
+            {Edit1->text(), Edit2->text(), Edit3->text()},
+            {Label7->text(), Label8->text(), Label10->text(), Label11->text(), Label14->text(),
+             Label15->text()}};
+}
+
+kv::SheetWindow& TForm1::sheetWindow() {
+    if (!sheetWindow_)
+        sheetWindow_ =
+            new kv::SheetWindow(*services_.dialogs, *services_.clock, services_.opener, this);
+    return *sheetWindow_;
+}
+
+void TForm1::SheetCommandClick() {
+    guard([&] {
+        kv::SheetWindow& window = sheetWindow();
+        window.setSheet(kv::eveningSheet(currentTournament(), *services_.clock, press_),
+                        window.workbook());
+        window.showSheet();
     });
 }
 

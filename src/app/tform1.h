@@ -1,9 +1,14 @@
 #pragma once
 
 #include "app/gui_windows.h"
+#include "tournament/tournamentpress.h"
 #include "ui_tform1.h"
 
 #include <QMainWindow>
+
+namespace kv {
+class SheetWindow;
+}
 
 // The main window: number of players, the three player slots, the schedule, the last
 // tournament, the prize area and the menu.
@@ -41,6 +46,7 @@ public slots:
     void N6Click();
     void N3Click();
     void N2Click();
+    void SheetCommandClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -48,9 +54,14 @@ protected:
 
 private:
     template <typename F> void guard(F&& handler);
+    kv::TournamentInput currentTournament() const;
+    kv::SheetWindow& sheetWindow();
 
     kv::Services& services_;
     kv::RunState& state_;
     Windows windows_;
     QAction* N4 = nullptr;
+    QAction* sheetCommand_ = nullptr; // "Лист турнира..."
+    kv::SheetWindow* sheetWindow_ = nullptr;
+    kv::PressMemory press_;
 };

@@ -6,6 +6,9 @@
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTimer>
+
+#include <memory>
 
 namespace kv {
 
@@ -63,33 +66,57 @@ void MessageBoxDialogs::error(const QString& text) {
     ask(QMessageBox::Critical, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
-namespace {
-
-// Whether the desktop names an application for the file's type. The desktop's opener reports
-// success as soon as it starts, even when it then finds nothing to open the file with, so we
-// ask first. When we cannot ask, we let the opener try.
-bool hasDefaultApplication(const QString& path) {
-    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
-    if (xdgMime.isEmpty())
-        return true;
-    const QString type = QMimeDatabase().mimeTypeForFile(path).name();
-    QProcess query;
-    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), type});
-    if (!query.waitForFinished(3000)) {
-        query.kill();
-        query.waitForFinished(1000);
-        return true;
-    }
-    return query.exitStatus() != QProcess::NormalExit ||
-           !query.readAllStandardOutput().trimmed().isEmpty();
+DesktopOpener::~DesktopOpener() {
+    // Questions still running answer nobody.
+    for (QProcess* query : findChildren<QProcess*>())
+        query->disconnect();
 }
 
-} // namespace
-
 bool DesktopOpener::open(const QUrl& url) {
-    if (url.isLocalFile() && !hasDefaultApplication(url.toLocalFile()))
-        return false;
     return QDesktopServices::openUrl(url);
+}
+
+// The desktop's opener reports success as soon as it starts, even when it then finds nothing
+// to open the file with, so we ask which application takes the type first. When we cannot ask,
+// or the answer does not come in time, we let the opener try.
+void DesktopOpener::openFile(const QString& path, QObject* context,
+                             std::function<void(bool opened)> done) {
+    QObject* receiver = context ? context : this;
+    const QUrl url = QUrl::fromLocalFile(path);
+    const auto finish = [url, done](bool refused) {
+        const bool opened = !refused && QDesktopServices::openUrl(url);
+        if (done)
+            done(opened);
+    };
+    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (xdgMime.isEmpty()) {
+        QMetaObject::invokeMethod(
+            receiver, [finish] { finish(false); }, Qt::QueuedConnection);
+        return;
+    }
+    auto* query = new QProcess(this);
+    auto settled = std::make_shared<bool>(false);
+    const auto settle = [query, settled, finish](bool refused) {
+        if (*settled)
+            return;
+        *settled = true;
+        query->deleteLater();
+        finish(refused);
+    };
+    connect(query, &QProcess::finished, receiver,
+            [query, settle](int, QProcess::ExitStatus status) {
+                settle(status == QProcess::NormalExit &&
+                       query->readAllStandardOutput().trimmed().isEmpty());
+            });
+    connect(query, &QProcess::errorOccurred, receiver, [settle](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            settle(false);
+    });
+    // Cleans up also when the context went first.
+    connect(query, &QProcess::finished, query, &QObject::deleteLater);
+    QTimer::singleShot(4000, query, [query] { query->kill(); });
+    query->start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"),
+                           QMimeDatabase().mimeTypeForFile(path).name()});
 }
 
 } // namespace kv

@@ -17,10 +17,14 @@ public:
     void error(const QString& text) override;
 };
 
-// Opens addresses and files with the desktop's default application.
-class DesktopOpener : public Opener {
+// Opens addresses and files with the desktop's default application. Which application takes
+// a file is asked in the background (xdg-mime), so the windows stay responsive meanwhile.
+class DesktopOpener : public QObject, public Opener {
 public:
+    ~DesktopOpener() override;
     bool open(const QUrl& url) override;
+    void openFile(const QString& path, QObject* context,
+                  std::function<void(bool opened)> done) override;
 };
 
 } // namespace kv

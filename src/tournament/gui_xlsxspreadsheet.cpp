@@ -12,7 +12,6 @@
 #include <QImage>
 #include <QStandardPaths>
 #include <QTemporaryFile>
-#include <QUrl>
 
 namespace kv {
 
@@ -47,10 +46,9 @@ public:
         book.addPicture(selected_, png, size.width(), size.height());
     }
 
-    void makeVisible() override {
+    void makeVisible(Answer answered) override {
         XlsxWorkbook& book = workbook();
-        if (!QDir().mkpath(outputDir_))
-            throw cannotCreate(outputDir_, QStringLiteral("The folder cannot be made."));
+        preparePrivateFolder(outputDir_);
         // A new file per press: the workbook of an earlier press may still be open.
         QTemporaryFile file(
             QDir(outputDir_)
@@ -67,12 +65,11 @@ public:
             QFile::remove(path);
             throw;
         }
-        if (!opener_.open(QUrl::fromLocalFile(path))) {
-            QFile::remove(path); // nobody will ever see it
-            throw Error(QStringLiteral("No application is available to open the spreadsheet "
-                                       "\"%1\". Install an office suite that opens .xlsx files.")
-                            .arg(path));
-        }
+        // The file stays either way, so that it can be opened or printed again later.
+        opener_.openFile(path, nullptr, [answered, path](bool opened) {
+            if (answered)
+                answered(opened, path);
+        });
     }
 
 private:
@@ -93,8 +90,21 @@ private:
 XlsxSpreadsheetFactory::XlsxSpreadsheetFactory(Opener& opener, QString outputDir)
     : opener_(opener), outputDir_(std::move(outputDir)) {
     if (outputDir_.isEmpty())
-        outputDir_ = QStandardPaths::writableLocation(QStandardPaths::TempLocation) +
-                     QStringLiteral("/zorvo-kickvale-6");
+        outputDir_ = sheetFolder();
+}
+
+QString sheetFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+           QStringLiteral("/sheets");
+}
+
+void preparePrivateFolder(const QString& path) {
+    if (!QDir().mkpath(path))
+        throw cannotCreate(path, QStringLiteral("The folder cannot be made."));
+    // Filled sheets name the players: only their owner may read them, also when an older
+    // version left the folder open to others.
+    if (!QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        throw cannotCreate(path, QStringLiteral("The folder's permissions cannot be set."));
 }
 
 std::unique_ptr<Spreadsheet> XlsxSpreadsheetFactory::make() {

@@ -14,8 +14,7 @@ class Opener;
 // to a new file and opening that with the desktop's default application.
 class XlsxSpreadsheetFactory : public SpreadsheetFactory {
 public:
-    // Filled workbooks go to outputDir; empty means a folder of the program in the system's
-    // temporary location.
+    // Filled workbooks go to outputDir; empty means sheetFolder().
     explicit XlsxSpreadsheetFactory(Opener& opener, QString outputDir = QString());
 
 protected:
@@ -25,6 +24,12 @@ private:
     Opener& opener_;
     QString outputDir_;
 };
+
+// The user's own folder for filled sheets, in the user's cache. Never a shared folder: another
+// account may own that.
+QString sheetFolder();
+// Makes the folder if needed and leaves it readable by its owner alone (mode 0700).
+void preparePrivateFolder(const QString& path);
 
 // Reads a picture file (a bitmap, or anything Qt reads) and returns it as PNG bytes, with its
 // pixel size. Throws kv::Error when the file is missing or unreadable.

@@ -26,7 +26,11 @@ public:
         owner_.record(QStringLiteral("insert ") + path);
         requireFile(path);
     }
-    void makeVisible() override { owner_.record(QStringLiteral("visible")); }
+    void makeVisible(Answer answered) override {
+        owner_.record(QStringLiteral("visible"));
+        if (answered)
+            answered(owner_.shows, QString());
+    }
 
 private:
     void requireFile(const QString& path) const {

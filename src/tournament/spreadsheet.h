@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace kv {
@@ -21,8 +22,11 @@ public:
     virtual void selectCell(const QString& cell) = 0;
     // Places a picture file with its top-left corner at the active cell.
     virtual void insertPicture(const QString& path) = 0;
-    // Shows the filled workbook to the user.
-    virtual void makeVisible() = 0;
+    // Whether the desktop showed the workbook, and the file it was saved to (empty when none).
+    using Answer = std::function<void(bool shown, const QString& file)>;
+    // Shows the filled workbook to the user. Asking the desktop takes time, so whether it
+    // showed it may only be known later, from the event loop: `answered` learns it then.
+    virtual void makeVisible(Answer answered) = 0;
 };
 
 // Creates one spreadsheet per export. The one made last is kept until the next create() or the
@@ -48,11 +52,14 @@ private:
 // "create", "open /x/table.xlsx", "set a2=Зурко", "select b15", "insert /x/images/team.bmp",
 // "visible". A call whose line starts with failAt throws instead (after being recorded).
 // With checkFiles set, open and insert also fail like the real one on a missing file.
+// "visible" answers at once with `shows`: false stands for a desktop without a spreadsheet
+// program.
 class RecordingSpreadsheetFactory : public SpreadsheetFactory {
 public:
     QStringList calls;
     QString failAt;
     bool checkFiles = false;
+    bool shows = true;
 
     // Throws when the call matches failAt; used by the recorded spreadsheets.
     void record(const QString& call);

@@ -1,11 +1,11 @@
 #include "tournament/tournamentpress.h"
 
 #include "common/clock.h"
-#include "common/errors.h"
 #include "common/programdir.h"
 #include "common/services.h"
 #include "common/textfile.h"
 #include "tournament/spreadsheet.h"
+#include "tournament/tournamentsheet.h"
 
 namespace kv {
 
@@ -34,7 +34,8 @@ QString tournamentTemplatePath() {
 }
 
 void fillTournamentSheet(SpreadsheetFactory& spreadsheets, const TournamentInput& input,
-                         const PreviousPrizes& prizes, const QString& templatePath) {
+                         const PreviousPrizes& prizes, const QString& templatePath,
+                         const WorkbookShown& answered) {
     Spreadsheet& sheet = spreadsheets.create();
     sheet.openTemplate(templatePath);
     const QStringList playerCells = {QStringLiteral("a2"), QStringLiteral("a3"),
@@ -55,7 +56,7 @@ void fillTournamentSheet(SpreadsheetFactory& spreadsheets, const TournamentInput
     sheet.insertPicture(prizes.firstGift);
     sheet.selectCell(QStringLiteral("c15"));
     sheet.insertPicture(prizes.secondGift);
-    sheet.makeVisible();
+    sheet.makeVisible(answered);
 }
 
 QList<HandOverText> resultsHandOver(const TournamentInput& input) {
@@ -79,14 +80,33 @@ QList<HandOverText> resultsHandOver(const TournamentInput& input) {
     return texts;
 }
 
-void runTournamentPress(const TournamentInput& input, Services& services, const PressView& view) {
-    writeLastTournament(input.teams, services.clock->shortDate());
-    const PreviousPrizes prizes = readPreviousPrizes();
-    if (!services.spreadsheets)
-        throw Error(QStringLiteral("No spreadsheet application is available."));
-    fillTournamentSheet(*services.spreadsheets, input, prizes, tournamentTemplatePath());
+void runTournamentPress(const TournamentInput& input, Services& services, const PressView& view,
+                        PressMemory& memory) {
+    const QString date = services.clock->shortDate();
+    writeLastTournament(input.teams, date);
+    const PreviousPrizes prizes = memory.prizes ? *memory.prizes : readPreviousPrizes();
+    const TournamentSheet sheet = makeTournamentSheet(input, prizes, date);
+    const auto sheetMade = view.sheetMade;
+    if (services.spreadsheets) {
+        fillTournamentSheet(*services.spreadsheets, input, prizes, tournamentTemplatePath(),
+                            [sheetMade, sheet](bool shown, const QString& file) {
+                                if (sheetMade)
+                                    sheetMade(sheet, shown, file);
+                            });
+    } else if (sheetMade) {
+        sheetMade(sheet, false, QString());
+    }
     view.handOverToResults(resultsHandOver(input));
+    if (memory.prizes)
+        return; // this evening's gifts are drawn already
+    memory.prizes = prizes;
     awardGifts(*services.random, *services.dialogs, view.showPrize, view.uncoverPrizes);
+}
+
+TournamentSheet eveningSheet(const TournamentInput& input, const Clock& clock,
+                             const PressMemory& memory) {
+    return makeTournamentSheet(input, memory.prizes ? *memory.prizes : readPreviousPrizes(),
+                               clock.shortDate());
 }
 
 } // namespace kv

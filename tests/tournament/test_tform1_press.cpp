@@ -14,11 +14,16 @@
 #include "results/tform9.h"
 #include "tournament/gifts.h"
 #include "tournament/gui_resultshandover.h"
+#include "tournament/gui_sheetwindow.h"
+#include "tournament/gui_xlsxspreadsheet.h"
 #include "tournament/spreadsheet.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
+
+#include <unistd.h>
 
 namespace {
 
@@ -82,6 +87,8 @@ struct MainWindow : kvtest::Fakes {
 
     void press() { kvtest::child<QPushButton>(form1.get(), "BitBtn1")->click(); }
 
+    kv::SheetWindow* sheetWindow() const { return form1->findChild<kv::SheetWindow*>(); }
+
     QString results(const char* name) const {
         if (auto* label = form9->findChild<QLabel*>(QLatin1String(name)))
             return label->text();
@@ -102,6 +109,9 @@ private slots:
     void pressWithoutAward();
     void secondPressSetsUpAgain();
     void failingStepEndsThePress();
+    void pressOnAnyDesktop_data();
+    void pressOnAnyDesktop();
+    void sheetCommandFollowsTheSchedule();
     void handOverNeedsEveryControl();
 };
 
@@ -162,14 +172,22 @@ void TestTForm1Press::secondPressSetsUpAgain() {
     MainWindow w(QStringLiteral("1"));
     w.prepareTournament();
     w.press();
-    const QString awarded = w.folder.lines(QStringLiteral("gift1.txt")).value(0);
+    const QByteArray gift1 = w.folder.bytes(QStringLiteral("gift1.txt"));
+    const QByteArray gift2 = w.folder.bytes(QStringLiteral("gift2.txt"));
+    const QImage firstPrize = w.form1->Image1->pixmap().toImage();
     w.form1->Edit2->setText(QStringLiteral("Бенфика"));
     w.sheets.calls.clear();
+    w.dialogs.clear();
     w.press();
 
-    QVERIFY(w.dialogs.errors().isEmpty());
+    QVERIFY(w.dialogs.shown().isEmpty()); // no second award
     QCOMPARE(w.sheets.calls.first(), QStringLiteral("create"));
-    QVERIFY(w.sheets.calls.contains("insert " + awarded)); // the gifts the first press drew
+    // The sheet again shows the previous tournament's prizes, not this evening's.
+    QVERIFY(w.sheets.calls.contains("insert " + kv::imagePath(QStringLiteral("splayer.bmp"))));
+    QVERIFY(w.sheets.calls.contains("insert " + kv::imagePath(QStringLiteral("yellowcard.bmp"))));
+    QCOMPARE(w.folder.bytes(QStringLiteral("gift1.txt")), gift1);
+    QCOMPARE(w.folder.bytes(QStringLiteral("gift2.txt")), gift2);
+    QCOMPARE(w.form1->Image1->pixmap().toImage(), firstPrize);
     QCOMPARE(w.folder.lines(QStringLiteral("last.txt")).value(1), QStringLiteral("Бенфика"));
     QCOMPARE(w.results("Label4"), QStringLiteral("Бенфика"));
     QCOMPARE(w.results("Label7"), QStringLiteral("Бенфика"));
@@ -193,6 +211,92 @@ void TestTForm1Press::failingStepEndsThePress() {
     QCOMPARE(w.form1->clientHeight(), TForm1::kClientHeight);
     QCOMPARE(w.folder.lines(QStringLiteral("gift1.txt")), QStringList{gone}); // no award
     QVERIFY(!w.form1->Button2->isDefault());
+}
+
+void TestTForm1Press::pressOnAnyDesktop_data() {
+    QTest::addColumn<bool>("spreadsheetProgram");
+    QTest::addColumn<bool>("sharedFolderTaken");
+    QTest::newRow("spreadsheet program") << true << false;
+    QTest::newRow("no spreadsheet program") << false << false;
+    // The old fixed folder in /tmp belongs to whoever used the program first.
+    QTest::newRow("another account came first") << false << true;
+}
+
+void TestTForm1Press::pressOnAnyDesktop() {
+    QFETCH(bool, spreadsheetProgram);
+    QFETCH(bool, sharedFolderTaken);
+    MainWindow w(QStringLiteral("1"));
+    const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(w.folder.path(QStringLiteral("cache"))));
+    qputenv("TMPDIR", QFile::encodeName(w.folder.path(QStringLiteral("tmp"))));
+    const QString shared = w.folder.path(QStringLiteral("tmp/zorvo-kickvale-6"));
+    if (sharedFolderTaken) {
+        QVERIFY(QDir().mkpath(shared));
+        QFile::setPermissions(shared, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                          QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+        if (geteuid() == 0)
+            QVERIFY(chown(QFile::encodeName(shared).constData(), 65534, 65534) == 0);
+    }
+    kv::XlsxSpreadsheetFactory workbooks(w.opener);
+    w.services.spreadsheets = &workbooks;
+    w.opener.result = spreadsheetProgram;
+    w.prepareTournament();
+    w.press();
+    const QString folder = kv::sheetFolder();
+    qputenv("XDG_CACHE_HOME", oldCache);
+    qputenv("TMPDIR", oldTmp);
+
+    // The press always finishes: hand-over and award.
+    QVERIFY2(w.dialogs.errors().isEmpty(), qPrintable(w.dialogs.errors().join('\n')));
+    QVERIFY(w.form9->isVisible());
+    QCOMPARE(w.dialogs.texts(kv::ScriptedDialogs::Kind::Information),
+             QStringList{kv::kGiftsAwardedMessage});
+    // The workbook stays in the user's own folder, closed to others.
+    QVERIFY(folder.startsWith(w.folder.path(QStringLiteral("cache/"))));
+    QCOMPARE(QDir(folder).entryList({QStringLiteral("*.xlsx")}, QDir::Files).size(), 1);
+    QCOMPARE(QFile::permissions(folder).toInt() & 0x0077, 0);
+    QCOMPARE(w.opener.opened.size(), 1);
+    QVERIFY(w.opener.opened[0].toLocalFile().startsWith(folder));
+    if (sharedFolderTaken)
+        QVERIFY(QDir(shared).isEmpty());
+    // Without a spreadsheet program the program's own sheet window shows this evening.
+    kv::SheetWindow* sheet = w.sheetWindow();
+    QCOMPARE(sheet && sheet->isVisible(), !spreadsheetProgram);
+    if (sheet) {
+        QCOMPARE(sheet->windowTitle(), QStringLiteral("Лист турнира"));
+        QCOMPARE(sheet->sheet().teams, QStringList({"Милан", "Аякс", "Порту"}));
+        QCOMPARE(sheet->sheet().prizes.firstGift, kv::imagePath(QStringLiteral("splayer.bmp")));
+    }
+}
+
+void TestTForm1Press::sheetCommandFollowsTheSchedule() {
+    MainWindow w(QStringLiteral("1"));
+    auto* command = kvtest::child<QAction>(w.form1.get(), "SheetCommand");
+    QCOMPARE(command->text(), QStringLiteral("Лист турнира..."));
+    const QList<QAction*> menu = w.form1->N1->actions();
+    QCOMPARE(menu.indexOf(command), menu.indexOf(w.form1->N6) + 1);
+    QVERIFY(menu.value(menu.indexOf(command) + 1)->isSeparator());
+    QVERIFY(!command->isEnabled());
+
+    w.prepareTournament();
+    w.form1->Button1->setEnabled(true);
+    w.form1->Button1->click(); // the schedule
+    QVERIFY(command->isEnabled());
+    const QByteArray gift1 = w.folder.bytes(QStringLiteral("gift1.txt"));
+    const QByteArray last = w.folder.bytes(QStringLiteral("last.txt"));
+    command->trigger();
+
+    kv::SheetWindow* sheet = w.sheetWindow();
+    QVERIFY(sheet && sheet->isVisible());
+    QCOMPARE(sheet->sheet().players, QStringList({"Зурко", "Пенва", "Лодыш"}));
+    QCOMPARE(sheet->sheet().firstLeg.size(), 3);
+    QCOMPARE(sheet->sheet().firstLeg[0].home, w.form1->Label7->text());
+    QCOMPARE(sheet->sheet().prizes.bestScorer, QStringLiteral("Пенва"));
+    // Looking at the sheet is not a press: no last.txt, no award.
+    QCOMPARE(w.folder.bytes(QStringLiteral("last.txt")), last);
+    QCOMPARE(w.folder.bytes(QStringLiteral("gift1.txt")), gift1);
+    QVERIFY(w.dialogs.shown().isEmpty());
 }
 
 void TestTForm1Press::handOverNeedsEveryControl() {

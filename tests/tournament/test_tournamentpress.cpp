@@ -10,6 +10,7 @@
 #include "common/services.h"
 #include "tournament/spreadsheet.h"
 #include "tournament/tournamentpress.h"
+#include "tournament/tournamentsheet.h"
 
 namespace {
 
@@ -22,6 +23,8 @@ struct Press {
     kv::Services services;
     QStringList events;
     QList<kv::HandOverText> handedOver;
+    kv::TournamentSheet sheet;
+    kv::PressMemory memory; // one run of the program
 
     Press() {
         services.dialogs = &dialogs;
@@ -41,7 +44,12 @@ struct Press {
             events << QStringLiteral("prize %1 %2").arg(int(place)).arg(path);
         };
         view.uncoverPrizes = [&] { events << QStringLiteral("uncover"); };
-        kv::runTournamentPress(input, services, view);
+        view.sheetMade = [&](const kv::TournamentSheet& made, bool shownElsewhere, const QString&) {
+            events << (shownElsewhere ? QStringLiteral("sheet elsewhere")
+                                      : QStringLiteral("sheet window"));
+            sheet = made;
+        };
+        kv::runTournamentPress(input, services, view, memory);
     }
 };
 
@@ -70,7 +78,7 @@ private slots:
     void emptyTextsKeepTheirPlaces();
     void failureStopsThePress_data();
     void failureStopsThePress();
-    void secondPressReadsTheNewGifts();
+    void secondPressKeepsTheEveningsPrizes();
 };
 
 void TestTournamentPress::pressInOrder() {
@@ -110,10 +118,16 @@ void TestTournamentPress::pressInOrder() {
     QCOMPARE(press.handedOver, expected);
 
     // The award comes after the hand-over and ends with the message and the uncovering.
-    QCOMPARE(press.events.size(), 5);
-    QCOMPARE(press.events.first(), QStringLiteral("hand over"));
+    QCOMPARE(press.events.size(), 6);
+    QCOMPARE(press.events[0], QStringLiteral("sheet elsewhere"));
+    QCOMPARE(press.events[1], QStringLiteral("hand over"));
     QCOMPARE(press.events.last(), QStringLiteral("uncover"));
-    QCOMPARE(press.events[3], "prize 2 " + dir + "images/unteam.bmp");
+    QCOMPARE(press.events[4], "prize 2 " + dir + "images/unteam.bmp");
+    // The program's own sheet holds what the workbook got.
+    QCOMPARE(press.sheet.date, QStringLiteral("09.03.2024"));
+    QCOMPARE(press.sheet.players, QStringList({"Зурко", "Пенва", "Лодыш"}));
+    QCOMPARE(press.sheet.secondLeg.value(0), (kv::SheetMatch{"Аякс", "Милан"}));
+    QCOMPARE(press.sheet.prizes.firstGift, dir + "images/team.bmp");
     QCOMPARE(press.dialogs.texts(kv::ScriptedDialogs::Kind::Information).size(), 1);
 }
 
@@ -148,7 +162,7 @@ void TestTournamentPress::failureStopsThePress_data() {
     QTest::newRow("gift1.txt missing") << "rm gift1.txt" << true << "";
     QTest::newRow("gift2.txt missing") << "rm gift2.txt" << true << "";
     QTest::newRow("bomb.txt missing") << "rm bomb.txt" << true << "";
-    QTest::newRow("no spreadsheet application") << "fail create" << true << "create";
+    QTest::newRow("spreadsheet cannot be made") << "fail create" << true << "create";
     QTest::newRow("template missing") << "no template" << true << "open /nowhere/table.xlsx";
     QTest::newRow("first gift picture missing")
         << "gift1 gone" << true << "insert " + dir + "images/gone.bmp";
@@ -201,19 +215,32 @@ void TestTournamentPress::failureStopsThePress() {
     QCOMPARE(folder.bytes(QStringLiteral("gift2.txt")), gift2);
 }
 
-void TestTournamentPress::secondPressReadsTheNewGifts() {
+void TestTournamentPress::secondPressKeepsTheEveningsPrizes() {
     kvtest::WorkFolder folder;
     writeData(folder, QStringLiteral("1"));
     Press press;
+    press.sheets.shows = false; // no spreadsheet program: the press still finishes
     press.run(sampleInput());
-    const QString awarded1 = folder.lines(QStringLiteral("gift1.txt")).value(0);
-    const QString awarded2 = folder.lines(QStringLiteral("gift2.txt")).value(0);
+    QCOMPARE(press.events.first(), QStringLiteral("sheet window"));
+    QVERIFY(press.events.contains(QStringLiteral("uncover")));
+    const QByteArray gift1 = folder.bytes(QStringLiteral("gift1.txt"));
+    const QByteArray gift2 = folder.bytes(QStringLiteral("gift2.txt"));
+    const kv::TournamentSheet first = press.sheet;
     press.sheets.calls.clear();
+    press.events.clear();
+    press.dialogs.clear();
 
     press.run(sampleInput());
+    // The sheet again with the previous tournament's prizes, and no second draw of gifts.
     QCOMPARE(press.sheets.calls.count(QStringLiteral("create")), 1);
-    QVERIFY(press.sheets.calls.contains("insert " + awarded1));
-    QVERIFY(press.sheets.calls.contains("insert " + awarded2));
+    QVERIFY(press.sheets.calls.contains("insert " + kv::imagePath(QStringLiteral("team.bmp"))));
+    QVERIFY(
+        press.sheets.calls.contains("insert " + kv::imagePath(QStringLiteral("yellowcard.bmp"))));
+    QCOMPARE(press.sheet, first);
+    QCOMPARE(press.events, QStringList({"sheet window", "hand over"}));
+    QVERIFY(press.dialogs.shown().isEmpty());
+    QCOMPARE(folder.bytes(QStringLiteral("gift1.txt")), gift1);
+    QCOMPARE(folder.bytes(QStringLiteral("gift2.txt")), gift2);
 }
 
 QTEST_GUILESS_MAIN(TestTournamentPress)

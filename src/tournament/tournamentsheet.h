@@ -1,0 +1,54 @@
+#pragma once
+
+#include "tournament/tournamentpress.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace kv {
+
+// One match on the sheet: the first-named team plays at home.
+struct SheetMatch {
+    QString home;
+    QString away;
+    friend bool operator==(const SheetMatch&, const SheetMatch&) = default;
+};
+
+// What the printed tournament sheet holds, made from the same values the workbook is filled
+// with. The program's own sheet window and its PDF draw this; the workbook gets the same texts.
+struct TournamentSheet {
+    QString title;
+    QString date;
+    QStringList players; // three, in slot order
+    QStringList teams;   // three, in slot order
+    QList<SheetMatch> firstLeg;
+    QList<SheetMatch> secondLeg; // the first leg with the sides swapped
+    PreviousPrizes prizes;       // the previous tournament's gift pictures and best scorer
+    friend bool operator==(const TournamentSheet&, const TournamentSheet&) = default;
+};
+
+inline const QString kSheetTitle = QStringLiteral("Zorvo Kickvale 6: турнир");
+
+TournamentSheet makeTournamentSheet(const TournamentInput& input, const PreviousPrizes& prizes,
+                                    const QString& date);
+
+// The headings of the sheet, as the workbook's template has them.
+namespace sheet_text {
+inline const QString kPlayer = QStringLiteral("Игрок");
+inline const QString kTeam = QStringLiteral("Команда");
+inline const QString kPoints = QStringLiteral("Очки");
+inline const QString kPlace = QStringLiteral("Место");
+inline const QString kFirstLeg = QStringLiteral("Первый круг");
+inline const QString kSecondLeg = QStringLiteral("Второй круг");
+inline const QString kHome = QStringLiteral("Хозяева");
+inline const QString kAway = QStringLiteral("Гости");
+inline const QString kScore = QStringLiteral("Счёт");
+inline const QString kMatch = QStringLiteral("Матч %1");
+inline const QString kPrizes = QStringLiteral("Призы прошлого турнира");
+inline const QString kFirstPlace = QStringLiteral("Первое место");
+inline const QString kSecondPlace = QStringLiteral("Второе место");
+inline const QString kBestScorer = QStringLiteral("Лучший бомбардир");
+} // namespace sheet_text
+
+} // namespace kv
