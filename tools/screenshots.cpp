@@ -16,6 +16,7 @@
 #include "pools/tform7.h"
 #include "pools/tform8.h"
 #include "results/tform9.h"
+#include "tournament/gui_sheetwindow.h"
 #include "tournament/spreadsheet.h"
 #include "tournament/tform5.h"
 
@@ -86,10 +87,15 @@ int main(int argc, char* argv[]) {
     TForm9& form9 = *program.windows().form9;
     form1.show();
 
+    sheets.shows = false; // a desktop without a spreadsheet program: the sheet window opens
     form1.Button2->click();
     form1.Button1->click();
     form1.BitBtn1->click();
     save(&form1, out + QStringLiteral("/main-window.png"));
+    if (auto* sheet = form1.findChild<kv::SheetWindow*>()) {
+        save(sheet, out + QStringLiteral("/sheet-window.png"));
+        sheet->hide();
+    }
 
     const QStringList scores{"2", "1", "0", "0", "1", "3", "2", "2", "1", "1", "0", "2"};
     QLineEdit* boxes[] = {form9.Edit1, form9.Edit2,  form9.Edit3,  form9.Edit4,
