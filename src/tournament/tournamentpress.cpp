@@ -97,10 +97,12 @@ void runTournamentPress(const TournamentInput& input, Services& services, const 
         sheetMade(sheet, false, QString());
     }
     view.handOverToResults(resultsHandOver(input));
-    if (memory.prizes)
+    if (!memory.prizes)
+        memory.prizes = prizes;
+    if (memory.awarded)
         return; // this evening's gifts are drawn already
-    memory.prizes = prizes;
     awardGifts(*services.random, *services.dialogs, view.showPrize, view.uncoverPrizes);
+    memory.awarded = true;
 }
 
 TournamentSheet eveningSheet(const TournamentInput& input, const Clock& clock,

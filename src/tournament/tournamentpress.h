@@ -72,6 +72,7 @@ struct PressView {
 // the players cannot press until they like the gifts.
 struct PressMemory {
     std::optional<PreviousPrizes> prizes;
+    bool awarded = false; // an award that failed part-way may run again
 };
 
 // One press of the full-table button after the fill button stopped being the default: writes

@@ -206,7 +206,8 @@ void TestTForm1Layout::menuAndShortcut() {
     for (QAction* a : form.N1->actions())
         items.append(a->isSeparator() ? QStringLiteral("-") : a->text());
     QCOMPARE(items, (QStringList{QStringLiteral("&Команды..."), QStringLiteral("&Настройки..."),
-                                 QStringLiteral("Статистика..."), "-", QStringLiteral("&Выход")}));
+                                 QStringLiteral("Статистика..."), QStringLiteral("Лист турнира..."),
+                                 "-", QStringLiteral("&Выход")}));
     QCOMPARE(child<QAction>(&form, "N4")->isSeparator(), true);
     QCOMPARE(form.N3->shortcut(), QKeySequence(QStringLiteral("Ctrl+X")));
 }
