@@ -25,6 +25,28 @@ QString withSeparator(const QString& format, const QString& fieldLetters, QChar 
 
 } // namespace
 
+QString withoutTimeZone(const QString& format) {
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+        } else if (!quoted && c == QLatin1Char('t')) {
+            while (!out.isEmpty() && out.back().isSpace())
+                out.chop(1);
+            while (i + 1 < format.size() && format[i + 1] == QLatin1Char('t'))
+                ++i;
+            if (out.isEmpty()) // a zone in front: the blanks after it go too
+                while (i + 1 < format.size() && format[i + 1].isSpace())
+                    ++i;
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
 QDateTime Clock::now() const {
     return QDateTime::currentDateTime();
 }
@@ -45,7 +67,7 @@ QString Clock::shortDate() const {
 }
 
 QString Clock::longTime() const {
-    QString format = longTimeFormat();
+    QString format = withoutTimeZone(longTimeFormat());
     if (forced_)
         format = withSeparator(format, QStringLiteral("hHmszaApPt"), QLatin1Char(':'));
     return QLocale::system().toString(now().time(), format);

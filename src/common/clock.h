@@ -15,13 +15,17 @@ public:
     virtual QString longTimeFormat() const;  // for example "H:mm:ss"
 
     QString shortDate() const; // today in the short date format
-    QString longTime() const;  // now in the long time format
+    // Now in the long time format without its time zone: a time of day names no zone.
+    QString longTime() const;
     void forceSeparators() { forced_ = true; }
     bool separatorsForced() const { return forced_; }
 
 private:
     bool forced_ = false;
 };
+
+// A date or time format without its time-zone fields ("t") and the blanks around them.
+QString withoutTimeZone(const QString& format);
 
 // A clock that stands still, with fixed formats.
 class FixedClock : public Clock {

@@ -54,6 +54,18 @@ void TestTournamentDb::tableNameFromTheClock_data() {
     QTest::newRow("other separators are forced") << QDateTime(day, QTime(9, 5, 33)) << "d/M/yyyy"
                                                  << "HH-mm-ss"
                                                  << "8_12_2016__09_05_33";
+    // A time of day names no zone, whatever the locale puts around it.
+    QTest::newRow("zone at the end") << QDateTime(day, QTime(21, 5, 33)) << "dd.MM.yyyy"
+                                     << "HH:mm:ss t" << kTable;
+    QTest::newRow("zone in front") << QDateTime(day, QTime(21, 5, 33)) << "d.M.yyyy"
+                                   << "t HH:mm:ss"
+                                   << "8_12_2016__21_05_33";
+    QTest::newRow("zone after a long zone name") << QDateTime(day, QTime(9, 5, 33)) << "dd.MM.yyyy"
+                                                 << "h:mm:ss  tttt"
+                                                 << "08_12_2016__9_05_33";
+    QTest::newRow("quoted t stays") << QDateTime(day, QTime(21, 5, 33)) << "dd.MM.yyyy"
+                                    << "H:mm:ss 'at' t"
+                                    << "08_12_2016__21_05_33 at";
 }
 
 void TestTournamentDb::tableNameFromTheClock() {
