@@ -24,8 +24,14 @@ std::array<bool, 3> bestScorerMarks(const QString& name, const QStringList& sett
     std::array<bool, 3> marks{};
     if (name.isEmpty()) // an empty file names nobody, not a player without a name
         return marks;
+    // The names shown are the settings names: they decide. The design-time captions only
+    // recognise a file written before the players were named.
+    bool found = false;
     for (int i = 0; i < 3; ++i)
-        marks[i] = name == designPlayerNames()[i] || name == lineAt(settingsNames, i);
+        found |= marks[i] = name == lineAt(settingsNames, i);
+    if (!found)
+        for (int i = 0; i < 3; ++i)
+            marks[i] = name == designPlayerNames()[i];
     return marks;
 }
 
@@ -111,8 +117,8 @@ GiftGrants giftGrants(const QString& firstLine) {
 void runStartup(StartupResult& out, Dialogs& dialogs, Random& random) {
     random.seedFromClock();
 
-    // 1. Best scorer. The mark follows the name he was saved under: a design-time caption or
-    // his name in the settings file (which may not exist yet on a first start).
+    // 1. Best scorer. The mark follows the name he was saved under: his name in the settings
+    // file (which may not exist yet on a first start), else a design-time caption.
     out.bestScorerName = readFirstLine(kBestScorerFile);
     QStringList settingsNames;
     try {

@@ -63,7 +63,8 @@ void runStartup(StartupResult& out, Dialogs& dialogs, Random& random);
 // names is marked in that slot.
 const std::array<QString, 3>& designPlayerNames();
 
-// Slot i is marked when the name is slot i's design-time name or its name in the settings file.
+// The slots whose settings name is the best scorer's; when none is, the slots whose design-time
+// name is.
 std::array<bool, 3> bestScorerMarks(const QString& name, const QStringList& settingsNames);
 
 // Clubs or national teams, from the settings' first two lines (asking when the first is "1").

@@ -355,6 +355,12 @@ void TestStartup::bestScorerMarks_data() {
     QTest::newRow("letter case differs") << "пенва" << names << "";
     QTest::newRow("empty name never marks an empty slot") << "" << QStringList{"", "Б", "В"} << "";
     QTest::newRow("no settings names") << "Лодыш" << QStringList{} << "3";
+    // The settings name decides; a design-time caption counts only when no settings name fits.
+    const QStringList shuffled{"Пенва", "Зурко", "Лодыш"};
+    QTest::newRow("design names in another order: slot 1") << "Пенва" << shuffled << "1";
+    QTest::newRow("design names in another order: slot 2") << "Зурко" << shuffled << "2";
+    QTest::newRow("design name taken by nobody")
+        << "Лодыш" << QStringList{"Пенва", "Б", "В"} << "3";
 }
 
 void TestStartup::bestScorerMarks() {
