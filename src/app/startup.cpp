@@ -2,10 +2,10 @@
 
 #include "common/dialogs.h"
 #include "common/errors.h"
-#include "common/programdir.h"
 #include "common/random.h"
 #include "common/textfile.h"
 #include "pools/teamlog.h"
+#include "tournament/gifts.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -110,8 +110,8 @@ QStringList sortedChoiceItems(QStringList items) {
 }
 
 GiftGrants giftGrants(const QString& firstLine) {
-    return {firstLine == imagePath(QStringLiteral("team.bmp")),
-            firstLine == imagePath(QStringLiteral("unteam.bmp"))};
+    const QString name = giftFileName(firstLine);
+    return {name == QLatin1String("team.bmp"), name == QLatin1String("unteam.bmp")};
 }
 
 void runStartup(StartupResult& out, Dialogs& dialogs, Random& random) {

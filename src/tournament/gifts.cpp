@@ -6,6 +6,10 @@
 #include "common/settings.h"
 #include "common/textfile.h"
 
+#include <QFileInfo>
+
+#include <algorithm>
+
 namespace kv {
 
 const QList<Gift>& giftCatalogue() {
@@ -31,6 +35,22 @@ QStringList giftPaths() {
     for (const Gift& gift : giftCatalogue())
         paths.append(imagePath(gift.file));
     return paths;
+}
+
+QString giftFileName(const QString& storedPath) {
+    const qsizetype slash = std::max(storedPath.lastIndexOf(QLatin1Char('/')),
+                                     storedPath.lastIndexOf(QLatin1Char('\\')));
+    return storedPath.mid(slash + 1).toLower();
+}
+
+QString giftPicture(const QString& storedPath) {
+    if (QFileInfo(storedPath).isFile())
+        return storedPath;
+    const QString name = giftFileName(storedPath);
+    for (const Gift& gift : giftCatalogue())
+        if (gift.file == name)
+            return imagePath(gift.file);
+    return storedPath;
 }
 
 const QList<GiftImage>& giftsWindowImages() {

@@ -23,6 +23,14 @@ const QList<Gift>& giftCatalogue();
 // Full picture paths in award order.
 QStringList giftPaths();
 
+// A gift is known by its picture's file name, whatever folder the stored path names (gift files
+// outlive moves of the program, and older ones hold Windows paths): the part after the last
+// "/" or "\", in lower case.
+QString giftFileName(const QString& storedPath);
+// The picture to show for a stored gift path: the path itself when the file is there, else the
+// program's own picture of that gift, else the stored path (whose load then fails and says so).
+QString giftPicture(const QString& storedPath);
+
 // The gifts window shows the catalogue in the order of its images Image1..Image7.
 struct GiftImage {
     QString imageName;

@@ -53,9 +53,9 @@ void fillTournamentSheet(SpreadsheetFactory& spreadsheets, const TournamentInput
         sheet.setCell(matchCells[i], at(input.matches, i));
     sheet.setCell(QStringLiteral("d15"), prizes.bestScorer);
     sheet.selectCell(QStringLiteral("b15"));
-    sheet.insertPicture(prizes.firstGift);
+    sheet.insertPicture(giftPicture(prizes.firstGift));
     sheet.selectCell(QStringLiteral("c15"));
-    sheet.insertPicture(prizes.secondGift);
+    sheet.insertPicture(giftPicture(prizes.secondGift));
     sheet.makeVisible(answered);
 }
 

@@ -265,10 +265,13 @@ void TestStartup::giftGrants_data() {
     QTest::newRow("team choice") << imagePath("team.bmp") << true << false;
     QTest::newRow("except-choice") << imagePath("unteam.bmp") << false << true;
     QTest::newRow("another prize") << imagePath("splayer.bmp") << false << false;
-    QTest::newRow("another program folder")
-        << "/opt/old-kickvale/images/team.bmp" << false << false;
+    // Gift files outlive moves of the program: the picture's file name decides.
+    QTest::newRow("another program folder") << "/opt/old-kickvale/images/team.bmp" << true << false;
     QTest::newRow("Windows path of the old program")
-        << "C:\\Games\\Kickvale\\images\\team.bmp" << false << false;
+        << "C:\\Games\\Kickvale\\images\\team.bmp" << true << false;
+    QTest::newRow("letter case of an old file") << "C:\\GAMES\\IMAGES\\UnTeam.BMP" << false << true;
+    QTest::newRow("mixed separators") << "D:/kv\\images/team.bmp" << true << false;
+    QTest::newRow("name only inside a folder name") << "/x/team.bmp/other.bmp" << false << false;
     QTest::newRow("trailing blank") << imagePath("team.bmp") + " " << false << false;
     QTest::newRow("empty") << "" << false << false;
 }

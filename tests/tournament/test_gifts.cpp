@@ -51,6 +51,8 @@ private slots:
     void awardsStoreOnlyPlaceGifts();
     void missingPicture_data();
     void missingPicture();
+    void storedPathFindsThePicture_data();
+    void storedPathFindsThePicture();
 };
 
 void TestGifts::everyGiftHasItsPicture() {
@@ -198,6 +200,34 @@ void TestGifts::missingPicture() {
     QCOMPARE(folder.bytes(QStringLiteral("gift2.txt")) != gift2, gift2Written);
     QVERIFY(award.dialogs.shown().isEmpty());
     QVERIFY(!award.uncovered);
+}
+
+void TestGifts::storedPathFindsThePicture_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("picture"); // "own:<file>" is the program's own picture
+    QTest::newRow("the program's own path") << "own:travma.bmp"
+                                            << "own:travma.bmp";
+    QTest::newRow("old Windows folder") << "C:\\Games\\KV\\images\\Team.bmp"
+                                        << "own:team.bmp";
+    QTest::newRow("moved program folder") << "/gone/kickvale/images/redcard.bmp"
+                                          << "own:redcard.bmp";
+    QTest::newRow("unknown picture keeps its path") << "/gone/images/ball.bmp"
+                                                    << "/gone/images/ball.bmp";
+    QTest::newRow("existing file elsewhere") << "here.bmp"
+                                             << "here.bmp";
+}
+
+void TestGifts::storedPathFindsThePicture() {
+    kvtest::WorkFolder folder;
+    folder.writeBytes(QStringLiteral("here.bmp"), "BM");
+    const auto resolve = [&](QString path) {
+        if (path.startsWith(QLatin1String("own:")))
+            return kv::imagePath(path.mid(4));
+        return path == QLatin1String("here.bmp") ? folder.path(path) : path;
+    };
+    QFETCH(QString, stored);
+    QFETCH(QString, picture);
+    QCOMPARE(kv::giftPicture(resolve(stored)), resolve(picture));
 }
 
 QTEST_GUILESS_MAIN(TestGifts)
