@@ -149,8 +149,7 @@ struct Program {
         };
         if (steps)
             steps->timer.start();
-        QApplication::setApplicationName(QStringLiteral("zorvo-kickvale-6"));
-        QApplication::setApplicationDisplayName(TForm1::kTitle);
+        kv::nameProgram();
         QApplication::setFont(kv::classicFont(11));
         step("font");
         kv::guarded(dialogs, [&] { kv::applyCarbonTheme(app); });

@@ -4,6 +4,7 @@
 #include "common/guard.h"
 #include "common/gui_dialogs.h"
 #include "common/gui_theme.h"
+#include "common/programdir.h"
 #include "common/random.h"
 #include "common/services.h"
 #include "tournament/gui_xlsxspreadsheet.h"
@@ -12,8 +13,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("zorvo-kickvale-6"));
-    QApplication::setApplicationDisplayName(TForm1::kTitle);
+    kv::nameProgram();
 
     kv::MessageBoxDialogs dialogs;
     kv::Random random;

@@ -5,7 +5,9 @@
 #include "common/dialogs.h"
 #include "common/guard.h"
 #include "common/gui_theme.h"
+#include "common/gui_windowplace.h"
 #include "common/opener.h"
+#include "common/programdir.h"
 #include "common/services.h"
 #include "common/textfile.h"
 #include "pools/draw.h"
@@ -30,7 +32,7 @@
 #include <algorithm>
 #include <array>
 
-const QString TForm1::kTitle = QStringLiteral("Zorvo Kickvale 6");
+const QString TForm1::kTitle = kv::programTitle();
 const QString TForm1::kWebAddress = QStringLiteral("https://kickvale.example.org/");
 
 TForm1::TForm1(kv::Services& services, kv::RunState& state, QWidget* parent)
@@ -187,8 +189,7 @@ void TForm1::ComboBox1Change() {
     ComboBox1->setCurrentIndex(1);
     if (TForm7* two = windows_.form7) {
         two->move(frameGeometry().topRight() + QPoint(8, 0));
-        two->show();
-        two->raise();
+        kv::showInFront(two);
     }
 }
 
@@ -424,5 +425,5 @@ void TForm1::N6Click() {
     results->Label29->setText(Label16->text());
     results->Label30->setText(Label17->text());
     results->Label31->setText(Label18->text());
-    results->show();
+    kv::showInFront(results);
 }

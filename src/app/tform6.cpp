@@ -3,6 +3,7 @@
 #include "app/tform1.h"
 #include "common/guard.h"
 #include "common/gui_theme.h"
+#include "common/gui_windowplace.h"
 #include "common/services.h"
 #include "common/settings.h"
 #include "tournament/tform5.h"
@@ -53,9 +54,7 @@ TForm6::TForm6(kv::Services& services, kv::RunState& state, QWidget* parent)
 
 void TForm6::showFromMainWindow() {
     const bool wasActive = isActiveWindow();
-    show();
-    raise();
-    activateWindow();
+    kv::showInFront(this);
     loadedOnShow_ = !wasActive;
     FormActivate();
 }

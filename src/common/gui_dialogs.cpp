@@ -1,5 +1,7 @@
 #include "common/gui_dialogs.h"
 
+#include "common/programdir.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMessageBox>
@@ -17,8 +19,7 @@ namespace {
 QMessageBox::StandardButton ask(QMessageBox::Icon icon, const QString& text,
                                 QMessageBox::StandardButtons buttons,
                                 QMessageBox::StandardButton escape) {
-    QMessageBox box(icon, QApplication::applicationDisplayName(), text, buttons,
-                    QApplication::activeWindow());
+    QMessageBox box(icon, programTitle(), text, buttons, QApplication::activeWindow());
     box.setEscapeButton(escape);
     const int result = box.exec();
     return static_cast<QMessageBox::StandardButton>(result);

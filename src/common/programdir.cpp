@@ -12,6 +12,14 @@ QString& overrideDir() {
 }
 } // namespace
 
+QString programTitle() {
+    return QStringLiteral("Zorvo Kickvale 6");
+}
+
+void nameProgram() {
+    QCoreApplication::setApplicationName(QStringLiteral("zorvo-kickvale-6"));
+}
+
 QString programDir() {
     QString dir = overrideDir();
     if (dir.isEmpty())

@@ -4,6 +4,13 @@
 
 namespace kv {
 
+// The program's name as players see it: the main window's caption and the message boxes'.
+QString programTitle();
+
+// Names the program for the system (settings and data paths). No display name is set: Qt on
+// X11 appends one to every window title, and each window's caption is its whole title.
+void nameProgram();
+
 // The folder of the program's own files (table.xlsx, images/), with a trailing separator.
 // By default the folder of the running executable; tests point it at a fixture folder.
 QString programDir();

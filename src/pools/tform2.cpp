@@ -2,6 +2,7 @@
 
 #include "common/guard.h"
 #include "common/gui_theme.h"
+#include "common/gui_windowplace.h"
 #include "common/services.h"
 #include "pools/gui_memo.h"
 #include "pools/poolfile_editor.h"
@@ -150,9 +151,9 @@ QAbstractButton* TForm2::tabButton(QWidget* sheet) const {
 }
 
 void TForm2::openFromMenu() {
-    show();
-    raise();
-    activateWindow();
+    if (!isVisible())
+        kv::keepOnScreen(this);
+    kv::showInFront(this);
     loadPools();
 }
 

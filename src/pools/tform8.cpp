@@ -3,6 +3,7 @@
 #include "common/dialogs.h"
 #include "common/guard.h"
 #include "common/gui_theme.h"
+#include "common/gui_windowplace.h"
 #include "common/services.h"
 #include "pools/gui_memo.h"
 #include "pools/poolfile_editor.h"
@@ -58,9 +59,9 @@ void TForm8::openFromMainWindow() {
         const bool exhausted = kv::PoolExhausted(kv::poolFile(pool), kv::kLogFile);
         setLabelColor(label, exhausted ? kExhaustedColor : kFreeColor);
     }
-    show();
-    raise();
-    activateWindow();
+    if (!isVisible())
+        kv::keepOnScreen(this);
+    kv::showInFront(this);
 }
 
 void TForm8::Button1Click() {

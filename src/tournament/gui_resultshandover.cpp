@@ -1,6 +1,7 @@
 #include "tournament/gui_resultshandover.h"
 
 #include "common/errors.h"
+#include "common/gui_windowplace.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -40,8 +41,7 @@ void handOverToResults(QWidget* resultsWindow, const QList<HandOverText>& texts)
             static_cast<QAbstractButton*>(targets[i])->setText(texts[i].text);
     }
     compute->setEnabled(true);
-    resultsWindow->show();
-    resultsWindow->raise();
+    showInFront(resultsWindow);
 }
 
 } // namespace kv

@@ -1,6 +1,7 @@
 #include "tournament/tform5.h"
 
 #include "common/gui_theme.h"
+#include "common/gui_windowplace.h"
 #include "common/programdir.h"
 #include "common/services.h"
 #include "tournament/gifts.h"
@@ -24,6 +25,5 @@ void TForm5::fillAndShow() {
         box->setPixmap(kv::loadPicture(kv::imagePath(image.gift.file)));
         box->setToolTip(image.gift.hint);
     }
-    show();
-    raise();
+    kv::showInFront(this);
 }

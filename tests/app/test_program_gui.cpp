@@ -1,0 +1,170 @@
+// The program as a whole, as a player meets it: what the window manager shows as each title,
+// and which window a command brings to the front.
+#include "../results/resultsdb.h"
+#include "app/gui_program.h"
+#include "app/tform1.h"
+#include "app/tform6.h"
+#include "common/programdir.h"
+#include "pools/tform2.h"
+#include "pools/tform7.h"
+#include "pools/tform8.h"
+#include "results/tform9.h"
+#include "testsupport.h"
+#include "tform1env.h"
+#include "tournament/gui_resultshandover.h"
+#include "tournament/tform5.h"
+
+#include <QApplication>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// The program as main.cpp builds it, with the seams replaced by fakes.
+struct Program : kvtest::Fakes {
+    Program() {
+        dialogs.queue(kv::Dialogs::Answer::Yes); // the category question at start
+        windows = std::make_unique<ProgramWindows>(services, state);
+    }
+    const Windows& w() const { return windows->windows(); }
+    std::unique_ptr<ProgramWindows> windows;
+};
+
+// The title a window manager shows. Qt on X11 appends the application's display name to a
+// window's caption once the program has set one of its own; unset, it falls back to the
+// application name, which is how a test can tell.
+QString shownTitle(const QWidget* window) {
+    const QString name = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(QStringLiteral("probe-name"));
+    const QString display = QGuiApplication::applicationDisplayName();
+    QCoreApplication::setApplicationName(name);
+    const QString title = window->windowTitle();
+    if (display == QLatin1String("probe-name") || title.endsWith(display))
+        return title;
+    return title + QStringLiteral(" \u2014 ") + display;
+}
+
+QWidget* windowNamed(const Windows& w, const QString& name) {
+    const QList<QWidget*> all{w.form1, w.form2, w.form6, w.form5, w.form7, w.form8, w.form9};
+    for (QWidget* window : all)
+        if (window->objectName() == name)
+            return window;
+    qFatal("no window %s", qPrintable(name));
+}
+
+} // namespace
+
+class TestProgram : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void titleIsTheCaption_data();
+    void titleIsTheCaption();
+    void commandBringsItsWindowToTheFront_data();
+    void commandBringsItsWindowToTheFront();
+    void smallWindowsOpenOnTheScreen_data();
+    void smallWindowsOpenOnTheScreen();
+};
+
+void TestProgram::initTestCase() {
+    kv::nameProgram(); // as main.cpp does
+}
+
+void TestProgram::titleIsTheCaption_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("caption"); // the main window: its start
+    QTest::newRow("main window") << "TForm1"
+                                 << "Zorvo Kickvale 6 - ";
+    QTest::newRow("pools editor") << "TForm2"
+                                  << "Команды";
+    QTest::newRow("settings") << "TForm6"
+                              << "Настройки";
+    QTest::newRow("two players") << "TForm7"
+                                 << "Рандом на двоих";
+    QTest::newRow("gifts") << "TForm5"
+                           << "Подарки";
+    QTest::newRow("recent teams") << "TForm8"
+                                  << "Все последние команды";
+    QTest::newRow("results") << "TForm9"
+                             << "Введите результаты турнира";
+}
+
+void TestProgram::titleIsTheCaption() {
+    kvtest::WorkFolder work;
+    writeDefaultData(work);
+    kvtest::createBaseDb();
+    Program p;
+    QFETCH(QString, window);
+    QFETCH(QString, caption);
+    const QWidget* shown = windowNamed(p.w(), window);
+    QVERIFY2(shown->windowTitle().startsWith(caption), qPrintable(shown->windowTitle()));
+    QCOMPARE(shownTitle(shown), shown->windowTitle());
+}
+
+void TestProgram::commandBringsItsWindowToTheFront_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<std::function<void(const Windows&)>>("command");
+    using W = const Windows&;
+    QTest::newRow("Статистика...") << "TForm9" << std::function([](W w) { w.form1->N6Click(); });
+    QTest::newRow("Команды...") << "TForm2" << std::function([](W w) { w.form1->N5Click(); });
+    QTest::newRow("...") << "TForm8" << std::function([](W w) { w.form1->Button3Click(); });
+    QTest::newRow("two players") << "TForm7" << std::function([](W w) {
+        w.form1->ComboBox1->setCurrentIndex(0);
+        w.form1->ComboBox1Change();
+    });
+    QTest::newRow("Посмотреть подарки...")
+        << "TForm5" << std::function([](W w) { w.form6->Button5Click(); });
+    QTest::newRow("results handed over")
+        << "TForm9" << std::function([](W w) { kv::handOverToResults(w.form9, {}); });
+}
+
+void TestProgram::commandBringsItsWindowToTheFront() {
+    kvtest::WorkFolder work;
+    writeDefaultData(work);
+    kvtest::createBaseDb();
+    QFETCH(QString, window);
+    QFETCH(std::function<void(const Windows&)>, command);
+    Program p;
+    QWidget* target = windowNamed(p.w(), window);
+    // Already open, behind the main window.
+    target->show();
+    p.w().form1->show();
+    p.w().form1->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), p.w().form1);
+
+    command(p.w());
+    QTRY_COMPARE(QApplication::activeWindow(), target);
+    QVERIFY(target->isVisible());
+    QVERIFY2(p.dialogs.errors().isEmpty(), qPrintable(p.dialogs.errors().join('\n')));
+}
+
+void TestProgram::smallWindowsOpenOnTheScreen_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<std::function<void(const Windows&)>>("command");
+    using W = const Windows&;
+    QTest::newRow("Команды...") << "TForm2" << std::function([](W w) { w.form1->N5Click(); });
+    QTest::newRow("...") << "TForm8" << std::function([](W w) { w.form1->Button3Click(); });
+}
+
+// The test screen (800 x 600) is smaller than the places these windows are given.
+void TestProgram::smallWindowsOpenOnTheScreen() {
+    kvtest::WorkFolder work;
+    writeDefaultData(work);
+    kvtest::createBaseDb();
+    QFETCH(QString, window);
+    QFETCH(std::function<void(const Windows&)>, command);
+    Program p;
+    p.w().form1->show();
+    command(p.w());
+    const QWidget* opened = windowNamed(p.w(), window);
+    const QRect screen = opened->screen()->availableGeometry();
+    QVERIFY2(screen.contains(opened->geometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                 .arg(opened->x())
+                                                                 .arg(opened->y())
+                                                                 .arg(opened->width())
+                                                                 .arg(opened->height())));
+}
+
+QTEST_MAIN(TestProgram)
+#include "test_program_gui.moc"
