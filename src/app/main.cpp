@@ -1,4 +1,5 @@
 #include "app/gui_program.h"
+#include "app/instancelock.h"
 #include "app/tform1.h"
 #include "common/clock.h"
 #include "common/guard.h"
@@ -10,6 +11,9 @@
 #include "tournament/gui_xlsxspreadsheet.h"
 
 #include <QApplication>
+#include <QLockFile>
+
+#include <memory>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -33,6 +37,10 @@ int main(int argc, char* argv[]) {
     // its controls, so it is set for the whole application).
     QApplication::setFont(kv::classicFont(11));
     kv::guarded(dialogs, [&] { kv::applyCarbonTheme(app); });
+
+    const std::unique_ptr<QLockFile> folderLock = kv::lockDataFolder(dialogs);
+    if (!folderLock)
+        return 1;
 
     ProgramWindows windows(services, state);
 
