@@ -9,7 +9,27 @@
 #include "pools/poolfile_editor.h"
 #include "pools/pools.h"
 
+#include <QFile>
+
+const QString TForm8::kLogChangedQuestion = QStringLiteral(
+    "Файл all_last.txt изменился после того, как его загрузили в это окно (например, "
+    "«Расписание» дописало в него команды).\n\n"
+    "Yes — сохранить текст окна поверх файла; новые строки файла пропадут.\n"
+    "No — загрузить файл заново и продолжить правку.\n"
+    "Cancel — ничего не менять.");
 const QColor TForm8::kExhaustedColor(255, 0, 0);
+
+namespace {
+
+// The log's bytes now, or nothing when it cannot be read (a save then reports why).
+std::optional<QByteArray> logBytes() {
+    QFile file(kv::kLogFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+} // namespace
 const QColor TForm8::kFreeColor(0, 128, 0);
 
 TForm8::TForm8(kv::Services& services, kv::RunState& state, QWidget* parent)
@@ -35,7 +55,9 @@ TForm8::TForm8(kv::Services& services, kv::RunState& state, QWidget* parent)
 
 void TForm8::setLabelColor(QLabel* label, const QColor& color) {
     // The theme's stylesheet colours every widget's text; a label's own sheet wins over it.
-    label->setStyleSheet(QStringLiteral("color: %1;").arg(color.name()));
+    // The fixed colours keep their hue; a background of their own makes them readable.
+    label->setStyleSheet(QStringLiteral("color: %1; background-color: %2; padding: 0 2px;")
+                             .arg(color.name(), kv::readableBackground(color).name()));
     label->setFont(font()); // its own sheet drops the inherited window font
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, color);
@@ -46,6 +68,7 @@ void TForm8::loadLog() {
     const kv::EditableText log = kv::loadEditableText(kv::kLogFile);
     kv::setMemoText(Memo1, log.text);
     encoding_ = log.encoding;
+    loaded_ = logBytes();
 }
 
 void TForm8::openFromMainWindow() {
@@ -65,17 +88,33 @@ void TForm8::openFromMainWindow() {
 }
 
 void TForm8::Button1Click() {
-    Memo1->setReadOnly(false);
-    Button3->setEnabled(true);
-    Button1->setEnabled(false);
+    kv::guarded(*services_.dialogs, [&] {
+        // The edit starts from the file as it is now, not as it was when the window opened.
+        loadLog();
+        Memo1->setReadOnly(false);
+        Button3->setEnabled(true);
+        Button1->setEnabled(false);
+    });
 }
 
 void TForm8::Button3Click() {
     kv::guarded(*services_.dialogs, [&] {
+        if (const std::optional<QByteArray> now = logBytes(); now && now != loaded_) {
+            switch (services_.dialogs->yesNoCancel(kLogChangedQuestion)) {
+            case kv::Dialogs::Answer::Yes:
+                break;
+            case kv::Dialogs::Answer::No:
+                loadLog();
+                return;
+            default:
+                return;
+            }
+        }
         // Saved as typed: a last line without a break is fine, since the schedule's append
         // starts on a new line when the file does not end with one.
         kv::saveEditableText(kv::kLogFile, kv::memoText(Memo1), encoding_);
         encoding_ = kv::savedEncoding(encoding_);
+        loaded_ = logBytes();
         Memo1->setReadOnly(true);
         Button3->setEnabled(false);
         Button1->setEnabled(true);

@@ -4,7 +4,10 @@
 #include "common/textfile.h"
 #include "ui_tform8.h"
 
+#include <QByteArray>
 #include <QWidget>
+
+#include <optional>
 
 // The recent-teams log "all_last.txt" as text, with the state of every pool: red for a pool
 // that is used up against the log, green for one that still has teams. The log can be edited
@@ -19,6 +22,7 @@ public:
     // a file that cannot be read; the window is then not shown.
     void openFromMainWindow();
 
+    static const QString kLogChangedQuestion;
     static const QColor kExhaustedColor;
     static const QColor kFreeColor;
 
@@ -35,4 +39,7 @@ private:
     kv::RunState& state_;
     Windows windows_;
     kv::TextEncoding encoding_ = kv::TextEncoding::Plain;
+    // The log's bytes as the memo was loaded from them: a save must not silently drop what the
+    // schedule (or anything else) added to the file since.
+    std::optional<QByteArray> loaded_;
 };

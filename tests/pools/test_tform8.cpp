@@ -72,6 +72,8 @@ private slots:
     void savesInTheReadEncoding();
     void logSavedWithoutFinalBreakThenScheduled();
     void failedSaveCanBeRetried();
+    void saveKeepsTeamsAddedSinceLoading_data();
+    void saveKeepsTeamsAddedSinceLoading();
 };
 
 void TestTForm8::initTestCase() {
@@ -262,6 +264,52 @@ void TestTForm8::failedSaveCanBeRetried() {
     w.form->Button2->click();
     QCOMPARE(w.dialogs.errors().size(), 2);
     QCOMPARE(kv::memoText(w.form->Memo1), QStringLiteral("Ajax\nPSV"));
+}
+
+void TestTForm8::saveKeepsTeamsAddedSinceLoading_data() {
+    QTest::addColumn<QString>("scheduled"); // when the schedule appends: "", "open", "edit"
+    QTest::addColumn<int>("answer");        // to the question, -1: none asked
+    QTest::addColumn<QStringList>("file");
+    QTest::addColumn<QStringList>("memo");
+    QTest::addColumn<bool>("editing");
+    using A = kv::Dialogs::Answer;
+    const QStringList typed{"Ajax", "PSV"};
+    const QStringList all{"Ajax", "Feyenoord", "AZ", "Twente"};
+    QTest::newRow("nothing added") << "" << -1 << typed << typed << false;
+    QTest::newRow("added before Править: edit starts from the file")
+        << "open" << -1 << all + QStringList{"PSV"} << all + QStringList{"PSV"} << false;
+    QTest::newRow("added while editing, Yes overwrites")
+        << "edit" << int(A::Yes) << typed << typed << false;
+    QTest::newRow("added while editing, No reloads") << "edit" << int(A::No) << all << all << true;
+    QTest::newRow("added while editing, Cancel")
+        << "edit" << int(A::Cancel) << all << typed << true;
+}
+
+void TestTForm8::saveKeepsTeamsAddedSinceLoading() {
+    QFETCH(QString, scheduled);
+    QFETCH(int, answer);
+    QFETCH(QStringList, file);
+    QFETCH(QStringList, memo);
+    QFETCH(bool, editing);
+    LogWindow w;
+    w.folder.write("all_last.txt", {"Ajax"});
+    const auto schedule = [&] { kv::appendLines("all_last.txt", {"Feyenoord", "AZ", "Twente"}); };
+    w.form->openFromMainWindow();
+    if (scheduled == "open")
+        schedule();
+    w.form->Button1->click();
+    w.type("PSV\n");
+    if (scheduled == "edit")
+        schedule();
+    if (answer >= 0)
+        w.dialogs.queue(kv::Dialogs::Answer(answer));
+    w.form->Button3->click();
+    QCOMPARE(w.dialogs.texts(),
+             answer >= 0 ? QStringList{TForm8::kLogChangedQuestion} : QStringList{});
+    QCOMPARE(w.folder.lines("all_last.txt"), file);
+    QCOMPARE(kv::memoText(w.form->Memo1), memo.join('\n') + '\n');
+    QCOMPARE(!w.form->Memo1->isReadOnly(), editing);
+    QCOMPARE(w.form->Button3->isEnabled(), editing);
 }
 
 QTEST_MAIN(TestTForm8)
