@@ -4,6 +4,7 @@
 #include "app/tform6.h"
 #include "common/dialogs.h"
 #include "common/guard.h"
+#include "common/gui_fulltexttips.h"
 #include "common/gui_theme.h"
 #include "common/gui_windowplace.h"
 #include "common/opener.h"
@@ -23,6 +24,7 @@
 
 #include <QCloseEvent>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QSignalBlocker>
@@ -83,6 +85,7 @@ TForm1::TForm1(kv::Services& services, kv::RunState& state, QWidget* parent)
     connect(sheetCommand_, &QAction::triggered, this, &TForm1::SheetCommandClick);
 
     setClientHeight(kClientHeight);
+    kv::tipCutTexts(this);
 
     FormCreate();
 }
@@ -105,6 +108,19 @@ void TForm1::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
     if (services_.endProgram)
         services_.endProgram();
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event) {
+    // A main window has no default button of its own (only dialogs do): Enter that no control
+    // took presses "Заполнить" for as long as it is the default.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (enter && plain && Button2->isDefault() && Button2->isEnabled()) {
+        Button2->click();
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

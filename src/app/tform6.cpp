@@ -2,6 +2,7 @@
 
 #include "app/tform1.h"
 #include "common/guard.h"
+#include "common/gui_fulltexttips.h"
 #include "common/gui_theme.h"
 #include "common/gui_windowplace.h"
 #include "common/services.h"
@@ -49,6 +50,7 @@ TForm6::TForm6(kv::Services& services, kv::RunState& state, QWidget* parent)
     connect(Button5, &QPushButton::clicked, this, &TForm6::Button5Click);
 
     kv::fixClientSize(this, 380, 185);
+    kv::tipCutTexts(this);
     qApp->installEventFilter(this);
 }
 

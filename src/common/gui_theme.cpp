@@ -10,25 +10,59 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QStyleOption>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 namespace kv {
 
+namespace {
+
+// The edge of every box, readable against the dark window (see carbon.qss).
+const QColor kEdge(0x9a, 0x9a, 0x9a);
+const QColor kDisabledText(0xa0, 0xa0, 0xa0);
+
+// Fusion draws the box of a check box and the ring of a radio button in a shade of the window
+// colour, which a dark window makes invisible: the edge is drawn again in the theme's colour.
+class CarbonStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+        if (element != PE_IndicatorCheckBox && element != PE_IndicatorRadioButton)
+            return;
+        painter->save();
+        // Not smoothed: a smoothed one-pixel ring never reaches its own colour.
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->setPen(QPen(kEdge, 1));
+        painter->setBrush(Qt::NoBrush);
+        if (element == PE_IndicatorCheckBox)
+            painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+        else
+            painter->drawEllipse(option->rect.adjusted(0, 0, -1, -1));
+        painter->restore();
+    }
+};
+
+} // namespace
+
 void applyCarbonTheme(QApplication& app) {
-    QStyle* style = QStyleFactory::create(QStringLiteral("Fusion"));
-    if (!style)
+    QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
+    if (!fusion)
         throw Error(
             QStringLiteral("Theme \"Carbon\" cannot be applied: the Fusion style is missing."));
     QFile sheet(QStringLiteral(":/theme/carbon.qss"));
     if (!sheet.open(QIODevice::ReadOnly)) {
-        delete style;
+        delete fusion;
         throw Error(
             QStringLiteral("Theme \"Carbon\" cannot be applied: %1").arg(sheet.errorString()));
     }
-    app.setStyle(style);
+    app.setStyle(new CarbonStyle(fusion));
     QPalette p;
     const QColor window(45, 45, 48), base(30, 30, 32), text(220, 220, 220);
     p.setColor(QPalette::Window, window);
@@ -44,11 +78,34 @@ void applyCarbonTheme(QApplication& app) {
     p.setColor(QPalette::Link, QColor(90, 160, 255));
     p.setColor(QPalette::Highlight, QColor(70, 110, 170));
     p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::Disabled, QPalette::Text, QColor(120, 120, 120));
-    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(120, 120, 120));
-    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(120, 120, 120));
+    p.setColor(QPalette::Disabled, QPalette::Text, kDisabledText);
+    p.setColor(QPalette::Disabled, QPalette::WindowText, kDisabledText);
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, kDisabledText);
+    // Sunken boxes and lines are drawn in these.
+    for (const QPalette::ColorRole role :
+         {QPalette::Light, QPalette::Midlight, QPalette::Mid, QPalette::Dark, QPalette::Shadow})
+        p.setColor(role, kEdge);
     app.setPalette(p);
     app.setStyleSheet(QString::fromUtf8(sheet.readAll()));
+}
+
+double contrastRatio(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor readableBackground(const QColor& text) {
+    const QColor black(0, 0, 0);
+    const QColor white(255, 255, 255);
+    return contrastRatio(text, black) >= contrastRatio(text, white) ? black : white;
 }
 
 QFont classicFont(int pixelSize) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QImage>
 #include <QPixmap>
@@ -12,6 +13,13 @@ namespace kv {
 // The dark "Carbon" look: Fusion style, a dark palette and the stylesheet. Throws kv::Error
 // when it cannot be applied; the program then keeps the plain look.
 void applyCarbonTheme(QApplication& app);
+
+// Contrast of two colours as the ratio of their relative luminances (each + 0.05): 1 to 21.
+double contrastRatio(const QColor& a, const QColor& b);
+
+// Black or white, whichever makes a text of this colour easier to read: a fixed colour such
+// as pure red or dark green cannot be read on the dark window.
+QColor readableBackground(const QColor& text);
 
 // The classic window font at a pixel size: the original family where the system has it,
 // else the nearest sans-serif.

@@ -1,6 +1,7 @@
 #include "pools/tform7.h"
 
 #include "common/guard.h"
+#include "common/gui_fulltexttips.h"
 #include "common/gui_theme.h"
 #include "common/services.h"
 #include "pools/two_player.h"
@@ -16,6 +17,7 @@ TForm7::TForm7(kv::Services& services, kv::RunState& state, QWidget* parent)
     connect(Button1, &QPushButton::clicked, this, &TForm7::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm7::Button2Click);
     kv::fixClientSize(this, 225, 88);
+    kv::tipCutTexts(this);
     setWindowFlag(Qt::WindowStaysOnTopHint);
 }
 

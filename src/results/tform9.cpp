@@ -4,6 +4,7 @@
 #include "common/dialogs.h"
 #include "common/errors.h"
 #include "common/guard.h"
+#include "common/gui_fulltexttips.h"
 #include "common/gui_theme.h"
 #include "common/services.h"
 #include "results/bestscorer.h"
@@ -56,6 +57,7 @@ TForm9::TForm9(kv::Services& services, kv::RunState& state, QWidget* parent)
     DBGrid1->horizontalHeader()->setHighlightSections(false);
     DBGrid1->verticalHeader()->setDefaultSectionSize(18);
     DBGrid1->installEventFilter(this);
+    kv::tipCutTexts(this);
 
     connect(Button1, &QPushButton::clicked, this, &TForm9::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm9::Button2Click);

@@ -15,6 +15,9 @@
 #include "tournament/tform5.h"
 
 #include <QApplication>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QTextDocument>
 
 #include <functional>
 #include <memory>
@@ -65,6 +68,10 @@ private slots:
     void commandBringsItsWindowToTheFront();
     void smallWindowsOpenOnTheScreen_data();
     void smallWindowsOpenOnTheScreen();
+    void labelsShowPlainText_data();
+    void labelsShowPlainText();
+    void cutTextsShowWholeAsTooltip_data();
+    void cutTextsShowWholeAsTooltip();
 };
 
 void TestProgram::initTestCase() {
@@ -164,6 +171,71 @@ void TestProgram::smallWindowsOpenOnTheScreen() {
                                                                  .arg(opened->y())
                                                                  .arg(opened->width())
                                                                  .arg(opened->height())));
+}
+
+void TestProgram::labelsShowPlainText_data() {
+    QTest::addColumn<QString>("window");
+    for (const char* name : {"TForm1", "TForm2", "TForm6", "TForm5", "TForm7", "TForm8", "TForm9"})
+        QTest::newRow(name) << name;
+}
+
+// Names, teams and file lines are data: "<b>&amp; \"Q\"" must show as typed, not in bold.
+void TestProgram::labelsShowPlainText() {
+    kvtest::WorkFolder work;
+    writeDefaultData(work);
+    kvtest::createBaseDb();
+    QFETCH(QString, window);
+    Program p;
+    for (const QLabel* label : windowNamed(p.w(), window)->findChildren<QLabel*>())
+        QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->objectName()));
+}
+
+void TestProgram::cutTextsShowWholeAsTooltip_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("tip");
+    const QString longTeam = QStringLiteral("Borussia Mönchengladbach <b>II</b>");
+    QTest::newRow("team box") << "TForm1"
+                              << "Edit1" << longTeam << true;
+    QTest::newRow("short team") << "TForm1"
+                                << "Edit1"
+                                << "Ajax" << false;
+    QTest::newRow("player name") << "TForm1"
+                                 << "Label16" << longTeam << true;
+    QTest::newRow("schedule") << "TForm1"
+                              << "Label7" << longTeam << true;
+    QTest::newRow("last tournament") << "TForm1"
+                                     << "Label22" << longTeam << true;
+    QTest::newRow("results heading") << "TForm9"
+                                     << "Label3" << longTeam << true;
+    QTest::newRow("results name") << "TForm9"
+                                  << "Label29" << longTeam << true;
+    QTest::newRow("two players") << "TForm7"
+                                 << "Label1" << longTeam + longTeam << true;
+}
+
+void TestProgram::cutTextsShowWholeAsTooltip() {
+    kvtest::WorkFolder work;
+    writeDefaultData(work);
+    kvtest::createBaseDb();
+    QFETCH(QString, window);
+    QFETCH(QString, control);
+    QFETCH(QString, text);
+    QFETCH(bool, tip);
+    Program p;
+    QWidget* shown = windowNamed(p.w(), window);
+    shown->show();
+    auto* target = kvtest::child<QWidget>(shown, control);
+    const QSize size = target->size();
+    target->setProperty("text", text);
+    target->show();
+    QHelpEvent ask(QEvent::ToolTip, QPoint(2, 2), target->mapToGlobal(QPoint(2, 2)));
+    QCoreApplication::sendEvent(target, &ask);
+    QTextDocument shownTip;
+    shownTip.setHtml(target->toolTip());
+    QCOMPARE(shownTip.toPlainText(), tip ? text : QString());
+    QCOMPARE(target->size(), size);
 }
 
 QTEST_MAIN(TestProgram)

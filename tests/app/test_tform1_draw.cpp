@@ -56,6 +56,8 @@ private slots:
     void poolRunningOutEndsTheProgram();
     void slotWithoutAnyTeamIsReported();
     void equalTeamsCanBeCorrectedAndScheduled();
+    void enterRunsTheFillWhileItIsTheDefault_data();
+    void enterRunsTheFillWhileItIsTheDefault();
 };
 
 void TestTForm1Draw::fillThenSchedule_data() {
@@ -200,6 +202,47 @@ void TestTForm1Draw::equalTeamsCanBeCorrectedAndScheduled() {
     w.Button1->click();
     QVERIFY(validFirstLeg(teamsOf(w), scheduleOf(w)));
     QCOMPARE(work.lines(kLogFile).mid(work.lines(kLogFile).size() - 3), teamsOf(w));
+}
+
+void TestTForm1Draw::enterRunsTheFillWhileItIsTheDefault_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("focus"); // the control with the keyboard, "" for none
+    QTest::addColumn<bool>("afterFullTable");
+    QTest::addColumn<bool>("fills");
+    QTest::newRow("Enter at start") << int(Qt::Key_Return) << "" << false << true;
+    QTest::newRow("keypad Enter at start") << int(Qt::Key_Enter) << "" << false << true;
+    QTest::newRow("Enter in a team-choice box")
+        << int(Qt::Key_Return) << "ComboBox5" << false << true;
+    QTest::newRow("Enter on a check box") << int(Qt::Key_Return) << "CheckBox3" << false << true;
+    QTest::newRow("another key") << int(Qt::Key_Space) << "" << false << false;
+    QTest::newRow("Enter after the full table") << int(Qt::Key_Return) << "" << true << false;
+}
+
+void TestTForm1Draw::enterRunsTheFillWhileItIsTheDefault() {
+    QFETCH(int, key);
+    QFETCH(QString, focus);
+    QFETCH(bool, afterFullTable);
+    QFETCH(bool, fills);
+    kvtest::WorkFolder work;
+    Tform1Env env;
+    TForm1& w = start(work, env, "team.bmp");
+    w.show();
+    if (afterFullTable) {
+        w.Button2->click();
+        w.Button1->click();
+        w.BitBtn1->click();
+        // "Заполнить" enabled again, with empty team boxes.
+        w.CheckBox1->click();
+        w.CheckBox1->click();
+        for (QLineEdit* team : {w.Edit1, w.Edit2, w.Edit3})
+            team->clear();
+        QVERIFY(w.Button2->isEnabled());
+    }
+    QWidget* target =
+        focus.isEmpty() ? static_cast<QWidget*>(&w) : kvtest::child<QWidget>(&w, focus);
+    QTest::keyClick(target, Qt::Key(key));
+    QCOMPARE(!w.Edit1->text().isEmpty(), fills);
+    QCOMPARE(w.Button1->isEnabled(), fills);
 }
 
 QTEST_MAIN(TestTForm1Draw)

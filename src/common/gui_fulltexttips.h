@@ -1,0 +1,16 @@
+#pragma once
+
+class QWidget;
+
+namespace kv {
+
+// Long names ("Borussia Mönchengladbach") do not fit the sizes the windows are drawn at. From
+// now on every label, edit box, combo box, button and list item of the window whose text is cut
+// shows the whole text as its tooltip; a text that fits shows none, and a control's own tooltip
+// stays as it is.
+void tipCutTexts(QWidget* window);
+
+// Whether a control's text is cut at its present size (for tests and the tooltips above).
+bool textIsCut(const QWidget* control);
+
+} // namespace kv
