@@ -1,6 +1,7 @@
 #include "tournament/gui_sheetpage.h"
 
 #include "common/errors.h"
+#include "tournament/gifts.h"
 #include "tournament/tournamentsheet.h"
 
 #include <QDir>
@@ -219,8 +220,8 @@ void paintTournamentSheet(QPainter& painter, const QRectF& page, const Tournamen
     table.put(table.cell(15, 1), Look::PictureBox);
     table.put(table.cell(15, 2), Look::PictureBox);
     table.put(table.cell(15, 3, 4), Look::BestScorer, sheet.prizes.bestScorer);
-    drawPicture(painter, table.cell(15, 1), sheet.prizes.firstGift);
-    drawPicture(painter, table.cell(15, 2), sheet.prizes.secondGift);
+    drawPicture(painter, table.cell(15, 1), giftPicture(sheet.prizes.firstGift));
+    drawPicture(painter, table.cell(15, 2), giftPicture(sheet.prizes.secondGift));
     painter.restore();
 }
 
