@@ -53,7 +53,7 @@ int main(int argc, char* argv[]) {
         fail(QStringLiteral("usage: kv_screenshots SOURCE_DIR OUTPUT_DIR"));
     const QString source = QString::fromLocal8Bit(argv[1]);
     const QString out = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
-    QApplication::setApplicationDisplayName(TForm1::kTitle);
+    kv::nameProgram();
     QApplication::setFont(kv::classicFont(11));
     kv::applyCarbonTheme(app);
 
