@@ -51,26 +51,30 @@ QDateTime Clock::now() const {
     return QDateTime::currentDateTime();
 }
 
+QLocale Clock::locale() const {
+    return QLocale::system();
+}
+
 QString Clock::shortDateFormat() const {
-    return QLocale::system().dateFormat(QLocale::ShortFormat);
+    return locale().dateFormat(QLocale::ShortFormat);
 }
 
 QString Clock::longTimeFormat() const {
-    return QLocale::system().timeFormat(QLocale::LongFormat);
+    return locale().timeFormat(QLocale::LongFormat);
 }
 
 QString Clock::shortDate() const {
     QString format = shortDateFormat();
     if (forced_)
         format = withSeparator(format, QStringLiteral("dMy"), QLatin1Char('.'));
-    return QLocale::system().toString(now().date(), format);
+    return locale().toString(now().date(), format);
 }
 
 QString Clock::longTime() const {
     QString format = withoutTimeZone(longTimeFormat());
     if (forced_)
         format = withSeparator(format, QStringLiteral("hHmszaApPt"), QLatin1Char(':'));
-    return QLocale::system().toString(now().time(), format);
+    return locale().toString(now().time(), format);
 }
 
 } // namespace kv

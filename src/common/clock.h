@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 
 namespace kv {
@@ -13,6 +14,8 @@ public:
     virtual QDateTime now() const;
     virtual QString shortDateFormat() const; // for example "dd.MM.yyyy"
     virtual QString longTimeFormat() const;  // for example "H:mm:ss"
+    // The locale that writes the digits and names of a date or time.
+    virtual QLocale locale() const;
 
     QString shortDate() const; // today in the short date format
     // Now in the long time format without its time zone: a time of day names no zone.
@@ -27,7 +30,7 @@ private:
 // A date or time format without its time-zone fields ("t") and the blanks around them.
 QString withoutTimeZone(const QString& format);
 
-// A clock that stands still, with fixed formats.
+// A clock that stands still, with fixed formats written the same under every locale.
 class FixedClock : public Clock {
 public:
     explicit FixedClock(QDateTime at, QString dateFormat = QStringLiteral("dd.MM.yyyy"),
@@ -37,6 +40,7 @@ public:
     QDateTime now() const override { return at_; }
     QString shortDateFormat() const override { return dateFormat_; }
     QString longTimeFormat() const override { return timeFormat_; }
+    QLocale locale() const override { return QLocale::c(); }
     void set(const QDateTime& at) { at_ = at; }
     void advance(int seconds) { at_ = at_.addSecs(seconds); }
 

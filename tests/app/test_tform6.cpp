@@ -7,6 +7,7 @@
 #include "pools/tform7.h"
 #include "testsupport.h"
 #include "tournament/tform5.h"
+#include "windowsupport.h"
 
 #include <QApplication>
 #include <memory>
@@ -105,13 +106,8 @@ void TestTForm6::layout() {
     QVERIFY(qAbs(2 * d->BitBtn1->x() + d->BitBtn1->width() - 380) <= 1); // centred
     QVERIFY(d->CheckBox4->geometry().right() < d->Button5->geometry().left());
     // Every caption fits its control.
-    for (QAbstractButton* b : d->findChildren<QAbstractButton*>()) {
-        const int needed = qobject_cast<QPushButton*>(b)
-                               ? b->fontMetrics().horizontalAdvance(b->text()) + 8 +
-                                     (b->icon().isNull() ? 0 : b->iconSize().width() + 4)
-                               : b->sizeHint().width();
-        QVERIFY2(needed <= b->width(), qPrintable(b->objectName()));
-    }
+    for (QAbstractButton* b : d->findChildren<QAbstractButton*>())
+        QVERIFY2(kvtest::captionFits(b), qPrintable(b->objectName()));
 }
 
 void TestTForm6::openingShowsNamesAndDisablesMainWindow() {

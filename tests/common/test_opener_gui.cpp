@@ -4,6 +4,7 @@
 #include "common/gui_dialogs.h"
 #include "testsupport.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 class TestOpener : public QObject {
@@ -14,17 +15,24 @@ private slots:
 
 void TestOpener::fileWithoutApplicationIsRefused() {
     kvtest::WorkFolder folder;
-    QDir(folder.path()).mkdir("bin");
-    // A desktop whose type database names no application for anything.
-    const QString fake = folder.path("bin/xdg-mime");
-    {
-        QFile script(fake);
+    // The fake desktop tools live beside this test program: the temporary folder may be on a
+    // mount that runs nothing. The search path holds them alone, so that nothing reaches the
+    // real desktop even when the opener goes further than it should.
+    QTemporaryDir bin(QCoreApplication::applicationDirPath() +
+                      QStringLiteral("/fake-desktop-XXXXXX"));
+    QVERIFY(bin.isValid());
+    const auto fake = [&](const char* name) {
+        QFile script(bin.filePath(QString::fromLatin1(name)));
         QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\necho \"$@\" >> \"$(dirname \"$0\")/asked\"\nexit 0\n");
-    }
-    QFile::setPermissions(fake, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        script.write(QByteArray("#!/bin/sh\necho \"$@\" >> \"${0%/*}/") + name + ".asked\"\n");
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    };
+    // A desktop whose type database names no application for anything.
+    fake("xdg-mime");
+    fake("xdg-open");
     const QByteArray oldPath = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(folder.path("bin")) + ":" + oldPath);
+    qputenv("PATH", QFile::encodeName(bin.path()));
     folder.writeBytes("sheet.xlsx", "PK");
     kv::DesktopOpener opener;
     int answers = 0;
@@ -33,11 +41,14 @@ void TestOpener::fileWithoutApplicationIsRefused() {
         ++answers;
         opened = result;
     });
-    qputenv("PATH", oldPath);
     QCOMPARE(answers, 0); // the answer comes from the event loop, not while we wait
     QTRY_COMPARE(answers, 1);
+    qputenv("PATH", oldPath);
+    QFile asked(bin.filePath("xdg-mime.asked"));
+    QVERIFY2(asked.open(QIODevice::ReadOnly), "the fake xdg-mime did not run");
+    QVERIFY(asked.readAll().startsWith("query default "));
     QVERIFY(!opened);
-    QVERIFY(QString::fromUtf8(folder.bytes("bin/asked")).startsWith("query default "));
+    QVERIFY(!QFile::exists(bin.filePath("xdg-open.asked")));
 }
 
 QTEST_MAIN(TestOpener)

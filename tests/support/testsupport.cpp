@@ -3,16 +3,93 @@
 #include "common/programdir.h"
 #include "common/textfile.h"
 
+#include <QCoreApplication>
 #include <QDirIterator>
 #include <QFile>
 
+#include <cerrno>
+#include <cstring>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace kvtest {
 
-WorkFolder::WorkFolder() : previous_(QDir::currentPath()) {
-    if (!dir_.isValid())
-        qFatal("cannot make a temporary folder");
+namespace {
+
+bool isRoot() {
+    return geteuid() == 0;
+}
+
+// Whether a user who is neither owner nor in the group passes through every folder to dir.
+bool othersCanEnter(const QString& dir) {
+    QString path = QDir(dir).canonicalPath();
+    if (path.isEmpty())
+        return false;
+    for (;;) {
+        struct stat st {};
+        if (stat(QFile::encodeName(path).constData(), &st) != 0 || !(st.st_mode & S_IXOTH))
+            return false;
+        if (QDir(path).isRoot())
+            return true;
+        path = QFileInfo(path).path();
+    }
+}
+
+QString temporaryTemplate(Reach reach) {
+    QString base = QDir::tempPath();
+    if (reach == Reach::Everyone && isRoot() && !othersCanEnter(base))
+        for (const char* candidate : {"/tmp", "/var/tmp", "/dev/shm"})
+            if (othersCanEnter(QString::fromLatin1(candidate))) {
+                base = QString::fromLatin1(candidate);
+                break;
+            }
+    return base + QLatin1Char('/') + QCoreApplication::applicationName() +
+           QStringLiteral("-XXXXXX");
+}
+
+constexpr QFile::Permissions kOthersRead =
+    QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+constexpr QFile::Permissions kOthersEnter =
+    kOthersRead | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+
+// Copies a folder tree so that every user may read it.
+bool copyForEveryone(const QString& from, const QString& to) {
+    if (!QDir().mkpath(to) || !QFile::setPermissions(to, kOthersEnter))
+        return false;
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + QLatin1Char('/') + it.fileName();
+        if (it.fileInfo().isDir()
+                ? !copyForEveryone(source, target)
+                : !QFile::copy(source, target) || !QFile::setPermissions(target, kOthersRead))
+            return false;
+    }
+    return true;
+}
+
+const passwd* nobody() {
+    static const passwd* pw = getpwnam("nobody");
+    return pw;
+}
+
+} // namespace
+
+WorkFolder::WorkFolder(Reach reach)
+    : dir_(temporaryTemplate(reach)), previous_(QDir::currentPath()) {
+    QVERIFY2(dir_.isValid(), qPrintable(dir_.errorString()));
     QDir::setCurrent(dir_.path());
     kv::setProgramDir(buildProgramDir());
+    if (reach == Reach::Everyone && isRoot()) {
+        QVERIFY(QFile::setPermissions(dir_.path(), kOthersEnter));
+        programCopy_ = std::make_unique<QTemporaryDir>(temporaryTemplate(reach));
+        const QString program = programCopy_->filePath(QStringLiteral("program"));
+        QVERIFY(QFile::setPermissions(programCopy_->path(), kOthersEnter));
+        QVERIFY2(copyForEveryone(buildProgramDir(), program), qPrintable(program));
+        kv::setProgramDir(program + QLatin1Char('/'));
+    }
 }
 
 WorkFolder::~WorkFolder() {
@@ -55,6 +132,44 @@ void WorkFolder::copyDefaultData() const {
             QFile::copy(it.filePath(), target);
         QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
     }
+}
+
+Unprivileged::Unprivileged() {
+    if (!isRoot())
+        return;
+    QVERIFY2(nobody(), "no user \"nobody\"");
+    switched_ = setresgid(nobody()->pw_gid, nobody()->pw_gid, 0) == 0 &&
+                setresuid(nobody()->pw_uid, nobody()->pw_uid, 0) == 0;
+    QVERIFY2(switched_, "cannot become the user \"nobody\"");
+}
+
+Unprivileged::~Unprivileged() {
+    if (switched_ && (setresuid(0, 0, 0) != 0 || setresgid(0, 0, 0) != 0))
+        QTest::qFail("cannot become root again", __FILE__, __LINE__);
+}
+
+QString Unprivileged::unavailable() {
+    if (!isRoot())
+        return {};
+    if (!nobody())
+        return QStringLiteral("root passes every file permission and this system has no user "
+                              "\"nobody\" to run as");
+    // A container may keep root from changing users at all.
+    if (setresgid(nobody()->pw_gid, nobody()->pw_gid, 0) != 0)
+        return QStringLiteral("root passes every file permission and may not become \"nobody\" "
+                              "here: %1")
+            .arg(QString::fromLocal8Bit(strerror(errno)));
+    const bool becameNobody = setresuid(nobody()->pw_uid, nobody()->pw_uid, 0) == 0;
+    const QString why = QString::fromLocal8Bit(strerror(errno));
+    if ((becameNobody && setresuid(0, 0, 0) != 0) || setresgid(0, 0, 0) != 0)
+        return QStringLiteral("cannot become root again after a trial as \"nobody\"");
+    if (!becameNobody)
+        return QStringLiteral("root passes every file permission and may not become \"nobody\" "
+                              "here: %1")
+            .arg(why);
+    if (!othersCanEnter(QDir::currentPath()))
+        return QStringLiteral("no temporary folder that the user \"nobody\" can enter");
+    return {};
 }
 
 Fakes::Fakes(quint64 seed, const QDateTime& at) : random(seed), clock(at) {

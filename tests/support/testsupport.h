@@ -14,13 +14,22 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <memory>
+
 namespace kvtest {
 
+// Who must reach a working folder: its owner alone, or also the user a permission test runs
+// as (see Unprivileged).
+enum class Reach { Owner, Everyone };
+
 // A fresh temporary working folder for one test; the previous working folder comes back at
-// the end. Data files are opened by bare names, so this is where they land.
+// the end. Data files are opened by bare names, so this is where they land. With
+// Reach::Everyone and root, the folder lies where every user can enter and the program's own
+// files (pictures, sheet template) are copied beside it: the build may sit in a folder that
+// only its owner enters.
 class WorkFolder {
 public:
-    WorkFolder();
+    explicit WorkFolder(Reach reach = Reach::Owner);
     ~WorkFolder();
     WorkFolder(const WorkFolder&) = delete;
     WorkFolder& operator=(const WorkFolder&) = delete;
@@ -37,7 +46,27 @@ public:
 
 private:
     QTemporaryDir dir_;
+    std::unique_ptr<QTemporaryDir> programCopy_;
     QString previous_;
+};
+
+// Runs the rest of a scope as a user whom file permissions stop. An ordinary user already is
+// one and nothing changes; root becomes the user "nobody" (real and effective ids, so that
+// access() answers for him too, in his own group so that root's group bits do not let him
+// through) and is root again at the end of the scope. Everything he must read has to be
+// readable by others: see Reach::Everyone.
+class Unprivileged {
+public:
+    Unprivileged();
+    ~Unprivileged();
+    Unprivileged(const Unprivileged&) = delete;
+    Unprivileged& operator=(const Unprivileged&) = delete;
+    // Why a permission fault cannot be made here, in the current working folder; empty when
+    // it can.
+    static QString unavailable();
+
+private:
+    bool switched_ = false;
 };
 
 // The program's seams replaced by fakes and wired into one Services: scripted message boxes, a
@@ -63,13 +92,17 @@ struct Fakes {
 QString buildProgramDir();
 QString sourceDir();
 
-// Finds a child by its object name and fails the whole test run loudly when it is missing.
+// Finds a child by its object name. A missing one fails the running test and gives a stand-in,
+// so that the test ends through the framework instead of crashing on a null pointer.
 template <typename T> T* child(QObject* parent, const QString& name) {
-    T* found = parent->findChild<T*>(name);
-    if (!found)
-        qFatal("no child %s of the expected kind in %s", qPrintable(name),
-               qPrintable(parent->objectName()));
-    return found;
+    if (T* found = parent->findChild<T*>(name))
+        return found;
+    QTest::qFail(qPrintable(QStringLiteral("no child %1 of the expected kind in %2")
+                                .arg(name, parent->objectName())),
+                 __FILE__, __LINE__);
+    T* standIn = new T;
+    QObject::connect(parent, &QObject::destroyed, [standIn] { delete standIn; });
+    return standIn;
 }
 
 // n lines "<prefix>1" .. "<prefix>n"
