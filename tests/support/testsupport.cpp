@@ -87,7 +87,12 @@ WorkFolder::WorkFolder(Reach reach)
         programCopy_ = std::make_unique<QTemporaryDir>(temporaryTemplate(reach));
         const QString program = programCopy_->filePath(QStringLiteral("program"));
         QVERIFY(QFile::setPermissions(programCopy_->path(), kOthersEnter));
-        QVERIFY2(copyForEveryone(buildProgramDir(), program), qPrintable(program));
+        // Only the program's own files: the build folder also holds every test program.
+        QVERIFY2(copyForEveryone(buildProgramDir() + QStringLiteral("images"),
+                                 program + QStringLiteral("/images")) &&
+                     QFile::copy(buildProgramDir() + QStringLiteral("table.xlsx"),
+                                 program + QStringLiteral("/table.xlsx")),
+                 qPrintable(program));
         kv::setProgramDir(program + QLatin1Char('/'));
     }
 }
