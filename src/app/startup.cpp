@@ -117,51 +117,46 @@ GiftGrants giftGrants(const QString& firstLine) {
 void runStartup(StartupResult& out, Dialogs& dialogs, Random& random) {
     random.seedFromClock();
 
-    // 1. Best scorer. The mark follows the name he was saved under: his name in the settings
-    // file (which may not exist yet on a first start), else a design-time caption.
-    out.bestScorerName = readFirstLine(kBestScorerFile);
+    // Best scorer. The mark follows the name he was saved under: his name in the settings file
+    // (which may not exist yet on a first start), else a design-time caption.
+    const QString bestScorerName = readFirstLine(kBestScorerFile);
     QStringList settingsNames;
     try {
         settingsNames = settings::readPlayerNames();
     } catch (const Error&) {
     }
-    out.bestScorerMarks = bestScorerMarks(out.bestScorerName, settingsNames);
-    out.stepsDone = 1;
+    out.bestScorer = BestScorerMark{bestScorerName, bestScorerMarks(bestScorerName, settingsNames)};
 
-    // 2. Pool total. Each pool is read once here and kept for the tests below.
+    // Pool total. Each pool is read once here and kept for the tests below.
     QHash<QString, QStringList> poolLines;
-    out.poolTotal = 0;
+    int total = 0;
     for (const PoolInfo& info : pools()) {
         QStringList lines = readLines(info.file);
-        out.poolTotal += static_cast<int>(lines.size());
+        total += static_cast<int>(lines.size());
         poolLines.insert(info.file, std::move(lines));
     }
-    out.stepsDone = 2;
+    out.poolTotal = total;
 
-    // 3. The log, created empty when missing.
-    out.log = openOrCreateLog();
-    out.stepsDone = 3;
-
-    // 4. First clearing rule.
-    if (logTooLong(out.log.size(), out.poolTotal)) {
+    // The log, created empty when missing, then the first clearing rule.
+    QStringList log = openOrCreateLog();
+    if (logTooLong(log.size(), total)) {
         dialogs.information(kLogClearedMessage);
         clearLog();
-        out.log.clear();
+        log.clear();
     }
-    out.stepsDone = 4;
 
-    // 5. Second clearing rule, on the log as the first rule left it.
-    LineCounts logCounts = countEachLine(out.log);
+    // Second clearing rule, on the log as the first rule left it.
+    LineCounts logCounts = countEachLine(log);
     const auto linesOf = [&](const QString& file) -> const QStringList& { return poolLines[file]; };
     if (allPoolsExhausted(linesOf, logCounts)) {
         dialogs.information(kLogClearedMessage);
         clearLog();
-        out.log.clear();
+        log.clear();
         logCounts.clear();
     }
-    out.stepsDone = 5;
+    out.log = log;
 
-    // 6. Settings, first read. Only a missing file is replaced by the default one: a file that
+    // Settings, first read. Only a missing file is replaced by the default one: a file that
     // exists but cannot be read keeps the players' names and fails below instead.
     settings::FirstRead first;
     if (!QFileInfo::exists(settings::kFileName)) {
@@ -171,13 +166,10 @@ void runStartup(StartupResult& out, Dialogs& dialogs, Random& random) {
     } else {
         first = settings::readFirst();
     }
-    out.stepsDone = 6;
 
-    // 7. Category group.
-    out.group = chooseGroup(first, dialogs, random);
-    out.stepsDone = 7;
-
-    // 8. Current pool.
+    // Category group and current pool.
+    const PoolGroup group = chooseGroup(first, dialogs, random);
+    out.group = group;
     QHash<QString, bool> exhaustedCache;
     const auto exhausted = [&](const QString& file) {
         auto it = exhaustedCache.find(file);
@@ -185,23 +177,16 @@ void runStartup(StartupResult& out, Dialogs& dialogs, Random& random) {
             it = exhaustedCache.insert(file, PoolExhausted(poolLines[file], logCounts));
         return *it;
     };
-    out.currentPool = chooseCurrentPool(out.group, exhausted, random);
-    out.stepsDone = 8;
+    const QString currentPool = chooseCurrentPool(group, exhausted, random);
+    out.currentPool = currentPool;
+    out.captionSuffix = poolInfo(currentPool)->captionSuffix;
 
-    // 9. Caption.
-    out.captionSuffix = poolInfo(out.currentPool)->captionSuffix;
-    out.stepsDone = 9;
-
-    // 10. Candidate list "temp".
-    const QStringList candidates = freeTeams(poolLines[out.currentPool], logCounts);
+    // Candidate list "temp", and the choice boxes.
+    const QStringList candidates = freeTeams(poolLines[currentPool], logCounts);
     writeScratchLines(kCandidateFile, candidates);
-    out.stepsDone = 10;
-
-    // 11. Choice boxes.
     out.choiceItems = sortedChoiceItems(candidates);
-    out.stepsDone = 11;
 
-    // 12. Prizes of the last tournament, one file after the other.
+    // Prizes of the last tournament, one file after the other.
     for (const QString& giftFile : {kGift1File, kGift2File}) {
         const GiftGrants grants = giftGrants(readFirstLine(giftFile));
         if (grants.teamChoice)
@@ -209,34 +194,27 @@ void runStartup(StartupResult& out, Dialogs& dialogs, Random& random) {
         if (grants.exceptChoice)
             out.exceptChoiceEnabled = {true, true, true};
     }
-    out.stepsDone = 12;
 
-    // 13. The best scorer may exclude one team from his own draw.
+    // The best scorer may exclude one team from his own draw.
     for (int i = 0; i < 3; ++i)
-        if (out.bestScorerMarks[i])
+        if (out.bestScorer->marks[i])
             out.exceptChoiceEnabled[i] = true;
-    out.stepsDone = 13;
 
-    // 14. With only three free teams left there is nothing to choose.
-    if (candidates.size() == 3) {
+    // With only three free teams left there is nothing to choose.
+    const bool lastThree = candidates.size() == 3;
+    if (lastThree) {
         out.exceptChoiceEnabled = {};
         out.teamChoiceEnabled = {};
-        out.lastThreeTeams = true;
     }
-    out.stepsDone = 14;
+    out.lastThreeTeams = lastThree;
 
-    // 15. Last tournament.
+    // Last tournament.
     const QStringList last = readLines(kLastTournamentFile);
-    out.lastTournament = {lineAt(last, 0), lineAt(last, 1), lineAt(last, 2), lineAt(last, 3)};
-    out.stepsDone = 15;
+    out.lastTournament =
+        QStringList{lineAt(last, 0), lineAt(last, 1), lineAt(last, 2), lineAt(last, 3)};
 
-    // 16. Player names.
     out.playerNames = settings::readPlayerNames();
-    out.stepsDone = 16;
-
-    // 17. Start state of "Не использовать ВСЕ последние".
     out.logAll = settings::readLogAllFlag() == 1;
-    out.stepsDone = 17;
 }
 
 } // namespace kv

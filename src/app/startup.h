@@ -1,13 +1,14 @@
 #pragma once
 
-#include "common/settings.h"
 #include "common/datafiles.h"
+#include "common/settings.h"
 #include "pools/pools.h"
 
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace kv {
 
@@ -22,36 +23,39 @@ inline const QString kNoPoolMessage = QStringLiteral(
     "Ни в одном списке команд не осталось трёх свободных команд, турнир составить нельзя. "
     "Пополните списки команд (Меню - Команды...) и перезапустите программу.");
 
-// What the start of a run decides for the main window. The sequence fills it step by step; when a
-// step fails the steps before it stay filled, and stepsDone says how far it got.
-struct StartupResult {
-    int stepsDone = 0;
+// The best scorer of the last tournament, and which player slots carry his mark.
+struct BestScorerMark {
+    QString name;
+    std::array<bool, 3> marks{};
+};
 
-    // 1: best scorer of the last tournament, and which slots carry his mark
-    QString bestScorerName;
-    std::array<bool, 3> bestScorerMarks{};
-    // 2: lines of the seven pools together
-    int poolTotal = 0;
-    // 3-5: the recent-teams log after the clearing rules
-    QStringList log;
-    // 7: the category group of this tournament
-    PoolGroup group = PoolGroup::Clubs;
-    // 8-9: the pool the draw picks from, and what the title gains
-    QString currentPool;
-    QString captionSuffix;
-    // 10-11: the free teams of the current pool ("temp"), sorted for the six choice boxes
-    QStringList choiceItems;
-    // 12-14: which except-choice (ComboBox2..4) and team-choice (ComboBox5..7) boxes are
-    // enabled; all off with only the last three teams left
+// What the start of a run decides for the main window. The sequence fills it as it goes; when a
+// step fails, what it filled before stays, and every value not reached stays empty.
+struct StartupResult {
+    std::optional<BestScorerMark> bestScorer;
+    // Lines of the seven pools together.
+    std::optional<int> poolTotal;
+    // The recent-teams log after the clearing rules.
+    std::optional<QStringList> log;
+    // The category group of this tournament.
+    std::optional<PoolGroup> group;
+    // The pool the draw picks from, and what the title gains.
+    std::optional<QString> currentPool;
+    std::optional<QString> captionSuffix;
+    // The free teams of the current pool ("temp"), sorted for the six choice boxes.
+    std::optional<QStringList> choiceItems;
+    // Which except-choice and team-choice boxes are enabled: granted by the prizes of the last
+    // tournament and the best scorer's mark as far as those were read, all off with only the
+    // last three teams left.
     std::array<bool, 3> exceptChoiceEnabled{};
     std::array<bool, 3> teamChoiceEnabled{};
-    bool lastThreeTeams = false;
-    // 15: the last tournament's teams of slots 1..3 and its date
-    QStringList lastTournament;
-    // 16: player names
-    QStringList playerNames;
-    // 17: start state of "Не использовать ВСЕ последние"
-    bool logAll = true;
+    std::optional<bool> lastThreeTeams;
+    // The last tournament's teams of slots 1..3 and its date.
+    std::optional<QStringList> lastTournament;
+    std::optional<QStringList> playerNames;
+    // Start state of "Не использовать ВСЕ последние"; the last value: set means the whole
+    // sequence ran.
+    std::optional<bool> logAll;
 };
 
 // Runs the whole start-up sequence in the working folder, filling out as it goes; throws

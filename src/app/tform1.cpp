@@ -139,26 +139,26 @@ void TForm1::FormCreate() {
     kv::StartupResult r;
     // Shows whatever the sequence reached, also when a step failed.
     const auto apply = [&] {
-        if (r.stepsDone >= 1) {
-            state_.bestScorerName = r.bestScorerName;
-            Image2->setVisible(r.bestScorerMarks[0]);
-            Image5->setVisible(r.bestScorerMarks[1]);
-            Image6->setVisible(r.bestScorerMarks[2]);
+        if (r.bestScorer) {
+            state_.bestScorerName = r.bestScorer->name;
+            Image2->setVisible(r.bestScorer->marks[0]);
+            Image5->setVisible(r.bestScorer->marks[1]);
+            Image6->setVisible(r.bestScorer->marks[2]);
         }
-        if (r.stepsDone >= 2)
-            state_.poolTotal = r.poolTotal;
-        if (r.stepsDone >= 8)
-            state_.currentPool = r.currentPool;
-        if (r.stepsDone >= 9)
-            setWindowTitle(kTitle + r.captionSuffix);
+        if (r.poolTotal)
+            state_.poolTotal = *r.poolTotal;
+        if (r.currentPool)
+            state_.currentPool = *r.currentPool;
+        if (r.captionSuffix)
+            setWindowTitle(kTitle + *r.captionSuffix);
         const QList<QComboBox*> except{ComboBox2, ComboBox3, ComboBox4};
         const QList<QComboBox*> choice{ComboBox5, ComboBox6, ComboBox7};
-        if (r.stepsDone >= 11) {
+        if (r.choiceItems) {
             for (QComboBox* box : except + choice) {
                 // Filling the list must not copy a team into the team boxes.
                 const QSignalBlocker quiet(box);
                 box->clear();
-                box->addItems(r.choiceItems);
+                box->addItems(*r.choiceItems);
                 box->setCurrentIndex(-1);
                 if (box->isEditable())
                     box->clearEditText();
@@ -168,22 +168,22 @@ void TForm1::FormCreate() {
             except[i]->setEnabled(r.exceptChoiceEnabled[i]);
             choice[i]->setEnabled(r.teamChoiceEnabled[i]);
         }
-        if (r.stepsDone >= 14)
-            Label33->setVisible(r.lastThreeTeams);
-        if (r.stepsDone >= 15) {
-            Label22->setText(r.lastTournament.value(0));
-            Label23->setText(r.lastTournament.value(1));
-            Label24->setText(r.lastTournament.value(2));
-            Label29->setText(r.lastTournament.value(3));
+        if (r.lastThreeTeams)
+            Label33->setVisible(*r.lastThreeTeams);
+        if (r.lastTournament) {
+            Label22->setText(r.lastTournament->value(0));
+            Label23->setText(r.lastTournament->value(1));
+            Label24->setText(r.lastTournament->value(2));
+            Label29->setText(r.lastTournament->value(3));
         }
-        if (r.stepsDone >= 16) {
-            Label16->setText(r.playerNames.value(0));
-            Label17->setText(r.playerNames.value(1));
-            Label18->setText(r.playerNames.value(2));
+        if (r.playerNames) {
+            Label16->setText(r.playerNames->value(0));
+            Label17->setText(r.playerNames->value(1));
+            Label18->setText(r.playerNames->value(2));
         }
         // Set without a click: both log boxes may start checked.
-        if (r.stepsDone >= 17)
-            CheckBox4->setChecked(r.logAll);
+        if (r.logAll)
+            CheckBox4->setChecked(*r.logAll);
     };
     guard([&] {
         try {

@@ -1,9 +1,9 @@
-#include "common/settings.h"
 #include "app/startup.h"
 #include "common/dialogs.h"
 #include "common/errors.h"
 #include "common/programdir.h"
 #include "common/random.h"
+#include "common/settings.h"
 #include "pools/pools.h"
 #include "testsupport.h"
 
@@ -31,6 +31,32 @@ void writeData(const kvtest::WorkFolder& work, int perPool = 10) {
 // Logs all but `free` teams of a pool written by writeData.
 QStringList logged(const QString& file, int free, int perPool = 10) {
     return kvtest::numbered(poolInfo(file)->label + " ", perPool).mid(free);
+}
+
+// The values of a result in the order the sequence fills them.
+const QStringList kFillOrder{"bestScorer",     "poolTotal",     "log",         "group",
+                             "currentPool",    "captionSuffix", "choiceItems", "lastThreeTeams",
+                             "lastTournament", "playerNames",   "logAll"};
+
+// The names of the values a run filled.
+QStringList filled(const StartupResult& r) {
+    QStringList names;
+    const auto add = [&](bool has, const char* name) {
+        if (has)
+            names.append(QString::fromLatin1(name));
+    };
+    add(r.bestScorer.has_value(), "bestScorer");
+    add(r.poolTotal.has_value(), "poolTotal");
+    add(r.log.has_value(), "log");
+    add(r.group.has_value(), "group");
+    add(r.currentPool.has_value(), "currentPool");
+    add(r.captionSuffix.has_value(), "captionSuffix");
+    add(r.choiceItems.has_value(), "choiceItems");
+    add(r.lastThreeTeams.has_value(), "lastThreeTeams");
+    add(r.lastTournament.has_value(), "lastTournament");
+    add(r.playerNames.has_value(), "playerNames");
+    add(r.logAll.has_value(), "logAll");
+    return names;
 }
 
 StartupResult run(ScriptedDialogs& dialogs, quint64 seed = 1) {
@@ -107,13 +133,13 @@ void TestStartup::categoryGroup() {
         if (answer >= 0)
             dialogs.queue(Dialogs::Answer(answer));
         const StartupResult r = run(dialogs, seed);
-        QCOMPARE(r.stepsDone, 17);
+        QVERIFY(r.logAll.has_value());
         QCOMPARE(dialogs.texts(ScriptedDialogs::Kind::YesNoCancel),
                  asked ? QStringList{kCategoryQuestion} : QStringList{});
-        QCOMPARE(poolInfo(r.currentPool)->group, r.group);
-        QCOMPARE(r.playerNames, (QStringList{"Аня", "Боря", "Вова"}));
-        QCOMPARE(r.logAll, false);
-        groups.insert(groupName(r.group));
+        QCOMPARE(poolInfo(*r.currentPool)->group, *r.group);
+        QCOMPARE(*r.playerNames, (QStringList{"Аня", "Боря", "Вова"}));
+        QCOMPARE(*r.logAll, false);
+        groups.insert(groupName(*r.group));
     }
     if (group == "random")
         QCOMPARE(groups, (QSet<QString>{"clubs", "national"}));
@@ -129,12 +155,12 @@ void TestStartup::missingSettingsFileIsCreatedAndAsks() {
     ScriptedDialogs dialogs;
     dialogs.queue(Dialogs::Answer::No);
     const StartupResult r = run(dialogs);
-    QCOMPARE(r.bestScorerMarks, (std::array<bool, 3>{true, false, false}));
+    QCOMPARE(r.bestScorer->marks, (std::array<bool, 3>{true, false, false}));
     QCOMPARE(dialogs.texts(), (QStringList{kSettingsCreatedMessage, kCategoryQuestion}));
     QCOMPARE(work.lines("settings.ini"), settings::defaultLines());
-    QCOMPARE(r.group, PoolGroup::NationalTeams);
-    QCOMPARE(r.playerNames, (QStringList{"Player 1", "Player 2", "Player 3"}));
-    QVERIFY(r.logAll);
+    QCOMPARE(*r.group, PoolGroup::NationalTeams);
+    QCOMPARE(*r.playerNames, (QStringList{"Player 1", "Player 2", "Player 3"}));
+    QVERIFY(*r.logAll);
 }
 
 void TestStartup::logClearingRules_data() {
@@ -169,12 +195,12 @@ void TestStartup::logClearingRules() {
     work.write(kLogFile, log);
     ScriptedDialogs dialogs;
     const StartupResult r = run(dialogs);
-    QCOMPARE(r.stepsDone, 17);
+    QVERIFY(r.logAll.has_value());
     QCOMPARE(dialogs.texts(ScriptedDialogs::Kind::Information),
              QStringList(messages, "All last teams cleared!"));
     QCOMPARE(work.lines(kLogFile), cleared ? QStringList{} : log);
-    QCOMPARE(r.log, cleared ? QStringList{} : log);
-    QCOMPARE(work.lines("temp").size(), r.choiceItems.size());
+    QCOMPARE(*r.log, cleared ? QStringList{} : log);
+    QCOMPARE(work.lines("temp").size(), r.choiceItems->size());
 }
 
 void TestStartup::exhaustedGroupFallsBackToTheOther_data() {
@@ -210,11 +236,11 @@ void TestStartup::exhaustedGroupFallsBackToTheOther() {
         ScriptedDialogs dialogs;
         dialogs.queue(Dialogs::Answer(answer));
         const StartupResult r = run(dialogs, seed);
-        QCOMPARE(r.stepsDone, 17);
-        QVERIFY2(possible.contains(r.currentPool), qPrintable(r.currentPool));
-        QCOMPARE(r.captionSuffix, poolInfo(r.currentPool)->captionSuffix);
+        QVERIFY(r.logAll.has_value());
+        QVERIFY2(possible.contains(*r.currentPool), qPrintable(*r.currentPool));
+        QCOMPARE(*r.captionSuffix, poolInfo(*r.currentPool)->captionSuffix);
         QCOMPARE(work.lines(kLogFile), log); // nothing cleared
-        chosen.insert(r.currentPool);
+        chosen.insert(*r.currentPool);
     }
     QCOMPARE(chosen, QSet<QString>(possible.cbegin(), possible.cend()));
 }
@@ -232,9 +258,8 @@ void TestStartup::noPoolWithThreeFreeTeamsStopsAtTheChoice() {
     } catch (const Error& e) {
         QCOMPARE(e.text(), kNoPoolMessage);
     }
-    QCOMPARE(r.stepsDone, 7);
-    QVERIFY(r.currentPool.isEmpty());
-    QCOMPARE(r.poolTotal, 14);
+    QCOMPARE(filled(r), (QStringList{"bestScorer", "poolTotal", "log", "group"}));
+    QCOMPARE(*r.poolTotal, 14);
 }
 
 void TestStartup::candidateListAndChoiceItems() {
@@ -251,11 +276,11 @@ void TestStartup::candidateListAndChoiceItems() {
     work.write(kLogFile, {"Бавария", "Аякс", "Аякс", "АЯКС"});
     ScriptedDialogs dialogs;
     const StartupResult r = run(dialogs);
-    QCOMPARE(r.currentPool, QStringLiteral("teams45.txt"));
-    QCOMPARE(r.captionSuffix, QStringLiteral(" - Клубы 4,5*"));
+    QCOMPARE(*r.currentPool, QStringLiteral("teams45.txt"));
+    QCOMPARE(*r.captionSuffix, QStringLiteral(" - Клубы 4,5*"));
     QCOMPARE(work.lines("temp"), (QStringList{"Зенит", "арсенал", "Зенит", "Арсенал", "ajax"}));
-    QCOMPARE(r.choiceItems, (QStringList{"ajax", "Арсенал", "арсенал", "Зенит", "Зенит"}));
-    QCOMPARE(r.poolTotal, 2 + 7 + 2 + 2 + 3 * 10);
+    QCOMPARE(*r.choiceItems, (QStringList{"ajax", "Арсенал", "арсенал", "Зенит", "Зенит"}));
+    QCOMPARE(*r.poolTotal, 2 + 7 + 2 + 2 + 3 * 10);
 }
 
 void TestStartup::giftGrants_data() {
@@ -331,9 +356,9 @@ void TestStartup::privileges() {
     work.write("gift2.txt", {imagePath(gifts[1])});
     ScriptedDialogs dialogs;
     const StartupResult r = run(dialogs);
-    QCOMPARE(r.stepsDone, 17);
-    QCOMPARE(r.currentPool, QStringLiteral("superteams.txt"));
-    QCOMPARE(r.choiceItems.size(), free);
+    QVERIFY(r.logAll.has_value());
+    QCOMPARE(*r.currentPool, QStringLiteral("superteams.txt"));
+    QCOMPARE(r.choiceItems->size(), free);
     const auto enabledSlots = [](const Flags& f) {
         QString s;
         for (int i = 0; i < 3; ++i)
@@ -343,7 +368,7 @@ void TestStartup::privileges() {
     };
     QCOMPARE(enabledSlots(r.exceptChoiceEnabled), except);
     QCOMPARE(enabledSlots(r.teamChoiceEnabled), choice);
-    QCOMPARE(r.lastThreeTeams, lastThree);
+    QCOMPARE(*r.lastThreeTeams, lastThree);
 }
 
 void TestStartup::bestScorerMarks_data() {
@@ -386,36 +411,47 @@ void TestStartup::bestScorerMarks() {
     work.write("bomb.txt", {name});
     ScriptedDialogs dialogs;
     const StartupResult r = run(dialogs);
-    QCOMPARE(r.bestScorerName, name);
-    QCOMPARE(r.bestScorerMarks, m);
+    QCOMPARE(r.bestScorer->name, name);
+    QCOMPARE(r.bestScorer->marks, m);
     QCOMPARE(r.exceptChoiceEnabled, m);
 }
 
 void TestStartup::missingFileStopsAtItsStep_data() {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("content"); // empty: the file is removed
-    QTest::addColumn<int>("stepsDone");
+    QTest::addColumn<QString>("content");    // empty: the file is removed
+    QTest::addColumn<QString>("lastFilled"); // the last value the sequence reached
     QTest::addColumn<QString>("error");
     QTest::newRow("bomb.txt") << "bomb.txt"
-                              << "" << 0 << "Cannot open file \"bomb.txt\"";
+                              << ""
+                              << ""
+                              << "Cannot open file \"bomb.txt\"";
     QTest::newRow("a pool") << "natteams45.txt"
-                            << "" << 1 << "Cannot open file \"natteams45.txt\"";
+                            << ""
+                            << "bestScorer"
+                            << "Cannot open file \"natteams45.txt\"";
     QTest::newRow("gift1.txt") << "gift1.txt"
-                               << "" << 11 << "Cannot open file \"gift1.txt\"";
+                               << ""
+                               << "choiceItems"
+                               << "Cannot open file \"gift1.txt\"";
     QTest::newRow("gift2.txt") << "gift2.txt"
-                               << "" << 11 << "Cannot open file \"gift2.txt\"";
+                               << ""
+                               << "choiceItems"
+                               << "Cannot open file \"gift2.txt\"";
     QTest::newRow("last.txt") << "last.txt"
-                              << "" << 14 << "Cannot open file \"last.txt\"";
+                              << ""
+                              << "lastThreeTeams"
+                              << "Cannot open file \"last.txt\"";
     QTest::newRow("log-all flag not a number")
         << "settings.ini"
-        << "0\nclubs\n[players]\nA\nB\nC\n[gift]\n1\n[log all teams]\nда" << 16
+        << "0\nclubs\n[players]\nA\nB\nC\n[gift]\n1\n[log all teams]\nда"
+        << "playerNames"
         << "'да' is not a valid integer value";
 }
 
 void TestStartup::missingFileStopsAtItsStep() {
     QFETCH(QString, file);
     QFETCH(QString, content);
-    QFETCH(int, stepsDone);
+    QFETCH(QString, lastFilled);
     QFETCH(QString, error);
     kvtest::WorkFolder work;
     writeData(work);
@@ -434,10 +470,9 @@ void TestStartup::missingFileStopsAtItsStep() {
     } catch (const Error& e) {
         QVERIFY2(e.text().startsWith(error), qPrintable(e.text()));
     }
-    QCOMPARE(r.stepsDone, stepsDone);
-    QCOMPARE(r.teamChoiceEnabled[0], file == "gift2.txt" || stepsDone > 12);
-    if (stepsDone < 8)
-        QVERIFY(r.currentPool.isEmpty());
+    // Everything up to the failing step is filled, nothing after it.
+    QCOMPARE(filled(r), kFillOrder.mid(0, kFillOrder.indexOf(lastFilled) + 1));
+    QCOMPARE(r.teamChoiceEnabled[0], file == "gift2.txt" || r.lastThreeTeams.has_value());
 }
 
 QTEST_GUILESS_MAIN(TestStartup)
