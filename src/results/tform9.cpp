@@ -8,11 +8,13 @@
 #include "common/gui_theme.h"
 #include "common/services.h"
 #include "results/bestscorer.h"
+#include "results/gui_totalpreview.h"
 #include "results/safetycopy.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QShortcut>
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QSqlTableModel>
@@ -66,6 +68,10 @@ TForm9::TForm9(kv::Services& services, kv::RunState& state, QWidget* parent)
     connect(Button4, &QPushButton::clicked, this, &TForm9::Button4Click);
     connect(Button5, &QPushButton::clicked, this, &TForm9::Button5Click);
     connect(Button6, &QPushButton::clicked, this, &TForm9::Button6Click);
+    connect(FixButton, &QPushButton::clicked, this, &TForm9::FixButtonClick);
+    connect(RebuildButton, &QPushButton::clicked, this, &TForm9::RebuildButtonClick);
+    auto* fix = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
+    connect(fix, &QShortcut::activated, FixButton, &QPushButton::click);
     connect(DBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &TForm9::DBGrid1TitleClick);
     // Every change of the chosen item opens its table (mouse or keyboard); a click on the item
@@ -82,6 +88,10 @@ TForm9::TForm9(kv::Services& services, kv::RunState& state, QWidget* parent)
         if (!justOpened)
             ListBox1Click();
     });
+
+    confirmRebuild = [this](const QList<kv::TotalLine>& lines) {
+        return kv::confirmTotalRebuild(this, lines);
+    };
 
     FormCreate();
 }
@@ -325,6 +335,16 @@ kv::TournamentEntry TForm9::enteredTournament() const {
 
 void TForm9::BitBtn1Click() {
     guard([&] {
+        if (!correcting_.isEmpty()) {
+            // A correction replaces the loaded tournament; it never stores a new one.
+            keepSafetyCopy();
+            db_.open();
+            kv::correctTournament(db_.database(), correcting_, enteredTournament());
+            ProgressBar1->setValue(100);
+            abandonCorrection();
+            afterWrite();
+            return;
+        }
         const QString table = kv::tournamentTableName(*services_.clock);
         keepSafetyCopy();
         try {
@@ -340,9 +360,82 @@ void TForm9::BitBtn1Click() {
             }
             throw;
         }
-        // Stored: the tournament must not be stored twice, whatever the refresh below does.
-        BitBtn1->setEnabled(false);
-        Button1->setEnabled(false);
+        afterWrite();
+    });
+}
+
+void TForm9::afterWrite() {
+    // Stored: the tournament must not be stored twice, whatever the refresh below does.
+    BitBtn1->setEnabled(false);
+    Button1->setEnabled(false);
+    reloadTournamentList();
+    openGridTable(gridTable_, gridSort_);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Correcting a stored tournament
+
+void TForm9::FixButtonClick() {
+    guard([&] {
+        if (!correcting_.isEmpty()) {
+            abandonCorrection();
+            return;
+        }
+        const QListWidgetItem* item = ListBox1->currentItem();
+        if (!item)
+            throw kv::Error(QStringLiteral("Выберите турнир в списке \"Все турниры по дате:\" и "
+                                           "нажмите \"Исправить турнир\" ещё раз."));
+        db_.open();
+        loadCorrection(item->text(), kv::readTournament(db_.database(), item->text()));
+    });
+}
+
+void TForm9::loadCorrection(const QString& table, const kv::TournamentEntry& stored) {
+    for (int i = 0; i < 12; ++i)
+        boxes_[i]->setText(stored.boxes.value(i));
+    const std::array<QLabel*, 3> columns{Label6, Label7, Label8};
+    for (int p = 0; p < 3; ++p) {
+        const kv::PlayerEntry& e = stored.players[p];
+        names_[p]->setText(e.name);
+        teams_[p]->setText(e.team);
+        columns[p]->setText(e.team);
+        const QString figures[] = {e.goalsFor, e.goalsAgainst, e.difference, e.wins,
+                                   e.draws,    e.losses,       e.points,     e.place};
+        for (int f = 0; f < 8; ++f)
+            standings_[p][f]->setText(figures[f]);
+    }
+    correcting_ = table;
+    titleBeforeCorrection_ = windowTitle();
+    setWindowTitle(QStringLiteral("Исправление турнира %1").arg(table));
+    FixButton->setText(QStringLiteral("Отменить исправление"));
+    BitBtn1->setText(QStringLiteral("Записать исправление"));
+    // The scores are fixed and computed again before the correction can be written.
+    ProgressBar1->setValue(0);
+    Button1->setEnabled(true);
+    BitBtn1->setEnabled(false);
+    button1Default_ = true;
+    BitBtn1->setDefault(false);
+    Button1->setDefault(true);
+}
+
+void TForm9::abandonCorrection() {
+    if (correcting_.isEmpty())
+        return;
+    correcting_.clear();
+    setWindowTitle(titleBeforeCorrection_);
+    FixButton->setText(QStringLiteral("Исправить турнир"));
+    BitBtn1->setText(QStringLiteral("Записать в базу"));
+    BitBtn1->setEnabled(false);
+}
+
+void TForm9::RebuildButtonClick() {
+    guard([&] {
+        db_.open();
+        const QList<kv::TotalLine> lines = kv::rebuiltTotal(db_.database());
+        if (!confirmRebuild(lines))
+            return;
+        keepSafetyCopy();
+        kv::replaceTotal(db_.database(), lines);
         reloadTournamentList();
         openGridTable(gridTable_, gridSort_);
     });

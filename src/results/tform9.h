@@ -2,12 +2,14 @@
 
 #include "app/gui_windows.h"
 #include "results/standings.h"
+#include "results/storedtournament.h"
 #include "results/tournamentdb.h"
 #include "ui_tform9.h"
 
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class QSqlTableModel;
 
@@ -40,6 +42,16 @@ public slots:
     void DBGrid1TitleClick(int column);
     // Ctrl+Delete in the grid.
     void DBGrid1DeleteRecord();
+    // Loads the tournament chosen in the list for a correction, or abandons the one loaded.
+    void FixButtonClick();
+    void RebuildButtonClick();
+
+public:
+    // The table a loaded correction replaces; empty when none is loaded.
+    QString correctedTable() const { return correcting_; }
+    Q_INVOKABLE void abandonCorrection();
+    // Asks before "Total" is replaced by its rebuild; tests answer it themselves.
+    std::function<bool(const QList<kv::TotalLine>&)> confirmRebuild;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -54,6 +66,8 @@ private:
     void reloadTournamentList();
     // A copy of base.db before every change; throws, and so stops the change, when none is made.
     void keepSafetyCopy();
+    void loadCorrection(const QString& table, const kv::TournamentEntry& stored);
+    void afterWrite();
     void openGridTable(const QString& table, const QString& sortColumn);
     void setGridColumnWidths();
     QList<int> gridColumnWidths() const;
@@ -76,4 +90,6 @@ private:
     QString gridTable_ = kv::kTotalTable;
     QString gridSort_ = QStringLiteral("id");
     bool gridActive_ = false;
+    QString correcting_;
+    QString titleBeforeCorrection_;
 };

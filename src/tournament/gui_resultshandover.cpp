@@ -34,6 +34,8 @@ void handOverToResults(QWidget* resultsWindow, const QList<HandOverText>& texts)
             missing(item.control);
         targets.append(target);
     }
+    // A new evening ends a correction the window may hold: its write must store the new one.
+    QMetaObject::invokeMethod(resultsWindow, "abandonCorrection", Qt::DirectConnection);
     for (qsizetype i = 0; i < texts.size(); ++i) {
         if (auto* label = qobject_cast<QLabel*>(targets[i]))
             label->setText(texts[i].text);

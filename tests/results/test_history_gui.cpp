@@ -16,13 +16,14 @@ using kvtest::sqliteRows;
 namespace {
 
 const QStringList kNames{"Зурко", "Пенва", "Лодыш"};
+const QString kStored = QStringLiteral("01_03_2024__19_00_00");
 
 // A results window over a base.db that already holds one tournament.
 struct Env {
     Env() {
         kvtest::createBaseDb();
         kv::TournamentDb db;
-        db.writeTournament(QStringLiteral("01_03_2024__19_00_00"), kvtest::sampleTournament());
+        db.writeTournament(kStored, kvtest::sampleTournament());
     }
     void open() { form = std::make_unique<TForm9>(fakes.services, fakes.state); }
     void enter(const QStringList& boxes) {
@@ -49,7 +50,7 @@ QString dump(const QString& file = QStringLiteral("base.db")) {
     return sqlite3(QStringLiteral(".dump"), file);
 }
 
-enum class Change { Write, DeleteRow };
+enum class Change { Write, DeleteRow, Correction, Rebuild };
 
 void make(Env& env, Change change) {
     switch (change) {
@@ -63,6 +64,17 @@ void make(Env& env, Change change) {
         env.fakes.dialogs.queue(Answer::Ok);
         env.form->DBGrid1DeleteRecord();
         break;
+    case Change::Correction:
+        env.choose(kStored);
+        env.form->FixButton->click();
+        env.form->Edit1->setText(QStringLiteral("5"));
+        env.form->Button1->click();
+        env.form->BitBtn1->click();
+        break;
+    case Change::Rebuild:
+        env.form->confirmRebuild = [](const QList<kv::TotalLine>&) { return true; };
+        env.form->RebuildButton->click();
+        break;
     }
 }
 
@@ -74,6 +86,7 @@ private slots:
     void eachChangeKeepsCopyOfBefore_data();
     void eachChangeKeepsCopyOfBefore();
     void newestTwentyCopiesStay();
+    void correctionReplacesTheTournament();
 };
 
 void TestHistory::eachChangeKeepsCopyOfBefore_data() {
@@ -81,6 +94,9 @@ void TestHistory::eachChangeKeepsCopyOfBefore_data() {
     QTest::addColumn<bool>("copyPossible");
     QTest::newRow("tournament written") << int(Change::Write) << true;
     QTest::newRow("grid row deleted") << int(Change::DeleteRow) << true;
+    QTest::newRow("tournament corrected") << int(Change::Correction) << true;
+    QTest::newRow("Total rebuilt") << int(Change::Rebuild) << true;
+    QTest::newRow("correction without a copy") << int(Change::Correction) << false;
     QTest::newRow("write without a copy") << int(Change::Write) << false;
     QTest::newRow("delete without a copy") << int(Change::DeleteRow) << false;
 }
@@ -91,6 +107,8 @@ void TestHistory::eachChangeKeepsCopyOfBefore() {
     Env env;
     if (!copyPossible) // a file where the folder of the copies should be
         env.folder.writeBytes(QStringLiteral("backups"), "not a folder");
+    if (Change(change) == Change::Rebuild)
+        sqlite3(QStringLiteral("UPDATE Total SET Очки = 0;"));
     env.open();
     const QString before = dump();
 
@@ -126,6 +144,41 @@ void TestHistory::newestTwentyCopiesStay() {
     QCOMPARE(QFileInfo(copies.first()).fileName(), QStringLiteral("base-2024-03-09_20-21-00.db"));
     QCOMPARE(QFileInfo(copies.last()).fileName(), QStringLiteral("base-2024-03-09_20-39-00.db"));
     QCOMPARE(QDir(QStringLiteral("backups")).entryList(QDir::Files).size(), 20);
+}
+
+void TestHistory::correctionReplacesTheTournament() {
+    Env env;
+    env.open();
+    env.form->show();
+    QVERIFY(QTest::qWaitForWindowActive(env.form.get()));
+    env.choose(kStored);
+    QTest::keyClick(env.form.get(), Qt::Key_E, Qt::ControlModifier);
+
+    // The stored evening is in the window, and only its correction can be written.
+    QCOMPARE(env.form->correctedTable(), kStored);
+    QVERIFY(env.form->windowTitle().contains(kStored));
+    QCOMPARE(env.form->Label30->text(), kNames[1]);
+    QCOMPARE(env.form->Edit1->text(), QStringLiteral("3"));
+    QCOMPARE(env.form->Edit2->text(), QStringLiteral("1"));
+    QCOMPARE(env.form->Label19->text(), QStringLiteral("7"));
+    QVERIFY(!env.form->BitBtn1->isEnabled());
+    QCOMPARE(env.form->BitBtn1->text(), QStringLiteral("Записать исправление"));
+
+    env.form->Edit1->setText(QStringLiteral("5"));
+    env.form->Button1->click();
+    env.form->BitBtn1->click();
+    QVERIFY(env.fakes.dialogs.errors().isEmpty());
+    QCOMPARE(sqliteRows("SELECT name FROM sqlite_master WHERE type='table' AND name <> "
+                        "'sqlite_sequence' ORDER BY name"),
+             QStringList({kStored, "Total"}));
+    QCOMPARE(sqliteRows(QStringLiteral("SELECT Team2, Goals FROM \"%1\" WHERE id=1").arg(kStored)),
+             QStringList{"5'-'1|12'-'2"});
+    QCOMPARE(sqliteRows("SELECT Забито, Пропущено FROM Total WHERE Игрок='Зурко'"),
+             QStringList{"12|2"});
+    QVERIFY(env.form->correctedTable().isEmpty());
+    QVERIFY(!env.form->windowTitle().contains(kStored));
+    QVERIFY(!env.form->BitBtn1->isEnabled());
+    QVERIFY(!env.folder.exists(QStringLiteral("bomb.txt")));
 }
 
 QTEST_MAIN(TestHistory)

@@ -1,0 +1,100 @@
+#include "results/gui_totalpreview.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace kv {
+
+namespace {
+
+const QStringList kColumns{"Игрок",   "Побед", "Ничьих", "Поражений", "Забито", "Пропущено",
+                           "Разница", "Очки",  "Первый", "Второй",    "Третий"};
+
+QList<qint64> figures(const Contribution& c) {
+    return {c.wins,       c.draws,  c.losses,    c.goalsFor,  c.goalsAgainst,
+            c.difference, c.points, c.places[0], c.places[1], c.places[2]};
+}
+
+QTableWidget* table(const QList<TotalLine>& lines, bool rebuilt, QWidget* parent) {
+    auto* t = new QTableWidget(int(lines.size()), int(kColumns.size()), parent);
+    t->setHorizontalHeaderLabels(kColumns);
+    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    t->verticalHeader()->hide();
+    for (int r = 0; r < lines.size(); ++r) {
+        const TotalLine& l = lines[r];
+        const std::optional<Contribution>& shown = rebuilt ? l.rebuilt : l.stored;
+        const std::optional<Contribution>& other = rebuilt ? l.stored : l.rebuilt;
+        t->setItem(r, 0, new QTableWidgetItem(l.player));
+        // A row that stays as it is shows the stored sums on both sides.
+        const std::optional<Contribution>& value = (rebuilt && !l.rebuilt) ? l.stored : shown;
+        if (!value)
+            continue;
+        const QList<qint64> f = figures(*value);
+        const QList<qint64> o = other ? figures(*other) : QList<qint64>();
+        for (int c = 0; c < f.size(); ++c) {
+            auto* item = new QTableWidgetItem(QString::number(f[c]));
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (l.rebuilt && (o.isEmpty() || o[c] != f[c])) {
+                QFont bold = item->font();
+                bold.setBold(true);
+                item->setFont(bold);
+            }
+            t->setItem(r, c + 1, item);
+        }
+    }
+    t->resizeColumnsToContents();
+    return t;
+}
+
+} // namespace
+
+QString rebuildNote(const QList<TotalLine>& lines) {
+    QStringList kept;
+    for (const TotalLine& l : lines)
+        if (!l.rebuilt)
+            kept << l.player;
+    QString text = QStringLiteral("Слева - \"Total\" сейчас, справа - каким он станет, если "
+                                  "сложить все записанные турниры (отличия выделены).");
+    if (!kept.isEmpty())
+        text += QStringLiteral("\nСтроки игроков, которых нет ни в одном турнире, останутся как "
+                               "есть: %1.")
+                    .arg(kept.join(QStringLiteral(", ")));
+    text += QStringLiteral("\nЗаменить \"Total\"? Перед заменой сохраняется копия базы.");
+    return text;
+}
+
+bool confirmTotalRebuild(QWidget* parent, const QList<TotalLine>& lines) {
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("Пересчитать Total"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* note = new QLabel(rebuildNote(lines), &dialog);
+    note->setTextFormat(Qt::PlainText);
+    note->setWordWrap(true);
+    layout->addWidget(note);
+    auto* sides = new QHBoxLayout;
+    for (const bool rebuilt : {false, true}) {
+        auto* column = new QVBoxLayout;
+        column->addWidget(new QLabel(rebuilt ? QStringLiteral("После пересчёта")
+                                             : QStringLiteral("Сейчас в Total"),
+                                     &dialog));
+        column->addWidget(table(lines, rebuilt, &dialog));
+        sides->addLayout(column);
+    }
+    layout->addLayout(sides);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Заменить Total"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    dialog.resize(1100, 420);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+} // namespace kv
