@@ -17,6 +17,7 @@
 #include "pools/tform2.h"
 #include "pools/tform7.h"
 #include "pools/tform8.h"
+#include "results/gui_charts.h"
 #include "results/tform9.h"
 #include "tournament/gui_resultshandover.h"
 #include "tournament/gui_sheetwindow.h"
@@ -58,6 +59,14 @@ TForm1::TForm1(kv::Services& services, kv::RunState& state, QWidget* parent)
     sheetCommand_->setObjectName(QStringLiteral("SheetCommand"));
     sheetCommand_->setEnabled(false); // until there is a schedule
     N1->insertAction(N4, sheetCommand_);
+    chartsCommand_ = new QAction(QStringLiteral("Графики..."), this);
+    chartsCommand_->setObjectName(QStringLiteral("ChartsCommand"));
+    chartsCommand_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    N1->insertAction(N4, chartsCommand_);
+    addAction(chartsCommand_); // Ctrl+G works while the menu is closed
+    connect(chartsCommand_, &QAction::triggered, this, [this] {
+        kv::guarded(*services_.dialogs, [&] { kv::showTournamentCharts(this, kv::kDatabaseFile); });
+    });
 
     const QPixmap ball = kv::footballPixmap(20);
     for (QLabel* mark : {Image2, Image5, Image6})

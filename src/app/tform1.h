@@ -62,7 +62,8 @@ private:
     kv::RunState& state_;
     Windows windows_;
     QAction* N4 = nullptr;
-    QAction* sheetCommand_ = nullptr; // "Лист турнира..."
+    QAction* sheetCommand_ = nullptr;  // "Лист турнира..."
+    QAction* chartsCommand_ = nullptr; // "Графики..."
     kv::SheetWindow* sheetWindow_ = nullptr;
     kv::PressMemory press_;
 };

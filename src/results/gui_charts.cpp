@@ -1,0 +1,194 @@
+#include "results/gui_charts.h"
+
+#include "results/tournamentdb.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPointer>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+namespace kv {
+
+namespace {
+
+QChartView* view(QChart* chart, QWidget* parent) {
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    auto* v = new QChartView(chart, parent);
+    v->setRenderHint(QPainter::Antialiasing);
+    return v;
+}
+
+QValueAxis* axis(const QString& title, QChart* chart, Qt::Alignment where) {
+    auto* a = new QValueAxis(chart);
+    a->setTitleText(title);
+    a->setLabelFormat(QStringLiteral("%d"));
+    chart->addAxis(a, where);
+    return a;
+}
+
+void attach(QChart* chart, QAbstractSeries* series, QValueAxis* x, QValueAxis* y) {
+    chart->addSeries(series);
+    series->attachAxis(x);
+    series->attachAxis(y);
+}
+
+} // namespace
+
+QColor playerColour(qsizetype player) {
+    static const QColor fixed[] = {QColor(0x1f, 0x77, 0xb4), QColor(0xd6, 0x27, 0x28),
+                                   QColor(0x2c, 0xa0, 0x2c), QColor(0xff, 0x7f, 0x0e),
+                                   QColor(0x94, 0x67, 0xbd), QColor(0x8c, 0x56, 0x4b),
+                                   QColor(0xe3, 0x77, 0xc2), QColor(0x17, 0xbe, 0xcf)};
+    const qsizetype n = std::size(fixed);
+    if (player < n)
+        return fixed[player];
+    return QColor::fromHsv(int((player * 137) % 360), 200, 200); // golden-angle steps
+}
+
+TournamentCharts::TournamentCharts(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("TournamentCharts"));
+    setWindowTitle(QStringLiteral("Графики турниров"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    auto* layout = new QVBoxLayout(this);
+    tabs_ = new QTabWidget(this);
+    layout->addWidget(tabs_);
+    resize(900, 600);
+}
+
+void TournamentCharts::load(const QString& databaseFile) {
+    TournamentDb db(databaseFile);
+    db.open();
+    draw(readHistory(db.database()));
+}
+
+void TournamentCharts::draw(const History& h) {
+    while (tabs_->count() > 0) {
+        QWidget* page = tabs_->widget(0);
+        tabs_->removeTab(0);
+        delete page;
+    }
+    if (h.tournaments.isEmpty()) {
+        auto* empty = new QLabel(QStringLiteral("В базе ещё нет ни одного турнира. Запишите "
+                                                "турнир кнопкой \"Записать в базу\" в окне "
+                                                "результатов, и здесь появятся графики."),
+                                 tabs_);
+        empty->setObjectName(QStringLiteral("NoTournaments"));
+        empty->setWordWrap(true);
+        empty->setAlignment(Qt::AlignCenter);
+        tabs_->addTab(empty, QStringLiteral("Графики"));
+        return;
+    }
+    const qsizetype n = h.players.size();
+    QHash<QString, qsizetype> at;
+    for (qsizetype p = 0; p < n; ++p)
+        at.insert(h.players[p], p);
+
+    // Points over the tournaments: a player who missed an evening keeps the sum he had.
+    QList<QList<QPointF>> cumulative(n), goalsFor(n), goalsAgainst(n);
+    QList<qint64> sums(n, 0);
+    QList<std::array<qreal, 3>> places(n, {0, 0, 0});
+    for (qsizetype t = 0; t < h.tournaments.size(); ++t) {
+        const PlayedTournament& pt = h.tournaments[t];
+        for (int s = 0; s < 3; ++s) {
+            const qsizetype p = at.value(pt.players[s], -1);
+            if (p < 0)
+                continue;
+            sums[p] += pt.points[s];
+            if (pt.places[s] > 0)
+                places[p][pt.places[s] - 1] += 1;
+            goalsFor[p].append(QPointF(t + 1, pt.goalsFor[s]));
+            goalsAgainst[p].append(QPointF(t + 1, pt.goalsAgainst[s]));
+        }
+        for (qsizetype p = 0; p < n; ++p)
+            cumulative[p].append(QPointF(t + 1, sums[p]));
+    }
+    const qreal last = h.tournaments.size();
+
+    auto* points = new QChart;
+    points->setTitle(QStringLiteral("Очки по турнирам, нарастающим итогом"));
+    QValueAxis* px = axis(QStringLiteral("Турнир"), points, Qt::AlignBottom);
+    QValueAxis* py = axis(QStringLiteral("Очки"), points, Qt::AlignLeft);
+    qint64 top = 0;
+    for (qsizetype p = 0; p < n; ++p) {
+        auto* line = new QLineSeries(points);
+        line->setName(h.players[p]);
+        line->setColor(playerColour(p));
+        line->replace(cumulative[p]);
+        attach(points, line, px, py);
+        top = std::max(top, sums[p]);
+    }
+    px->setRange(1, std::max<qreal>(last, 2));
+    py->setRange(0, std::max<qint64>(top, 1));
+
+    auto* placesChart = new QChart;
+    placesChart->setTitle(QStringLiteral("Сколько раз занято место"));
+    auto* bars = new QBarSeries(placesChart);
+    qreal most = 1;
+    for (qsizetype p = 0; p < n; ++p) {
+        auto* set = new QBarSet(h.players[p], bars);
+        set->setColor(playerColour(p));
+        for (qreal count : places[p]) {
+            set->append(count);
+            most = std::max(most, count);
+        }
+        bars->append(set);
+    }
+    placesChart->addSeries(bars);
+    auto* categories = new QBarCategoryAxis(placesChart);
+    categories->append(
+        {QStringLiteral("1-е место"), QStringLiteral("2-е место"), QStringLiteral("3-е место")});
+    placesChart->addAxis(categories, Qt::AlignBottom);
+    bars->attachAxis(categories);
+    QValueAxis* count = axis(QStringLiteral("Турниров"), placesChart, Qt::AlignLeft);
+    count->setRange(0, most);
+    bars->attachAxis(count);
+
+    auto* goals = new QChart;
+    goals->setTitle(QStringLiteral("Забито (сплошная) и пропущено (пунктир) за турнир"));
+    QValueAxis* gx = axis(QStringLiteral("Турнир"), goals, Qt::AlignBottom);
+    QValueAxis* gy = axis(QStringLiteral("Мячей"), goals, Qt::AlignLeft);
+    qreal high = 1;
+    for (qsizetype p = 0; p < n; ++p) {
+        for (const bool against : {false, true}) {
+            auto* line = new QLineSeries(goals);
+            line->setName(h.players[p] +
+                          (against ? QStringLiteral(": пропущено") : QStringLiteral(": забито")));
+            QPen pen(playerColour(p));
+            pen.setWidth(2);
+            if (against)
+                pen.setStyle(Qt::DashLine);
+            line->setPen(pen);
+            const QList<QPointF>& pts = against ? goalsAgainst[p] : goalsFor[p];
+            for (const QPointF& pt : pts)
+                high = std::max(high, pt.y());
+            line->replace(pts);
+            attach(goals, line, gx, gy);
+        }
+    }
+    gx->setRange(1, std::max<qreal>(last, 2));
+    gy->setRange(0, high);
+
+    tabs_->addTab(view(points, tabs_), QStringLiteral("Очки"));
+    tabs_->addTab(view(placesChart, tabs_), QStringLiteral("Места"));
+    tabs_->addTab(view(goals, tabs_), QStringLiteral("Мячи"));
+}
+
+TournamentCharts* showTournamentCharts(QWidget* parent, const QString& databaseFile) {
+    static QPointer<TournamentCharts> window;
+    if (!window)
+        window = new TournamentCharts(parent);
+    window->load(databaseFile);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+} // namespace kv

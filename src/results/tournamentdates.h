@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace kv {
+
+// The date and time a tournament table's name was made from, in any of the forms the program
+// has written: the user's short date with its separators turned into "_" (day first, month
+// first in some locales, year first in others, two- or four-digit years), "__", then the long
+// time with "_" (12- or 24-hour, with or without a time zone). None when the name is not one.
+// A date that reads both ways is taken day first, or month first when monthFirst is set.
+std::optional<QDateTime> tournamentDateTime(const QString& tableName, bool monthFirst = false);
+
+// Tournament tables in the order they were played. names come in their order of creation in
+// the database; a name that cannot be read stays right after the table created before it.
+// Dates that read both ways are taken month first only when some name of the database can be
+// read month first alone and none day first alone (a locale that writes the month first).
+QStringList tournamentsInOrder(const QStringList& namesInCreationOrder);
+
+} // namespace kv

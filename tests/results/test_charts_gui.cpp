@@ -1,0 +1,85 @@
+// The charts window over the stored tournaments.
+#include "results/gui_charts.h"
+#include "results/history.h"
+#include "resultsdb.h"
+
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChartView>
+#include <QLabel>
+#include <QLineSeries>
+#include <QTabWidget>
+
+namespace {
+
+QChart* chartOf(kv::TournamentCharts& w, int tab) {
+    return static_cast<QChartView*>(w.tabs()->widget(tab))->chart();
+}
+
+} // namespace
+
+class TestCharts : public QObject {
+    Q_OBJECT
+private slots:
+    void nothingStored();
+    void onePlayerOneColour();
+};
+
+void TestCharts::nothingStored() {
+    kvtest::WorkFolder folder;
+    kv::TournamentCharts w;
+    // No database file: the message the results window gives.
+    try {
+        w.load(QStringLiteral("base.db"));
+        QFAIL("a missing database was read");
+    } catch (const kv::Error& e) {
+        QCOMPARE(e.text(), kv::cannotOpen(QStringLiteral("base.db"),
+                                          QStringLiteral("No such file or directory"))
+                               .text());
+    }
+    kvtest::createBaseDb();
+    w.load(QStringLiteral("base.db"));
+    auto* empty = w.findChild<QLabel*>(QStringLiteral("NoTournaments"));
+    QVERIFY(empty && empty->text().startsWith(QStringLiteral("В базе ещё нет ни одного турнира")));
+}
+
+void TestCharts::onePlayerOneColour() {
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    {
+        kv::TournamentDb db;
+        // Written out of order, the second evening with a new player.
+        db.writeTournament("08_12_2016__21_05_33", kvtest::sampleTournament());
+        db.writeTournament("15_11_2016__20_00_00",
+                           kvtest::sampleTournament({"Пенва", "Зурко", "Гость"}));
+    }
+    kv::TournamentCharts w;
+    w.load(QStringLiteral("base.db"));
+    QCOMPARE(w.tabs()->count(), 3);
+
+    const QList<QAbstractSeries*> lines = chartOf(w, 0)->series();
+    QStringList players;
+    for (QAbstractSeries* s : lines)
+        players << s->name();
+    QCOMPARE(players, QStringList({"Пенва", "Зурко", "Гость", "Лодыш"}));
+    // Cumulative points end at the sums "Total" holds.
+    for (QAbstractSeries* s : lines) {
+        const auto* line = static_cast<QLineSeries*>(s);
+        QCOMPARE(QString::number(line->points().last().y()),
+                 kvtest::sqliteRows(
+                     QStringLiteral("SELECT Очки FROM Total WHERE Игрок='%1'").arg(s->name()))
+                     .value(0));
+    }
+    const QList<QBarSet*> bars = static_cast<QBarSeries*>(chartOf(w, 1)->series()[0])->barSets();
+    const QList<QAbstractSeries*> goals = chartOf(w, 2)->series();
+    for (int p = 0; p < 4; ++p) {
+        const QColor colour = static_cast<QLineSeries*>(lines[p])->color();
+        QCOMPARE(bars[p]->color(), colour);
+        QCOMPARE(static_cast<QLineSeries*>(goals[2 * p])->pen().color(), colour);
+        QCOMPARE(static_cast<QLineSeries*>(goals[2 * p + 1])->pen().color(), colour);
+    }
+    QCOMPARE(bars[0]->at(0) + bars[0]->at(1) + bars[0]->at(2), 2.0);
+}
+
+QTEST_MAIN(TestCharts)
+#include "test_charts_gui.moc"
