@@ -1,4 +1,5 @@
 // The charts window over the stored tournaments.
+#include "common/errors.h"
 #include "results/gui_charts.h"
 #include "results/history.h"
 #include "resultsdb.h"
