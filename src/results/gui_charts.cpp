@@ -14,6 +14,8 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 
+#include <cmath>
+
 namespace kv {
 
 namespace {
@@ -31,6 +33,15 @@ QValueAxis* axis(const QString& title, QChart* chart, Qt::Alignment where) {
     a->setLabelFormat(QStringLiteral("%d"));
     chart->addAxis(a, where);
     return a;
+}
+
+// The tournament axis: ticks on whole tournaments only, at most about ten of them.
+void tournamentRange(QValueAxis* x, qreal last) {
+    last = std::max<qreal>(last, 2);
+    x->setRange(1, last);
+    x->setTickType(QValueAxis::TicksDynamic);
+    x->setTickAnchor(1);
+    x->setTickInterval(std::max<qreal>(1, std::ceil((last - 1) / 10)));
 }
 
 void attach(QChart* chart, QAbstractSeries* series, QValueAxis* x, QValueAxis* y) {
@@ -124,8 +135,9 @@ void TournamentCharts::draw(const History& h) {
         attach(points, line, px, py);
         top = std::max(top, sums[p]);
     }
-    px->setRange(1, std::max<qreal>(last, 2));
+    tournamentRange(px, last);
     py->setRange(0, std::max<qint64>(top, 1));
+    py->applyNiceNumbers();
 
     auto* placesChart = new QChart;
     placesChart->setTitle(QStringLiteral("Сколько раз занято место"));
@@ -148,6 +160,7 @@ void TournamentCharts::draw(const History& h) {
     bars->attachAxis(categories);
     QValueAxis* count = axis(QStringLiteral("Турниров"), placesChart, Qt::AlignLeft);
     count->setRange(0, most);
+    count->applyNiceNumbers();
     bars->attachAxis(count);
 
     auto* goals = new QChart;
@@ -172,8 +185,9 @@ void TournamentCharts::draw(const History& h) {
             attach(goals, line, gx, gy);
         }
     }
-    gx->setRange(1, std::max<qreal>(last, 2));
+    tournamentRange(gx, last);
     gy->setRange(0, high);
+    gy->applyNiceNumbers();
 
     tabs_->addTab(view(points, tabs_), QStringLiteral("Очки"));
     tabs_->addTab(view(placesChart, tabs_), QStringLiteral("Места"));
