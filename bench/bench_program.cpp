@@ -155,35 +155,22 @@ struct Program {
         kv::guarded(dialogs, [&] { kv::applyCarbonTheme(app); });
         step("theme");
 
-        Windows windows;
         form1 = std::make_unique<TForm1>(services, state);
-        windows.form1 = form1.get();
         step("form1");
-        form2 = std::make_unique<TForm2>(services, state);
-        windows.form2 = form2.get();
+        form2 = std::make_unique<TForm2>(services);
         step("form2");
-        form6 = std::make_unique<TForm6>(services, state);
-        windows.form6 = form6.get();
-        step("form6");
-        form5 = std::make_unique<TForm5>(services, state);
-        windows.form5 = form5.get();
+        // The gifts window before the settings dialog, which opens it.
+        form5 = std::make_unique<TForm5>();
         step("form5");
-        form7 = std::make_unique<TForm7>(services, state);
-        windows.form7 = form7.get();
+        form6 = std::make_unique<TForm6>(services, *form1, *form5);
+        step("form6");
+        form7 = std::make_unique<TForm7>(services);
         step("form7");
-        form8 = std::make_unique<TForm8>(services, state);
-        windows.form8 = form8.get();
+        form8 = std::make_unique<TForm8>(services);
         step("form8");
         form9 = std::make_unique<TForm9>(services, state);
-        windows.form9 = form9.get();
         step("form9");
-        form1->setWindows(windows);
-        form2->setWindows(windows);
-        form6->setWindows(windows);
-        form5->setWindows(windows);
-        form7->setWindows(windows);
-        form8->setWindows(windows);
-        form9->setWindows(windows);
+        form1->setPeers({form2.get(), form6.get(), form7.get(), form8.get(), form9.get()});
 
         QApplication::setQuitOnLastWindowClosed(false);
         form1->show();
@@ -197,8 +184,8 @@ struct Program {
         form9.reset();
         form8.reset();
         form7.reset();
-        form5.reset();
         form6.reset();
+        form5.reset();
         form2.reset();
         form1.reset();
     }

@@ -23,8 +23,8 @@ QTemporaryDir& outDir() {
     return dir;
 }
 
-const kv::TournamentInput& input() {
-    static const kv::TournamentInput in{
+const kv::Tournament& input() {
+    static const kv::Tournament in{
         {QStringLiteral("Зурко"), QStringLiteral("Пенва"), QStringLiteral("Лодыш")},
         {QStringLiteral("Реал Мадрид"), QStringLiteral("Ювентус"), QStringLiteral("Бавария")},
         {QStringLiteral("Реал Мадрид"), QStringLiteral("Ювентус"), QStringLiteral("Бавария"),

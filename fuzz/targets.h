@@ -413,7 +413,7 @@ inline void workbookFill(const std::uint8_t* data, std::size_t size) {
     const QString output = dir.filePath(QStringLiteral("filled.xlsx"));
     const QString templatePath = kv::tournamentTemplatePath();
     WorkbookFactory factory(output);
-    kv::TournamentInput input;
+    kv::Tournament input;
     input.players = {text(0), text(1), text(2)};
     input.teams = {text(3), text(4), text(5)};
     input.matches = {text(6), text(7), text(8), text(9), text(10), text(11)};

@@ -10,21 +10,16 @@
 
 ProgramWindows::ProgramWindows(kv::Services& services, kv::RunState& state) {
     form1_ = std::make_unique<TForm1>(services, state);
-    form2_ = std::make_unique<TForm2>(services, state);
-    form6_ = std::make_unique<TForm6>(services, state);
-    form5_ = std::make_unique<TForm5>(services, state);
-    form7_ = std::make_unique<TForm7>(services, state);
-    form8_ = std::make_unique<TForm8>(services, state);
+    form2_ = std::make_unique<TForm2>(services);
+    // The gifts window before the settings dialog, which opens it.
+    form5_ = std::make_unique<TForm5>();
+    form6_ = std::make_unique<TForm6>(services, *form1_, *form5_);
+    form7_ = std::make_unique<TForm7>(services);
+    form8_ = std::make_unique<TForm8>(services);
     form9_ = std::make_unique<TForm9>(services, state);
+    form1_->setPeers({form2_.get(), form6_.get(), form7_.get(), form8_.get(), form9_.get()});
     windows_ = {form1_.get(), form2_.get(), form6_.get(), form5_.get(),
                 form7_.get(), form8_.get(), form9_.get()};
-    form1_->setWindows(windows_);
-    form2_->setWindows(windows_);
-    form6_->setWindows(windows_);
-    form5_->setWindows(windows_);
-    form7_->setWindows(windows_);
-    form8_->setWindows(windows_);
-    form9_->setWindows(windows_);
 }
 
 // The results window goes first: it holds the database connection the others never touch, and
@@ -33,8 +28,8 @@ ProgramWindows::~ProgramWindows() {
     form9_.reset();
     form8_.reset();
     form7_.reset();
-    form5_.reset();
     form6_.reset();
+    form5_.reset();
     form2_.reset();
     form1_.reset();
 }

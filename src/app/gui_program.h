@@ -19,8 +19,8 @@ public:
 private:
     std::unique_ptr<TForm1> form1_;
     std::unique_ptr<TForm2> form2_;
-    std::unique_ptr<TForm6> form6_;
     std::unique_ptr<TForm5> form5_;
+    std::unique_ptr<TForm6> form6_;
     std::unique_ptr<TForm7> form7_;
     std::unique_ptr<TForm8> form8_;
     std::unique_ptr<TForm9> form9_;

@@ -3,6 +3,7 @@
 #include "app/startup.h"
 #include "app/tform6.h"
 #include "common/dialogs.h"
+#include "common/errors.h"
 #include "common/guard.h"
 #include "common/gui_fulltexttips.h"
 #include "common/gui_theme.h"
@@ -19,7 +20,6 @@
 #include "pools/tform8.h"
 #include "results/gui_charts.h"
 #include "results/tform9.h"
-#include "tournament/gui_resultshandover.h"
 #include "tournament/gui_sheetwindow.h"
 #include "tournament/tournamentpress.h"
 
@@ -141,6 +141,24 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
+QStringList TForm1::playerNames() const {
+    return {Label16->text(), Label17->text(), Label18->text()};
+}
+
+bool TForm1::logAllTeams() const {
+    return CheckBox4->isChecked();
+}
+
+void TForm1::showPlayerNames(const QStringList& names) {
+    Label16->setText(kv::lineAt(names, 0));
+    Label17->setText(kv::lineAt(names, 1));
+    Label18->setText(kv::lineAt(names, 2));
+}
+
+void TForm1::settingsDialogLeft() {
+    setEnabled(true);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Start-up sequence
 
@@ -212,7 +230,7 @@ void TForm1::ComboBox1Change() {
     if (ComboBox1->currentText() != QLatin1String("2"))
         return;
     ComboBox1->setCurrentIndex(1);
-    if (TForm7* two = windows_.form7) {
+    if (TForm7* two = peers_.twoPlayers) {
         two->move(frameGeometry().topRight() + QPoint(8, 0));
         kv::showInFront(two);
     }
@@ -349,8 +367,8 @@ void TForm1::CheckBox4Click() {
 
 void TForm1::Button3Click() {
     guard([&] {
-        if (windows_.form8)
-            windows_.form8->openFromMainWindow();
+        if (peers_.recentTeams)
+            peers_.recentTeams->openFromMainWindow();
     });
 }
 
@@ -362,10 +380,12 @@ void TForm1::BitBtn1Click() {
     Button2->setDefault(false);
     Button2->setAutoDefault(false);
     guard([&] {
-        const kv::TournamentInput input = currentTournament();
+        const kv::Tournament input = currentTournament();
         kv::PressView view;
-        view.handOverToResults = [&](const QList<kv::HandOverText>& texts) {
-            kv::handOverToResults(windows_.form9, texts);
+        view.handOverToResults = [&](const kv::Tournament& handedOver) {
+            if (!peers_.results)
+                throw kv::Error(QStringLiteral("The results window is not there."));
+            peers_.results->showTournament(handedOver);
         };
         view.showPrize = [&](kv::PrizePlace place, const QString& path) {
             QLabel* box = place == kv::PrizePlace::First    ? Image1
@@ -390,8 +410,8 @@ void TForm1::BitBtn1Click() {
     });
 }
 
-kv::TournamentInput TForm1::currentTournament() const {
-    return {{Label16->text(), Label17->text(), Label18->text()},
+kv::Tournament TForm1::currentTournament() const {
+    return {playerNames(),
             {Edit1->text(), Edit2->text(), Edit3->text()},
             {Label7->text(), Label8->text(), Label10->text(), Label11->text(), Label14->text(),
              Label15->text()}};
@@ -418,8 +438,8 @@ void TForm1::SheetCommandClick() {
 
 void TForm1::N5Click() {
     guard([&] {
-        if (windows_.form2)
-            windows_.form2->openFromMenu();
+        if (peers_.poolsEditor)
+            peers_.poolsEditor->openFromMenu();
     });
 }
 
@@ -428,15 +448,12 @@ void TForm1::N5Click() {
 
 void TForm1::N8Click() {
     guard([&] {
-        TForm6* dialog = windows_.form6;
+        TForm6* dialog = peers_.settings;
         if (!dialog)
             return;
         // Every opening shows the names the main window shows.
-        dialog->Edit1->setText(Label16->text());
-        dialog->Edit2->setText(Label17->text());
-        dialog->Edit3->setText(Label18->text());
         setEnabled(false);
-        dialog->showFromMainWindow();
+        dialog->showFromMainWindow(playerNames());
     });
 }
 
@@ -444,11 +461,6 @@ void TForm1::N8Click() {
 // Statistics view
 
 void TForm1::N6Click() {
-    TForm9* results = windows_.form9;
-    if (!results)
-        return;
-    results->Label29->setText(Label16->text());
-    results->Label30->setText(Label17->text());
-    results->Label31->setText(Label18->text());
-    kv::showInFront(results);
+    if (peers_.results)
+        peers_.results->showStatistics(playerNames());
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/gui_windows.h"
+#include "app/tform6.h"
 #include "tournament/tournamentpress.h"
 #include "ui_tform1.h"
 
@@ -8,15 +8,39 @@
 
 namespace kv {
 class SheetWindow;
-}
+struct Services;
+struct RunState;
+} // namespace kv
+class TForm2;
+class TForm7;
+class TForm8;
+class TForm9;
+
+// The windows the main window opens. The main window is made first (making it runs the start of
+// the run, before any other window exists), so they are introduced once they are made.
+struct MainWindowPeers {
+    TForm2* poolsEditor = nullptr;
+    TForm6* settings = nullptr;
+    TForm7* twoPlayers = nullptr;
+    TForm8* recentTeams = nullptr;
+    TForm9* results = nullptr;
+};
 
 // The main window: number of players, the three player slots, the schedule, the last
 // tournament, the prize area and the menu.
-class TForm1 : public QMainWindow, public Ui::TForm1 {
+class TForm1 : public QMainWindow, public Ui::TForm1, public SettingsHost {
     Q_OBJECT
 public:
     TForm1(kv::Services& services, kv::RunState& state, QWidget* parent = nullptr);
-    void setWindows(const Windows& windows) { windows_ = windows; }
+    void setPeers(const MainWindowPeers& peers) { peers_ = peers; }
+
+    // The names of the three player slots.
+    QStringList playerNames() const;
+
+    // What the settings dialog needs.
+    bool logAllTeams() const override;
+    void showPlayerNames(const QStringList& names) override;
+    void settingsDialogLeft() override;
 
     // Client area height below the menu bar: 304 at start, 431 with the prize area shown.
     void setClientHeight(int height);
@@ -55,12 +79,12 @@ protected:
 
 private:
     template <typename F> void guard(F&& handler);
-    kv::TournamentInput currentTournament() const;
+    kv::Tournament currentTournament() const;
     kv::SheetWindow& sheetWindow();
 
     kv::Services& services_;
     kv::RunState& state_;
-    Windows windows_;
+    MainWindowPeers peers_;
     QAction* N4 = nullptr;
     QAction* sheetCommand_ = nullptr;  // "Лист турнира..."
     QAction* chartsCommand_ = nullptr; // "Графики..."

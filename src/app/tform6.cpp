@@ -1,12 +1,13 @@
 #include "app/tform6.h"
 
-#include "app/tform1.h"
 #include "common/guard.h"
 #include "common/gui_fulltexttips.h"
 #include "common/gui_theme.h"
 #include "common/gui_windowplace.h"
 #include "common/services.h"
 #include "common/settings.h"
+#include "common/textfile.h"
+#include "tournament/gifts.h"
 #include "tournament/tform5.h"
 
 #include <QApplication>
@@ -25,8 +26,8 @@ bool isOwnOrdinaryWindow(const QWidget* window) {
 
 } // namespace
 
-TForm6::TForm6(kv::Services& services, kv::RunState& state, QWidget* parent)
-    : QWidget(parent, Qt::Window), services_(services), state_(state) {
+TForm6::TForm6(kv::Services& services, SettingsHost& mainWindow, TForm5& gifts, QWidget* parent)
+    : QWidget(parent, Qt::Window), services_(services), mainWindow_(mainWindow), gifts_(gifts) {
     // Before the controls exist: the theme's stylesheet keeps a later window font from
     // reaching controls that are already polished.
     setFont(kv::classicFont(11));
@@ -54,7 +55,10 @@ TForm6::TForm6(kv::Services& services, kv::RunState& state, QWidget* parent)
     qApp->installEventFilter(this);
 }
 
-void TForm6::showFromMainWindow() {
+void TForm6::showFromMainWindow(const QStringList& names) {
+    Edit1->setText(kv::lineAt(names, 0));
+    Edit2->setText(kv::lineAt(names, 1));
+    Edit3->setText(kv::lineAt(names, 2));
     const bool wasActive = isActiveWindow();
     kv::showInFront(this);
     loadedOnShow_ = !wasActive;
@@ -122,8 +126,7 @@ QRadioButton* TForm6::categoryButton(kv::Category category) const {
 }
 
 void TForm6::enableMainWindow() {
-    if (windows_.form1)
-        windows_.form1->setEnabled(true);
+    mainWindow_.settingsDialogLeft();
 }
 
 void TForm6::FormActivate() {
@@ -177,15 +180,11 @@ void TForm6::BitBtn1Click() {
                 values.category = category;
         values.names = {Edit1->text(), Edit2->text(), Edit3->text()};
         values.computeGifts = CheckBox4->isChecked();
-        values.logAll = windows_.form1 ? windows_.form1->CheckBox4->isChecked() : true;
+        values.logAll = mainWindow_.logAllTeams();
         // Atomic: a failed write keeps the old file, the dialog stays open, the main window
         // disabled.
         kv::settings::writeDialogValues(values);
-        if (TForm1* main = windows_.form1) {
-            main->Label16->setText(Edit1->text());
-            main->Label17->setText(Edit2->text());
-            main->Label18->setText(Edit3->text());
-        }
+        mainWindow_.showPlayerNames(values.names);
         enableMainWindow();
         hide();
     });
@@ -194,7 +193,6 @@ void TForm6::BitBtn1Click() {
 void TForm6::Button5Click() {
     kv::guarded(*services_.dialogs, [&] {
         FormDeactivate();
-        if (TForm5* gifts = windows_.form5)
-            gifts->fillAndShow();
+        gifts_.showGifts(kv::giftsWindowOrder());
     });
 }

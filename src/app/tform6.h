@@ -1,11 +1,27 @@
 #pragma once
 
-#include "app/gui_windows.h"
 #include "common/settings.h"
 #include "ui_tform6.h"
 
 #include <QPointer>
 #include <QWidget>
+
+namespace kv {
+struct Services;
+}
+class TForm5;
+
+// What the settings dialog needs of the main window.
+class SettingsHost {
+public:
+    virtual ~SettingsHost() = default;
+    // The main window's "Не использовать ВСЕ последние", saved with the settings.
+    virtual bool logAllTeams() const = 0;
+    // The names the dialog has just saved.
+    virtual void showPlayerNames(const QStringList& names) = 0;
+    // The dialog was left or closed: the main window takes input again.
+    virtual void settingsDialogLeft() = 0;
+};
 
 // The settings dialog: category at start, gifts on or off, the player names (shown, not
 // edited). Modeless, but the main window stays disabled while the dialog is the active window.
@@ -13,13 +29,14 @@
 class TForm6 : public QWidget, public Ui::TForm6 {
     Q_OBJECT
 public:
-    TForm6(kv::Services& services, kv::RunState& state, QWidget* parent = nullptr);
-    void setWindows(const Windows& windows) { windows_ = windows; }
+    TForm6(kv::Services& services, SettingsHost& mainWindow, TForm5& gifts,
+           QWidget* parent = nullptr);
 
-    // The last step of the main menu's "&Настройки...": shows and activates the dialog and loads
-    // its boxes at once, so that they are right even where the window manager is slow to
-    // activate it. The activation that follows does not load a second time.
-    void showFromMainWindow();
+    // The main menu's "&Настройки...": shows the names the main window shows, then shows and
+    // activates the dialog and loads its boxes at once, so that they are right even where the
+    // window manager is slow to activate it. The activation that follows does not load a second
+    // time.
+    void showFromMainWindow(const QStringList& names);
 
 public slots:
     void FormActivate();
@@ -44,8 +61,8 @@ private:
     QRadioButton* categoryButton(kv::Category category) const;
 
     kv::Services& services_;
-    kv::RunState& state_;
-    Windows windows_;
+    SettingsHost& mainWindow_;
+    TForm5& gifts_;
     // The program's window that was active last, message boxes aside. When the dialog is
     // activated and this is the dialog itself, the user came back from another program, which
     // does not reload the boxes.

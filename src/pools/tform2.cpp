@@ -74,8 +74,8 @@ private:
 
 } // namespace
 
-TForm2::TForm2(kv::Services& services, kv::RunState& state, QWidget* parent)
-    : QWidget(parent, Qt::Window), services_(services), state_(state) {
+TForm2::TForm2(kv::Services& services, QWidget* parent)
+    : QWidget(parent, Qt::Window), services_(services) {
     // Before the controls exist: the theme's stylesheet keeps a later window font from
     // reaching controls that are already polished.
     setFont(kv::classicFont(11));

@@ -1,10 +1,13 @@
 #pragma once
 
-#include "app/gui_windows.h"
 #include "common/textfile.h"
 #include "ui_tform2.h"
 
 #include <QWidget>
+
+namespace kv {
+struct Services;
+}
 
 class QAbstractButton;
 class QButtonGroup;
@@ -14,8 +17,7 @@ class QButtonGroup;
 class TForm2 : public QWidget, public Ui::TForm2 {
     Q_OBJECT
 public:
-    TForm2(kv::Services& services, kv::RunState& state, QWidget* parent = nullptr);
-    void setWindows(const Windows& windows) { windows_ = windows; }
+    explicit TForm2(kv::Services& services, QWidget* parent = nullptr);
 
     // The main menu's "&Команды...": shows the window, then reloads the seven pools. Throws at
     // the first pool that cannot be read; the pools loaded before it keep their new text.
@@ -59,8 +61,6 @@ private:
     void saveTab(int n);
 
     kv::Services& services_;
-    kv::RunState& state_;
-    Windows windows_;
     PoolTab tabs_[8]; // index 1..7
     QButtonGroup* tabGroup_ = nullptr;
 };

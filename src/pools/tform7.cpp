@@ -6,8 +6,8 @@
 #include "common/services.h"
 #include "pools/two_player.h"
 
-TForm7::TForm7(kv::Services& services, kv::RunState& state, QWidget* parent)
-    : QWidget(parent, Qt::Window), services_(services), state_(state) {
+TForm7::TForm7(kv::Services& services, QWidget* parent)
+    : QWidget(parent, Qt::Window), services_(services) {
     // Before the controls exist: the theme's stylesheet keeps a later window font from
     // reaching controls that are already polished.
     setFont(kv::classicFont(11));

@@ -1,21 +1,20 @@
 #pragma once
 
-#include "app/gui_windows.h"
 #include "ui_tform7.h"
 
 #include <QWidget>
 
 namespace kv {
+struct Services;
 struct TwoTeams;
-}
+} // namespace kv
 
 // Two teams for an evening of two: a stay-on-top window that draws two different teams of one
 // pool. It writes nothing and touches no other window.
 class TForm7 : public QWidget, public Ui::TForm7 {
     Q_OBJECT
 public:
-    TForm7(kv::Services& services, kv::RunState& state, QWidget* parent = nullptr);
-    void setWindows(const Windows& windows) { windows_ = windows; }
+    explicit TForm7(kv::Services& services, QWidget* parent = nullptr);
 
 public slots:
     void Button1Click();
@@ -25,6 +24,4 @@ private:
     void showTeams(const kv::TwoTeams& teams);
 
     kv::Services& services_;
-    kv::RunState& state_;
-    Windows windows_;
 };

@@ -32,8 +32,8 @@ std::optional<QByteArray> logBytes() {
 } // namespace
 const QColor TForm8::kFreeColor(0, 128, 0);
 
-TForm8::TForm8(kv::Services& services, kv::RunState& state, QWidget* parent)
-    : QWidget(parent, Qt::Window), services_(services), state_(state) {
+TForm8::TForm8(kv::Services& services, QWidget* parent)
+    : QWidget(parent, Qt::Window), services_(services) {
     // Before the controls exist: the theme's stylesheet keeps a later window font from
     // reaching controls that are already polished.
     setFont(kv::classicFont(11));

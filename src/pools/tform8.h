@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/gui_windows.h"
 #include "common/textfile.h"
 #include "ui_tform8.h"
 
@@ -8,6 +7,9 @@
 #include <QWidget>
 
 #include <optional>
+namespace kv {
+struct Services;
+}
 
 // The recent-teams log "all_last.txt" as text, with the state of every pool: red for a pool
 // that is used up against the log, green for one that still has teams. The log can be edited
@@ -15,8 +17,7 @@
 class TForm8 : public QWidget, public Ui::TForm8 {
     Q_OBJECT
 public:
-    TForm8(kv::Services& services, kv::RunState& state, QWidget* parent = nullptr);
-    void setWindows(const Windows& windows) { windows_ = windows; }
+    explicit TForm8(kv::Services& services, QWidget* parent = nullptr);
 
     // The main window's "...": loads the log, colours the labels, shows the window. Throws on
     // a file that cannot be read; the window is then not shown.
@@ -36,8 +37,6 @@ private:
     void setLabelColor(QLabel* label, const QColor& color);
 
     kv::Services& services_;
-    kv::RunState& state_;
-    Windows windows_;
     kv::TextEncoding encoding_ = kv::TextEncoding::Plain;
     // The log's bytes as the memo was loaded from them: a save must not silently drop what the
     // schedule (or anything else) added to the file since.

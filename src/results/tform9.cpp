@@ -6,7 +6,9 @@
 #include "common/guard.h"
 #include "common/gui_fulltexttips.h"
 #include "common/gui_theme.h"
+#include "common/gui_windowplace.h"
 #include "common/services.h"
+#include "common/textfile.h"
 #include "results/bestscorer.h"
 #include "results/gui_totalpreview.h"
 #include "results/safetycopy.h"
@@ -109,6 +111,32 @@ template <typename F> void TForm9::guard(F&& handler) {
 
 QLabel* TForm9::standingLabel(int player, StandingField field) const {
     return standings_.at(player).at(static_cast<int>(field));
+}
+
+// ---------------------------------------------------------------------------------------------
+// What the main window hands over
+
+void TForm9::showTournament(const kv::Tournament& tournament) {
+    // A new evening ends a correction the window may hold: its write must store the new one.
+    abandonCorrection();
+    const std::array<QLabel*, 3> columnHeadings{Label6, Label7, Label8};
+    const std::array<QPushButton*, 3> scorers{Button3, Button4, Button5};
+    for (int i = 0; i < 3; ++i) {
+        const QString team = kv::lineAt(tournament.teams, i);
+        const QString player = kv::lineAt(tournament.players, i);
+        teams_[i]->setText(team);
+        columnHeadings[i]->setText(team);
+        names_[i]->setText(player);
+        scorers[i]->setText(player);
+    }
+    Button1->setEnabled(true);
+    kv::showInFront(this);
+}
+
+void TForm9::showStatistics(const QStringList& players) {
+    for (int i = 0; i < 3; ++i)
+        names_[i]->setText(kv::lineAt(players, i));
+    kv::showInFront(this);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/gui_windows.h"
 #include "results/standings.h"
 #include "results/storedtournament.h"
+#include "results/tournament.h"
 #include "results/tournamentdb.h"
 #include "ui_tform9.h"
 
@@ -10,6 +10,11 @@
 
 #include <array>
 #include <functional>
+
+namespace kv {
+struct Services;
+struct RunState;
+} // namespace kv
 
 class QSqlTableModel;
 
@@ -19,7 +24,13 @@ class TForm9 : public QWidget, public Ui::TForm9 {
 public:
     TForm9(kv::Services& services, kv::RunState& state, QWidget* parent = nullptr);
     ~TForm9() override;
-    void setWindows(const Windows& windows) { windows_ = windows; }
+
+    // A scheduled tournament from the main window: its teams head the rows and columns, its
+    // players name the rows and the best-scorer buttons; computing is enabled and the window
+    // shown on top.
+    void showTournament(const kv::Tournament& tournament);
+    // The statistics view: the players' names as the main window shows them.
+    void showStatistics(const QStringList& players);
 
     // The table shown in the grid (inactive until a table is chosen or a tournament written).
     QSqlTableModel* ADOTable1 = nullptr;
@@ -49,7 +60,7 @@ public slots:
 public:
     // The table a loaded correction replaces; empty when none is loaded.
     QString correctedTable() const { return correcting_; }
-    Q_INVOKABLE void abandonCorrection();
+    void abandonCorrection();
     // Asks before "Total" is replaced by its rebuild; tests answer it themselves.
     std::function<bool(const QList<kv::TotalLine>&)> confirmRebuild;
 
@@ -75,7 +86,6 @@ private:
 
     kv::Services& services_;
     kv::RunState& state_;
-    Windows windows_;
     kv::TournamentDb db_;
 
     std::array<QLineEdit*, 12> boxes_{};

@@ -53,17 +53,9 @@ QString giftPicture(const QString& storedPath) {
     return storedPath;
 }
 
-const QList<GiftImage>& giftsWindowImages() {
-    static const QList<GiftImage> images = [] {
-        const QList<Gift>& g = giftCatalogue();
-        return QList<GiftImage>{
-            {QStringLiteral("Image1"), g[4]}, {QStringLiteral("Image2"), g[2]},
-            {QStringLiteral("Image3"), g[5]}, {QStringLiteral("Image4"), g[1]},
-            {QStringLiteral("Image5"), g[0]}, {QStringLiteral("Image6"), g[6]},
-            {QStringLiteral("Image7"), g[3]},
-        };
-    }();
-    return images;
+QList<Gift> giftsWindowOrder() {
+    const QList<Gift>& g = giftCatalogue();
+    return {g[4], g[2], g[5], g[1], g[0], g[6], g[3]};
 }
 
 bool giftsEnabled() {

@@ -31,12 +31,8 @@ QString giftFileName(const QString& storedPath);
 // program's own picture of that gift, else the stored path (whose load then fails and says so).
 QString giftPicture(const QString& storedPath);
 
-// The gifts window shows the catalogue in the order of its images Image1..Image7.
-struct GiftImage {
-    QString imageName;
-    Gift gift;
-};
-const QList<GiftImage>& giftsWindowImages();
+// The catalogue in the order the gifts window shows it, left to right.
+QList<Gift> giftsWindowOrder();
 
 inline const QString kGiftsAwardedMessage =
     QStringLiteral("Подарки рассчитаны ;)\r\nНе забудьте указать лучшего бомбардира!");

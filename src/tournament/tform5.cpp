@@ -3,14 +3,12 @@
 #include "common/gui_theme.h"
 #include "common/gui_windowplace.h"
 #include "common/programdir.h"
-#include "common/services.h"
 #include "tournament/gifts.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 
-TForm5::TForm5(kv::Services& services, kv::RunState& state, QWidget* parent)
-    : QWidget(parent, Qt::Window), services_(services), state_(state) {
+TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window) {
     setupUi(this);
     setFont(kv::classicFont(11));
     kv::fixClientSize(this, 513, 105);
@@ -19,11 +17,11 @@ TForm5::TForm5(kv::Services& services, kv::RunState& state, QWidget* parent)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void TForm5::fillAndShow() {
-    for (const kv::GiftImage& image : kv::giftsWindowImages()) {
-        QLabel* box = findChild<QLabel*>(image.imageName);
-        box->setPixmap(kv::loadPicture(kv::imagePath(image.gift.file)));
-        box->setToolTip(image.gift.hint);
+void TForm5::showGifts(const QList<kv::Gift>& gifts) {
+    QLabel* const boxes[] = {Image1, Image2, Image3, Image4, Image5, Image6, Image7};
+    for (qsizetype i = 0; i < gifts.size() && i < 7; ++i) {
+        boxes[i]->setPixmap(kv::loadPicture(kv::imagePath(gifts[i].file)));
+        boxes[i]->setToolTip(gifts[i].hint);
     }
     kv::showInFront(this);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/gui_windows.h"
+#include "tournament/gifts.h"
 #include "ui_tform5.h"
 
 #include <QWidget>
@@ -9,15 +9,9 @@
 class TForm5 : public QWidget, public Ui::TForm5 {
     Q_OBJECT
 public:
-    TForm5(kv::Services& services, kv::RunState& state, QWidget* parent = nullptr);
-    void setWindows(const Windows& windows) { windows_ = windows; }
+    explicit TForm5(QWidget* parent = nullptr);
 
-    // Loads the seven pictures with their hints and shows the window. A missing picture throws
-    // kv::Error; the window is then not shown.
-    void fillAndShow();
-
-private:
-    kv::Services& services_;
-    kv::RunState& state_;
-    Windows windows_;
+    // Shows the gifts left to right with their hints and shows the window. A missing picture
+    // throws kv::Error; the window is then not shown.
+    void showGifts(const QList<kv::Gift>& gifts);
 };

@@ -33,7 +33,7 @@ QString tournamentTemplatePath() {
     return programDir() + QStringLiteral("table.xlsx");
 }
 
-void fillTournamentSheet(SpreadsheetFactory& spreadsheets, const TournamentInput& input,
+void fillTournamentSheet(SpreadsheetFactory& spreadsheets, const Tournament& input,
                          const PreviousPrizes& prizes, const QString& templatePath,
                          const WorkbookShown& answered) {
     Spreadsheet& sheet = spreadsheets.create();
@@ -59,28 +59,7 @@ void fillTournamentSheet(SpreadsheetFactory& spreadsheets, const TournamentInput
     sheet.makeVisible(answered);
 }
 
-QList<HandOverText> resultsHandOver(const TournamentInput& input) {
-    QList<HandOverText> texts;
-    const auto add = [&](const char* control, const QString& text) {
-        texts.append({QString::fromLatin1(control), text});
-    };
-    add("Label3", at(input.teams, 0));
-    add("Label4", at(input.teams, 1));
-    add("Label5", at(input.teams, 2));
-    // The column headings repeat the row headings just set.
-    add("Label6", texts[0].text);
-    add("Label7", texts[1].text);
-    add("Label8", texts[2].text);
-    add("Label29", at(input.players, 0));
-    add("Label30", at(input.players, 1));
-    add("Label31", at(input.players, 2));
-    add("Button3", at(input.players, 0));
-    add("Button4", at(input.players, 1));
-    add("Button5", at(input.players, 2));
-    return texts;
-}
-
-void runTournamentPress(const TournamentInput& input, Services& services, const PressView& view,
+void runTournamentPress(const Tournament& input, Services& services, const PressView& view,
                         PressMemory& memory) {
     const QString date = services.clock->shortDate();
     writeLastTournament(input.teams, date);
@@ -96,7 +75,7 @@ void runTournamentPress(const TournamentInput& input, Services& services, const 
     } else if (sheetMade) {
         sheetMade(sheet, false, QString());
     }
-    view.handOverToResults(resultsHandOver(input));
+    view.handOverToResults(input);
     if (!memory.prizes)
         memory.prizes = prizes;
     if (memory.awarded)
@@ -105,7 +84,7 @@ void runTournamentPress(const TournamentInput& input, Services& services, const 
     memory.awarded = true;
 }
 
-TournamentSheet eveningSheet(const TournamentInput& input, const Clock& clock,
+TournamentSheet eveningSheet(const Tournament& input, const Clock& clock,
                              const PressMemory& memory) {
     return makeTournamentSheet(input, memory.prizes ? *memory.prizes : readPreviousPrizes(),
                                clock.shortDate());

@@ -4,7 +4,7 @@
 
 namespace kv {
 
-TournamentSheet makeTournamentSheet(const TournamentInput& input, const PreviousPrizes& prizes,
+TournamentSheet makeTournamentSheet(const Tournament& input, const PreviousPrizes& prizes,
                                     const QString& date) {
     TournamentSheet sheet;
     sheet.title = kSheetTitle;

@@ -30,7 +30,7 @@ struct TournamentSheet {
 
 inline const QString kSheetTitle = QStringLiteral("Zorvo Kickvale 6: турнир");
 
-TournamentSheet makeTournamentSheet(const TournamentInput& input, const PreviousPrizes& prizes,
+TournamentSheet makeTournamentSheet(const Tournament& input, const PreviousPrizes& prizes,
                                     const QString& date);
 
 // The headings of the sheet, as the workbook's template has them.

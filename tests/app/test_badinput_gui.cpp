@@ -16,6 +16,7 @@
 #include "pools/tform2.h"
 #include "results/tform9.h"
 #include "tournament/spreadsheet.h"
+#include "tournament/tform5.h"
 
 #include <QRandomGenerator>
 #include <QSqlQuery>
@@ -33,6 +34,7 @@ const QStringList kOtherPools{"teams4.txt",     "teams45.txt",   "natteams4.txt"
 
 struct Program : kvtest::Fakes {
     kvtest::WorkFolder folder;
+    TForm5 gifts;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm2> form2;
     std::unique_ptr<TForm6> form6;
@@ -57,15 +59,10 @@ struct Program : kvtest::Fakes {
 
     void openWindows() {
         form1 = std::make_unique<TForm1>(services, state);
-        form2 = std::make_unique<TForm2>(services, state);
-        form6 = std::make_unique<TForm6>(services, state);
+        form2 = std::make_unique<TForm2>(services);
+        form6 = std::make_unique<TForm6>(services, *form1, gifts);
         form9 = std::make_unique<TForm9>(services, state);
-        const Windows w{form1.get(), form2.get(), form6.get(), nullptr,
-                        nullptr,     nullptr,     form9.get()};
-        form1->setWindows(w);
-        form2->setWindows(w);
-        form6->setWindows(w);
-        form9->setWindows(w);
+        form1->setPeers({form2.get(), form6.get(), nullptr, nullptr, form9.get()});
     }
 
     QStringList teams() const {

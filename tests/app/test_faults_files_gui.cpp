@@ -20,6 +20,7 @@
 #include "pools/tform8.h"
 #include "results/tform9.h"
 #include "tournament/spreadsheet.h"
+#include "tournament/tform5.h"
 
 #include <QDirIterator>
 #include <QPlainTextEdit>
@@ -123,6 +124,7 @@ private:
 // The program as main.cpp builds it, in a fresh folder holding one evening's files.
 struct Program : kvtest::Fakes {
     kvtest::WorkFolder folder{kvtest::Reach::Everyone};
+    TForm5 gifts;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm2> form2;
     std::unique_ptr<TForm6> form6;
@@ -146,17 +148,11 @@ struct Program : kvtest::Fakes {
 
     void openWindows() {
         form1 = std::make_unique<TForm1>(services, state);
-        form2 = std::make_unique<TForm2>(services, state);
-        form6 = std::make_unique<TForm6>(services, state);
-        form8 = std::make_unique<TForm8>(services, state);
+        form2 = std::make_unique<TForm2>(services);
+        form6 = std::make_unique<TForm6>(services, *form1, gifts);
+        form8 = std::make_unique<TForm8>(services);
         form9 = std::make_unique<TForm9>(services, state);
-        Windows w{form1.get(), form2.get(), form6.get(), nullptr,
-                  nullptr,     form8.get(), form9.get()};
-        form1->setWindows(w);
-        form2->setWindows(w);
-        form6->setWindows(w);
-        form8->setWindows(w);
-        form9->setWindows(w);
+        form1->setPeers({form2.get(), form6.get(), nullptr, form8.get(), form9.get()});
         form1->show();
     }
 
@@ -304,11 +300,12 @@ void TestFaultsFiles::failedWriteKeepsTheOldFile() {
     p.dialogs.clear();
     const QMap<QString, QByteArray> before = snapshot(p.folder.path());
 
+    std::unique_ptr<TForm1> restarted;
     const auto press = [&] {
         switch (act) {
         case Action::StartupSettings:
         case Action::StartupCandidates:
-            p.form1 = std::make_unique<TForm1>(p.services, p.state);
+            restarted = std::make_unique<TForm1>(p.services, p.state);
             break;
         case Action::SettingsOk:
             p.form6->BitBtn1->click();

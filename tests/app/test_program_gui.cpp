@@ -11,7 +11,6 @@
 #include "results/tform9.h"
 #include "testsupport.h"
 #include "tform1env.h"
-#include "tournament/gui_resultshandover.h"
 #include "tournament/tform5.h"
 
 #include <QApplication>
@@ -123,7 +122,7 @@ void TestProgram::commandBringsItsWindowToTheFront_data() {
     QTest::newRow("Посмотреть подарки...")
         << "TForm5" << std::function([](W w) { w.form6->Button5Click(); });
     QTest::newRow("results handed over")
-        << "TForm9" << std::function([](W w) { kv::handOverToResults(w.form9, {}); });
+        << "TForm9" << std::function([](W w) { w.form9->showTournament({}); });
 }
 
 void TestProgram::commandBringsItsWindowToTheFront() {

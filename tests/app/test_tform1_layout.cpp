@@ -217,11 +217,10 @@ void TestTForm1Layout::menuAndShortcut() {
 void TestTForm1Layout::twoPlayersOpensTheSmallWindow() {
     Fixture f;
     TForm1 form(f.services, f.state);
-    TForm7 two(f.services, f.state);
-    Windows windows;
-    windows.form1 = &form;
-    windows.form7 = &two;
-    form.setWindows(windows);
+    TForm7 two(f.services);
+    MainWindowPeers peers;
+    peers.twoPlayers = &two;
+    form.setPeers(peers);
     QCOMPARE(form.ComboBox1->count(), 2);
     QCOMPARE(form.ComboBox1->itemText(0), "2");
     for (int i = 0; i < 2; ++i) { // choosing "2" again shows the same window again

@@ -23,8 +23,8 @@ const QStringList kNames{QStringLiteral("Аня"), QStringLiteral(" Boris "), QS
 struct Program : kvtest::Fakes {
     kvtest::WorkFolder folder;
     std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm6> form6;
     std::unique_ptr<TForm5> form5;
+    std::unique_ptr<TForm6> form6;
     std::unique_ptr<TForm7> form7;
 
     explicit Program(const QStringList& settings)
@@ -33,14 +33,10 @@ struct Program : kvtest::Fakes {
         folder.write("settings.ini", {"0", "clubs", "[players]", "Player 1", "Player 2", "Player 3",
                                       "[gift]", "1", "[log all teams]", "1"});
         form1 = std::make_unique<TForm1>(services, state);
-        form6 = std::make_unique<TForm6>(services, state);
-        form5 = std::make_unique<TForm5>(services, state);
-        form7 = std::make_unique<TForm7>(services, state);
-        Windows windows{form1.get(), nullptr, form6.get(), form5.get(), form7.get()};
-        form1->setWindows(windows);
-        form6->setWindows(windows);
-        form5->setWindows(windows);
-        form7->setWindows(windows);
+        form5 = std::make_unique<TForm5>();
+        form6 = std::make_unique<TForm6>(services, *form1, *form5);
+        form7 = std::make_unique<TForm7>(services);
+        form1->setPeers({nullptr, form6.get(), form7.get(), nullptr, nullptr});
         form1->Label16->setText(kNames[0]);
         form1->Label17->setText(kNames[1]);
         form1->Label18->setText(kNames[2]);

@@ -29,7 +29,7 @@ struct Editor {
         folder.copyDefaultData();
         services.dialogs = &dialogs;
         services.random = &random;
-        form = std::make_unique<TForm2>(services, state);
+        form = std::make_unique<TForm2>(services);
     }
     // The tab of a pool file: its memo, count label, "Править" and OK.
     QPlainTextEdit* memo(int n) { return child<QPlainTextEdit>(form.get(), memoName(n)); }
@@ -124,11 +124,9 @@ void TestTForm2::menuShowsAndLoadsEveryPool() {
     e.folder.write("settings.ini", {"0", "clubs", "[players]", "A", "B", "C", "[gift]", "1",
                                     "[log all teams]", "1"});
     TForm1 main(e.services, e.state);
-    Windows windows;
-    windows.form1 = &main;
-    windows.form2 = e.form.get();
-    main.setWindows(windows);
-    e.form->setWindows(windows);
+    MainWindowPeers peers;
+    peers.poolsEditor = e.form.get();
+    main.setPeers(peers);
     e.dialogs.clear();
     main.N5Click();
     QVERIFY(e.dialogs.shown().isEmpty());

@@ -21,7 +21,7 @@ struct TwoPlayerWindow {
         folder.copyDefaultData();
         services.dialogs = &dialogs;
         services.random = &random;
-        form = std::make_unique<TForm7>(services, state);
+        form = std::make_unique<TForm7>(services);
     }
 };
 

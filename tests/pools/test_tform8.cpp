@@ -29,7 +29,7 @@ struct LogWindow {
         folder.copyDefaultData();
         services.dialogs = &dialogs;
         services.random = &random;
-        form = std::make_unique<TForm8>(services, state);
+        form = std::make_unique<TForm8>(services);
     }
     QColor color(const char* label) {
         QLabel* l = child<QLabel>(form.get(), label);
@@ -150,11 +150,9 @@ void TestTForm8::mainWindowButtonOpensIt() {
                                     "[log all teams]", "1"});
     w.folder.write("all_last.txt", {"Ajax"});
     TForm1 main(w.services, w.state);
-    Windows windows;
-    windows.form1 = &main;
-    windows.form8 = w.form.get();
-    main.setWindows(windows);
-    w.form->setWindows(windows);
+    MainWindowPeers peers;
+    peers.recentTeams = w.form.get();
+    main.setPeers(peers);
     w.dialogs.clear();
     main.Button3->click();
     QVERIFY(w.dialogs.shown().isEmpty());

@@ -17,6 +17,8 @@ using kvtest::child;
 using kvtest::sqliteRows;
 using Answer = kv::Dialogs::Answer;
 
+Q_DECLARE_METATYPE(kv::Tournament)
+
 namespace {
 
 const QString kTable = QStringLiteral("08_12_2016__21_05_33");
@@ -31,18 +33,12 @@ struct Env {
         services.random = &random;
         form = std::make_unique<TForm9>(services, state);
     }
-    // What the hand-over puts in: teams, names, captions, an enabled compute button.
+    // What the press hands over: teams, names, captions, an enabled compute button.
     void handOver() {
-        const QStringList names{"Зурко", "Пенва", "Лодыш"};
-        for (int i = 0; i < 3; ++i) {
-            const QString team = QStringLiteral("Команда %1").arg(i + 1);
-            child<QLabel>(form.get(), QStringLiteral("Label%1").arg(3 + i))->setText(team);
-            child<QLabel>(form.get(), QStringLiteral("Label%1").arg(6 + i))->setText(team);
-            child<QLabel>(form.get(), QStringLiteral("Label%1").arg(29 + i))->setText(names[i]);
-            child<QPushButton>(form.get(), QStringLiteral("Button%1").arg(3 + i))
-                ->setText(names[i]);
-        }
-        form->Button1->setEnabled(true);
+        form->showTournament(
+            {{"Зурко", "Пенва", "Лодыш"},
+             {"Команда 1", "Команда 2", "Команда 3"},
+             {"Команда 2", "Команда 3", "Команда 1", "Команда 2", "Команда 3", "Команда 1"}});
     }
     // Boxes Edit1..Edit12 all "0" but the given ones {index, text}, index 0 = Edit1.
     void scores(std::initializer_list<std::pair<int, QString>> set) {
@@ -115,6 +111,8 @@ private slots:
     void gridShowsChosenTableSortedByTitle();
     void ctrlDeleteAsksFirst();
     void statisticsMenuShowsNamesOnly();
+    void typedTournamentIsShown_data();
+    void typedTournamentIsShown();
 };
 
 void TestTForm9::controlsStandWhereDesigned_data() {
@@ -442,10 +440,9 @@ void TestTForm9::statisticsMenuShowsNamesOnly() {
     Env env;
     env.folder.copyDefaultData();
     TForm1 main(env.services, env.state);
-    Windows windows;
-    windows.form1 = &main;
-    windows.form9 = env.form.get();
-    main.setWindows(windows);
+    MainWindowPeers peers;
+    peers.results = env.form.get();
+    main.setPeers(peers);
     main.Label16->setText("Аня");
     main.Label17->setText("Боря");
     main.Label18->setText("Вера");
@@ -455,6 +452,39 @@ void TestTForm9::statisticsMenuShowsNamesOnly() {
              QStringList({"Аня", "Боря", "Вера"}));
     QCOMPARE(env.label(3), QStringLiteral("Label3"));
     QVERIFY(!env.form->Button1->isEnabled() && !env.form->BitBtn1->isEnabled());
+}
+
+void TestTForm9::typedTournamentIsShown_data() {
+    QTest::addColumn<kv::Tournament>("tournament");
+    QTest::addColumn<QStringList>("teams");
+    QTest::addColumn<QStringList>("players");
+    QTest::newRow("complete") << kv::Tournament{{"Аня", "Боря", "Вера"},
+                                                {"Милан", "Аякс", "Порту"},
+                                                {"Милан", "Аякс", "Порту", "Милан", "Аякс",
+                                                 "Порту"}}
+                              << QStringList{"Милан", "Аякс", "Порту"}
+                              << QStringList{"Аня", "Боря", "Вера"};
+    QTest::newRow("empty texts and short lists")
+        << kv::Tournament{{"", "Боря"}, {"Милан"}, {}} << QStringList{"Милан", "", ""}
+        << QStringList{"", "Боря", ""};
+}
+
+void TestTForm9::typedTournamentIsShown() {
+    QFETCH(kv::Tournament, tournament);
+    QFETCH(QStringList, teams);
+    QFETCH(QStringList, players);
+    Env env;
+    env.form->showTournament(tournament);
+    QVERIFY(env.form->isVisible());
+    QVERIFY(env.form->Button1->isEnabled() && !env.form->BitBtn1->isEnabled());
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(env.label(3 + i), teams[i]); // row headings
+        QCOMPARE(env.label(6 + i), teams[i]); // column headings
+        QCOMPARE(env.label(29 + i), players[i]);
+        QCOMPARE(child<QPushButton>(env.form.get(), QStringLiteral("Button%1").arg(3 + i))->text(),
+                 players[i]);
+    }
+    QCOMPARE(env.form->Button6->text(), QStringLiteral("Никто!")); // not a player's button
 }
 
 QTEST_MAIN(TestTForm9)

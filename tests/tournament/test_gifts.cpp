@@ -64,7 +64,7 @@ void TestGifts::everyGiftHasItsPicture() {
         QVERIFY(path.startsWith(kvtest::buildProgramDir() + QStringLiteral("images/")));
     }
     QCOMPARE(QFileInfo(paths[0]).fileName(), QStringLiteral("unteam.bmp"));
-    QCOMPARE(kv::giftsWindowImages().size(), 7);
+    QCOMPARE(kv::giftsWindowOrder().size(), 7);
 }
 
 void TestGifts::flag_data() {

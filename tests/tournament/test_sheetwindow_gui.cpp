@@ -29,7 +29,7 @@ QString run(const QString& tool, const QStringList& arguments) {
 }
 
 kv::TournamentSheet sheetOf(const QStringList& players, const QStringList& teams) {
-    const kv::TournamentInput input{
+    const kv::Tournament input{
         players, teams, {teams[1], teams[2], teams[2], teams[0], teams[0], teams[1]}};
     return kv::makeTournamentSheet(input,
                                    {kv::imagePath(QStringLiteral("team.bmp")),

@@ -13,7 +13,6 @@
 #include "common/services.h"
 #include "results/tform9.h"
 #include "tournament/gifts.h"
-#include "tournament/gui_resultshandover.h"
 #include "tournament/gui_sheetwindow.h"
 #include "tournament/gui_xlsxspreadsheet.h"
 #include "tournament/spreadsheet.h"
@@ -26,10 +25,6 @@
 #include <unistd.h>
 
 namespace {
-
-const QStringList kResultsLabels = {"Label3", "Label4",  "Label5",  "Label6", "Label7",
-                                    "Label8", "Label29", "Label30", "Label31"};
-const QStringList kResultsButtons = {"Button1", "Button3", "Button4", "Button5"};
 
 struct MainWindow : kvtest::Fakes {
     kvtest::WorkFolder folder;
@@ -47,26 +42,11 @@ struct MainWindow : kvtest::Fakes {
         folder.write(QStringLiteral("bomb.txt"), {QStringLiteral("Пенва")});
         form1 = std::make_unique<TForm1>(services, state);
         form9 = std::make_unique<TForm9>(services, state);
-        Windows windows;
-        windows.form1 = form1.get();
-        windows.form9 = form9.get();
-        form1->setWindows(windows);
-        form9->setWindows(windows);
-        provideResultsControls();
+        MainWindowPeers peers;
+        peers.results = form9.get();
+        form1->setPeers(peers);
         dialogs.clear(); // whatever the start-up had to say
         form1->show();
-    }
-
-    // The results window is built elsewhere; give it the controls the hand-over fills if it
-    // does not have them yet, so that this test runs against either.
-    void provideResultsControls() {
-        for (const QString& name : kResultsLabels)
-            if (!form9->findChild<QLabel*>(name))
-                (new QLabel(form9.get()))->setObjectName(name);
-        for (const QString& name : kResultsButtons)
-            if (!form9->findChild<QPushButton*>(name))
-                (new QPushButton(form9.get()))->setObjectName(name);
-        kvtest::child<QPushButton>(form9.get(), "Button1")->setEnabled(false);
     }
 
     // A drawn and scheduled tournament, as the fill and schedule buttons leave it.
@@ -112,7 +92,7 @@ private slots:
     void pressOnAnyDesktop_data();
     void pressOnAnyDesktop();
     void sheetCommandFollowsTheSchedule();
-    void handOverNeedsEveryControl();
+    void pressWithoutResultsWindowStopsBeforeTheAward();
 };
 
 void TestTForm1Press::pressWithAward() {
@@ -298,21 +278,17 @@ void TestTForm1Press::sheetCommandFollowsTheSchedule() {
     QVERIFY(w.dialogs.shown().isEmpty());
 }
 
-void TestTForm1Press::handOverNeedsEveryControl() {
-    // A results window that lacks one control is left as it was.
-    QWidget results;
-    for (const QString& name : kResultsLabels)
-        if (name != QLatin1String("Label30"))
-            (new QLabel(QStringLiteral("old"), &results))->setObjectName(name);
-    for (const QString& name : kResultsButtons)
-        (new QPushButton(&results))->setObjectName(name);
-    kvtest::child<QPushButton>(&results, "Button1")->setEnabled(false);
-    const QList<kv::HandOverText> texts = {{"Label3", "Милан"}, {"Label30", "Пенва"}};
+void TestTForm1Press::pressWithoutResultsWindowStopsBeforeTheAward() {
+    MainWindow w(QStringLiteral("1"));
+    const QByteArray gift1 = w.folder.bytes(QStringLiteral("gift1.txt"));
+    w.form1->setPeers({});
+    w.prepareTournament();
+    w.press();
 
-    QVERIFY_THROWS_EXCEPTION(kv::Error, kv::handOverToResults(&results, texts));
-    QCOMPARE(kvtest::child<QLabel>(&results, "Label3")->text(), QStringLiteral("old"));
-    QVERIFY(!kvtest::child<QPushButton>(&results, "Button1")->isEnabled());
-    QVERIFY(!results.isVisible());
+    QCOMPARE(w.dialogs.errors(), QStringList{QStringLiteral("The results window is not there.")});
+    QCOMPARE(w.sheets.calls.last(), QStringLiteral("visible")); // the sheet came before
+    QCOMPARE(w.folder.bytes(QStringLiteral("gift1.txt")), gift1);
+    QCOMPARE(w.form1->clientHeight(), TForm1::kClientHeight);
 }
 
 QTEST_MAIN(TestTForm1Press)

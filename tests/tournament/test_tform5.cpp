@@ -6,6 +6,7 @@
 #include "common/gui_theme.h"
 #include "common/programdir.h"
 #include "common/services.h"
+#include "tournament/gifts.h"
 #include "tournament/tform5.h"
 
 #include <QLabel>
@@ -20,7 +21,7 @@ struct GiftsWindow {
     std::unique_ptr<TForm5> form;
     GiftsWindow() {
         services.dialogs = &dialogs;
-        form = std::make_unique<TForm5>(services, state);
+        form = std::make_unique<TForm5>();
     }
     QLabel* image(int i) const {
         return kvtest::child<QLabel>(form.get(), QStringLiteral("Image%1").arg(i));
@@ -79,12 +80,12 @@ void TestTForm5::fillAndShow() {
     QFETCH(QString, file);
     QFETCH(QString, hint);
     GiftsWindow w;
-    w.form->fillAndShow();
+    w.form->showGifts(kv::giftsWindowOrder());
     QVERIFY(w.form->isVisible());
     QCOMPARE(w.image(image)->toolTip(), hint);
     QCOMPARE(w.image(image)->pixmap().toImage(), kv::loadPicture(kv::imagePath(file)).toImage());
     // A second press while shown loads again and keeps the window shown.
-    w.form->fillAndShow();
+    w.form->showGifts(kv::giftsWindowOrder());
     QVERIFY(w.form->isVisible());
 }
 
@@ -98,7 +99,7 @@ void TestTForm5::missingPictureStopsTheFilling() {
                         w.folder.path(QStringLiteral("prog/images/") + name));
     kv::setProgramDir(w.folder.path(QStringLiteral("prog")));
 
-    QVERIFY_THROWS_EXCEPTION(kv::Error, w.form->fillAndShow());
+    QVERIFY_THROWS_EXCEPTION(kv::Error, w.form->showGifts(kv::giftsWindowOrder()));
     QVERIFY(!w.form->isVisible());
     QVERIFY(!w.image(2)->pixmap().isNull());
     QVERIFY(w.image(3)->pixmap().isNull());

@@ -20,7 +20,7 @@ QByteArray templateBytes() {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-kv::TournamentInput sampleInput() {
+kv::Tournament sampleInput() {
     return {{QStringLiteral("Зурко"), QStringLiteral(" Пенва "), QStringLiteral("Ло\x01дыш")},
             {QStringLiteral("Реал Мадрид"), QString(), QStringLiteral("Ajax & <Co>")},
             {QStringLiteral("Реал Мадрид"), QString(), QString(), QStringLiteral("Ajax & <Co>"),
