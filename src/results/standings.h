@@ -26,6 +26,12 @@ struct Standings {
     std::array<int, 3> places{}; // 1, 2 or 3
 };
 
+// Standings together with the twelve score box texts they were computed from.
+struct ComputedStandings {
+    QStringList boxes;
+    Standings standings;
+};
+
 // The figures of a standings line, in the order the window shows them.
 enum class StandingField { GoalsFor, GoalsAgainst, Difference, Wins, Draws, Losses, Points, Place };
 

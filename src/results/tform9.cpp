@@ -274,17 +274,28 @@ bool TForm9::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm9::Button1Click() {
     guard([&] {
-        QStringList boxes;
-        for (const QLineEdit* box : boxes_)
-            boxes.append(box->text());
-        kv::computeStandings(boxes, [&](int player, StandingField field, const QString& text) {
-            standingLabel(player, field)->setText(text);
-        });
+        computeAndShow();
         BitBtn1->setEnabled(true);
         button1Default_ = false;
         Button1->setDefault(false);
         BitBtn1->setDefault(true);
     });
+}
+
+QStringList TForm9::boxTexts() const {
+    QStringList boxes;
+    for (const QLineEdit* box : boxes_)
+        boxes.append(box->text());
+    return boxes;
+}
+
+void TForm9::computeAndShow() {
+    const QStringList boxes = boxTexts();
+    const kv::Standings standings =
+        kv::computeStandings(boxes, [&](int player, StandingField field, const QString& text) {
+            standingLabel(player, field)->setText(text);
+        });
+    computed_ = kv::ComputedStandings{boxes, standings};
 }
 
 void TForm9::Button2Click() {
@@ -341,42 +352,36 @@ void TForm9::Button6Click() {
 // ---------------------------------------------------------------------------------------------
 // The database write
 
-kv::TournamentEntry TForm9::enteredTournament() const {
-    kv::TournamentEntry entry;
-    for (const QLineEdit* box : boxes_)
-        entry.boxes.append(box->text());
-    for (int p = 0; p < 3; ++p) {
-        const auto text = [&](StandingField f) { return standingLabel(p, f)->text(); };
-        entry.players[p] = {names_[p]->text(),
-                            teams_[p]->text(),
-                            text(StandingField::Wins),
-                            text(StandingField::Draws),
-                            text(StandingField::Losses),
-                            text(StandingField::GoalsFor),
-                            text(StandingField::GoalsAgainst),
-                            text(StandingField::Difference),
-                            text(StandingField::Points),
-                            text(StandingField::Place)};
-    }
-    return entry;
+kv::TournamentEntry TForm9::tournamentToWrite() {
+    // Standings that no longer belong to the boxes are computed again first: a stored
+    // tournament never holds scores and standings that disagree.
+    if (computed_ && computed_->boxes != boxTexts())
+        computeAndShow();
+    if (!computed_)
+        throw kv::notComputed(names_[0]->text());
+    return kv::tournamentEntry({names_[0]->text(), names_[1]->text(), names_[2]->text()},
+                               {teams_[0]->text(), teams_[1]->text(), teams_[2]->text()},
+                               *computed_);
 }
 
 void TForm9::BitBtn1Click() {
     guard([&] {
         if (!correcting_.isEmpty()) {
             // A correction replaces the loaded tournament; it never stores a new one.
+            const kv::TournamentEntry entry = tournamentToWrite();
             keepSafetyCopy();
             db_.open();
-            kv::correctTournament(db_.database(), correcting_, enteredTournament());
+            kv::correctTournament(db_.database(), correcting_, entry);
             ProgressBar1->setValue(100);
             abandonCorrection();
             afterWrite();
             return;
         }
         const QString table = kv::tournamentTableName(*services_.clock);
+        const kv::TournamentEntry entry = tournamentToWrite();
         keepSafetyCopy();
         try {
-            db_.writeTournament(table, enteredTournament(),
+            db_.writeTournament(table, entry,
                                 [&](int percent) { ProgressBar1->setValue(percent); });
         } catch (...) {
             // Nothing was stored: the bar says so, and the grid drops a cursor the undo ended.
@@ -432,6 +437,8 @@ void TForm9::loadCorrection(const QString& table, const kv::TournamentEntry& sto
         for (int f = 0; f < 8; ++f)
             standings_[p][f]->setText(figures[f]);
     }
+    // The stored figures are shown, not computed: a write needs a computation first.
+    computed_.reset();
     correcting_ = table;
     titleBeforeCorrection_ = windowTitle();
     setWindowTitle(QStringLiteral("Исправление турнира %1").arg(table));

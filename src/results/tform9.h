@@ -10,6 +10,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace kv {
 struct Services;
@@ -72,7 +73,12 @@ private:
     template <typename F> void guard(F&& handler);
 
     QLabel* standingLabel(int player, kv::StandingField field) const;
-    kv::TournamentEntry enteredTournament() const;
+    QStringList boxTexts() const;
+    // What a write stores: the computed standings, computed again first when a box changed
+    // since; throws when nothing was computed.
+    kv::TournamentEntry tournamentToWrite();
+    // Computes the standings from the boxes, shows every figure as it is decided and keeps them.
+    void computeAndShow();
     void chooseBestScorer(QPushButton* pressed);
     void reloadTournamentList();
     // A copy of base.db before every change; throws, and so stops the change, when none is made.
@@ -93,6 +99,8 @@ private:
     std::array<QLabel*, 3> names_{};
     std::array<QLabel*, 3> teams_{};
 
+    // The last standings computed, with the boxes they came from.
+    std::optional<kv::ComputedStandings> computed_;
     bool button1Default_ = true;
     bool reloadingList_ = false;
     int chosenByPress_ = -1; // row the list changed to while the mouse was pressed

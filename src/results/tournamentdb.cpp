@@ -2,6 +2,7 @@
 
 #include "common/clock.h"
 #include "common/errors.h"
+#include "common/textfile.h"
 
 #include <QAtomicInt>
 #include <QFileInfo>
@@ -84,6 +85,28 @@ std::array<TournamentRow, 3> tournamentRows(const TournamentEntry& entry) {
                    p.points, p.place};
     }
     return rows;
+}
+
+TournamentEntry tournamentEntry(const QStringList& names, const QStringList& teams,
+                                const ComputedStandings& computed) {
+    TournamentEntry entry;
+    entry.boxes = computed.boxes;
+    for (int i = 0; i < 3; ++i) {
+        const PlayerStanding& s = computed.standings.players[i];
+        const auto text = [](qint64 value) { return QString::number(value); };
+        entry.players[i] = {lineAt(names, i),     lineAt(teams, i),
+                            text(s.wins),         text(s.draws),
+                            text(s.losses),       text(s.goalsFor),
+                            text(s.goalsAgainst), text(s.difference),
+                            text(s.points),       text(computed.standings.places[i])};
+    }
+    return entry;
+}
+
+Error notComputed(const QString& playerName) {
+    return Error(QStringLiteral("Место игрока \"%1\" не посчитано. "
+                                "Посчитайте результат перед записью в базу.")
+                     .arg(playerName));
 }
 
 QString tournamentTableName(Clock& clock) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "common/errors.h"
+#include "results/standings.h"
+
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -48,6 +51,13 @@ struct TournamentRow {
     QString rank;
 };
 std::array<TournamentRow, 3> tournamentRows(const TournamentEntry& entry);
+
+// What a write stores for the players and teams of slots 1..3: the standings exactly as they
+// were computed, with the boxes they were computed from.
+TournamentEntry tournamentEntry(const QStringList& names, const QStringList& teams,
+                                const ComputedStandings& computed);
+// The write of a tournament whose result was never computed.
+Error notComputed(const QString& playerName);
 
 // The name of a tournament table from the date and time of the press, for example
 // 08_12_2016__21_05_33. From here on the clock writes dates with "." and times with ":".

@@ -111,6 +111,8 @@ private slots:
     void gridShowsChosenTableSortedByTitle();
     void ctrlDeleteAsksFirst();
     void statisticsMenuShowsNamesOnly();
+    void writeRecomputesChangedScores_data();
+    void writeRecomputesChangedScores();
     void typedTournamentIsShown_data();
     void typedTournamentIsShown();
 };
@@ -452,6 +454,45 @@ void TestTForm9::statisticsMenuShowsNamesOnly() {
              QStringList({"Аня", "Боря", "Вера"}));
     QCOMPARE(env.label(3), QStringLiteral("Label3"));
     QVERIFY(!env.form->Button1->isEnabled() && !env.form->BitBtn1->isEnabled());
+}
+
+void TestTForm9::writeRecomputesChangedScores_data() {
+    QTest::addColumn<QString>("edit2");  // Edit2 changed to this after the computation
+    QTest::addColumn<QString>("stored"); // player 1's Goals|Scores|Rank, then his points in Total
+    QTest::addColumn<QString>("place");  // player 1's place on screen after the press
+    QTest::newRow("unchanged") << "1"
+                               << "3'-'1|6|1 6"
+                               << "1";
+    QTest::newRow("changed: recomputed first") << "5"
+                                               << "3'-'5|3|3 3"
+                                               << "3";
+    QTest::newRow("changed to a bad score: nothing stored") << "x"
+                                                            << ""
+                                                            << "1";
+}
+
+void TestTForm9::writeRecomputesChangedScores() {
+    QFETCH(QString, edit2);
+    QFETCH(QString, stored);
+    QFETCH(QString, place);
+    Env env;
+    env.handOver();
+    env.scores({{0, "3"}, {1, "1"}});
+    env.form->Button1->click();
+    env.form->Edit2->setText(edit2);
+    env.form->BitBtn1->click();
+    QCOMPARE(env.label(43), place);
+    if (stored.isEmpty()) {
+        QCOMPARE(env.dialogs.errors(), QStringList{"'x' is not a valid integer value"});
+        QCOMPARE(env.list(), QStringList{"Total"});
+        return;
+    }
+    QVERIFY(env.dialogs.errors().isEmpty());
+    const QString row =
+        sqliteRows(QStringLiteral("SELECT Goals, Scores, Rank FROM \"%1\" WHERE id=1").arg(kTable))
+            .value(0);
+    const QString total = sqliteRows("SELECT Очки FROM Total WHERE Игрок='Зурко'").value(0);
+    QCOMPARE(row + ' ' + total, stored);
 }
 
 void TestTForm9::typedTournamentIsShown_data() {
