@@ -2,6 +2,7 @@
 #include "app/instancelock.h"
 #include "app/tform1.h"
 #include "common/clock.h"
+#include "common/datafolder.h"
 #include "common/guard.h"
 #include "common/gui_dialogs.h"
 #include "common/gui_theme.h"
@@ -16,10 +17,15 @@
 #include <memory>
 
 int main(int argc, char* argv[]) {
+    if (kv::isSetUpOnly(argc, argv))
+        return kv::runSetUpOnly(argc, argv);
     QApplication app(argc, argv);
     kv::nameProgram();
 
     kv::MessageBoxDialogs dialogs;
+    // Without its data folder the program has nothing to work on: the box says why, then it ends.
+    if (!kv::guarded(dialogs, [] { kv::enterDataFolder(QCoreApplication::arguments()); }))
+        return 1;
     kv::Random random;
     kv::Clock clock;
     kv::DesktopOpener opener;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 namespace kv {
 
@@ -9,6 +10,16 @@ namespace {
 QString& overrideDir() {
     static QString dir;
     return dir;
+}
+
+// Installed, the executable is in <prefix>/bin and its files in <prefix>/share/zorvo-kickvale-6;
+// in the build tree they lie beside the executable.
+QString findProgramDir() {
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    const QString installed = exeDir + QStringLiteral("/../share/zorvo-kickvale-6");
+    if (QFileInfo(installed + QStringLiteral("/images")).isDir())
+        return QDir::cleanPath(installed);
+    return exeDir;
 }
 } // namespace
 
@@ -22,8 +33,10 @@ void nameProgram() {
 
 QString programDir() {
     QString dir = overrideDir();
-    if (dir.isEmpty())
-        dir = QCoreApplication::applicationDirPath();
+    if (dir.isEmpty()) {
+        static const QString found = findProgramDir();
+        dir = found;
+    }
     if (!dir.endsWith(QLatin1Char('/')))
         dir += QLatin1Char('/');
     return dir;
@@ -31,6 +44,10 @@ QString programDir() {
 
 void setProgramDir(const QString& dir) {
     overrideDir() = dir;
+}
+
+QString defaultsDir() {
+    return programDir() + QStringLiteral("defaults/");
 }
 
 QString imagePath(const QString& fileName) {

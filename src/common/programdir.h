@@ -11,10 +11,13 @@ QString programTitle();
 // X11 appends one to every window title, and each window's caption is its whole title.
 void nameProgram();
 
-// The folder of the program's own files (table.xlsx, images/), with a trailing separator.
-// By default the folder of the running executable; tests point it at a fixture folder.
+// The folder of the program's own files (table.xlsx, images/, defaults/), with a trailing
+// separator: share/zorvo-kickvale-6 beside the executable's bin/ when installed, else the
+// executable's own folder; tests point it at a fixture folder.
 QString programDir();
 void setProgramDir(const QString& dir);
+// What a new data folder starts with: programDir() + "defaults/"
+QString defaultsDir();
 // programDir() + "images/" + fileName
 QString imagePath(const QString& fileName);
 
