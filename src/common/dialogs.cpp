@@ -8,17 +8,17 @@ void ScriptedDialogs::information(const QString& text) {
 
 Dialogs::Answer ScriptedDialogs::yesNoCancel(const QString& text) {
     shown_.append({Kind::YesNoCancel, text});
-    return next(Answer::Closed);
+    return next(Kind::YesNoCancel, text, Answer::Closed);
 }
 
 Dialogs::Answer ScriptedDialogs::yesNo(const QString& text) {
     shown_.append({Kind::YesNo, text});
-    return next(Answer::No);
+    return next(Kind::YesNo, text, Answer::No);
 }
 
 Dialogs::Answer ScriptedDialogs::okCancel(const QString& text) {
     shown_.append({Kind::OkCancel, text});
-    return next(Answer::Cancel);
+    return next(Kind::OkCancel, text, Answer::Cancel);
 }
 
 void ScriptedDialogs::error(const QString& text) {
@@ -40,8 +40,12 @@ QStringList ScriptedDialogs::texts(Kind kind) const {
     return out;
 }
 
-Dialogs::Answer ScriptedDialogs::next(Answer fallback) {
-    return answers_.isEmpty() ? fallback : answers_.dequeue();
+Dialogs::Answer ScriptedDialogs::next(Kind kind, const QString& text, Answer fallback) {
+    return answers_.isEmpty() ? unqueued(kind, text, fallback) : answers_.dequeue();
+}
+
+Dialogs::Answer ScriptedDialogs::unqueued(Kind, const QString&, Answer fallback) {
+    return fallback;
 }
 
 } // namespace kv

@@ -24,7 +24,8 @@ public:
     virtual void error(const QString& text) = 0;
 };
 
-// Records every box and answers from a queue; an empty queue answers Closed (or Cancel / No).
+// Records every box and answers from a queue. A question with nothing queued goes to
+// unqueued(), which answers Closed (or Cancel / No); tests override it to fail instead.
 class ScriptedDialogs : public Dialogs {
 public:
     enum class Kind { Information, YesNoCancel, YesNo, OkCancel, Error };
@@ -46,8 +47,11 @@ public:
     QStringList errors() const { return texts(Kind::Error); }
     void clear() { shown_.clear(); }
 
+protected:
+    virtual Answer unqueued(Kind kind, const QString& text, Answer fallback);
+
 private:
-    Answer next(Answer fallback);
+    Answer next(Kind kind, const QString& text, Answer fallback);
     QList<Shown> shown_;
     QQueue<Answer> answers_;
 };

@@ -44,15 +44,11 @@ struct Program : kvtest::Fakes {
     // each, too few for a tournament.
     explicit Program(const QStringList& teams5, const QStringList& players)
         : Fakes(5, QDateTime(QDate(2024, 3, 9), QTime(20, 15, 7))) {
-        folder.copyDefaultData();
         folder.write("teams5.txt", teams5);
         for (const QString& pool : kOtherPools)
             folder.write(pool, {"Занято 1", "Занято 2"});
-        folder.write("settings.ini", QStringList{"0", "clubs", "[players]"} + players +
-                                         QStringList{"[gift]", "1", "[log all teams]", "1"});
-        folder.write("gift1.txt", {kv::imagePath("splayer.bmp")});
-        folder.write("gift2.txt", {kv::imagePath("yellowcard.bmp")});
         folder.write("bomb.txt", {"Никто"});
+        folder.writeStartData({.players = players});
         folder.write("all_last.txt", {});
         kvtest::createBaseDb();
     }

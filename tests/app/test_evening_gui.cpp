@@ -51,11 +51,7 @@ private slots:
 
 void TestEvening::anEveningAndTheNextStart() {
     kvtest::WorkFolder folder;
-    folder.copyDefaultData();
-    folder.write("gift1.txt", {kv::imagePath("splayer.bmp")});
-    folder.write("gift2.txt", {kv::imagePath("yellowcard.bmp")});
-    folder.write("settings.ini", {"1", "clubs", "[players]", kPlayers[0], kPlayers[1], kPlayers[2],
-                                  "[gift]", "1", "[log all teams]", "1"});
+    folder.writeStartData({.ask = "1", .players = kPlayers});
     kvtest::createBaseDb();
     const QStringList logBefore = {"Ajax", "Celtic"};
     folder.write("all_last.txt", logBefore);

@@ -132,12 +132,8 @@ struct Program : kvtest::Fakes {
     std::unique_ptr<TForm9> form9;
 
     Program() : Fakes(11) {
-        folder.copyDefaultData();
-        folder.write("settings.ini", {"0", "clubs", "[players]", "Зурко", "Пенва", "Лодыш",
-                                      "[gift]", "1", "[log all teams]", "1"});
         // Pictures the award never draws, so that a new award always changes the files.
-        folder.write("gift1.txt", {kv::imagePath("unteam.bmp")});
-        folder.write("gift2.txt", {kv::imagePath("unteam.bmp")});
+        folder.writeStartData({.players = {"Зурко", "Пенва", "Лодыш"}}, "unteam.bmp", "unteam.bmp");
         folder.write("bomb.txt", {"Пенва"});
         folder.write("all_last.txt", {"Спартак", "Зенит", "Динамо"});
         folder.write("temp", {"старый список"});
@@ -304,6 +300,8 @@ void TestFaultsFiles::failedWriteKeepsTheOldFile() {
     const auto press = [&] {
         switch (act) {
         case Action::StartupSettings:
+            p.dialogs.queue(Answer::Yes); // a first start asks for the category
+            [[fallthrough]];
         case Action::StartupCandidates:
             restarted = std::make_unique<TForm1>(p.services, p.state);
             break;
@@ -357,13 +355,19 @@ void TestFaultsFiles::failedWriteKeepsTheOldFile() {
     switch (act) {
     case Action::SettingsOk:
         QVERIFY(p.form6->isVisible()); // still open, so OK can be pressed again
+        QVERIFY(!p.form1->isEnabled());
         QCOMPARE(p.form1->Label16->text(), QStringLiteral("Зурко"));
         QVERIFY(p.form6->BitBtn1->isEnabled());
         break;
-    case Action::PoolsOk:
+    case Action::PoolsOk: // still editing, the text kept
+        QVERIFY(p.form2->Memo7->isReadOnly());
+        QVERIFY(!p.form2->Button7->isEnabled());
         QVERIFY(p.form2->BitBtn7->isEnabled());
+        QVERIFY(p.form2->Memo7->toPlainText().endsWith("Новый клуб"));
         break;
     case Action::LogSave:
+        QVERIFY(!p.form8->Memo1->isReadOnly());
+        QVERIFY(!p.form8->Button1->isEnabled());
         QVERIFY(p.form8->Button3->isEnabled());
         break;
     default:
@@ -381,6 +385,11 @@ void TestFaultsFiles::failedWriteKeepsTheOldFile() {
     QVERIFY(p.folder.bytes(target) != original);
     if (act == Action::SettingsOk)
         QCOMPARE(p.form1->Label16->text(), QStringLiteral("Новое имя"));
+    if (act == Action::PoolsOk) {
+        QCOMPARE(p.folder.lines(target).last(), QStringLiteral("Новый клуб"));
+        QVERIFY(p.form2->Button7->isEnabled());
+        QVERIFY(!p.form2->BitBtn7->isEnabled());
+    }
 }
 
 QTEST_MAIN(TestFaultsFiles)

@@ -17,7 +17,7 @@ qint64 endedProcessId() {
     QProcess gone;
     gone.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exit 0")});
     if (!gone.waitForStarted())
-        qFatal("cannot start /bin/sh");
+        kvtest::fail("cannot start /bin/sh");
     const qint64 pid = gone.processId();
     gone.waitForFinished();
     return pid;
@@ -48,7 +48,7 @@ void TestInstanceLock::secondCopyIsTurnedAway() {
     work.copyDefaultData();
     std::unique_ptr<QLockFile> first;
     if (before == QLatin1String("running") || before == QLatin1String("ended")) {
-        kv::ScriptedDialogs quiet;
+        kvtest::StrictDialogs quiet;
         first = kv::lockDataFolder(quiet);
         QVERIFY(first && first->isLocked());
         if (before == QLatin1String("ended"))
@@ -63,7 +63,7 @@ void TestInstanceLock::secondCopyIsTurnedAway() {
     for (const QString& f : files)
         contents.append(work.bytes(f));
 
-    kv::ScriptedDialogs dialogs;
+    kvtest::StrictDialogs dialogs;
     const std::unique_ptr<QLockFile> second = kv::lockDataFolder(dialogs);
     QCOMPARE(bool(second), runs);
     if (runs) {

@@ -24,12 +24,16 @@
 namespace {
 
 // The program as main.cpp builds it, with the seams replaced by fakes.
+// It starts on the data of a new installation without a settings file.
 struct Program : kvtest::Fakes {
     Program() {
+        writeDefaultData(work);
+        kvtest::createBaseDb();
         dialogs.queue(kv::Dialogs::Answer::Yes); // the category question at start
         windows = std::make_unique<ProgramWindows>(services, state);
     }
     const Windows& w() const { return windows->windows(); }
+    kvtest::WorkFolder work;
     std::unique_ptr<ProgramWindows> windows;
 };
 
@@ -52,7 +56,8 @@ QWidget* windowNamed(const Windows& w, const QString& name) {
     for (QWidget* window : all)
         if (window->objectName() == name)
             return window;
-    qFatal("no window %s", qPrintable(name));
+    kvtest::fail("no window " + name);
+    return w.form1;
 }
 
 } // namespace
@@ -97,9 +102,6 @@ void TestProgram::titleIsTheCaption_data() {
 }
 
 void TestProgram::titleIsTheCaption() {
-    kvtest::WorkFolder work;
-    writeDefaultData(work);
-    kvtest::createBaseDb();
     Program p;
     QFETCH(QString, window);
     QFETCH(QString, caption);
@@ -126,9 +128,6 @@ void TestProgram::commandBringsItsWindowToTheFront_data() {
 }
 
 void TestProgram::commandBringsItsWindowToTheFront() {
-    kvtest::WorkFolder work;
-    writeDefaultData(work);
-    kvtest::createBaseDb();
     QFETCH(QString, window);
     QFETCH(std::function<void(const Windows&)>, command);
     Program p;
@@ -155,9 +154,6 @@ void TestProgram::smallWindowsOpenOnTheScreen_data() {
 
 // The test screen (800 x 600) is smaller than the places these windows are given.
 void TestProgram::smallWindowsOpenOnTheScreen() {
-    kvtest::WorkFolder work;
-    writeDefaultData(work);
-    kvtest::createBaseDb();
     QFETCH(QString, window);
     QFETCH(std::function<void(const Windows&)>, command);
     Program p;
@@ -180,9 +176,6 @@ void TestProgram::labelsShowPlainText_data() {
 
 // Names, teams and file lines are data: "<b>&amp; \"Q\"" must show as typed, not in bold.
 void TestProgram::labelsShowPlainText() {
-    kvtest::WorkFolder work;
-    writeDefaultData(work);
-    kvtest::createBaseDb();
     QFETCH(QString, window);
     Program p;
     for (const QLabel* label : windowNamed(p.w(), window)->findChildren<QLabel*>())
@@ -215,9 +208,6 @@ void TestProgram::cutTextsShowWholeAsTooltip_data() {
 }
 
 void TestProgram::cutTextsShowWholeAsTooltip() {
-    kvtest::WorkFolder work;
-    writeDefaultData(work);
-    kvtest::createBaseDb();
     QFETCH(QString, window);
     QFETCH(QString, control);
     QFETCH(QString, text);

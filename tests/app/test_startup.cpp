@@ -129,7 +129,7 @@ void TestStartup::categoryGroup() {
                            "[log all teams]", "0"};
     work.write("settings.ini", firstLines + rest);
     for (int seed = 0; seed < 16; ++seed) {
-        ScriptedDialogs dialogs;
+        kvtest::StrictDialogs dialogs;
         if (answer >= 0)
             dialogs.queue(Dialogs::Answer(answer));
         const StartupResult r = run(dialogs, seed);
@@ -152,7 +152,7 @@ void TestStartup::missingSettingsFileIsCreatedAndAsks() {
     writeData(work);
     QFile::remove(work.path("settings.ini"));
     work.write("bomb.txt", {"Зурко"}); // no settings names yet: the design name still marks
-    ScriptedDialogs dialogs;
+    kvtest::StrictDialogs dialogs;
     dialogs.queue(Dialogs::Answer::No);
     const StartupResult r = run(dialogs);
     QCOMPARE(r.bestScorer->marks, (std::array<bool, 3>{true, false, false}));
@@ -193,7 +193,7 @@ void TestStartup::logClearingRules() {
     if (perPool < 0)
         work.write("superteams.txt", kvtest::numbered("S", 6));
     work.write(kLogFile, log);
-    ScriptedDialogs dialogs;
+    kvtest::StrictDialogs dialogs;
     const StartupResult r = run(dialogs);
     QVERIFY(r.logAll.has_value());
     QCOMPARE(dialogs.texts(ScriptedDialogs::Kind::Information),
@@ -233,7 +233,7 @@ void TestStartup::exhaustedGroupFallsBackToTheOther() {
         log += logged(file, 2);
     work.write(kLogFile, log);
     for (int seed = 0; seed < 24; ++seed) {
-        ScriptedDialogs dialogs;
+        kvtest::StrictDialogs dialogs;
         dialogs.queue(Dialogs::Answer(answer));
         const StartupResult r = run(dialogs, seed);
         QVERIFY(r.logAll.has_value());
@@ -249,7 +249,7 @@ void TestStartup::noPoolWithThreeFreeTeamsStopsAtTheChoice() {
     // Pools of two lines: the log is cleared, yet no tournament can be made.
     kvtest::WorkFolder work;
     writeData(work, 2);
-    ScriptedDialogs dialogs;
+    kvtest::StrictDialogs dialogs;
     StartupResult r;
     Random random(5);
     try {
@@ -274,7 +274,7 @@ void TestStartup::candidateListAndChoiceItems() {
         work.write(f, {"a", "b"});
     work.write("teams45.txt", {"Зенит", "арсенал", "Бавария", "Зенит", "Арсенал", "Аякс", "ajax"});
     work.write(kLogFile, {"Бавария", "Аякс", "Аякс", "АЯКС"});
-    ScriptedDialogs dialogs;
+    kvtest::StrictDialogs dialogs;
     const StartupResult r = run(dialogs);
     QCOMPARE(*r.currentPool, QStringLiteral("teams45.txt"));
     QCOMPARE(*r.captionSuffix, QStringLiteral(" - Клубы 4,5*"));
@@ -354,7 +354,7 @@ void TestStartup::privileges() {
     work.write("bomb.txt", {bomb});
     work.write("gift1.txt", {imagePath(gifts[0])});
     work.write("gift2.txt", {imagePath(gifts[1])});
-    ScriptedDialogs dialogs;
+    kvtest::StrictDialogs dialogs;
     const StartupResult r = run(dialogs);
     QVERIFY(r.logAll.has_value());
     QCOMPARE(*r.currentPool, QStringLiteral("superteams.txt"));
@@ -406,10 +406,9 @@ void TestStartup::bestScorerMarks() {
     kvtest::WorkFolder work;
     writeData(work);
     if (!settingsNames.isEmpty())
-        work.write("settings.ini", QStringList{"0", "clubs", "[players]"} + settingsNames +
-                                       QStringList{"[gift]", "1", "[log all teams]", "1"});
+        work.writeSettings({.players = settingsNames});
     work.write("bomb.txt", {name});
-    ScriptedDialogs dialogs;
+    kvtest::StrictDialogs dialogs;
     const StartupResult r = run(dialogs);
     QCOMPARE(r.bestScorer->name, name);
     QCOMPARE(r.bestScorer->marks, m);
@@ -461,7 +460,7 @@ void TestStartup::missingFileStopsAtItsStep() {
         QVERIFY(QFile::remove(work.path(file)));
     else
         work.write(file, content.split('\n'));
-    ScriptedDialogs dialogs;
+    kvtest::StrictDialogs dialogs;
     StartupResult r;
     Random random(1);
     try {

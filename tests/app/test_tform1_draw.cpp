@@ -14,12 +14,10 @@ namespace {
 // A main window started on the default data with clubs and settings that ask nothing.
 TForm1& start(const kvtest::WorkFolder& work, Tform1Env& env,
               const QString& gift1 = "splayer.bmp") {
-    writeDefaultData(work, gift1);
-    work.write("settings.ini", {"0", "clubs", "[players]", "Аня", "Боря", "Вова", "[gift]", "1",
-                                "[log all teams]", "1"});
+    work.writeStartData({.players = {"Аня", "Боря", "Вова"}}, gift1);
     TForm1& w = env.open();
     if (!env.dialogs.errors().isEmpty())
-        qFatal("start-up failed: %s", qPrintable(env.dialogs.errors().join('\n')));
+        kvtest::fail("start-up failed: " + env.dialogs.errors().join('\n'));
     env.dialogs.clear();
     return w;
 }

@@ -28,9 +28,7 @@ struct Fixture : kvtest::Fakes {
 
     Fixture() : Fakes(42, QDateTime(QDate(2026, 12, 9), QTime(20, 0))) {
         folder.copyDefaultData();
-        folder.write("settings.ini",
-                     {"0", "clubs", "[players]", QStringLiteral("Зурко"), QStringLiteral("Пенва"),
-                      QStringLiteral("Лодыш"), "[gift]", "1", "[log all teams]", "1"});
+        folder.writeSettings({.players = {"Зурко", "Пенва", "Лодыш"}});
     }
 };
 
@@ -57,100 +55,13 @@ void TestTForm1Layout::initTestCase() {
 }
 
 void TestTForm1Layout::controlsStandWhereTheyBelong_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QRect>("geometry"); // width or height 0: not fixed
-    QTest::addColumn<QString>("caption");
-    auto row = [](const char* name, const char* kind, QRect g, const QString& caption = {}) {
-        QTest::newRow(name) << QString(name) << QString(kind) << g << caption;
-    };
-    row("Label1", "QLabel", {8, 8, 0, 0}, QStringLiteral("Количество команд:"));
-    row("ComboBox1", "QComboBox", {116, 5, 37, 0}, "3");
-    row("CheckBox1", "QCheckBox", {168, 8, 137, 17}, QStringLiteral("Случайно "));
-    row("Button2", "QPushButton", {360, 4, 75, 25}, QStringLiteral("Заполнить"));
-    row("Button1", "QPushButton", {440, 4, 75, 25}, QStringLiteral("Расписание"));
-    row("Label2", "QLabel", {8, 40, 0, 0}, QStringLiteral("Команда 1"));
-    row("Label3", "QLabel", {8, 64, 0, 0}, QStringLiteral("Команда 2"));
-    row("Label4", "QLabel", {8, 88, 0, 0}, QStringLiteral("Команда 3"));
-    row("Edit1", "QLineEdit", {72, 36, 121, 0});
-    row("Edit2", "QLineEdit", {72, 60, 121, 0});
-    row("Edit3", "QLineEdit", {72, 84, 121, 0});
-    row("ComboBox5", "QComboBox", {87, 36, 124, 0});
-    row("ComboBox6", "QComboBox", {87, 60, 124, 0});
-    row("ComboBox7", "QComboBox", {79, 84, 132, 0});
-    row("Label9", "QLabel", {212, 40, 0, 0}, "- ");
-    row("Label16", "QLabel", {221, 40, 0, 0});
-    row("Label17", "QLabel", {221, 64, 0, 0});
-    row("Label18", "QLabel", {221, 88, 0, 0});
-    row("Image2", "QLabel", {288, 37, 20, 20});
-    row("Image5", "QLabel", {288, 62, 20, 20});
-    row("Image6", "QLabel", {288, 86, 20, 20});
-    row("Label5", "QLabel", {351, 40, 0, 0}, QStringLiteral("Кроме:"));
-    row("ComboBox2", "QComboBox", {391, 36, 122, 0});
-    row("ComboBox3", "QComboBox", {391, 60, 122, 0});
-    row("ComboBox4", "QComboBox", {391, 84, 122, 0});
-    row("Bevel2", "QFrame", {318, 31, 9, 81});
-    row("Label33", "QLabel", {136, 112, 0, 0},
-        QStringLiteral("Последние три команды! Выбор отключен!"));
-    row("Bevel1", "QFrame", {7, 127, 506, 9});
-    row("Label6", "QLabel", {8, 144, 0, 0}, QStringLiteral("Первый круг:"));
-    row("Label7", "QLabel", {8, 165, 0, 0});
-    row("Label8", "QLabel", {144, 165, 0, 0});
-    row("Label10", "QLabel", {8, 181, 0, 0});
-    row("Label11", "QLabel", {144, 181, 0, 0});
-    row("Label14", "QLabel", {8, 197, 0, 0});
-    row("Label15", "QLabel", {144, 197, 0, 0});
-    row("BitBtn1", "QPushButton", {343, 158, 169, 38}, QStringLiteral("Полная таблица и печать"));
-    row("Bevel3", "QFrame", {8, 220, 505, 9});
-    row("Label28", "QLabel", {8, 240, 0, 0}, QStringLiteral("Прошлый турнир:"));
-    row("Label29", "QLabel", {8, 264, 0, 0});
-    row("Label25", "QLabel", {121, 242, 0, 0}, QStringLiteral("Команда 1"));
-    row("Label26", "QLabel", {121, 261, 0, 0}, QStringLiteral("Команда 2"));
-    row("Label27", "QLabel", {121, 280, 0, 0}, QStringLiteral("Команда 3"));
-    row("Label22", "QLabel", {192, 242, 0, 0});
-    row("Label23", "QLabel", {192, 261, 0, 0});
-    row("Label24", "QLabel", {192, 280, 0, 0});
-    row("CheckBox3", "QCheckBox", {304, 241, 209, 17},
-        QStringLiteral("Не использовать ТРИ последние"));
-    row("CheckBox4", "QCheckBox", {304, 264, 193, 17},
-        QStringLiteral("Не использовать ВСЕ последние"));
-    row("Button3", "QPushButton", {498, 263, 17, 17}, "...");
-    row("Label12", "QLabel", {406, 286, 0, 0});
-    row("Bevel4", "QFrame", {8, 312, 505, 113});
-    row("Label31", "QLabel", {16, 320, 0, 0}, QStringLiteral("Первое место:"));
-    row("Image1", "QLabel", {24, 344, 64, 64});
-    row("Label30", "QLabel", {184, 320, 0, 0}, QStringLiteral("Второе место:"));
-    row("Image3", "QLabel", {192, 344, 64, 64});
-    row("Label32", "QLabel", {352, 320, 0, 0}, QStringLiteral("Приз за лучшего бомбардира:"));
-    row("Image4", "QLabel", {360, 344, 64, 64});
+    kvtest::addDesignRows(QStringLiteral("app/tform1.ui"));
 }
 
 void TestTForm1Layout::controlsStandWhereTheyBelong() {
-    QFETCH(QString, name);
-    QFETCH(QString, kind);
-    QFETCH(QRect, geometry);
-    QFETCH(QString, caption);
     Fixture f;
     TForm1 form(f.services, f.state);
-    QWidget* w = child<QWidget>(&form, name);
-    QCOMPARE(QString(w->metaObject()->className()), kind);
-    QCOMPARE(w->parentWidget(), form.centralWidget());
-    QCOMPARE(w->pos(), geometry.topLeft());
-    if (geometry.width() > 0)
-        QCOMPARE(w->width(), geometry.width());
-    if (geometry.height() > 0)
-        QCOMPARE(w->height(), geometry.height());
-    if (caption.isEmpty())
-        return;
-    if (auto* label = qobject_cast<QLabel*>(w))
-        QCOMPARE(label->text(), caption);
-    else if (auto* button = qobject_cast<QAbstractButton*>(w))
-        QCOMPARE(button->text(), caption);
-    else if (auto* combo = qobject_cast<QComboBox*>(w))
-        QCOMPARE(combo->currentText(), caption);
-    // every label that is shown at start fits its text
-    if (auto* label = qobject_cast<QLabel*>(w); label && !label->text().isEmpty())
-        QVERIFY2(kvtest::captionFits(label), qPrintable(name));
+    kvtest::verifyAsDesigned(&form);
 }
 
 void TestTForm1Layout::windowAndStartStates() {

@@ -108,7 +108,7 @@ void TestTeamLog::unreadableLogIsNeverReplaced() {
     kvtest::WorkFolder work;
     QVERIFY(QDir(work.path()).mkdir(kLogFile));
     QVERIFY_THROWS_EXCEPTION(Error, openOrCreateLog());
-    ScriptedDialogs dialogs;
+    kvtest::StrictDialogs dialogs;
     QVERIFY_THROWS_EXCEPTION(Error, appendTeamsToLog({"A", "B", "C"}, dialogs));
     QVERIFY(dialogs.texts(ScriptedDialogs::Kind::Information).isEmpty());
     QVERIFY(QFileInfo(work.path(kLogFile)).isDir());
@@ -134,7 +134,7 @@ void TestTeamLog::appendAddsThreeLinesInSlotOrder() {
     QFETCH(QStringList, teams);
     kvtest::WorkFolder work;
     work.writeBytes(kLogFile, before);
-    ScriptedDialogs dialogs;
+    kvtest::StrictDialogs dialogs;
     appendTeamsToLog(teams, dialogs);
     QCOMPARE(work.lines(kLogFile), oldLines + teams);
     QVERIFY(work.bytes(kLogFile).endsWith("\r\n"));
@@ -143,7 +143,7 @@ void TestTeamLog::appendAddsThreeLinesInSlotOrder() {
 
 void TestTeamLog::appendToMissingLogSaysSoOnce() {
     kvtest::WorkFolder work;
-    ScriptedDialogs dialogs;
+    kvtest::StrictDialogs dialogs;
     appendTeamsToLog({"A", "B", "C"}, dialogs);
     QCOMPARE(dialogs.texts(), QStringList{"file not found, new"});
     QCOMPARE(work.bytes(kLogFile), QByteArray("A\r\nB\r\nC\r\n"));

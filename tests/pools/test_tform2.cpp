@@ -1,9 +1,5 @@
 #include "app/tform1.h"
-#include "common/clock.h"
-#include "common/dialogs.h"
 #include "common/errors.h"
-#include "common/random.h"
-#include "common/services.h"
 #include "pools/gui_memo.h"
 #include "pools/poolfile_editor.h"
 #include "pools/tform2.h"
@@ -17,18 +13,12 @@ using kvtest::child;
 
 namespace {
 
-struct Editor {
+struct Editor : kvtest::Fakes {
     kvtest::WorkFolder folder;
-    kv::ScriptedDialogs dialogs;
-    kv::Random random{9};
-    kv::Services services;
-    kv::RunState state;
     std::unique_ptr<TForm2> form;
 
-    Editor() {
+    Editor() : Fakes(9) {
         folder.copyDefaultData();
-        services.dialogs = &dialogs;
-        services.random = &random;
         form = std::make_unique<TForm2>(services);
     }
     // The tab of a pool file: its memo, count label, "Править" and OK.
@@ -66,7 +56,6 @@ private slots:
     void savesTypedTextInTheReadEncoding();
     void tabsEditIndependently();
     void reopeningDiscardsUnsavedTextButKeepsEditing();
-    void failedSaveCanBeRetried();
     void failedLoadStopsInLoadingOrder();
 };
 
@@ -121,8 +110,7 @@ void TestTForm2::layoutAndTabs() {
 
 void TestTForm2::menuShowsAndLoadsEveryPool() {
     Editor e;
-    e.folder.write("settings.ini", {"0", "clubs", "[players]", "A", "B", "C", "[gift]", "1",
-                                    "[log all teams]", "1"});
+    e.folder.writeSettings();
     TForm1 main(e.services, e.state);
     MainWindowPeers peers;
     peers.poolsEditor = e.form.get();
@@ -234,28 +222,6 @@ void TestTForm2::reopeningDiscardsUnsavedTextButKeepsEditing() {
     QVERIFY(e.ok(7)->isEnabled());
     QVERIFY(!e.edit(7)->isEnabled());
     QCOMPARE(e.folder.bytes("superteams.txt"), before);
-}
-
-void TestTForm2::failedSaveCanBeRetried() {
-    Editor e;
-    e.form->openFromMenu();
-    e.edit(1)->click();
-    e.type(1, "Extra");
-    QFile::remove(e.folder.path("teams5.txt"));
-    QVERIFY(QDir(e.folder.path()).mkdir("teams5.txt"));
-    e.ok(1)->click();
-    QCOMPARE(e.dialogs.errors().size(), 1);
-    QVERIFY2(e.dialogs.errors()[0].startsWith("Cannot create file \"teams5.txt\"."),
-             qPrintable(e.dialogs.errors()[0]));
-    QVERIFY(e.memo(1)->isReadOnly());
-    QVERIFY(!e.edit(1)->isEnabled());
-    QVERIFY(e.ok(1)->isEnabled());
-    QVERIFY(QDir(e.folder.path()).rmdir("teams5.txt"));
-    e.ok(1)->click();
-    QCOMPARE(e.dialogs.errors().size(), 1);
-    QVERIFY(e.folder.bytes("teams5.txt").endsWith("Extra"));
-    QVERIFY(e.edit(1)->isEnabled());
-    QVERIFY(!e.ok(1)->isEnabled());
 }
 
 void TestTForm2::failedLoadStopsInLoadingOrder() {

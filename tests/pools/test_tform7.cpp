@@ -1,6 +1,3 @@
-#include "common/dialogs.h"
-#include "common/random.h"
-#include "common/services.h"
 #include "pools/tform7.h"
 #include "testsupport.h"
 
@@ -9,18 +6,12 @@
 
 namespace {
 
-struct TwoPlayerWindow {
+struct TwoPlayerWindow : kvtest::Fakes {
     kvtest::WorkFolder folder;
-    kv::ScriptedDialogs dialogs;
-    kv::Random random{11};
-    kv::Services services;
-    kv::RunState state;
     std::unique_ptr<TForm7> form;
 
-    TwoPlayerWindow() {
+    TwoPlayerWindow() : Fakes(11) {
         folder.copyDefaultData();
-        services.dialogs = &dialogs;
-        services.random = &random;
         form = std::make_unique<TForm7>(services);
     }
 };

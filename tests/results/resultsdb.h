@@ -16,7 +16,7 @@ inline QString sqlite3(const QString& sql, const QString& db = QStringLiteral("b
     p.write(sql.toUtf8() + "\n");
     p.closeWriteChannel();
     if (!p.waitForFinished(30000) || p.exitCode() != 0)
-        qFatal("sqlite3 failed: %s", p.readAllStandardError().constData());
+        fail("sqlite3 failed: " + QString::fromLocal8Bit(p.readAllStandardError()));
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
@@ -28,7 +28,7 @@ inline QStringList sqliteRows(const QString& sql, const QString& db = QStringLit
 inline void createBaseDb(const QString& db = QStringLiteral("base.db")) {
     QFile script(sourceDir() + QStringLiteral("data/base.sql"));
     if (!script.open(QIODevice::ReadOnly))
-        qFatal("no base.sql");
+        return fail("no base.sql: " + script.fileName());
     sqlite3(QString::fromUtf8(script.readAll()), db);
 }
 

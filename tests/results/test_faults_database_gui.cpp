@@ -57,8 +57,10 @@ struct Env {
 #ifdef KV_SQLITE3_API
     ::sqlite3* handle() const {
         const QVariant v = form->database().database().driver()->handle();
-        if (qstrcmp(v.typeName(), "sqlite3*") != 0)
-            qFatal("not an SQLite connection");
+        if (qstrcmp(v.typeName(), "sqlite3*") != 0) {
+            kvtest::fail(QStringLiteral("not an SQLite connection"));
+            return nullptr;
+        }
         return *static_cast<::sqlite3* const*>(v.data());
     }
 #endif
@@ -68,7 +70,7 @@ struct Env {
     }
 
     kvtest::WorkFolder folder;
-    kv::ScriptedDialogs dialogs;
+    kvtest::StrictDialogs dialogs;
     kv::FixedClock clock{QDateTime(QDate(2016, 12, 8), QTime(21, 5, 33))};
     kv::Random random{1};
     kv::Services services;
@@ -195,9 +197,11 @@ void TestFaultsDatabase::failureAtEachStatementChangesNothing() {
     switch (Injection(injection)) {
 #ifdef KV_SQLITE3_API
     case Injection::Refuse:
+        QVERIFY(env.handle());
         sqlite3_set_authorizer(env.handle(), refuse, &refusal);
         break;
     case Injection::CommitHook:
+        QVERIFY(env.handle());
         sqlite3_commit_hook(env.handle(), vetoCommit, nullptr);
         break;
 #endif
@@ -227,8 +231,10 @@ void TestFaultsDatabase::failureAtEachStatementChangesNothing() {
 
     // The fault goes away.
 #ifdef KV_SQLITE3_API
-    sqlite3_set_authorizer(env.handle(), nullptr, nullptr);
-    sqlite3_commit_hook(env.handle(), nullptr, nullptr);
+    if (::sqlite3* db = env.handle()) {
+        sqlite3_set_authorizer(db, nullptr, nullptr);
+        sqlite3_commit_hook(db, nullptr, nullptr);
+    }
 #endif
     if (readerQuery) {
         readerQuery->finish();

@@ -83,7 +83,7 @@ struct Env {
     }
 
     kvtest::WorkFolder folder;
-    kv::ScriptedDialogs dialogs;
+    kvtest::StrictDialogs dialogs;
     kv::FixedClock clock{QDateTime(QDate(2016, 12, 8), QTime(21, 5, 33))};
     kv::Random random{1};
     kv::Services services;
@@ -440,7 +440,7 @@ void TestTForm9::ctrlDeleteAsksFirst() {
 
 void TestTForm9::statisticsMenuShowsNamesOnly() {
     Env env;
-    env.folder.copyDefaultData();
+    env.folder.writeStartData();
     TForm1 main(env.services, env.state);
     MainWindowPeers peers;
     peers.results = env.form.get();

@@ -139,6 +139,23 @@ void WorkFolder::copyDefaultData() const {
     }
 }
 
+QStringList Settings::lines() const {
+    return QStringList{ask, category, QStringLiteral("[players]")} + players +
+           QStringList{QStringLiteral("[gift]"), gift, QStringLiteral("[log all teams]"), logAll};
+}
+
+void WorkFolder::writeSettings(const Settings& settings) const {
+    write(QStringLiteral("settings.ini"), settings.lines());
+}
+
+void WorkFolder::writeStartData(const Settings& settings, const QString& gift1,
+                                const QString& gift2) const {
+    write(QStringLiteral("gift1.txt"), {kv::imagePath(gift1)});
+    write(QStringLiteral("gift2.txt"), {kv::imagePath(gift2)});
+    writeSettings(settings);
+    copyDefaultData();
+}
+
 Unprivileged::Unprivileged() {
     if (!isRoot())
         return;
@@ -177,6 +194,15 @@ QString Unprivileged::unavailable() {
     return {};
 }
 
+kv::Dialogs::Answer StrictDialogs::unqueued(Kind kind, const QString& text, Answer fallback) {
+    static const char* const kinds[] = {"information", "Yes/No/Cancel", "Yes/No", "OK/Cancel",
+                                        "error"};
+    QTest::qFail(qPrintable(QStringLiteral("unexpected %1 question, no answer queued: %2")
+                                .arg(QLatin1String(kinds[int(kind)]), text)),
+                 __FILE__, __LINE__);
+    return fallback;
+}
+
 Fakes::Fakes(quint64 seed, const QDateTime& at) : random(seed), clock(at) {
     services.dialogs = &dialogs;
     services.random = &random;
@@ -192,6 +218,10 @@ QString buildProgramDir() {
 
 QString sourceDir() {
     return QStringLiteral(KV_SOURCE_DIR);
+}
+
+void fail(const QString& message, std::source_location at) {
+    QTest::qFail(qPrintable(message), at.file_name(), int(at.line()));
 }
 
 QStringList numbered(const QString& prefix, int n) {

@@ -15,12 +15,23 @@
 #include <QtTest>
 
 #include <memory>
+#include <source_location>
 
 namespace kvtest {
 
 // Who must reach a working folder: its owner alone, or also the user a permission test runs
 // as (see Unprivileged).
 enum class Reach { Owner, Everyone };
+
+// The settings file as the program writes it, with values that ask nothing at start.
+struct Settings {
+    QString ask = QStringLiteral("0"); // ask for the category at start
+    QString category = QStringLiteral("clubs");
+    QStringList players{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
+    QString gift = QStringLiteral("1");   // prizes are given
+    QString logAll = QStringLiteral("1"); // every team goes to the log
+    QStringList lines() const;
+};
 
 // A fresh temporary working folder for one test; the previous working folder comes back at
 // the end. Data files are opened by bare names, so this is where they land. With
@@ -43,6 +54,12 @@ public:
     bool exists(const QString& name) const;
     // Copies the data a new installation starts with (the seven pools, natteams.txt, ...).
     void copyDefaultData() const;
+    void writeSettings(const Settings& settings = {}) const;
+    // A data folder a start needs nothing more in: the data of a new installation, prizes
+    // naming the given pictures of this program, and the settings file.
+    void writeStartData(const Settings& settings = {},
+                        const QString& gift1 = QStringLiteral("splayer.bmp"),
+                        const QString& gift2 = QStringLiteral("yellowcard.bmp")) const;
 
 private:
     QTemporaryDir dir_;
@@ -69,6 +86,13 @@ private:
     bool switched_ = false;
 };
 
+// Scripted message boxes for tests: a question that nobody queued an answer for fails the
+// running test, so that a new box in a handler cannot pass unnoticed.
+class StrictDialogs : public kv::ScriptedDialogs {
+protected:
+    Answer unqueued(Kind kind, const QString& text, Answer fallback) override;
+};
+
 // The program's seams replaced by fakes and wired into one Services: scripted message boxes, a
 // seeded generator, a clock that stands still, a recording opener and spreadsheet, and an end
 // of the program that only raises a flag.
@@ -78,7 +102,7 @@ struct Fakes {
     Fakes(const Fakes&) = delete;
     Fakes& operator=(const Fakes&) = delete;
 
-    kv::ScriptedDialogs dialogs;
+    StrictDialogs dialogs;
     kv::Random random;
     kv::FixedClock clock;
     kv::RecordingOpener opener;
@@ -107,5 +131,9 @@ template <typename T> T* child(QObject* parent, const QString& name) {
 
 // n lines "<prefix>1" .. "<prefix>n"
 QStringList numbered(const QString& prefix, int n);
+
+// Fails the running test and lets the caller go on with a harmless value: qFatal would end
+// the whole test program at the first miss, and QTest aborts on exceptions.
+void fail(const QString& message, std::source_location at = std::source_location::current());
 
 } // namespace kvtest

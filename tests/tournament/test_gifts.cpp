@@ -12,7 +12,7 @@
 namespace {
 
 QStringList settingsWithGift(const QString& flag) {
-    return {"0", "clubs", "[players]", "A", "B", "C", "[gift]", flag, "[log all teams]", "1"};
+    return kvtest::Settings{.gift = flag}.lines();
 }
 
 void writeOldGifts(const kvtest::WorkFolder& folder) {
@@ -21,7 +21,7 @@ void writeOldGifts(const kvtest::WorkFolder& folder) {
 }
 
 struct Award {
-    kv::ScriptedDialogs dialogs;
+    kvtest::StrictDialogs dialogs;
     QList<kv::PrizePlace> shown;
     bool uncovered = false;
     std::optional<kv::PrizePlace> failAt;

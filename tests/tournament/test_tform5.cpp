@@ -1,11 +1,9 @@
 // The gifts window: its layout, and filling it with the catalogue.
 #include "testsupport.h"
 
-#include "common/dialogs.h"
 #include "common/errors.h"
 #include "common/gui_theme.h"
 #include "common/programdir.h"
-#include "common/services.h"
 #include "tournament/gifts.h"
 #include "tournament/tform5.h"
 
@@ -15,14 +13,8 @@ namespace {
 
 struct GiftsWindow {
     kvtest::WorkFolder folder;
-    kv::ScriptedDialogs dialogs;
-    kv::Services services;
-    kv::RunState state;
     std::unique_ptr<TForm5> form;
-    GiftsWindow() {
-        services.dialogs = &dialogs;
-        form = std::make_unique<TForm5>();
-    }
+    GiftsWindow() { form = std::make_unique<TForm5>(); }
     QLabel* image(int i) const {
         return kvtest::child<QLabel>(form.get(), QStringLiteral("Image%1").arg(i));
     }

@@ -16,7 +16,7 @@ namespace {
 
 // Services and a view that records what reaches the windows.
 struct Press {
-    kv::ScriptedDialogs dialogs;
+    kvtest::StrictDialogs dialogs;
     kv::Random random{7};
     kv::FixedClock clock{QDateTime(QDate(2024, 3, 9), QTime(20, 15))};
     kv::RecordingSpreadsheetFactory sheets;
