@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QStyle>
+#include <QWindow>
 
 namespace {
 
@@ -52,7 +53,10 @@ TForm6::TForm6(kv::Services& services, SettingsHost& mainWindow, TForm5& gifts, 
 
     kv::fixClientSize(this, 380, 185);
     kv::tipCutTexts(this);
-    qApp->installEventFilter(this);
+    // Which of our windows the user went to: the active window changes with the focus, both
+    // when the desktop activates a window and when the program does.
+    connect(qApp, &QApplication::focusChanged, this, &TForm6::noteActiveWindow);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm6::noteActiveWindow);
 }
 
 void TForm6::showFromMainWindow(const QStringList& names) {
@@ -65,15 +69,15 @@ void TForm6::showFromMainWindow(const QStringList& names) {
     FormActivate();
 }
 
-bool TForm6::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && watched != this && watched->isWidgetType()) {
-        auto* window = static_cast<QWidget*>(watched);
-        if (isOwnOrdinaryWindow(window)) {
-            lastActive_ = window;
-            loadedOnShow_ = false;
-        }
+void TForm6::noteActiveWindow() {
+    QWidget* window = QApplication::activeWindow();
+    if (window == seenActive_)
+        return; // the focus moved within a window
+    seenActive_ = window;
+    if (window != this && isOwnOrdinaryWindow(window)) {
+        lastActive_ = window;
+        loadedOnShow_ = false;
     }
-    return QWidget::eventFilter(watched, event);
 }
 
 bool TForm6::event(QEvent* event) {

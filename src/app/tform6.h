@@ -51,12 +51,13 @@ public slots:
 
 protected:
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Remembers another window of ours the user went to (see lastActive_).
+    void noteActiveWindow();
     void enableMainWindow();
     QRadioButton* categoryButton(kv::Category category) const;
 
@@ -67,5 +68,6 @@ private:
     // activated and this is the dialog itself, the user came back from another program, which
     // does not reload the boxes.
     QPointer<QWidget> lastActive_;
+    QPointer<QWidget> seenActive_; // the application's active window when last looked at
     bool loadedOnShow_ = false;
 };
