@@ -2,7 +2,6 @@
 // empty QMainWindow the same way (offscreen). Time is measured in this process, with the
 // QApplication already made; the peak memory of each is measured in a child process of its own
 // (this program run again with --kv-child=...), so that neither peak hides in the other.
-#include "common/settings.h"
 #include "app/tform1.h"
 #include "app/tform6.h"
 #include "common/clock.h"
@@ -13,12 +12,14 @@
 #include "common/programdir.h"
 #include "common/random.h"
 #include "common/services.h"
+#include "common/settings.h"
 #include "common/textfile.h"
 #include "goals.h"
 #include "pools/tform2.h"
 #include "pools/tform7.h"
 #include "pools/tform8.h"
 #include "results/tform9.h"
+#include "results/tournamentdb.h"
 #include "tournament/gui_xlsxspreadsheet.h"
 #include "tournament/tform5.h"
 
@@ -115,6 +116,7 @@ struct Program {
     std::unique_ptr<TForm5> form5;
     std::unique_ptr<TForm7> form7;
     std::unique_ptr<TForm8> form8;
+    std::unique_ptr<kv::TournamentDb> database;
     std::unique_ptr<TForm9> form9;
 
     Program() {
@@ -168,9 +170,11 @@ struct Program {
         step("form7");
         form8 = std::make_unique<TForm8>(services);
         step("form8");
-        form9 = std::make_unique<TForm9>(services, state);
+        database = std::make_unique<kv::TournamentDb>();
+        form9 = std::make_unique<TForm9>(services, state, *database);
         step("form9");
-        form1->setPeers({form2.get(), form6.get(), form7.get(), form8.get(), form9.get()});
+        form1->setPeers(
+            {form2.get(), form6.get(), form7.get(), form8.get(), form9.get(), database.get()});
 
         QApplication::setQuitOnLastWindowClosed(false);
         form1->show();
@@ -188,6 +192,7 @@ struct Program {
         form5.reset();
         form2.reset();
         form1.reset();
+        database.reset();
     }
 };
 

@@ -262,7 +262,8 @@ void BM_PressWindow(benchmark::State& state) {
     services.dialogs = &dialogs;
     services.clock = &clock;
     kv::RunState run;
-    TForm9 form(services, run);
+    kv::TournamentDb database;
+    TForm9 form(services, run, database);
     for (int i = 0; i < 3; ++i)
         form.findChild<QLabel*>(QStringLiteral("Label%1").arg(29 + i))->setText(playerName(10 * i));
     form.Button2->click();
@@ -304,7 +305,8 @@ void BM_ListWindow(benchmark::State& state) {
     services.dialogs = &dialogs;
     services.clock = &clock;
     kv::RunState run;
-    TForm9 form(services, run);
+    kv::TournamentDb database;
+    TForm9 form(services, run, database);
     for (auto _ : state)
         form.FormCreate();
     if (form.ListBox1->count() != kTournaments + 1)

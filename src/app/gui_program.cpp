@@ -6,6 +6,7 @@
 #include "pools/tform7.h"
 #include "pools/tform8.h"
 #include "results/tform9.h"
+#include "results/tournamentdb.h"
 #include "tournament/tform5.h"
 
 ProgramWindows::ProgramWindows(kv::Services& services, kv::RunState& state) {
@@ -16,14 +17,18 @@ ProgramWindows::ProgramWindows(kv::Services& services, kv::RunState& state) {
     form6_ = std::make_unique<TForm6>(services, *form1_, *form5_);
     form7_ = std::make_unique<TForm7>(services);
     form8_ = std::make_unique<TForm8>(services);
-    form9_ = std::make_unique<TForm9>(services, state);
-    form1_->setPeers({form2_.get(), form6_.get(), form7_.get(), form8_.get(), form9_.get()});
+    // The connection is made where the results window made it before, and opened as that
+    // window lists the tournaments: a missing or broken base.db says so once, at start.
+    database_ = std::make_unique<kv::TournamentDb>();
+    form9_ = std::make_unique<TForm9>(services, state, *database_);
+    form1_->setPeers(
+        {form2_.get(), form6_.get(), form7_.get(), form8_.get(), form9_.get(), database_.get()});
     windows_ = {form1_.get(), form2_.get(), form6_.get(), form5_.get(),
                 form7_.get(), form8_.get(), form9_.get()};
 }
 
-// The results window goes first: it holds the database connection the others never touch, and
-// the main window last, as it was made first.
+// In the reverse order of creation; the database connection goes after every window that reads
+// through it (the results window's grid, the charts window of the main window).
 ProgramWindows::~ProgramWindows() {
     form9_.reset();
     form8_.reset();
@@ -32,4 +37,5 @@ ProgramWindows::~ProgramWindows() {
     form5_.reset();
     form2_.reset();
     form1_.reset();
+    database_.reset();
 }

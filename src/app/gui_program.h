@@ -4,8 +4,13 @@
 
 #include <memory>
 
+namespace kv {
+class TournamentDb;
+}
+
 // The program's seven windows, created once in the program's order and introduced to each
-// other. The main window's creation runs the start-up sequence before any other window exists.
+// other, and the database connection the windows share. The main window's creation runs the
+// start-up sequence before any other window exists.
 class ProgramWindows {
 public:
     ProgramWindows(kv::Services& services, kv::RunState& state);
@@ -23,6 +28,7 @@ private:
     std::unique_ptr<TForm6> form6_;
     std::unique_ptr<TForm7> form7_;
     std::unique_ptr<TForm8> form8_;
+    std::unique_ptr<kv::TournamentDb> database_;
     std::unique_ptr<TForm9> form9_;
     Windows windows_;
 };

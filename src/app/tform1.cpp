@@ -65,7 +65,11 @@ TForm1::TForm1(kv::Services& services, kv::RunState& state, QWidget* parent)
     N1->insertAction(N4, chartsCommand_);
     addAction(chartsCommand_); // Ctrl+G works while the menu is closed
     connect(chartsCommand_, &QAction::triggered, this, [this] {
-        kv::guarded(*services_.dialogs, [&] { kv::showTournamentCharts(this, kv::kDatabaseFile); });
+        kv::guarded(*services_.dialogs, [&] {
+            if (!peers_.database)
+                throw kv::Error(QStringLiteral("The database is not there."));
+            kv::showTournamentCharts(this, *peers_.database);
+        });
     });
 
     const QPixmap ball = kv::footballPixmap(20);

@@ -75,8 +75,12 @@ TournamentCharts::TournamentCharts(QWidget* parent) : QWidget(parent, Qt::Window
 
 void TournamentCharts::load(const QString& databaseFile) {
     TournamentDb db(databaseFile);
-    db.open();
-    draw(readHistory(db.database()));
+    load(db);
+}
+
+void TournamentCharts::load(TournamentDb& database) {
+    database.open();
+    draw(readHistory(database.database()));
 }
 
 void TournamentCharts::draw(const History& h) {
@@ -194,11 +198,11 @@ void TournamentCharts::draw(const History& h) {
     tabs_->addTab(view(goals, tabs_), QStringLiteral("Мячи"));
 }
 
-TournamentCharts* showTournamentCharts(QWidget* parent, const QString& databaseFile) {
+TournamentCharts* showTournamentCharts(QWidget* parent, TournamentDb& database) {
     static QPointer<TournamentCharts> window;
     if (!window)
         window = new TournamentCharts(parent);
-    window->load(databaseFile);
+    window->load(database);
     window->show();
     window->raise();
     window->activateWindow();

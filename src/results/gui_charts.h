@@ -9,6 +9,8 @@ class QTabWidget;
 
 namespace kv {
 
+class TournamentDb;
+
 // The colour of a player in every chart: by the order in which the players first played.
 QColor playerColour(qsizetype player);
 
@@ -19,6 +21,7 @@ public:
     explicit TournamentCharts(QWidget* parent = nullptr);
     // Reads the database afresh and draws it; throws the database's error.
     void load(const QString& databaseFile);
+    void load(TournamentDb& database);
     QTabWidget* tabs() const { return tabs_; }
 
 private:
@@ -26,8 +29,8 @@ private:
     QTabWidget* tabs_ = nullptr;
 };
 
-// Opens the window (one at a time) on the database file, read afresh; throws when it cannot be
-// read.
-TournamentCharts* showTournamentCharts(QWidget* parent, const QString& databaseFile);
+// Opens the window (one at a time) on the program's database, read afresh; throws when it cannot
+// be read.
+TournamentCharts* showTournamentCharts(QWidget* parent, TournamentDb& database);
 
 } // namespace kv

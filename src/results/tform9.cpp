@@ -24,8 +24,9 @@
 
 using kv::StandingField;
 
-TForm9::TForm9(kv::Services& services, kv::RunState& state, QWidget* parent)
-    : QWidget(parent, Qt::Window), services_(services), state_(state) {
+TForm9::TForm9(kv::Services& services, kv::RunState& state, kv::TournamentDb& database,
+               QWidget* parent)
+    : QWidget(parent, Qt::Window), services_(services), state_(state), db_(database) {
     // Before the controls exist: with the theme's style sheet on, controls made earlier would
     // keep the default font.
     setFont(kv::classicFont(11));

@@ -23,7 +23,9 @@ class QSqlTableModel;
 class TForm9 : public QWidget, public Ui::TForm9 {
     Q_OBJECT
 public:
-    TForm9(kv::Services& services, kv::RunState& state, QWidget* parent = nullptr);
+    // The database is the program's connection; it outlives the window.
+    TForm9(kv::Services& services, kv::RunState& state, kv::TournamentDb& database,
+           QWidget* parent = nullptr);
     ~TForm9() override;
 
     // A scheduled tournament from the main window: its teams head the rows and columns, its
@@ -92,7 +94,7 @@ private:
 
     kv::Services& services_;
     kv::RunState& state_;
-    kv::TournamentDb db_;
+    kv::TournamentDb& db_;
 
     std::array<QLineEdit*, 12> boxes_{};
     std::array<std::array<QLabel*, 8>, 3> standings_{};

@@ -38,6 +38,7 @@ struct Program : kvtest::Fakes {
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm2> form2;
     std::unique_ptr<TForm6> form6;
+    kv::TournamentDb database;
     std::unique_ptr<TForm9> form9;
 
     // A folder where the draw can only pick from teams5.txt: the other pools hold two teams
@@ -57,7 +58,7 @@ struct Program : kvtest::Fakes {
         form1 = std::make_unique<TForm1>(services, state);
         form2 = std::make_unique<TForm2>(services);
         form6 = std::make_unique<TForm6>(services, *form1, gifts);
-        form9 = std::make_unique<TForm9>(services, state);
+        form9 = std::make_unique<TForm9>(services, state, database);
         form1->setPeers({form2.get(), form6.get(), nullptr, nullptr, form9.get()});
     }
 
@@ -326,7 +327,8 @@ void TestBadInput::scoreBoxes() {
     kvtest::createBaseDb();
     kvtest::Fakes fakes(1, QDateTime(QDate(2024, 3, 9), QTime(20, 15, 7)));
     kv::ScriptedDialogs& dialogs = fakes.dialogs;
-    TForm9 form(fakes.services, fakes.state);
+    kv::TournamentDb database;
+    TForm9 form(fakes.services, fakes.state, database);
     for (int i = 0; i < 3; ++i)
         child<QLabel>(&form, QStringLiteral("Label%1").arg(29 + i))->setText(QString("P%1").arg(i));
     form.Button1->setEnabled(true);

@@ -129,6 +129,7 @@ struct Program : kvtest::Fakes {
     std::unique_ptr<TForm2> form2;
     std::unique_ptr<TForm6> form6;
     std::unique_ptr<TForm8> form8;
+    kv::TournamentDb database;
     std::unique_ptr<TForm9> form9;
 
     Program() : Fakes(11) {
@@ -147,7 +148,7 @@ struct Program : kvtest::Fakes {
         form2 = std::make_unique<TForm2>(services);
         form6 = std::make_unique<TForm6>(services, *form1, gifts);
         form8 = std::make_unique<TForm8>(services);
-        form9 = std::make_unique<TForm9>(services, state);
+        form9 = std::make_unique<TForm9>(services, state, database);
         form1->setPeers({form2.get(), form6.get(), nullptr, form8.get(), form9.get()});
         form1->show();
     }

@@ -13,9 +13,12 @@
 #include "tform1env.h"
 #include "tournament/tform5.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QRegularExpression>
+#include <QSqlDatabase>
 #include <QTextDocument>
 
 #include <functional>
@@ -76,6 +79,7 @@ private slots:
     void labelsShowPlainText();
     void cutTextsShowWholeAsTooltip_data();
     void cutTextsShowWholeAsTooltip();
+    void oneDatabaseConnectionClosedAfterTheWindows();
 };
 
 void TestProgram::initTestCase() {
@@ -225,6 +229,24 @@ void TestProgram::cutTextsShowWholeAsTooltip() {
     shownTip.setHtml(target->toolTip());
     QCOMPARE(shownTip.toPlainText(), tip ? text : QString());
     QCOMPARE(target->size(), size);
+}
+
+// The results window and the charts read through the program's one connection, which goes only
+// after every window that holds it.
+void TestProgram::oneDatabaseConnectionClosedAfterTheWindows() {
+    kvtest::WorkFolder work;
+    writeDefaultData(work);
+    kvtest::createBaseDb();
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("still in use")));
+    {
+        Program p;
+        kvtest::child<QAction>(p.w().form1, "ChartsCommand")->trigger();
+        QVERIFY2(p.dialogs.errors().isEmpty(), qPrintable(p.dialogs.errors().join('\n')));
+        const QStringList connections = QSqlDatabase::connectionNames();
+        QCOMPARE(connections.size(), 1);
+        QVERIFY(QSqlDatabase::database(connections[0], false).isOpen());
+    }
+    QVERIFY(QSqlDatabase::connectionNames().isEmpty());
 }
 
 QTEST_MAIN(TestProgram)

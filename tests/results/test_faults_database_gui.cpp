@@ -41,7 +41,7 @@ struct Env {
         services.dialogs = &dialogs;
         services.clock = &clock;
         services.random = &random;
-        form = std::make_unique<TForm9>(services, state);
+        form = std::make_unique<TForm9>(services, state, database);
         for (int i = 0; i < 3; ++i) {
             const QString team = QStringLiteral("Команда %1").arg(i + 1);
             child<QLabel>(form.get(), QStringLiteral("Label%1").arg(3 + i))->setText(team);
@@ -75,6 +75,7 @@ struct Env {
     kv::Random random{1};
     kv::Services services;
     kv::RunState state;
+    kv::TournamentDb database;
     std::unique_ptr<TForm9> form;
 };
 

@@ -25,7 +25,7 @@ struct Env {
         kv::TournamentDb db;
         db.writeTournament(kStored, kvtest::sampleTournament());
     }
-    void open() { form = std::make_unique<TForm9>(fakes.services, fakes.state); }
+    void open() { form = std::make_unique<TForm9>(fakes.services, fakes.state, database); }
     void enter(const QStringList& boxes) {
         for (int i = 0; i < 3; ++i) {
             child<QLabel>(form.get(), QStringLiteral("Label%1").arg(3 + i))
@@ -43,6 +43,7 @@ struct Env {
 
     kvtest::WorkFolder folder;
     kvtest::Fakes fakes;
+    kv::TournamentDb database;
     std::unique_ptr<TForm9> form;
 };
 

@@ -31,7 +31,7 @@ struct Env {
         services.dialogs = &dialogs;
         services.clock = &clock;
         services.random = &random;
-        form = std::make_unique<TForm9>(services, state);
+        form = std::make_unique<TForm9>(services, state, database);
     }
     // What the press hands over: teams, names, captions, an enabled compute button.
     void handOver() {
@@ -88,6 +88,7 @@ struct Env {
     kv::Random random{1};
     kv::Services services;
     kv::RunState state;
+    kv::TournamentDb database;
     std::unique_ptr<TForm9> form;
 };
 

@@ -29,6 +29,7 @@ namespace {
 struct MainWindow : kvtest::Fakes {
     kvtest::WorkFolder folder;
     std::unique_ptr<TForm1> form1;
+    kv::TournamentDb database;
     std::unique_ptr<TForm9> form9;
 
     explicit MainWindow(const QString& giftFlag) : Fakes(42) {
@@ -41,7 +42,7 @@ struct MainWindow : kvtest::Fakes {
                      {kv::imagePath(QStringLiteral("yellowcard.bmp"))});
         folder.write(QStringLiteral("bomb.txt"), {QStringLiteral("Пенва")});
         form1 = std::make_unique<TForm1>(services, state);
-        form9 = std::make_unique<TForm9>(services, state);
+        form9 = std::make_unique<TForm9>(services, state, database);
         MainWindowPeers peers;
         peers.results = form9.get();
         form1->setPeers(peers);
