@@ -1,12 +1,7 @@
 // A tournament write that fails at any one of its statements, at the commit, or on a full disk
 // leaves base.db exactly as it was (every table and the schema, read by the sqlite3 program),
 // the results window shows the error, and the next press stores the tournament once.
-#include "common/clock.h"
-#include "common/dialogs.h"
-#include "common/random.h"
-#include "common/services.h"
-#include "results/tform9.h"
-#include "resultsdb.h"
+#include "resultswindow.h"
 
 #include <QSqlDriver>
 #include <QSqlQuery>
@@ -27,30 +22,28 @@ using kvtest::sqliteRows;
 
 namespace {
 
-const QString kTable = QStringLiteral("08_12_2016__21_05_33");
-const QStringList kNames{"Зурко", "Пенва", "Лодыш"};
+const QString& kTable = kvtest::kResultsTable;
+const QStringList& kNames = kvtest::kResultsNames;
 
 // Everything a reader of the file sees: the schema and every row of every table.
 QString dump() {
     return kvtest::sqlite3(QStringLiteral(".dump"));
 }
 
-struct Env {
+// The window with a computed tournament, ready to write it.
+struct Env : kvtest::ResultsWindow {
     Env() {
-        kvtest::createBaseDb();
-        services.dialogs = &dialogs;
-        services.clock = &clock;
-        services.random = &random;
-        form = std::make_unique<TForm9>(services, state, database);
-        for (int i = 0; i < 3; ++i) {
-            const QString team = QStringLiteral("Команда %1").arg(i + 1);
-            child<QLabel>(form.get(), QStringLiteral("Label%1").arg(3 + i))->setText(team);
-            child<QLabel>(form.get(), QStringLiteral("Label%1").arg(29 + i))->setText(kNames[i]);
-        }
-        const QStringList scores{"3", "1", "0", "2", "1", "1", "2", "2", "4", "0", "1", "3"};
-        for (int i = 0; i < 12; ++i)
-            child<QLineEdit>(form.get(), QStringLiteral("Edit%1").arg(i + 1))->setText(scores[i]);
-        form->Button1->setEnabled(true);
+        handOver();
+        scores({{0, "3"},
+                {1, "1"},
+                {3, "2"},
+                {4, "1"},
+                {5, "1"},
+                {6, "2"},
+                {7, "2"},
+                {8, "4"},
+                {10, "1"},
+                {11, "3"}});
         form->Button1->click();
         QVERIFY(form->BitBtn1->isEnabled());
     }
@@ -68,15 +61,6 @@ struct Env {
     QStringList points() const {
         return {form->Label19->text(), form->Label23->text(), form->Label27->text()};
     }
-
-    kvtest::WorkFolder folder;
-    kvtest::StrictDialogs dialogs;
-    kv::FixedClock clock{QDateTime(QDate(2016, 12, 8), QTime(21, 5, 33))};
-    kv::Random random{1};
-    kv::Services services;
-    kv::RunState state;
-    kv::TournamentDb database;
-    std::unique_ptr<TForm9> form;
 };
 
 // Refuses statements of one kind on one object when they are prepared.

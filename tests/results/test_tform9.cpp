@@ -1,10 +1,7 @@
 #include "app/tform1.h"
-#include "common/clock.h"
 #include "common/dialogs.h"
-#include "common/random.h"
-#include "common/services.h"
-#include "results/tform9.h"
-#include "resultsdb.h"
+#include "resultswindow.h"
+#include "windowsupport.h"
 
 #include <QHeaderView>
 #include <QSqlError>
@@ -21,35 +18,11 @@ Q_DECLARE_METATYPE(kv::Tournament)
 
 namespace {
 
-const QString kTable = QStringLiteral("08_12_2016__21_05_33");
+const QString& kTable = kvtest::kResultsTable;
 
 // One results window in a fresh folder with the fakes.
-struct Env {
-    explicit Env(bool withDatabase = true) {
-        if (withDatabase)
-            kvtest::createBaseDb();
-        services.dialogs = &dialogs;
-        services.clock = &clock;
-        services.random = &random;
-        form = std::make_unique<TForm9>(services, state, database);
-    }
-    // What the press hands over: teams, names, captions, an enabled compute button.
-    void handOver() {
-        form->showTournament(
-            {{"Зурко", "Пенва", "Лодыш"},
-             {"Команда 1", "Команда 2", "Команда 3"},
-             {"Команда 2", "Команда 3", "Команда 1", "Команда 2", "Команда 3", "Команда 1"}});
-    }
-    // Boxes Edit1..Edit12 all "0" but the given ones {index, text}, index 0 = Edit1.
-    void scores(std::initializer_list<std::pair<int, QString>> set) {
-        for (int i = 1; i <= 12; ++i)
-            child<QLineEdit>(form.get(), QStringLiteral("Edit%1").arg(i))->setText("0");
-        for (const auto& [i, text] : set)
-            child<QLineEdit>(form.get(), QStringLiteral("Edit%1").arg(i + 1))->setText(text);
-    }
-    QString label(int n) const {
-        return child<QLabel>(form.get(), QStringLiteral("Label%1").arg(n))->text();
-    }
+struct Env : kvtest::ResultsWindow {
+    using ResultsWindow::ResultsWindow;
     QStringList places() const { return {label(43), label(44), label(45)}; }
     QStringList list() const {
         QStringList items;
@@ -81,15 +54,6 @@ struct Env {
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                           QPoint(header->sectionViewportPosition(c) + 5, 5));
     }
-
-    kvtest::WorkFolder folder;
-    kvtest::StrictDialogs dialogs;
-    kv::FixedClock clock{QDateTime(QDate(2016, 12, 8), QTime(21, 5, 33))};
-    kv::Random random{1};
-    kv::Services services;
-    kv::RunState state;
-    kv::TournamentDb database;
-    std::unique_ptr<TForm9> form;
 };
 
 } // namespace
@@ -119,66 +83,14 @@ private slots:
 };
 
 void TestTForm9::controlsStandWhereDesigned_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("rect"); // width or height 0: not fixed by the design
-    QTest::addColumn<QString>("text");
-    const auto row = [](const char* name, QRect r, const QString& text = QString()) {
-        QTest::newRow(name) << QString::fromLatin1(name) << r << text;
-    };
-    row("Label1", {8, 8, 0, 0}, "Турнир ");
-    row("Bevel1", {8, 24, 769, 0});
-    row("Bevel3", {6, 174, 771, 0});
-    row("Bevel2", {78, 60, 59, 20});
-    row("Bevel5", {166, 84, 59, 20});
-    row("Bevel6", {254, 108, 59, 20});
-    row("Label6", {80, 40, 0, 0}, "Label3");
-    row("Label8", {256, 40, 0, 0}, "Label3");
-    row("Label5", {8, 112, 0, 0}, "Label3");
-    row("Label14", {336, 40, 0, 0}, "Забито Пропущено Разница Очки");
-    row("Label32", {520, 40, 0, 0}, "Побед Ничьих Поражений");
-    row("Label28", {680, 40, 0, 0}, "Игрок");
-    row("Label42", {728, 40, 0, 0}, "Место");
-    row("Label15", {344, 64, 0, 0}, "00");
-    row("Label27", {488, 112, 0, 0}, "00");
-    row("Label36", {528, 88, 0, 0}, "00");
-    row("Label35", {616, 64, 0, 0}, "00");
-    row("Label30", {680, 88, 0, 0}, "Гыук");
-    row("Label45", {744, 112, 0, 0}, "0");
-    row("Button1", {472, 192, 147, 25}, "Посчитать результат");
-    row("BitBtn1", {632, 192, 147, 25}, "Записать в базу");
-    row("ProgressBar1", {344, 232, 273, 33});
-    row("Label46", {104, 224, 0, 0}, "Лучший бомбардир:");
-    row("Button3", {8, 248, 75, 25}, "Button3");
-    row("Button5", {168, 248, 75, 25}, "Button3");
-    row("Button6", {248, 248, 75, 25}, "Никто!");
-    row("Button2", {640, 248, 139, 17}, "Внести данные вручную");
-    row("DBGrid1", {8, 280, 777, 137});
-    row("Label47", {794, 6, 0, 0}, "Все турниры по дате:");
-    row("ListBox1", {792, 24, 153, 393});
-    // Score boxes in their cells: row of the team, column of the opponent.
-    row("Edit1", {168, 60, 25, 21}, "0");
-    row("Edit10", {288, 60, 25, 21}, "0");
-    row("Edit3", {80, 84, 25, 21}, "0");
-    row("Edit12", {288, 84, 25, 21}, "0");
-    row("Edit6", {112, 108, 25, 21}, "0");
-    row("Edit7", {168, 108, 25, 21}, "0");
+    kvtest::addDesignRows(QStringLiteral("results/tform9.ui"));
 }
 
 void TestTForm9::controlsStandWhereDesigned() {
-    QFETCH(QString, name);
-    QFETCH(QRect, rect);
-    QFETCH(QString, text);
     Env env;
     QCOMPARE(env.form->windowTitle(), QStringLiteral("Введите результаты турнира"));
     QCOMPARE(env.form->size(), QSize(957, 426));
-    QWidget* w = child<QWidget>(env.form.get(), name);
-    QCOMPARE(w->pos(), rect.topLeft());
-    if (rect.width() > 0)
-        QCOMPARE(w->width(), rect.width());
-    if (rect.height() > 0)
-        QCOMPARE(w->height(), rect.height());
-    if (!text.isEmpty())
-        QCOMPARE(w->property("text").toString(), text);
+    kvtest::verifyAsDesigned(env.form.get());
 }
 
 void TestTForm9::tabOrderAndStartState() {

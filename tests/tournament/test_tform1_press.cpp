@@ -33,14 +33,8 @@ struct MainWindow : kvtest::Fakes {
     std::unique_ptr<TForm9> form9;
 
     explicit MainWindow(const QString& giftFlag) : Fakes(42) {
-        folder.copyDefaultData();
-        folder.write(QStringLiteral("settings.ini"),
-                     {"0", "clubs", "[players]", "Зурко", "Пенва", "Лодыш", "[gift]", giftFlag,
-                      "[log all teams]", "1"});
-        folder.write(QStringLiteral("gift1.txt"), {kv::imagePath(QStringLiteral("splayer.bmp"))});
-        folder.write(QStringLiteral("gift2.txt"),
-                     {kv::imagePath(QStringLiteral("yellowcard.bmp"))});
         folder.write(QStringLiteral("bomb.txt"), {QStringLiteral("Пенва")});
+        folder.writeStartData({.players = {"Зурко", "Пенва", "Лодыш"}, .gift = giftFlag});
         form1 = std::make_unique<TForm1>(services, state);
         form9 = std::make_unique<TForm9>(services, state, database);
         MainWindowPeers peers;

@@ -15,24 +15,13 @@
 namespace {
 
 // Services and a view that records what reaches the windows.
-struct Press {
-    kvtest::StrictDialogs dialogs;
-    kv::Random random{7};
-    kv::FixedClock clock{QDateTime(QDate(2024, 3, 9), QTime(20, 15))};
-    kv::RecordingSpreadsheetFactory sheets;
-    kv::Services services;
+struct Press : kvtest::Fakes {
     QStringList events;
     kv::Tournament handedOver;
     kv::TournamentSheet sheet;
     kv::PressMemory memory; // one run of the program
 
-    Press() {
-        services.dialogs = &dialogs;
-        services.random = &random;
-        services.clock = &clock;
-        services.spreadsheets = &sheets;
-        sheets.checkFiles = true;
-    }
+    Press() : Fakes(7) { sheets.checkFiles = true; }
 
     void run(const kv::Tournament& input) {
         kv::PressView view;
@@ -61,9 +50,7 @@ kv::Tournament sampleInput() {
 }
 
 void writeData(const kvtest::WorkFolder& folder, const QString& giftFlag) {
-    folder.write(QStringLiteral("settings.ini"),
-                 {"0", "clubs", "[players]", "Зурко", "Пенва", "Лодыш", "[gift]", giftFlag,
-                  "[log all teams]", "1"});
+    folder.writeSettings({.players = {"Зурко", "Пенва", "Лодыш"}, .gift = giftFlag});
     folder.write(QStringLiteral("gift1.txt"), {kv::imagePath(QStringLiteral("team.bmp"))});
     folder.write(QStringLiteral("gift2.txt"), {kv::imagePath(QStringLiteral("yellowcard.bmp"))});
     folder.write(QStringLiteral("bomb.txt"), {QStringLiteral("Пенва")});
