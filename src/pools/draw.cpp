@@ -2,8 +2,7 @@
 
 #include "common/random.h"
 
-#include <QSet>
-#include <optional>
+#include <QHash>
 
 namespace kv {
 
@@ -20,25 +19,33 @@ bool refusedBeforeLimit(const QString& candidate, int slot, const std::array<QSt
     return options.refuseLastTeams && candidate == board.lastTeams[slot];
 }
 
-// Exact line lookup in the log, built on first use: most presses need only a handful of
-// lookups, a nearly exhausted pool needs thousands.
+// Whether a line of the pool stands in the log. The first look-up reads the log once, probing
+// each of its lines against the pool's (the smaller list); every later look-up is then one hash
+// probe. A fresh log needs three look-ups, a nearly exhausted pool thousands.
 class LogLookup {
 public:
-    explicit LogLookup(const QStringList& log) : log_(log) {}
+    LogLookup(const QStringList& pool, const QStringList& log) : pool_(pool), log_(log) {}
+    // team must be a line of the pool.
     bool contains(const QString& team) {
-        if (!set_) {
-            if (++linearLookups_ <= kLinearLookups)
-                return log_.contains(team);
-            set_.emplace(log_.cbegin(), log_.cend());
+        if (!built_) {
+            logged_.reserve(pool_.size());
+            for (const QString& line : pool_)
+                logged_.insert(line, false);
+            for (const QString& line : log_) {
+                const auto it = logged_.find(line);
+                if (it != logged_.end())
+                    *it = true;
+            }
+            built_ = true;
         }
-        return set_->contains(team);
+        return logged_.value(team);
     }
 
 private:
-    static constexpr int kLinearLookups = 8;
+    const QStringList& pool_;
     const QStringList& log_;
-    int linearLookups_ = 0;
-    std::optional<QSet<QString>> set_;
+    bool built_ = false;
+    QHash<QString, bool> logged_;
 };
 
 } // namespace
@@ -49,7 +56,7 @@ DrawResult drawTeams(const DrawSlots& board, const DrawOptions& options, const Q
     DrawResult result;
     result.teams = board.teams;
     const int n = static_cast<int>(pool.size());
-    LogLookup logged(log);
+    LogLookup logged(pool, log);
 
     for (int slot = 0; slot < 3; ++slot) {
         if (!result.teams[slot].isEmpty())
