@@ -32,6 +32,9 @@ TForm6::TForm6(kv::Services& services, SettingsHost& mainWindow, TForm5& gifts, 
     // Before the controls exist: the theme's stylesheet keeps a later window font from
     // reaching controls that are already polished.
     setFont(kv::classicFont(11));
+    // The window's flags before its controls exist: changing them re-parents the window, and
+    // under the theme's style sheet that polishes every control again.
+    kv::fixClientSize(this, 380, 185);
     setupUi(this);
     BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
 
@@ -51,7 +54,6 @@ TForm6::TForm6(kv::Services& services, SettingsHost& mainWindow, TForm5& gifts, 
     connect(BitBtn1, &QPushButton::clicked, this, &TForm6::BitBtn1Click);
     connect(Button5, &QPushButton::clicked, this, &TForm6::Button5Click);
 
-    kv::fixClientSize(this, 380, 185);
     kv::tipCutTexts(this);
     // Which of our windows the user went to: the active window changes with the focus, both
     // when the desktop activates a window and when the program does.

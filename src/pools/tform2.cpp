@@ -79,6 +79,9 @@ TForm2::TForm2(kv::Services& services, QWidget* parent)
     // Before the controls exist: the theme's stylesheet keeps a later window font from
     // reaching controls that are already polished.
     setFont(kv::classicFont(11));
+    // The window's flags before its controls exist: changing them re-parents the window, and
+    // under the theme's style sheet that polishes every control again.
+    kv::fixClientSize(this, 219, 507);
     setupUi(this);
     // The pages are made without a parent and only then put into the page stack, so the
     // theme's stylesheet has already given their controls the default font.
@@ -116,7 +119,6 @@ TForm2::TForm2(kv::Services& services, QWidget* parent)
     Pages->setCurrentWidget(TabSheet7);
     tabButton(TabSheet7)->setChecked(true);
 
-    kv::fixClientSize(this, 219, 507);
     move(369, 321);
 }
 

@@ -11,14 +11,16 @@ TForm7::TForm7(kv::Services& services, QWidget* parent)
     // Before the controls exist: the theme's stylesheet keeps a later window font from
     // reaching controls that are already polished.
     setFont(kv::classicFont(11));
+    // The window's flags before its controls exist: changing them re-parents the window, and
+    // under the theme's style sheet that polishes every control again.
+    kv::fixClientSize(this, 225, 88);
+    setWindowFlag(Qt::WindowStaysOnTopHint);
     setupUi(this);
     Label1->hide();
     Label2->hide();
     connect(Button1, &QPushButton::clicked, this, &TForm7::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm7::Button2Click);
-    kv::fixClientSize(this, 225, 88);
     kv::tipCutTexts(this);
-    setWindowFlag(Qt::WindowStaysOnTopHint);
 }
 
 void TForm7::showTeams(const kv::TwoTeams& teams) {

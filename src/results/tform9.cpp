@@ -30,8 +30,10 @@ TForm9::TForm9(kv::Services& services, kv::RunState& state, kv::TournamentDb& da
     // Before the controls exist: with the theme's style sheet on, controls made earlier would
     // keep the default font.
     setFont(kv::classicFont(11));
-    setupUi(this);
+    // The window's flags before its controls exist: changing them re-parents the window, and
+    // under the theme's style sheet that polishes every control again.
     kv::fixClientSize(this, 957, 426);
+    setupUi(this);
 
     boxes_ = {Edit1, Edit2, Edit3, Edit4,  Edit5,  Edit6,
               Edit7, Edit8, Edit9, Edit10, Edit11, Edit12};

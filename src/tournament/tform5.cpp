@@ -9,10 +9,12 @@
 #include <QScreen>
 
 TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window) {
-    setupUi(this);
-    setFont(kv::classicFont(11));
+    // The window's flags before its controls exist: changing them re-parents the window, and
+    // under the theme's style sheet that polishes every control again.
     kv::fixClientSize(this, 513, 105);
     setWindowFlag(Qt::WindowMinimizeButtonHint, false);
+    setupUi(this);
+    setFont(kv::classicFont(11));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
