@@ -9,6 +9,9 @@
 #include "results/tournamentdb.h"
 #include "tournament/tform5.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+
 ProgramWindows::ProgramWindows(kv::Services& services, kv::RunState& state) {
     form1_ = std::make_unique<TForm1>(services, state);
     form2_ = std::make_unique<TForm2>(services);
@@ -25,6 +28,10 @@ ProgramWindows::ProgramWindows(kv::Services& services, kv::RunState& state) {
         {form2_.get(), form6_.get(), form7_.get(), form8_.get(), form9_.get(), database_.get()});
     windows_ = {form1_.get(), form2_.get(), form6_.get(), form5_.get(),
                 form7_.get(), form8_.get(), form9_.get()};
+    // Every new control has asked to be polished on the next pass of the event loop. Under the
+    // theme's style sheet that is most of what a hidden window costs at start; showing a window
+    // polishes all its controls anyway, so they wait until then.
+    QCoreApplication::removePostedEvents(nullptr, QEvent::PolishRequest);
 }
 
 // In the reverse order of creation; the database connection goes after every window that reads
