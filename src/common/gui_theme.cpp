@@ -6,10 +6,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QIconEngine>
 #include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QStyle>
 #include <QStyleFactory>
@@ -26,11 +28,72 @@ namespace {
 const QColor kEdge(0x9a, 0x9a, 0x9a);
 const QColor kDisabledText(0xa0, 0xa0, 0xa0);
 
-// Fusion draws the box of a check box and the ring of a radio button in a shade of the window
-// colour, which a dark window makes invisible: the edge is drawn again in the theme's colour.
+// A standard icon that is read only when it is first drawn or measured. Reading one decodes
+// its pictures, and the first picture read makes Qt load every image plugin to ask about it:
+// work the hidden windows and a menu bar's overflow button do not need at start.
+class DeferredIconEngine : public QIconEngine {
+public:
+    DeferredIconEngine(QStyle* style, QStyle::StandardPixmap which)
+        : style_(style), which_(which) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().pixmap(size, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override {
+        return icon().pixmap(size, scale, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return icon().availableSizes(mode, state);
+    }
+    // Only icons the style is known to have are deferred, so the answer needs no reading.
+    bool isNull() override { return false; }
+    QIconEngine* clone() const override { return new DeferredIconEngine(*this); }
+
+private:
+    const QIcon& icon() {
+        if (!loaded_) {
+            QStyle* style = style_ ? style_.data() : QApplication::style();
+            icon_ = style->standardIcon(which_);
+            loaded_ = true;
+        }
+        return icon_;
+    }
+
+    QPointer<QStyle> style_;
+    QStyle::StandardPixmap which_;
+    QIcon icon_;
+    bool loaded_ = false;
+};
+
+// Fusion with its standard icons deferred (the menu bar and the windows still ask for them when
+// they are made, but only the ones shown are read), and with the box of a check box and the ring
+// of a radio button drawn again in the theme's edge colour: Fusion draws them in a shade of the
+// window colour, which a dark window makes invisible.
 class CarbonStyle : public QProxyStyle {
 public:
-    using QProxyStyle::QProxyStyle;
+    explicit CarbonStyle(QStyle* fusion) : QProxyStyle(fusion) {}
+
+    QIcon standardIcon(StandardPixmap which, const QStyleOption* option,
+                       const QWidget* widget) const override {
+        switch (which) {
+        case SP_DialogOkButton:
+        case SP_FileDialogDetailedView:
+        case SP_ToolBarHorizontalExtensionButton:
+        case SP_ToolBarVerticalExtensionButton:
+            return QIcon(new DeferredIconEngine(baseStyle(), which));
+        default:
+            return QProxyStyle::standardIcon(which, option, widget);
+        }
+    }
+
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget) const override {
         QProxyStyle::drawPrimitive(element, option, painter, widget);
@@ -110,11 +173,14 @@ QColor readableBackground(const QColor& text) {
 
 QFont classicFont(int pixelSize) {
     // Only families the system really has: fontconfig would otherwise "find" the original
-    // family by substituting a wide face for it.
+    // family by substituting a wide face for it. The list of installed families is looked up
+    // directly; asking for each family by name runs fontconfig's substitution rules for the
+    // ones that are missing, which costs more than the rest of the font set-up.
     static const QStringList families = [] {
+        const QStringList installed = QFontDatabase::families();
         QStringList found;
         for (const char* family : {"MS Sans Serif", "Liberation Sans", "Arimo", "DejaVu Sans"})
-            if (QFontDatabase::hasFamily(QString::fromLatin1(family)))
+            if (installed.contains(QString::fromLatin1(family), Qt::CaseInsensitive))
                 found.append(QString::fromLatin1(family));
         return found;
     }();
