@@ -19,28 +19,9 @@ const QStringList kTournamentColumns{"id",    "Player", "-",      "Team1", "Team
 const QString kTotalColumns = QStringLiteral(
     "Побед, Ничьих, Поражений, Забито, Пропущено, Разница, Очки, Первый, Второй, Третий");
 
-Error sqlError(const QSqlError& error) {
-    const QString text = error.text().trimmed();
-    return Error(text.isEmpty() ? QStringLiteral("Database error") : text);
-}
-
-void prepare(QSqlQuery& query, const QString& statement) {
-    if (!query.prepare(statement))
-        throw sqlError(query.lastError());
-}
-
-void exec(QSqlQuery& query) {
-    if (!query.exec())
-        throw sqlError(query.lastError());
-}
-
-qint64 number(const QString& text) {
-    bool ok = false;
-    const qint64 value = text.toLongLong(&ok, 10);
-    if (!ok || text.trimmed() != text)
-        throw Error(QStringLiteral("'%1' is not a valid integer value").arg(text));
-    return value;
-}
+using sql::exec;
+using sql::prepare;
+using sql::sqlError;
 
 // "3'-'1" as its two scores; anything else as the whole text and nothing.
 std::pair<QString, QString> splitMatch(const QString& stored) {
@@ -146,9 +127,10 @@ Contribution& Contribution::operator+=(const Contribution& o) {
 }
 
 Contribution contributionOf(const PlayerEntry& p) {
-    Contribution c{
-        number(p.wins),         number(p.draws),      number(p.losses), number(p.goalsFor),
-        number(p.goalsAgainst), number(p.difference), number(p.points), {}};
+    Contribution c{sql::figure(p.wins),         sql::figure(p.draws),
+                   sql::figure(p.losses),       sql::figure(p.goalsFor),
+                   sql::figure(p.goalsAgainst), sql::figure(p.difference),
+                   sql::figure(p.points),       {}};
     const std::array<int, 3> places = placeCounters(p.name, p.place);
     for (int i = 0; i < 3; ++i)
         c.places[i] = places[i];

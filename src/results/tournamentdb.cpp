@@ -15,11 +15,7 @@
 
 namespace kv {
 
-namespace {
-
-const QString kDash = QStringLiteral("-");
-// What stands between the two scores of a match in a tournament table.
-const QString kScoreJoin = QStringLiteral("'-'");
+namespace sql {
 
 Error sqlError(const QSqlError& error) {
     QString text = error.text().trimmed();
@@ -43,7 +39,6 @@ void exec(QSqlQuery& query, const QString& statement) {
         throw sqlError(query.lastError());
 }
 
-// A figure of the standings as the whole number its label shows.
 qint64 figure(const QString& text) {
     bool ok = false;
     const qint64 value = text.toLongLong(&ok, 10);
@@ -51,6 +46,19 @@ qint64 figure(const QString& text) {
         throw Error(QStringLiteral("'%1' is not a valid integer value").arg(text));
     return value;
 }
+
+} // namespace sql
+
+namespace {
+
+using sql::exec;
+using sql::figure;
+using sql::prepare;
+using sql::sqlError;
+
+const QString kDash = QStringLiteral("-");
+// What stands between the two scores of a match in a tournament table.
+const QString kScoreJoin = QStringLiteral("'-'");
 
 struct Figures {
     qint64 wins, draws, losses, goalsFor, goalsAgainst, difference, points;

@@ -4,6 +4,8 @@
 #include "results/standings.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +15,17 @@
 namespace kv {
 
 class Clock;
+
+// The statement steps both the writes and the corrections take: each throws the database's own
+// text on failure.
+namespace sql {
+Error sqlError(const QSqlError& error);
+void prepare(QSqlQuery& query, const QString& statement);
+void exec(QSqlQuery& query);
+void exec(QSqlQuery& query, const QString& statement);
+// A figure of the standings as the whole number its text shows; anything else throws.
+qint64 figure(const QString& text);
+} // namespace sql
 
 // The database file in the working folder. The program never creates it.
 inline const QString kDatabaseFile = QStringLiteral("base.db");
