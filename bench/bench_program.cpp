@@ -42,14 +42,10 @@
 namespace {
 const char kChildArg[] = "--kv-child=";
 
-QString sourceData() {
-    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../data"));
-}
-
 // A data folder as a new installation has it: the default files, the gift files of a new
 // installation, base.db from base.sql and a settings file that asks nothing at start.
 void makeDataFolder(const QString& folder) {
-    const QDir data(sourceData());
+    const QDir data(kv::defaultsDir());
     for (const QString& name : data.entryList({QStringLiteral("*.txt")}, QDir::Files))
         if (!QFile::copy(data.filePath(name), folder + QLatin1Char('/') + name))
             throw std::runtime_error("cannot copy the default data");

@@ -4,6 +4,7 @@
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "common/errors.h"
+#include "common/programdir.h"
 #include "common/services.h"
 #include "results/tform9.h"
 #include "results/tournamentdb.h"
@@ -66,8 +67,7 @@ private:
     QString master() const { return dir_.filePath(QStringLiteral("master.db")); }
 
     BigDatabase() {
-        QFile script(
-            QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../data/base.sql")));
+        QFile script(kv::defaultsDir() + QStringLiteral("base.sql"));
         if (!dir_.isValid() || !script.open(QIODevice::ReadOnly))
             throw std::runtime_error("no temporary folder or no base.sql");
         sqlite3* db = nullptr;
