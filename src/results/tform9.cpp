@@ -167,7 +167,8 @@ void TForm9::reloadTournamentList() {
 
 void TForm9::keepSafetyCopy() {
     db_.open();
-    // The engine copies only while no read is pending: the grid reads the rest of its rows first.
+    // The copy is taken with no read of the grid pending: the grid reads the rest of its rows
+    // first.
     while (gridActive_ && ADOTable1->canFetchMore()) {
         const int rows = ADOTable1->rowCount();
         ADOTable1->fetchMore();
