@@ -4,6 +4,7 @@
 #include "results/gui_charts.h"
 #include "results/tournamentdb.h"
 
+#include "benchsql.h"
 #include "goals.h"
 
 #include <QApplication>
@@ -19,14 +20,7 @@ namespace {
 
 constexpr int kTournaments = 5000;
 
-void run(sqlite3* db, const QString& sql) {
-    char* message = nullptr;
-    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
-        const std::string text = message ? message : "sqlite3_exec";
-        sqlite3_free(message);
-        throw std::runtime_error(text);
-    }
-}
+using kvbench::runSql;
 
 QString tableName(int i) {
     const QDateTime at = QDateTime(QDate(2010, 1, 1), QTime(20, 0)).addSecs(qint64(i) * 86400 + i);
@@ -40,7 +34,8 @@ struct Database {
         sqlite3* db = nullptr;
         if (sqlite3_open("base.db", &db) != SQLITE_OK)
             throw std::runtime_error("cannot create base.db");
-        run(db, QStringLiteral("BEGIN; CREATE TABLE Total (id INTEGER PRIMARY KEY, Игрок TEXT);"));
+        runSql(db,
+               QStringLiteral("BEGIN; CREATE TABLE Total (id INTEGER PRIMARY KEY, Игрок TEXT);"));
         for (int i = 0; i < kTournaments; ++i) {
             const QString t = kv::quoteIdentifier(tableName(i));
             QString sql = kv::createTournamentStatement(tableName(i)) + QLatin1Char(';');
@@ -53,9 +48,9 @@ struct Database {
                            .arg(i % 7)
                            .arg((i + p) % 9)
                            .arg(p + 1);
-            run(db, sql);
+            runSql(db, sql);
         }
-        run(db, QStringLiteral("COMMIT"));
+        runSql(db, QStringLiteral("COMMIT"));
         sqlite3_close(db);
     }
     QTemporaryDir dir;

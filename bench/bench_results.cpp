@@ -9,6 +9,7 @@
 #include "results/tform9.h"
 #include "results/tournamentdb.h"
 
+#include "benchsql.h"
 #include "goals.h"
 
 #include <QApplication>
@@ -33,14 +34,7 @@ void check(int rc, sqlite3* db, int expected = SQLITE_OK) {
         throw std::runtime_error(sqlite3_errmsg(db));
 }
 
-void run(sqlite3* db, const QString& sql) {
-    char* message = nullptr;
-    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
-        const std::string text = message ? message : "sqlite3_exec";
-        sqlite3_free(message);
-        throw std::runtime_error(text);
-    }
-}
+using kvbench::runSql;
 
 QString playerName(int i) {
     return QStringLiteral("Игрок %1").arg(i);
@@ -72,31 +66,31 @@ private:
             throw std::runtime_error("no temporary folder or no base.sql");
         sqlite3* db = nullptr;
         check(sqlite3_open(master().toUtf8().constData(), &db), db);
-        run(db, QStringLiteral("BEGIN"));
-        run(db, QString::fromUtf8(script.readAll()));
+        runSql(db, QStringLiteral("BEGIN"));
+        runSql(db, QString::fromUtf8(script.readAll()));
         for (int i = 0; i < kPlayers; ++i)
-            run(db, QStringLiteral("INSERT INTO Total (Игрок, Побед, Очки, Первый) "
-                                   "VALUES ('%1', %2, %3, 1)")
-                        .arg(playerName(i))
-                        .arg(i % 7)
-                        .arg(i % 23));
+            runSql(db, QStringLiteral("INSERT INTO Total (Игрок, Побед, Очки, Первый) "
+                                      "VALUES ('%1', %2, %3, 1)")
+                           .arg(playerName(i))
+                           .arg(i % 7)
+                           .arg(i % 23));
         const QDateTime start(QDate(2010, 1, 1), QTime(20, 0, 0));
         for (int t = 0; t < kTournaments; ++t) {
             const QString name = kv::quoteIdentifier(
                 start.addSecs(t * 3600LL).toString(QStringLiteral("dd_MM_yyyy__H_mm_ss")));
-            run(db, kv::createTournamentStatement(name.mid(1, name.size() - 2)));
+            runSql(db, kv::createTournamentStatement(name.mid(1, name.size() - 2)));
             for (int r = 1; r <= 3; ++r)
-                run(db, QStringLiteral("INSERT INTO %1 VALUES (%2, '%3', 'Команда', '-', "
-                                       "'1''-''0', '2''-''2', '3''-''2', '4', '%2')")
-                            .arg(name)
-                            .arg(r)
-                            .arg(playerName((t + r) % kPlayers)));
-            run(db,
-                QStringLiteral("CREATE INDEX %1 ON %2 (id)")
-                    .arg(kv::quoteIdentifier(kv::tournamentIndexName(name.mid(1, name.size() - 2))),
-                         name));
+                runSql(db, QStringLiteral("INSERT INTO %1 VALUES (%2, '%3', 'Команда', '-', "
+                                          "'1''-''0', '2''-''2', '3''-''2', '4', '%2')")
+                               .arg(name)
+                               .arg(r)
+                               .arg(playerName((t + r) % kPlayers)));
+            runSql(db, QStringLiteral("CREATE INDEX %1 ON %2 (id)")
+                           .arg(kv::quoteIdentifier(
+                                    kv::tournamentIndexName(name.mid(1, name.size() - 2))),
+                                name));
         }
-        run(db, QStringLiteral("COMMIT"));
+        runSql(db, QStringLiteral("COMMIT"));
         sqlite3_close(db);
     }
 
@@ -121,8 +115,8 @@ QString nextName(int& n) {
 
 // The statements of one press, through the C API, in one transaction.
 void floorPress(sqlite3* db, const QString& table, const kv::TournamentEntry& e) {
-    run(db, QStringLiteral("BEGIN"));
-    run(db, kv::createTournamentStatement(table));
+    runSql(db, QStringLiteral("BEGIN"));
+    runSql(db, kv::createTournamentStatement(table));
     sqlite3_stmt* insert = nullptr;
     const QByteArray insertSql =
         (QStringLiteral("INSERT INTO ") + kv::quoteIdentifier(table) +
@@ -141,8 +135,9 @@ void floorPress(sqlite3* db, const QString& table, const kv::TournamentEntry& e)
         sqlite3_reset(insert);
     }
     sqlite3_finalize(insert);
-    run(db, QStringLiteral("CREATE INDEX ") + kv::quoteIdentifier(kv::tournamentIndexName(table)) +
-                QStringLiteral(" ON ") + kv::quoteIdentifier(table) + QStringLiteral(" (id)"));
+    runSql(db, QStringLiteral("CREATE INDEX ") +
+                   kv::quoteIdentifier(kv::tournamentIndexName(table)) + QStringLiteral(" ON ") +
+                   kv::quoteIdentifier(table) + QStringLiteral(" (id)"));
 
     sqlite3_stmt* lookup = nullptr;
     sqlite3_stmt* update = nullptr;
@@ -176,7 +171,7 @@ void floorPress(sqlite3* db, const QString& table, const kv::TournamentEntry& e)
     }
     sqlite3_finalize(lookup);
     sqlite3_finalize(update);
-    run(db, QStringLiteral("COMMIT"));
+    runSql(db, QStringLiteral("COMMIT"));
 }
 
 QStringList floorList(sqlite3* db) {
