@@ -137,8 +137,10 @@ void TForm9::showTournament(const kv::Tournament& tournament) {
 }
 
 void TForm9::showStatistics(const QStringList& players) {
-    for (int i = 0; i < 3; ++i)
-        names_[i]->setText(kv::lineAt(players, i));
+    // A loaded correction keeps the players of its evening: its write stores them.
+    if (correcting_.isEmpty())
+        for (int i = 0; i < 3; ++i)
+            names_[i]->setText(kv::lineAt(players, i));
     kv::showInFront(this);
 }
 

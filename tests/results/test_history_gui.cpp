@@ -159,6 +159,9 @@ void TestHistory::correctionReplacesTheTournament() {
     QCOMPARE(env.form->correctedTable(), kStored);
     QVERIFY(env.form->windowTitle().contains(kStored));
     QCOMPARE(env.form->Label30->text(), kNames[1]);
+    // "Статистика..." from the main window, whose players differ, leaves the evening's own.
+    env.form->showStatistics({"Гость 1", "Гость 2", "Гость 3"});
+    QCOMPARE(env.form->Label30->text(), kNames[1]);
     QCOMPARE(env.form->Edit1->text(), QStringLiteral("3"));
     QCOMPARE(env.form->Edit2->text(), QStringLiteral("1"));
     QCOMPARE(env.form->Label19->text(), QStringLiteral("7"));
