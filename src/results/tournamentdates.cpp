@@ -1,8 +1,7 @@
 #include "results/tournamentdates.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
+#include <array>
 
 namespace kv {
 
@@ -12,29 +11,55 @@ int fullYear(int year, qsizetype digits) {
     return digits <= 2 ? 2000 + year : year;
 }
 
+bool isAsciiDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// The runs of ASCII digits in text, at most `most` of them: their values and lengths. A plain
+// loop, since a database holds thousands of names and each is read more than once.
+struct Numbers {
+    int count = 0;
+    std::array<int, 4> value{};
+    std::array<qsizetype, 4> digits{};
+};
+
+Numbers numbersIn(QStringView text, int most) {
+    Numbers n;
+    qsizetype i = 0;
+    while (i < text.size() && n.count < most) {
+        if (!isAsciiDigit(text[i].unicode())) {
+            ++i;
+            continue;
+        }
+        qint64 value = 0;
+        qsizetype length = 0;
+        for (; i < text.size() && isAsciiDigit(text[i].unicode()); ++i, ++length)
+            value = std::min<qint64>(value * 10 + (text[i].unicode() - '0'), 1'000'000);
+        n.value[n.count] = int(value);
+        n.digits[n.count] = length;
+        ++n.count;
+    }
+    return n;
+}
+
 } // namespace
 
 std::optional<QDateTime> tournamentDateTime(const QString& tableName, bool monthFirst) {
     const qsizetype split = tableName.indexOf(QStringLiteral("__"));
     if (split <= 0)
         return std::nullopt;
-    static const QRegularExpression digits(QStringLiteral("\\d+"));
-    QList<QString> date;
-    for (auto it = digits.globalMatch(tableName.left(split)); it.hasNext();)
-        date.append(it.next().captured());
-    const QString timePart = tableName.mid(split);
-    QList<int> time;
-    for (auto it = digits.globalMatch(timePart); it.hasNext() && time.size() < 3;)
-        time.append(it.next().captured().toInt());
-    if (date.size() != 3 || time.size() < 2)
+    const Numbers date = numbersIn(QStringView(tableName).left(split), 4);
+    const QStringView timePart = QStringView(tableName).mid(split);
+    const Numbers time = numbersIn(timePart, 3);
+    if (date.count != 3 || time.count < 2)
         return std::nullopt;
 
-    const QList<int> n{date[0].toInt(), date[1].toInt(), date[2].toInt()};
+    const std::array<int, 4>& n = date.value;
     QDate day;
-    if (date[0].size() == 4) { // year first
+    if (date.digits[0] == 4) { // year first
         day = QDate(n[0], n[1], n[2]);
     } else {
-        const int year = fullYear(n[2], date[2].size());
+        const int year = fullYear(n[2], date.digits[2]);
         const QDate dayFirst(year, n[1], n[0]);
         const QDate monthFirstDate(year, n[0], n[1]);
         if (dayFirst.isValid() && monthFirstDate.isValid())
@@ -42,8 +67,8 @@ std::optional<QDateTime> tournamentDateTime(const QString& tableName, bool month
         else
             day = dayFirst.isValid() ? dayFirst : monthFirstDate;
     }
-    int hour = time[0];
-    const QString marks = timePart.toUpper();
+    int hour = time.value[0];
+    const QString marks = timePart.toString().toUpper();
     const bool pm = marks.contains(QLatin1String("PM")) || marks.contains(QStringLiteral("ПП")) ||
                     marks.contains(QStringLiteral("下午")) ||
                     marks.contains(QStringLiteral("오후"));
@@ -54,10 +79,10 @@ std::optional<QDateTime> tournamentDateTime(const QString& tableName, bool month
         hour += 12;
     else if (am && hour == 12)
         hour = 0;
-    const QTime at(hour, time[1], time.value(2, 0));
+    const QTime at(hour, time.value[1], time.count > 2 ? time.value[2] : 0);
     if (!day.isValid() || !at.isValid())
         return std::nullopt;
-    return QDateTime(day, at);
+    return QDateTime(day, at, Qt::UTC);
 }
 
 QStringList tournamentsInOrder(const QStringList& names) {
@@ -68,24 +93,29 @@ QStringList tournamentsInOrder(const QStringList& names) {
     };
     // Which way this database's ambiguous dates read: only names that read one way tell.
     int onlyDayFirst = 0, onlyMonthFirst = 0;
+    QList<std::array<std::optional<QDateTime>, 2>> read; // day first, month first
+    read.reserve(names.size());
     for (const QString& name : names) {
         const auto a = tournamentDateTime(name, false), b = tournamentDateTime(name, true);
+        read.append({a, b});
         if (a && b && *a != *b)
             continue;
-        static const QRegularExpression fields(QStringLiteral("^(\\d{1,2})\\D+(\\d{1,2})\\D"));
-        const QRegularExpressionMatch m = fields.match(name);
-        if (!a || !m.hasMatch())
+        // A name that starts with two fields of one or two digits: which of them can be a month.
+        if (!a || name.isEmpty() || !isAsciiDigit(name[0].unicode()))
             continue;
-        if (m.captured(1).toInt() > 12)
+        const Numbers fields = numbersIn(name, 2);
+        if (fields.count < 2 || fields.digits[0] > 2 || fields.digits[1] > 2)
+            continue;
+        if (fields.value[0] > 12)
             ++onlyDayFirst;
-        else if (m.captured(2).toInt() > 12)
+        else if (fields.value[1] > 12)
             ++onlyMonthFirst;
     }
     const bool monthFirst = onlyMonthFirst > 0 && onlyDayFirst == 0;
     QList<Key> keys;
     QDateTime previous; // an unreadable name follows the table created before it
     for (qsizetype i = 0; i < names.size(); ++i) {
-        if (const auto at = tournamentDateTime(names[i], monthFirst))
+        if (const auto& at = read[i][monthFirst ? 1 : 0])
             previous = *at;
         keys.append({previous, i, names[i]});
     }

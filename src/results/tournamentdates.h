@@ -12,7 +12,9 @@ namespace kv {
 // has written: the user's short date with its separators turned into "_" (day first, month
 // first in some locales, year first in others, two- or four-digit years), "__", then the long
 // time with "_" (12- or 24-hour, with or without a time zone). None when the name is not one.
-// A date that reads both ways is taken day first, or month first when monthFirst is set.
+// A date that reads both ways is taken day first, or month first when monthFirst is set. The
+// result is the wall-clock time as written (in UTC terms, so that no local time zone shifts it or
+// has to be looked up for each of thousands of names).
 std::optional<QDateTime> tournamentDateTime(const QString& tableName, bool monthFirst = false);
 
 // Tournament tables in the order they were played. names come in their order of creation in

@@ -13,8 +13,8 @@ private slots:
 void TestTournamentDates::readsEveryWrittenForm_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QDateTime>("at"); // invalid: not a tournament name
-    const QDateTime evening(QDate(2016, 12, 8), QTime(21, 5, 33));
-    const QDateTime morning(QDate(2016, 12, 8), QTime(9, 5, 33));
+    const QDateTime evening(QDate(2016, 12, 8), QTime(21, 5, 33), Qt::UTC);
+    const QDateTime morning(QDate(2016, 12, 8), QTime(9, 5, 33), Qt::UTC);
     QTest::newRow("dd.MM.yyyy H:mm:ss") << "08_12_2016__21_05_33" << evening;
     QTest::newRow("hour of one digit") << "08_12_2016__9_05_33" << morning;
     QTest::newRow("d.M.yyyy") << "8_12_2016__21_05_33" << evening;
@@ -24,7 +24,7 @@ void TestTournamentDates::readsEveryWrittenForm_data() {
     QTest::newRow("12-hour clock, evening") << "08_12_2016__9_05_33 PM" << evening;
     QTest::newRow("12-hour clock, morning") << "8_12_16__9_05_33 AM" << morning;
     QTest::newRow("month first when the day cannot be")
-        << "12_13_2016__21_05_33" << QDateTime(QDate(2016, 12, 13), QTime(21, 5, 33));
+        << "12_13_2016__21_05_33" << QDateTime(QDate(2016, 12, 13), QTime(21, 5, 33), Qt::UTC);
     QTest::newRow("year first") << "2016_12_08__21_05_33" << evening;
     QTest::newRow("separators with blanks") << "2016_ 12_ 08___21_05_33" << evening;
     QTest::newRow("Total") << "Total" << QDateTime();
