@@ -13,14 +13,8 @@ using kvtest::child;
 
 namespace {
 
-struct Editor : kvtest::Fakes {
-    kvtest::WorkFolder folder;
-    std::unique_ptr<TForm2> form;
-
-    Editor() : Fakes(9) {
-        folder.copyDefaultData();
-        form = std::make_unique<TForm2>(services);
-    }
+struct Editor : kvtest::WindowOnDefaults<TForm2> {
+    Editor() : WindowOnDefaults(9) {}
     // The tab of a pool file: its memo, count label, "Править" and OK.
     QPlainTextEdit* memo(int n) { return child<QPlainTextEdit>(form.get(), memoName(n)); }
     QLabel* count(int n) { return child<QLabel>(form.get(), QStringLiteral("Label%1").arg(n)); }

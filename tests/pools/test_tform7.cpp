@@ -6,14 +6,8 @@
 
 namespace {
 
-struct TwoPlayerWindow : kvtest::Fakes {
-    kvtest::WorkFolder folder;
-    std::unique_ptr<TForm7> form;
-
-    TwoPlayerWindow() : Fakes(11) {
-        folder.copyDefaultData();
-        form = std::make_unique<TForm7>(services);
-    }
+struct TwoPlayerWindow : kvtest::WindowOnDefaults<TForm7> {
+    TwoPlayerWindow() : WindowOnDefaults(11) {}
 };
 
 } // namespace

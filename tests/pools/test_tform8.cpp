@@ -14,14 +14,8 @@ using kvtest::child;
 
 namespace {
 
-struct LogWindow : kvtest::Fakes {
-    kvtest::WorkFolder folder;
-    std::unique_ptr<TForm8> form;
-
-    LogWindow() : Fakes(9) {
-        folder.copyDefaultData();
-        form = std::make_unique<TForm8>(services);
-    }
+struct LogWindow : kvtest::WindowOnDefaults<TForm8> {
+    LogWindow() : WindowOnDefaults(9) {}
     QColor color(const char* label) {
         QLabel* l = child<QLabel>(form.get(), label);
         l->ensurePolished();

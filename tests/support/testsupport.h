@@ -112,6 +112,16 @@ struct Fakes {
     bool ended = false;
 };
 
+// A window made from the services alone, over a working folder with the default data.
+template <typename Form> struct WindowOnDefaults : Fakes {
+    explicit WindowOnDefaults(quint64 seed) : Fakes(seed) {
+        folder.copyDefaultData();
+        form = std::make_unique<Form>(services);
+    }
+    WorkFolder folder;
+    std::unique_ptr<Form> form;
+};
+
 // The build's program folder (images/, table.xlsx); tests point the program at it.
 QString buildProgramDir();
 QString sourceDir();
