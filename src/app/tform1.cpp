@@ -29,7 +29,6 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QSignalBlocker>
-#include <QStyle>
 #include <QUrl>
 
 #include <algorithm>
@@ -75,7 +74,7 @@ TForm1::TForm1(kv::Services& services, kv::RunState& state, QWidget* parent)
     const QPixmap ball = kv::footballPixmap(20);
     for (QLabel* mark : {Image2, Image5, Image6})
         mark->setPixmap(ball);
-    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    BitBtn1->setIcon(kv::tablePixmap());
     Label12->setText(QStringLiteral("kickvale.example.org"));
     Label12->setToolTip(kWebAddress);
     Label12->installEventFilter(this);

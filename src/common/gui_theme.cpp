@@ -223,6 +223,22 @@ QPixmap footballPixmap(int size) {
     return pixmap;
 }
 
+QPixmap tablePixmap(int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    const QRect sheet(1, 1, size - 2, size - 2);
+    painter.fillRect(sheet, Qt::white);
+    painter.setPen(QPen(QColor(0x30, 0x30, 0x30), 1));
+    painter.drawRect(sheet.adjusted(0, 0, -1, -1));
+    // a row marker and a line of text on every third pixel row
+    for (int y = sheet.top() + 3; y < sheet.bottom() - 1; y += 3) {
+        painter.drawPoint(sheet.left() + 3, y);
+        painter.drawLine(sheet.left() + 5, y, sheet.right() - 3, y);
+    }
+    return pixmap;
+}
+
 void fixClientSize(QWidget* window, int width, int height) {
     window->setFixedSize(width, height);
     window->setWindowFlags((window->windowFlags() | Qt::MSWindowsFixedSizeDialogHint |

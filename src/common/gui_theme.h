@@ -28,6 +28,10 @@ QFont classicFont(int pixelSize);
 // A football, drawn by us (best-scorer mark).
 QPixmap footballPixmap(int size = 20);
 
+// The glyph of the main window's full-table button: a sheet of lines, drawn by us (reading a
+// picture file would load every image plugin before the window is shown).
+QPixmap tablePixmap(int size = 16);
+
 // Makes a window's client area exactly width x height, not resizable, without a maximise box.
 void fixClientSize(QWidget* window, int width, int height);
 
