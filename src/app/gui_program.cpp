@@ -28,9 +28,8 @@ ProgramWindows::ProgramWindows(kv::Services& services, kv::RunState& state) {
         {form2_.get(), form6_.get(), form7_.get(), form8_.get(), form9_.get(), database_.get()});
     windows_ = {form1_.get(), form2_.get(), form6_.get(), form5_.get(),
                 form7_.get(), form8_.get(), form9_.get()};
-    // Every new control has asked to be polished on the next pass of the event loop. Under the
-    // theme's style sheet that is most of what a hidden window costs at start; showing a window
-    // polishes all its controls anyway, so they wait until then.
+    // Every new control has asked to be polished on the next pass of the event loop. Showing a
+    // window polishes all its controls anyway, so those of the hidden windows wait until then.
     QCoreApplication::removePostedEvents(nullptr, QEvent::PolishRequest);
 }
 

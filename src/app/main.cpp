@@ -39,8 +39,7 @@ int main(int argc, char* argv[]) {
     services.endProgram = [] { QCoreApplication::exit(0); };
     kv::RunState state;
 
-    // The classic font for every window (a stylesheet stops fonts set on a window from reaching
-    // its controls, so it is set for the whole application).
+    // The classic font for every window and message box.
     QApplication::setFont(kv::classicFont(11));
     kv::guarded(dialogs, [&] { kv::applyCarbonTheme(app); });
 

@@ -39,8 +39,8 @@ const QString TForm1::kWebAddress = QStringLiteral("https://kickvale.example.org
 
 TForm1::TForm1(kv::Services& services, kv::RunState& state, QWidget* parent)
     : QMainWindow(parent), services_(services), state_(state) {
-    // Before the controls exist: changing a window's flags re-parents it, and under the theme's
-    // style sheet that polishes every control again.
+    // Before the controls exist: changing a window's flags re-parents it, which polishes every
+    // control again.
     setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                     Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                     Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) &

@@ -29,11 +29,11 @@ bool isOwnOrdinaryWindow(const QWidget* window) {
 
 TForm6::TForm6(kv::Services& services, SettingsHost& mainWindow, TForm5& gifts, QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services), mainWindow_(mainWindow), gifts_(gifts) {
-    // Before the controls exist: the theme's stylesheet keeps a later window font from
-    // reaching controls that are already polished.
+    // Before the controls exist, so that they are made with it instead of each being told of
+    // a change.
     setFont(kv::classicFont(11));
-    // The window's flags before its controls exist: changing them re-parents the window, and
-    // under the theme's style sheet that polishes every control again.
+    // The window's flags before its controls exist: changing them re-parents the window, which
+    // polishes every control again.
     kv::fixClientSize(this, 380, 185);
     setupUi(this);
     BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));

@@ -3,7 +3,6 @@
 #include "common/errors.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QIconEngine>
@@ -24,9 +23,31 @@ namespace kv {
 
 namespace {
 
-// The edge of every box, readable against the dark window (see carbon.qss).
-const QColor kEdge(0x9a, 0x9a, 0x9a);
+// The theme's colours. Every text and every box edge stands out from what lies behind it by at
+// least 4.5:1 in contrast, disabled texts too: the drawn teams are shown in disabled boxes.
+const QColor kWindow(0x2d, 0x2d, 0x30);
+const QColor kBase(0x1e, 0x1e, 0x20);
+const QColor kDisabledBase(0x28, 0x28, 0x2a);
+const QColor kText(0xdc, 0xdc, 0xdc);
+const QColor kEditText(0xe6, 0xe6, 0xe6);
 const QColor kDisabledText(0xa0, 0xa0, 0xa0);
+const QColor kEdge(0x9a, 0x9a, 0x9a);
+const QColor kDefaultEdge(0x8f, 0xb0, 0xea);
+const QColor kButton(0x3a, 0x3a, 0x3e);
+const QColor kButtonHover(0x46, 0x46, 0x4c);
+const QColor kButtonDown(0x2a, 0x2a, 0x2e);
+const QColor kButtonDisabled(0x32, 0x32, 0x35);
+const QColor kSelection(0x46, 0x66, 0x9a);
+
+// A one-pixel box in the edge colour just inside rect.
+void drawEdge(QPainter* painter, const QRect& rect) {
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->setPen(QPen(kEdge, 1));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(rect.adjusted(0, 0, -1, -1));
+    painter->restore();
+}
 
 // A standard icon that is read only when it is first drawn or measured. Reading one decodes
 // its pictures, and the first picture read makes Qt load every image plugin to ask about it:
@@ -74,9 +95,11 @@ private:
 };
 
 // Fusion with its standard icons deferred (the menu bar and the windows still ask for them when
-// they are made, but only the ones shown are read), and with the box of a check box and the ring
-// of a radio button drawn again in the theme's edge colour: Fusion draws them in a shade of the
-// window colour, which a dark window makes invisible.
+// they are made, but only the ones shown are read), and with the boxes Fusion draws in shades of
+// the window colour, which a dark window makes invisible, drawn again in the theme's own colours:
+// buttons, edit and list boxes, menus, table headers, check boxes and radio buttons. Drawn by the
+// style, the look costs nothing per control; a style sheet would be matched against every control
+// of every window as it is made.
 class CarbonStyle : public QProxyStyle {
 public:
     explicit CarbonStyle(QStyle* fusion) : QProxyStyle(fusion) {}
@@ -96,11 +119,24 @@ public:
 
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget) const override {
+        switch (element) {
+        case PE_PanelButtonCommand:
+            drawButton(option, painter);
+            return;
+        case PE_Frame:
+        case PE_FrameLineEdit:
+        case PE_FrameMenu:
+            drawEdge(painter, option->rect);
+            return;
+        default:
+            break;
+        }
         QProxyStyle::drawPrimitive(element, option, painter, widget);
+        // The box of a check box and the ring of a radio button; not smoothed: a smoothed
+        // one-pixel ring never reaches its own colour.
         if (element != PE_IndicatorCheckBox && element != PE_IndicatorRadioButton)
             return;
         painter->save();
-        // Not smoothed: a smoothed one-pixel ring never reaches its own colour.
         painter->setRenderHint(QPainter::Antialiasing, false);
         painter->setPen(QPen(kEdge, 1));
         painter->setBrush(Qt::NoBrush);
@@ -108,6 +144,43 @@ public:
             painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
         else
             painter->drawEllipse(option->rect.adjusted(0, 0, -1, -1));
+        painter->restore();
+    }
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        switch (element) {
+        case CE_HeaderSection:
+            painter->fillRect(option->rect, kButton);
+            drawEdge(painter, option->rect);
+            return;
+        case CE_ProgressBarGroove:
+            painter->fillRect(option->rect, kBase);
+            drawEdge(painter, option->rect);
+            return;
+        default:
+            QProxyStyle::drawControl(element, option, painter, widget);
+        }
+    }
+
+private:
+    // A push button's face, also the face of a choice box and of its arrow.
+    static void drawButton(const QStyleOption* option, QPainter* painter) {
+        const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option);
+        const bool enabled = option->state & State_Enabled;
+        const bool isDefault = button && (button->features & QStyleOptionButton::DefaultButton);
+        QColor face = kButton;
+        if (!enabled)
+            face = kButtonDisabled;
+        else if (option->state & (State_Sunken | State_On))
+            face = kButtonDown;
+        else if (option->state & State_MouseOver)
+            face = kButtonHover;
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing, true);
+        painter->setPen(QPen(enabled && isDefault ? kDefaultEdge : kEdge, 1));
+        painter->setBrush(face);
+        painter->drawRoundedRect(QRectF(option->rect).adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
         painter->restore();
     }
 };
@@ -119,28 +192,23 @@ void applyCarbonTheme(QApplication& app) {
     if (!fusion)
         throw Error(
             QStringLiteral("Theme \"Carbon\" cannot be applied: the Fusion style is missing."));
-    QFile sheet(QStringLiteral(":/theme/carbon.qss"));
-    if (!sheet.open(QIODevice::ReadOnly)) {
-        delete fusion;
-        throw Error(
-            QStringLiteral("Theme \"Carbon\" cannot be applied: %1").arg(sheet.errorString()));
-    }
     app.setStyle(new CarbonStyle(fusion));
     QPalette p;
-    const QColor window(45, 45, 48), base(30, 30, 32), text(220, 220, 220);
-    p.setColor(QPalette::Window, window);
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Base, base);
-    p.setColor(QPalette::AlternateBase, window);
-    p.setColor(QPalette::ToolTipBase, QColor(60, 60, 64));
-    p.setColor(QPalette::ToolTipText, text);
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::Button, QColor(58, 58, 62));
-    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::Window, kWindow);
+    p.setColor(QPalette::WindowText, kText);
+    p.setColor(QPalette::Base, kBase);
+    p.setColor(QPalette::AlternateBase, kWindow);
+    p.setColor(QPalette::ToolTipBase, QColor(0x3c, 0x3c, 0x40));
+    p.setColor(QPalette::ToolTipText, kEditText);
+    p.setColor(QPalette::Text, kEditText);
+    p.setColor(QPalette::Button, kButton);
+    p.setColor(QPalette::ButtonText, kText);
     p.setColor(QPalette::BrightText, Qt::red);
     p.setColor(QPalette::Link, QColor(90, 160, 255));
-    p.setColor(QPalette::Highlight, QColor(70, 110, 170));
+    p.setColor(QPalette::Highlight, kSelection);
     p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Disabled, QPalette::Base, kDisabledBase);
+    p.setColor(QPalette::Disabled, QPalette::Button, kButtonDisabled);
     p.setColor(QPalette::Disabled, QPalette::Text, kDisabledText);
     p.setColor(QPalette::Disabled, QPalette::WindowText, kDisabledText);
     p.setColor(QPalette::Disabled, QPalette::ButtonText, kDisabledText);
@@ -149,7 +217,6 @@ void applyCarbonTheme(QApplication& app) {
          {QPalette::Light, QPalette::Midlight, QPalette::Mid, QPalette::Dark, QPalette::Shadow})
         p.setColor(role, kEdge);
     app.setPalette(p);
-    app.setStyleSheet(QString::fromUtf8(sheet.readAll()));
 }
 
 double contrastRatio(const QColor& a, const QColor& b) {

@@ -10,8 +10,8 @@ class QWidget;
 
 namespace kv {
 
-// The dark "Carbon" look: Fusion style, a dark palette and the stylesheet. Throws kv::Error
-// when it cannot be applied; the program then keeps the plain look.
+// The dark "Carbon" look: Fusion style drawn in a dark palette. Throws kv::Error when it cannot
+// be applied; the program then keeps the plain look.
 void applyCarbonTheme(QApplication& app);
 
 // Contrast of two colours as the ratio of their relative luminances (each + 0.05): 1 to 21.

@@ -76,15 +76,15 @@ private:
 
 TForm2::TForm2(kv::Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services) {
-    // Before the controls exist: the theme's stylesheet keeps a later window font from
-    // reaching controls that are already polished.
+    // Before the controls exist, so that they are made with it instead of each being told of
+    // a change.
     setFont(kv::classicFont(11));
-    // The window's flags before its controls exist: changing them re-parents the window, and
-    // under the theme's style sheet that polishes every control again.
+    // The window's flags before its controls exist: changing them re-parents the window, which
+    // polishes every control again.
     kv::fixClientSize(this, 219, 507);
     setupUi(this);
-    // The pages are made without a parent and only then put into the page stack, so the
-    // theme's stylesheet has already given their controls the default font.
+    // The pages are made without a parent and only then put into the page stack: their
+    // controls are given the window's font outright.
     for (QWidget* control : Pages->findChildren<QWidget*>())
         control->setFont(font());
 

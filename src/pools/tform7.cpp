@@ -8,11 +8,11 @@
 
 TForm7::TForm7(kv::Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services) {
-    // Before the controls exist: the theme's stylesheet keeps a later window font from
-    // reaching controls that are already polished.
+    // Before the controls exist, so that they are made with it instead of each being told of
+    // a change.
     setFont(kv::classicFont(11));
-    // The window's flags before its controls exist: changing them re-parents the window, and
-    // under the theme's style sheet that polishes every control again.
+    // The window's flags before its controls exist: changing them re-parents the window, which
+    // polishes every control again.
     kv::fixClientSize(this, 225, 88);
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setupUi(this);

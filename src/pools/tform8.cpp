@@ -34,8 +34,8 @@ const QColor TForm8::kFreeColor(0, 128, 0);
 
 TForm8::TForm8(kv::Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services) {
-    // Before the controls exist: the theme's stylesheet keeps a later window font from
-    // reaching controls that are already polished.
+    // Before the controls exist, so that they are made with it instead of each being told of
+    // a change.
     setFont(kv::classicFont(11));
     setupUi(this);
     connect(Button1, &QPushButton::clicked, this, &TForm8::Button1Click);
@@ -54,8 +54,8 @@ TForm8::TForm8(kv::Services& services, QWidget* parent)
 }
 
 void TForm8::setLabelColor(QLabel* label, const QColor& color) {
-    // The theme's stylesheet colours every widget's text; a label's own sheet wins over it.
-    // The fixed colours keep their hue; a background of their own makes them readable.
+    // The fixed colours keep their hue; a background of their own makes them readable on the
+    // dark window.
     label->setStyleSheet(QStringLiteral("color: %1; background-color: %2; padding: 0 2px;")
                              .arg(color.name(), kv::readableBackground(color).name()));
     label->setFont(font()); // its own sheet drops the inherited window font

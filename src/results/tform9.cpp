@@ -27,11 +27,11 @@ using kv::StandingField;
 TForm9::TForm9(kv::Services& services, kv::RunState& state, kv::TournamentDb& database,
                QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services), state_(state), db_(database) {
-    // Before the controls exist: with the theme's style sheet on, controls made earlier would
-    // keep the default font.
+    // Before the controls exist, so that they are made with it instead of each being told of
+    // a change.
     setFont(kv::classicFont(11));
-    // The window's flags before its controls exist: changing them re-parents the window, and
-    // under the theme's style sheet that polishes every control again.
+    // The window's flags before its controls exist: changing them re-parents the window, which
+    // polishes every control again.
     kv::fixClientSize(this, 957, 426);
     setupUi(this);
 
@@ -44,7 +44,7 @@ TForm9::TForm9(kv::Services& services, kv::RunState& state, kv::TournamentDb& da
     names_ = {Label29, Label30, Label31};
     teams_ = {Label3, Label4, Label5};
 
-    // Fonts given to single controls would lose the window's family under the style sheet.
+    // Fonts of single controls are the window's font with a change, so they keep its family.
     QFont heading = font();
     heading.setBold(true);
     heading.setUnderline(true);

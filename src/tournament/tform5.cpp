@@ -9,8 +9,8 @@
 #include <QScreen>
 
 TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window) {
-    // The window's flags before its controls exist: changing them re-parents the window, and
-    // under the theme's style sheet that polishes every control again.
+    // The window's flags before its controls exist: changing them re-parents the window, which
+    // polishes every control again.
     kv::fixClientSize(this, 513, 105);
     setWindowFlag(Qt::WindowMinimizeButtonHint, false);
     setupUi(this);

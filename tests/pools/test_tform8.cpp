@@ -63,7 +63,7 @@ private slots:
 };
 
 void TestTForm8::initTestCase() {
-    // The dark theme's stylesheet colours every text: the marks must win over it.
+    // The marks keep their colours in the dark theme.
     kv::applyCarbonTheme(*qobject_cast<QApplication*>(QCoreApplication::instance()));
 }
 
