@@ -21,7 +21,8 @@ bool refusedBeforeLimit(const QString& candidate, int slot, const std::array<QSt
 
 // Whether a line of the pool stands in the log. The first look-up reads the log once, probing
 // each of its lines against the pool's (the smaller list); every later look-up is then one hash
-// probe. A fresh log needs three look-ups, a nearly exhausted pool thousands.
+// probe. A fresh log needs three look-ups, a nearly exhausted pool thousands. The table holds
+// views of the pool's lines, not copies: no reference count to touch for each line.
 class LogLookup {
 public:
     LogLookup(const QStringList& pool, const QStringList& log) : pool_(pool), log_(log) {}
@@ -38,14 +39,14 @@ public:
             }
             built_ = true;
         }
-        return logged_.value(team);
+        return logged_.value(QStringView(team));
     }
 
 private:
     const QStringList& pool_;
     const QStringList& log_;
     bool built_ = false;
-    QHash<QString, bool> logged_;
+    QHash<QStringView, bool> logged_;
 };
 
 } // namespace
