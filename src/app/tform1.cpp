@@ -284,7 +284,7 @@ void TForm1::Button2Click() {
         const bool needsPicks = std::any_of(board.teams.cbegin(), board.teams.cend(),
                                             [](const QString& team) { return team.isEmpty(); });
         QStringList pool;
-        QStringList log;
+        QString log; // the whole text: a long log is looked through without a string per line
         if (needsPicks) {
             if (state_.currentPool.isEmpty()) {
                 services_.dialogs->information(kv::kNoCurrentPoolMessage);
@@ -292,10 +292,10 @@ void TForm1::Button2Click() {
             }
             pool = kv::readLines(state_.currentPool);
             if (options.refuseLoggedTeams)
-                log = kv::readLines(kv::kLogFile);
+                log = kv::readText(kv::kLogFile).text;
         }
-        const kv::DrawResult drawn =
-            kv::drawTeams(board, options, pool, log, state_.poolTotal, *services_.random);
+        const kv::DrawResult drawn = kv::drawTeamsFromLogText(board, options, pool, log,
+                                                              state_.poolTotal, *services_.random);
         Edit1->setText(drawn.teams[0]);
         Edit2->setText(drawn.teams[1]);
         Edit3->setText(drawn.teams[2]);

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <optional>
 
 namespace kv {
@@ -21,6 +22,22 @@ QByteArray encodeText(const QString& text, TextEncoding encoding);
 
 // Splits on CR LF, lone LF or lone CR. A final line break adds no line; an empty text has none.
 QStringList splitLines(const QString& text);
+// The same lines, each given to f as a view into text, without a string made for each.
+template <typename F> void forEachLine(QStringView text, F&& f) {
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+            f(text.sliced(start, i - start));
+            if (c == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n'))
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n)
+        f(text.sliced(start));
+}
 // The same text with every line break made CR LF.
 QString toCrLf(const QString& text);
 

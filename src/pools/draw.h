@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <array>
 
 namespace kv {
@@ -39,6 +40,11 @@ struct DrawResult {
 // The generator is reseeded from the clock first.
 DrawResult drawTeams(const DrawSlots& board, const DrawOptions& options, const QStringList& pool,
                      const QStringList& log, int poolTotal, Random& random);
+// The same with the log as its file's whole text (readText): its lines, as readLines would
+// split them, are looked at in place, without a string made for each line of a long log.
+DrawResult drawTeamsFromLogText(const DrawSlots& board, const DrawOptions& options,
+                                const QStringList& pool, QStringView logText, int poolTotal,
+                                Random& random);
 
 } // namespace kv
 
