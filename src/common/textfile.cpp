@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace kv {
 
@@ -35,11 +36,14 @@ QString decodeWindows1251(QByteArrayView bytes) {
     return decoder.decode(bytes);
 }
 
-bool isValidUtf8(QByteArrayView bytes) {
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString ignored = decoder.decode(bytes);
-    Q_UNUSED(ignored);
-    return !decoder.hasError();
+// The text of bytes that are valid UTF-8 throughout, decoded once; none when they are not.
+std::optional<QString> decodeValidUtf8(QByteArrayView bytes) {
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
+                                                       QStringConverter::Flag::ConvertInitialBom);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
 }
 
 } // namespace
@@ -54,8 +58,8 @@ DecodedText decodeText(const QByteArray& bytes) {
     if (bytes.startsWith(kUtf16BeBom))
         return {decodeWith(QStringConverter::Utf16BE, QByteArrayView(bytes).sliced(2)),
                 TextEncoding::Utf16BE};
-    if (isValidUtf8(bytes))
-        return {decodeWith(QStringConverter::Utf8, bytes), TextEncoding::Plain};
+    if (std::optional<QString> text = decodeValidUtf8(bytes))
+        return {std::move(*text), TextEncoding::Plain};
     return {decodeWindows1251(bytes), TextEncoding::Windows1251};
 }
 
