@@ -363,7 +363,7 @@ int main(int argc, char** argv) {
     // A press copies the whole database before it writes; no floor can skip that copy.
     kvbench::declare({"BM_PressWindow", "results window press, 5,000 tables",
                       "BM_PressFloorCApiWithCopy", 1.5, 0, ""});
-    kvbench::declare({"BM_SafetyCopyCApi", "its safety copy alone, through the C API",
+    kvbench::declare({"BM_SafetyCopyCApi", "its safety copy alone, against a press without it",
                       "BM_PressFloorCApiWithListAndGrid", 0, 0, ""});
     kvbench::declare({"BM_PressTournamentDb", "tournament write alone, 5,000 tables",
                       "BM_PressFloorCApi", 0, 0, ""});
