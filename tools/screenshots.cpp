@@ -15,6 +15,7 @@
 #include "pools/tform2.h"
 #include "pools/tform7.h"
 #include "pools/tform8.h"
+#include "results/gui_charts.h"
 #include "results/tform9.h"
 #include "tournament/gui_sheetwindow.h"
 #include "tournament/spreadsheet.h"
@@ -110,7 +111,27 @@ int main(int argc, char* argv[]) {
     form9.BitBtn1->click();
     form1.N6->trigger();
     save(&form9, out + QStringLiteral("/statistics-view.png"));
+
+    // Two more evenings, then the charts of all three.
+    const QStringList more[] = {{"1", "1", "3", "0", "0", "2", "1", "2", "2", "2", "4", "1"},
+                                {"0", "1", "2", "2", "3", "1", "0", "0", "1", "2", "2", "0"}};
+    for (const QStringList& evening : more) {
+        clock.advance(7 * 24 * 3600);
+        for (int i = 0; i < 12; ++i)
+            boxes[i]->setText(evening[i]);
+        form9.Button2->click(); // "Внести данные вручную": a new evening typed in
+        form9.Button1->click();
+        form9.Button3->click();
+        form9.BitBtn1->click();
+    }
     form9.hide();
+    for (QAction* action : form1.findChildren<QAction*>())
+        if (action->text() == QStringLiteral("Графики..."))
+            action->trigger();
+    if (auto* charts = form1.findChild<kv::TournamentCharts*>()) {
+        save(charts, out + QStringLiteral("/charts-window.png"));
+        charts->close();
+    }
 
     // The smaller windows, opened the way the players open them.
     const Windows& w = program.windows();

@@ -44,6 +44,11 @@ void tournamentRange(QValueAxis* x, qreal last) {
     x->setTickInterval(std::max<qreal>(1, std::ceil((last - 1) / 10)));
 }
 
+void mark(QLineSeries* line, bool on) {
+    line->setPointsVisible(on);
+    line->setMarkerSize(4);
+}
+
 void attach(QChart* chart, QAbstractSeries* series, QValueAxis* x, QValueAxis* y) {
     chart->addSeries(series);
     series->attachAxis(x);
@@ -125,6 +130,8 @@ void TournamentCharts::draw(const History& h) {
             cumulative[p].append(QPointF(t + 1, sums[p]));
     }
     const qreal last = h.tournaments.size();
+    // A few tournaments are marked one by one; after the first evening a line has one point.
+    const bool markers = h.tournaments.size() <= 40;
 
     auto* points = new QChart;
     points->setTitle(QStringLiteral("Очки по турнирам, нарастающим итогом"));
@@ -134,8 +141,11 @@ void TournamentCharts::draw(const History& h) {
     for (qsizetype p = 0; p < n; ++p) {
         auto* line = new QLineSeries(points);
         line->setName(h.players[p]);
-        line->setColor(playerColour(p));
+        QPen pen(playerColour(p));
+        pen.setWidth(2);
+        line->setPen(pen);
         line->replace(cumulative[p]);
+        mark(line, markers);
         attach(points, line, px, py);
         top = std::max(top, sums[p]);
     }
@@ -186,6 +196,7 @@ void TournamentCharts::draw(const History& h) {
             for (const QPointF& pt : pts)
                 high = std::max(high, pt.y());
             line->replace(pts);
+            mark(line, markers);
             attach(goals, line, gx, gy);
         }
     }
