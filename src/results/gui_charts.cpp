@@ -36,6 +36,20 @@ QValueAxis* axis(const QString& title, QChart* chart, Qt::Alignment where) {
 }
 
 // The tournament axis: ticks on whole tournaments only, at most about ten of them.
+// An axis of counts from 0: ticks on whole numbers only, in steps of 1, 2, 5, 10, 20, 50, ...,
+// at most eight of them, ending on a tick at or above top. The axis's own nice numbers would
+// put ticks on halves for small counts, and "%d" would print them as 0, 0, 1, 1, 2.
+void countRange(QValueAxis* y, qreal top) {
+    top = std::max<qreal>(top, 1);
+    qreal step = 1;
+    for (int i = 0; top / step > 8; ++i)
+        step *= i % 3 == 1 ? 2.5 : 2;
+    y->setRange(0, std::ceil(top / step) * step);
+    y->setTickType(QValueAxis::TicksDynamic);
+    y->setTickAnchor(0);
+    y->setTickInterval(step);
+}
+
 void tournamentRange(QValueAxis* x, qreal last) {
     last = std::max<qreal>(last, 2);
     x->setRange(1, last);
@@ -150,8 +164,7 @@ void TournamentCharts::draw(const History& h) {
         top = std::max(top, sums[p]);
     }
     tournamentRange(px, last);
-    py->setRange(0, std::max<qint64>(top, 1));
-    py->applyNiceNumbers();
+    countRange(py, top);
 
     auto* placesChart = new QChart;
     placesChart->setTitle(QStringLiteral("Сколько раз занято место"));
@@ -173,8 +186,7 @@ void TournamentCharts::draw(const History& h) {
     placesChart->addAxis(categories, Qt::AlignBottom);
     bars->attachAxis(categories);
     QValueAxis* count = axis(QStringLiteral("Турниров"), placesChart, Qt::AlignLeft);
-    count->setRange(0, most);
-    count->applyNiceNumbers();
+    countRange(count, most);
     bars->attachAxis(count);
 
     auto* goals = new QChart;
@@ -201,8 +213,7 @@ void TournamentCharts::draw(const History& h) {
         }
     }
     tournamentRange(gx, last);
-    gy->setRange(0, high);
-    gy->applyNiceNumbers();
+    countRange(gy, high);
 
     tabs_->addTab(view(points, tabs_), QStringLiteral("Очки"));
     tabs_->addTab(view(placesChart, tabs_), QStringLiteral("Места"));

@@ -10,6 +10,9 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QTabWidget>
+#include <QValueAxis>
+
+#include <cmath>
 
 namespace {
 
@@ -80,6 +83,17 @@ void TestCharts::onePlayerOneColour() {
         QCOMPARE(static_cast<QLineSeries*>(goals[2 * p + 1])->pen().color(), colour);
     }
     QCOMPARE(bars[0]->at(0) + bars[0]->at(1) + bars[0]->at(2), 2.0);
+
+    // Every value axis ticks on whole numbers only: "%d" labels never repeat a number.
+    for (int tab = 0; tab < 3; ++tab)
+        for (QAbstractAxis* a : chartOf(w, tab)->axes())
+            if (auto* v = qobject_cast<QValueAxis*>(a)) {
+                QCOMPARE(v->tickType(), QValueAxis::TicksDynamic);
+                QVERIFY(v->tickInterval() >= 1);
+                QCOMPARE(std::floor(v->tickInterval()), v->tickInterval());
+                if (v->tickAnchor() == 0) // a count ends on a tick
+                    QCOMPARE(std::fmod(v->max(), v->tickInterval()), 0.0);
+            }
 }
 
 QTEST_MAIN(TestCharts)
