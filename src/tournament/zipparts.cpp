@@ -7,6 +7,9 @@
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
 #include <quazip/quazipnewinfo.h>
+#include <zlib.h>
+
+#include <algorithm>
 
 namespace kv {
 
@@ -53,7 +56,15 @@ void writeZipParts(const QString& path, const std::vector<ZipPart>& parts) {
         QuaZipNewInfo info(part.name);
         info.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                             QFileDevice::ReadGroup | QFileDevice::ReadOther);
-        if (!file.open(QIODevice::WriteOnly, info, nullptr, 0, Z_DEFLATED, Z_DEFAULT_COMPRESSION) ||
+        // A window no larger than the part needs: the compressor's memory then stays small
+        // enough to come from the heap, instead of fresh pages mapped and unmapped for each of
+        // a workbook's dozen small parts. A window that holds the whole part loses nothing.
+        int windowBits = 9;
+        while (windowBits < MAX_WBITS && (qsizetype(1) << windowBits) < part.bytes.size())
+            ++windowBits;
+        const int memLevel = std::clamp(windowBits - 6, 1, MAX_MEM_LEVEL);
+        if (!file.open(QIODevice::WriteOnly, info, nullptr, 0, Z_DEFLATED, Z_DEFAULT_COMPRESSION,
+                       false, windowBits, memLevel) ||
             file.write(part.bytes) != part.bytes.size())
             fail(file.getZipError());
         file.close();
