@@ -3,6 +3,7 @@
 #include "common/errors.h"
 
 #include <QFile>
+#include <QStringList>
 
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
@@ -63,8 +64,14 @@ void writeZipParts(const QString& path, const std::vector<ZipPart>& parts) {
         while (windowBits < MAX_WBITS && (qsizetype(1) << windowBits) < part.bytes.size())
             ++windowBits;
         const int memLevel = std::clamp(windowBits - 6, 1, MAX_MEM_LEVEL);
-        if (!file.open(QIODevice::WriteOnly, info, nullptr, 0, Z_DEFLATED, Z_DEFAULT_COMPRESSION,
-                       false, windowBits, memLevel) ||
+        // Pictures are compressed already: they are stored as they are.
+        static const QStringList packed{QStringLiteral(".png"), QStringLiteral(".jpeg"),
+                                        QStringLiteral(".jpg"), QStringLiteral(".gif")};
+        const bool store = std::any_of(packed.cbegin(), packed.cend(), [&](const QString& ext) {
+            return part.name.endsWith(ext, Qt::CaseInsensitive);
+        });
+        if (!file.open(QIODevice::WriteOnly, info, nullptr, 0, store ? 0 : Z_DEFLATED,
+                       Z_DEFAULT_COMPRESSION, false, windowBits, memLevel) ||
             file.write(part.bytes) != part.bytes.size())
             fail(file.getZipError());
         file.close();
