@@ -2,6 +2,7 @@
 // process that shows one empty QMainWindow the same way (offscreen): time and peak memory. Each
 // start is this program run again with --kv-child=...; the child reports the moment its window
 // is shown, so that neither the parent nor the child's exit is in the figure.
+#include "fakes.h"
 #include "app/gui_program.h"
 #include "app/tform1.h"
 #include "common/clock.h"

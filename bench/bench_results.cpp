@@ -1,6 +1,7 @@
 // A tournament write and the tournament list on a database of 5,000 stored tournaments and
 // 1,000 players, against the same statements through SQLite's C API (the floor).
 
+#include "fakes.h"
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "common/errors.h"

@@ -1,4 +1,5 @@
 // Start of a run on realistic and on large data, beside the floor of reading the same files once.
+#include "fakes.h"
 #include "app/startup.h"
 #include "common/dialogs.h"
 #include "common/programdir.h"

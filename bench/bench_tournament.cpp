@@ -1,5 +1,6 @@
 // Filling the tournament sheet against the floor of copying the template unchanged through the
 // same zip library. Run from the build folder's bin/ (the template and images are there).
+#include "fakes.h"
 #include "common/opener.h"
 #include "common/programdir.h"
 #include "tournament/gui_xlsxspreadsheet.h"

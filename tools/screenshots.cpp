@@ -1,6 +1,7 @@
 // Makes the pictures of the README: plays one evening in a fresh data folder with fixed choices
 // and saves the main window, the results window and the statistics view as PNG files.
 // Usage: kv_screenshots SOURCE_DIR OUTPUT_DIR   (run by tools/screenshots.sh under xvfb)
+#include "fakes.h"
 #include "app/gui_program.h"
 #include "app/tform1.h"
 #include "app/tform6.h"

@@ -30,24 +30,4 @@ private:
 // A date or time format without its time-zone fields ("t") and the blanks around them.
 QString withoutTimeZone(const QString& format);
 
-// A clock that stands still, with fixed formats written the same under every locale.
-class FixedClock : public Clock {
-public:
-    explicit FixedClock(QDateTime at, QString dateFormat = QStringLiteral("dd.MM.yyyy"),
-                        QString timeFormat = QStringLiteral("H:mm:ss"))
-        : at_(std::move(at)), dateFormat_(std::move(dateFormat)),
-          timeFormat_(std::move(timeFormat)) {}
-    QDateTime now() const override { return at_; }
-    QString shortDateFormat() const override { return dateFormat_; }
-    QString longTimeFormat() const override { return timeFormat_; }
-    QLocale locale() const override { return QLocale::c(); }
-    void set(const QDateTime& at) { at_ = at; }
-    void advance(int seconds) { at_ = at_.addSecs(seconds); }
-
-private:
-    QDateTime at_;
-    QString dateFormat_;
-    QString timeFormat_;
-};
-
 } // namespace kv

@@ -23,20 +23,4 @@ public:
                           std::function<void(bool opened)> done) = 0;
 };
 
-class RecordingOpener : public Opener {
-public:
-    bool open(const QUrl& url) override {
-        opened.append(url);
-        return result;
-    }
-    // Answers at once.
-    void openFile(const QString& path, QObject*, std::function<void(bool)> done) override {
-        opened.append(QUrl::fromLocalFile(path));
-        if (done)
-            done(result);
-    }
-    QList<QUrl> opened;
-    bool result = true;
-};
-
 } // namespace kv

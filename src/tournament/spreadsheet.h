@@ -48,24 +48,4 @@ private:
     std::unique_ptr<Spreadsheet> current_;
 };
 
-// A stand-in for tests: records every call as one line of text, in order, for example
-// "create", "open /x/table.xlsx", "set a2=Зурко", "select b15", "insert /x/images/team.bmp",
-// "visible". A call whose line starts with failAt throws instead (after being recorded).
-// With checkFiles set, open and insert also fail like the real one on a missing file.
-// "visible" answers at once with `shows`: false stands for a desktop without a spreadsheet
-// program.
-class RecordingSpreadsheetFactory : public SpreadsheetFactory {
-public:
-    QStringList calls;
-    QString failAt;
-    bool checkFiles = false;
-    bool shows = true;
-
-    // Throws when the call matches failAt; used by the recorded spreadsheets.
-    void record(const QString& call);
-
-protected:
-    std::unique_ptr<Spreadsheet> make() override;
-};
-
 } // namespace kv

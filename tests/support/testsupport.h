@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fakes.h"
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "common/opener.h"
