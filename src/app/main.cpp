@@ -21,6 +21,8 @@ int main(int argc, char* argv[]) {
         return kv::runSetUpOnly(argc, argv);
     QApplication app(argc, argv);
     kv::nameProgram();
+    // A logout or a kill ends the run as a close does: the windows go and the lock with them.
+    kv::quitOnTerminationSignals();
 
     kv::MessageBoxDialogs dialogs;
     // Without its data folder the program has nothing to work on: the box says why, then it ends.
@@ -48,6 +50,8 @@ int main(int argc, char* argv[]) {
         return 1;
 
     ProgramWindows windows(services, state);
+    if (kv::terminationRequested())
+        return 0;
 
     // Closing the main window ends the program whatever other windows are open.
     QApplication::setQuitOnLastWindowClosed(false);
