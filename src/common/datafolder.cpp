@@ -10,9 +10,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace kv {
 
@@ -30,8 +33,22 @@ QString setUpFailed(const QString& dir, const QString& what) {
         .arg(QDir::toNativeSeparators(dir), what);
 }
 
-// Files made by one set-up; unless the set-up finishes they are taken back, so that a failure
-// leaves the folder empty and the next start tries again from the beginning.
+// A set-up marks its folder before the first file and unmarks it after the last: a folder still
+// marked was left half-filled by a set-up that was killed, and the next start finishes it.
+const QString kUnfinishedMark = QStringLiteral(".kickvale-setup");
+// Files are made under such hidden names and renamed when whole.
+const QString kTemporaryDatabase = QStringLiteral(".base.db-XXXXXX");
+const QString kTemporaryFile = QStringLiteral(".kickvale-new-XXXXXX");
+
+// Whether something stands at a path, a link too, even one that leads nowhere: the set-up never
+// writes through a name that is taken.
+bool taken(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+// Files and folders made by one set-up; unless the set-up finishes they are taken back, so that
+// a failure leaves things as they were and the next start tries again.
 class MadeFiles {
 public:
     MadeFiles() = default;
@@ -42,38 +59,71 @@ public:
             return;
         for (auto it = files_.crbegin(); it != files_.crend(); ++it)
             QFile::remove(*it);
-        if (!folder_.isEmpty())
-            QDir().rmdir(folder_);
+        for (auto it = folders_.crbegin(); it != folders_.crend(); ++it)
+            QDir().rmdir(*it);
     }
-    void madeFolder(const QString& dir) { folder_ = dir; }
+    // Makes a folder and the parents it lacks, remembering each one made.
+    bool makeFolder(const QString& dir) {
+        QStringList missing;
+        for (QString d = QDir::cleanPath(dir); !taken(d); d = QFileInfo(d).path()) {
+            missing.prepend(d);
+            if (QFileInfo(d).path() == d)
+                break;
+        }
+        for (const QString& d : missing) {
+            if (!QDir().mkdir(d))
+                return false;
+            folders_.append(d);
+        }
+        return true;
+    }
     void made(const QString& file) { files_.append(file); }
     void keep() { kept_ = true; }
 
 private:
     QStringList files_;
-    QString folder_;
+    QStringList folders_;
     bool kept_ = false;
 };
 
-void copyNew(const QString& from, const QString& to, const QString& dir, MadeFiles& made) {
-    if (QFileInfo::exists(to)) // only when another start is filling the folder at the same time
-        return;
-    QFile source(from);
-    if (!source.copy(to))
-        throw Error(setUpFailed(dir, QStringLiteral("файл «%1» не создан (%2)")
-                                         .arg(QFileInfo(to).fileName(), source.errorString())));
-    made.made(to);
-    QFile::setPermissions(to, kFilePermissions);
+// A folder some set-up began and did not finish: it carries the mark, or (a set-up of an older
+// version, killed while it built the database) a temporary database without base.db.
+bool unfinished(const QDir& dir) {
+    if (taken(dir.filePath(kUnfinishedMark)))
+        return true;
+    return !taken(dir.filePath(kDatabaseName)) &&
+           !dir.entryList({kTemporaryDatabase.left(9) + QLatin1Char('*')},
+                          QDir::Files | QDir::Hidden)
+                .isEmpty();
 }
 
-void writeGift(const QString& to, const QString& picture, const QString& dir, MadeFiles& made) {
-    if (QFileInfo::exists(to))
+// Puts a file made under a hidden temporary name in place. Never replaces a name taken
+// meanwhile, nor writes through a link that stands there.
+void putInPlace(QTemporaryFile& temp, const QString& target, const QString& dir,
+                const QString& what) {
+    temp.setPermissions(kFilePermissions);
+    const QByteArray from = QFile::encodeName(temp.fileName());
+    const QByteArray to = QFile::encodeName(target);
+    int moved = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+    if (moved != 0 && errno == EINVAL && !taken(target)) // a file system without that flag
+        moved = ::rename(from.constData(), to.constData());
+    if (moved != 0)
+        throw Error(setUpFailed(dir, what.arg(QString::fromLocal8Bit(std::strerror(errno)))));
+    temp.setAutoRemove(false);
+}
+
+// A file appears whole or not at all, so that finishing a set-up that was killed can keep every
+// file it finds.
+void writeNew(const QString& to, const QByteArray& bytes, const QString& dir, MadeFiles& made) {
+    if (taken(to)) // a set-up that was killed made it, or another start is filling the folder
         return;
-    try {
-        writeLines(to, {imagePath(picture)});
-    } catch (const Error& e) {
-        throw Error(setUpFailed(dir, e.text()));
-    }
+    const QString what = QStringLiteral("файл «%1» не создан (%2)")
+                             .arg(QFileInfo(to).fileName(), QStringLiteral("%1"));
+    QTemporaryFile temp(dir + QLatin1Char('/') + kTemporaryFile);
+    if (!temp.open() || temp.write(bytes) != bytes.size() || !temp.flush())
+        throw Error(setUpFailed(dir, what.arg(temp.errorString())));
+    temp.close();
+    putInPlace(temp, to, dir, what);
     made.made(to);
 }
 
@@ -95,27 +145,31 @@ QString runSchema(const QString& path, const QByteArray& schema) {
     return failure;
 }
 
-// base.db appears whole or not at all: it is built under a hidden temporary name and renamed.
 void buildDatabase(const QString& schemaPath, const QString& dir, MadeFiles& made) {
     const QString target = dir + QLatin1Char('/') + kDatabaseName;
-    if (QFileInfo::exists(target))
+    if (taken(target))
         return;
     const QByteArray schema = readBytes(schemaPath);
-    QTemporaryFile temp(dir + QStringLiteral("/.base.db-XXXXXX"));
+    const QString what = QStringLiteral("база данных не создана (%1)");
+    QTemporaryFile temp(dir + QLatin1Char('/') + kTemporaryDatabase);
     if (!temp.open())
-        throw Error(setUpFailed(
-            dir, QStringLiteral("база данных не создана (%1)").arg(temp.errorString())));
+        throw Error(setUpFailed(dir, what.arg(temp.errorString())));
     temp.close();
     const QString failure = runSchema(temp.fileName(), schema);
     QFile::remove(temp.fileName() + QStringLiteral("-journal"));
     if (!failure.isEmpty())
-        throw Error(setUpFailed(dir, QStringLiteral("база данных не создана (%1)").arg(failure)));
-    temp.setPermissions(kFilePermissions);
-    QFile built(temp.fileName());
-    if (!built.rename(target)) // never replaces a base.db that appeared meanwhile
-        throw Error(setUpFailed(
-            dir, QStringLiteral("база данных не создана (%1)").arg(built.errorString())));
+        throw Error(setUpFailed(dir, what.arg(failure)));
+    putInPlace(temp, target, dir, what);
     made.made(target);
+}
+
+// What a set-up killed half way left of its temporary files.
+void removeTemporaryFiles(QDir dir) {
+    for (const QString& pattern : {kTemporaryDatabase, kTemporaryFile})
+        for (const QString& name :
+             dir.entryList({pattern.left(pattern.indexOf(QLatin1Char('X'))) + QLatin1Char('*')},
+                           QDir::Files | QDir::Hidden | QDir::System))
+            dir.remove(name);
 }
 
 } // namespace
@@ -146,13 +200,15 @@ bool prepareDataFolder(const QString& dir, const QString& defaultsDir) {
     MadeFiles made;
     if (info.exists()) {
         if (!info.isDir())
-            throw Error(setUpFailed(dir, QStringLiteral("это файл, а не папка")));
-        if (!QDir(dir).isEmpty()) // hidden files (a lock, a half-made database) do not count
+            throw Error(QStringLiteral("Не удалось подготовить папку данных «%1»: это файл, а не "
+                                       "папка. Переименуйте или перенесите этот файл либо укажите "
+                                       "программе другую папку и запустите её снова.")
+                            .arg(QDir::toNativeSeparators(dir)));
+        // Hidden files (a lock) do not count, nor what a set-up killed half way left.
+        if (!QDir(dir).isEmpty() && !unfinished(QDir(dir)))
             return false;
-    } else {
-        if (!QDir().mkpath(dir))
-            throw Error(setUpFailed(dir, QStringLiteral("папка не создана")));
-        made.madeFolder(dir);
+    } else if (!made.makeFolder(dir)) {
+        throw Error(setUpFailed(dir, QStringLiteral("папка не создана")));
     }
 
     const QDir defaults(defaultsDir);
@@ -162,12 +218,25 @@ bool prepareDataFolder(const QString& dir, const QString& defaultsDir) {
             dir, QStringLiteral("не найдены исходные файлы программы в «%1»; переустановите "
                                 "программу")
                      .arg(QDir::toNativeSeparators(defaultsDir))));
+    const QString mark = dir + QLatin1Char('/') + kUnfinishedMark;
+    if (!taken(mark)) {
+        QFile marker(mark);
+        if (!marker.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            throw Error(setUpFailed(dir, QStringLiteral("файл «%1» не создан (%2)")
+                                             .arg(kUnfinishedMark, marker.errorString())));
+        made.made(mark);
+    }
+    removeTemporaryFiles(QDir(dir));
     for (const QString& name : files)
-        copyNew(defaults.filePath(name), dir + QLatin1Char('/') + name, dir, made);
+        writeNew(dir + QLatin1Char('/') + name, readBytes(defaults.filePath(name)), dir, made);
     // Prizes of a new installation grant nothing: neither a team choice nor an except-choice.
-    writeGift(dir + QLatin1Char('/') + kGift1File, QStringLiteral("splayer.bmp"), dir, made);
-    writeGift(dir + QLatin1Char('/') + kGift2File, QStringLiteral("yellowcard.bmp"), dir, made);
+    const auto gift = [](const QString& picture) { return (imagePath(picture) + "\r\n").toUtf8(); };
+    writeNew(dir + QLatin1Char('/') + kGift1File, gift(QStringLiteral("splayer.bmp")), dir, made);
+    writeNew(dir + QLatin1Char('/') + kGift2File, gift(QStringLiteral("yellowcard.bmp")), dir,
+             made);
     buildDatabase(defaults.filePath(kSchemaFile), dir, made);
+    if (!QFile::remove(mark))
+        throw Error(setUpFailed(dir, QStringLiteral("не снята отметка «%1»").arg(kUnfinishedMark)));
     made.keep();
     return true;
 }

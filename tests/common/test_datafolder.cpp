@@ -7,10 +7,13 @@
 
 #include <QDirIterator>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <csignal>
+#include <cstring>
 #include <optional>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -74,6 +77,10 @@ private slots:
     void leavesAFolderWithFilesAlone();
     void failureHalfWayLeavesNothing_data();
     void failureHalfWayLeavesNothing();
+    void finishesWhatAKilledSetUpLeft_data();
+    void finishesWhatAKilledSetUpLeft();
+    void saysWhatIsWrong_data();
+    void saysWhatIsWrong();
 };
 
 void TestDataFolder::choosesTheFolder_data() {
@@ -162,19 +169,22 @@ void TestDataFolder::leavesAFolderWithFilesAlone() {
 void TestDataFolder::failureHalfWayLeavesNothing_data() {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<bool>("folderExists");
-    QTest::newRow("bad schema, new folder") << "schema" << false;
-    QTest::newRow("bad schema, empty folder") << "schema" << true;
-    QTest::newRow("full disk") << "full" << true;
-    QTest::newRow("read-only folder") << "readonly" << true;
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("bad schema, new folder") << "schema" << false << "data";
+    QTest::newRow("bad schema, empty folder") << "schema" << true << "data";
+    QTest::newRow("full disk") << "full" << true << "data";
+    QTest::newRow("read-only folder") << "readonly" << true << "data";
+    QTest::newRow("no defaults, new folders") << "nodefaults" << false << "data/b/c";
 }
 
 void TestDataFolder::failureHalfWayLeavesNothing() {
     QFETCH(QString, fault);
     QFETCH(bool, folderExists);
+    QFETCH(QString, folder);
     if (fault == QLatin1String("readonly") && geteuid() == 0)
         QSKIP("root writes into read-only folders");
     kvtest::WorkFolder work;
-    const QString dir = work.path(QStringLiteral("data"));
+    const QString dir = work.path(folder);
     if (folderExists)
         QDir().mkpath(dir);
 
@@ -188,6 +198,8 @@ void TestDataFolder::failureHalfWayLeavesNothing() {
                         "CREATE TABLE Total (id INTEGER);\nCREATE TABLE Broken (;\n");
     if (fault == QLatin1String("readonly"))
         QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner);
+    if (fault == QLatin1String("nodefaults"))
+        QFile::remove(defaults + QStringLiteral("/base.sql"));
 
     bool threw = false;
     try {
@@ -202,12 +214,94 @@ void TestDataFolder::failureHalfWayLeavesNothing() {
     }
     QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QVERIFY(threw);
-    QCOMPARE(QFileInfo::exists(dir), folderExists);
+    QCOMPARE(QFileInfo::exists(work.path(QStringLiteral("data"))), folderExists);
     QCOMPARE(everything(dir), QStringList{});
 
     // The next start, with the fault gone, fills the folder.
     QVERIFY(prepareDataFolder(dir, defaultsDir()));
     QVERIFY(hasTotalTable(dir + QStringLiteral("/base.db")));
+}
+
+void TestDataFolder::finishesWhatAKilledSetUpLeft_data() {
+    QTest::addColumn<QStringList>("left"); // what the killed set-up left besides one pool
+    QTest::addColumn<bool>("databaseBuilt");
+    QTest::newRow("marked, a few files") << QStringList{".kickvale-setup"} << true;
+    QTest::newRow("an older set-up, killed building the database")
+        << QStringList{"natteams.txt", ".base.db-a1B2c3"} << true;
+    QTest::newRow("base.db a link that leads out of the folder")
+        << QStringList{".kickvale-setup", "base.db->../outside/base.db"} << false;
+}
+
+void TestDataFolder::finishesWhatAKilledSetUpLeft() {
+    QFETCH(QStringList, left);
+    QFETCH(bool, databaseBuilt);
+    kvtest::WorkFolder work;
+    QDir().mkpath(work.path(QStringLiteral("data")));
+    QDir().mkpath(work.path(QStringLiteral("outside")));
+    const QByteArray pool("Моя команда\r\n");
+    work.writeBytes(QStringLiteral("data/teams4.txt"), pool);
+    for (const QString& name : left) {
+        const QStringList link = name.split(QStringLiteral("->"));
+        if (link.size() == 2)
+            QVERIFY(QFile::link(link[1], work.path(QStringLiteral("data/") + link[0])));
+        else
+            work.writeBytes(QStringLiteral("data/") + name, "half");
+    }
+
+    QVERIFY(prepareDataFolder(work.path(QStringLiteral("data")), defaultsDir()));
+    // Finished without a file overwritten and without the set-up's own leftovers.
+    QCOMPARE(work.bytes(QStringLiteral("data/teams4.txt")), pool);
+    QVERIFY(work.exists(QStringLiteral("data/teams5.txt")));
+    QVERIFY(work.exists(QStringLiteral("data/gift1.txt")));
+    const QStringList hidden =
+        everything(work.path(QStringLiteral("data"))).filter(QRegularExpression("^\\."));
+    QCOMPARE(hidden, QStringList{});
+    QCOMPARE(everything(work.path(QStringLiteral("outside"))), QStringList{});
+    if (databaseBuilt)
+        QVERIFY(hasTotalTable(work.path(QStringLiteral("data/base.db"))));
+    else
+        QVERIFY(QFileInfo(work.path(QStringLiteral("data/base.db"))).isSymLink());
+    // A finished folder is left alone from then on.
+    QVERIFY(!prepareDataFolder(work.path(QStringLiteral("data")), defaultsDir()));
+}
+
+void TestDataFolder::saysWhatIsWrong_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<QString>("notSaid");
+    QTest::newRow("a file in the folder's place") << "file"
+                                                  << "это файл, а не папка. Переименуйте"
+                                                  << "свободное место";
+    // A disk out of inodes: no file can be made there, in the system's words.
+    QTest::newRow("no inodes left")
+        << "inodes" << QString::fromLocal8Bit(std::strerror(ENOSPC)) << "cross-device";
+}
+
+void TestDataFolder::saysWhatIsWrong() {
+    QFETCH(QString, fault);
+    QFETCH(QString, said);
+    QFETCH(QString, notSaid);
+    kvtest::WorkFolder work;
+    const QString dir = work.path(QStringLiteral("data"));
+    if (fault == QLatin1String("file")) {
+        work.write(QStringLiteral("data"), {});
+    } else {
+        QDir().mkpath(dir);
+        if (::mount("kvtest", QFile::encodeName(dir).constData(), "tmpfs", 0,
+                    "size=1m,nr_inodes=5") != 0)
+            QSKIP("no file system with few inodes can be mounted here");
+    }
+    QString text;
+    try {
+        prepareDataFolder(dir, defaultsDir());
+    } catch (const Error& e) {
+        text = e.text();
+    }
+    const QStringList left = QFileInfo(dir).isDir() ? everything(dir) : QStringList{};
+    if (fault == QLatin1String("inodes"))
+        ::umount2(QFile::encodeName(dir).constData(), MNT_DETACH);
+    QVERIFY2(text.contains(said) && !text.contains(notSaid), qPrintable(text));
+    QCOMPARE(left, QStringList{});
 }
 
 QTEST_GUILESS_MAIN(TestDataFolder)
