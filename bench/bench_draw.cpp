@@ -49,7 +49,7 @@ void BM_DrawPress(benchmark::State& state) {
         const QStringList pool = kv::readLines(kPool);
         const QString log = kv::readText(kv::kLogFile).text;
         const kv::DrawResult r =
-            kv::drawTeamsFromLogText(folder.board, {true, true}, pool, log, poolTotal, random);
+            kv::drawTeams(folder.board, {true, true}, pool, log, poolTotal, random);
         if (r.outcome != kv::DrawResult::Outcome::Ok)
             state.SkipWithError("draw did not finish");
         benchmark::DoNotOptimize(r);

@@ -182,8 +182,7 @@ void runStartup(StartupResult& out, Dialogs& dialogs, Random& random) {
     out.captionSuffix = poolInfo(currentPool)->captionSuffix;
 
     // Candidate list "temp", and the choice boxes.
-    const QStringList candidates = freeTeams(poolLines[currentPool], logCounts);
-    writeScratchLines(kCandidateFile, candidates);
+    const QStringList candidates = BuildCandidateList(poolLines[currentPool], logCounts);
     out.choiceItems = sortedChoiceItems(candidates);
 
     // Prizes of the last tournament, one file after the other.

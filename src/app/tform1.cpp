@@ -294,7 +294,7 @@ void TForm1::Button2Click() {
             if (options.refuseLoggedTeams)
                 log = kv::readText(kv::kLogFile).text;
         }
-        const kv::DrawResult drawn = kv::drawTeamsFromLogText(board, options, pool, log,
+        const kv::DrawResult drawn = kv::drawTeams(board, options, pool, log,
                                                               state_.poolTotal, *services_.random);
         Edit1->setText(drawn.teams[0]);
         Edit2->setText(drawn.teams[1]);

@@ -149,11 +149,6 @@ std::optional<QString> valueAfterMarker(const QStringList& lines, const QString&
     return lineAt(lines, at + 1 + offset);
 }
 
-bool fileExists(const QString& path) {
-    const QFileInfo info(path);
-    return info.exists() && info.isFile();
-}
-
 void writeBytes(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

@@ -53,7 +53,6 @@ QString readFirstLine(const QString& path);
 // Stops at the end of the list: no marker gives nullopt; a marker on the last line gives "".
 std::optional<QString> valueAfterMarker(const QStringList& lines, const QString& marker,
                                         qsizetype offset = 0);
-bool fileExists(const QString& path);
 
 // Writing. Every whole-file write is atomic: the old content stays if anything fails.
 // Failures throw "Cannot create file ...".

@@ -2,6 +2,7 @@
 
 #include "common/random.h"
 #include "common/textfile.h"
+#include "pools/pools.h"
 
 #include <QHash>
 
@@ -20,53 +21,15 @@ bool refusedBeforeLimit(const QString& candidate, int slot, const std::array<QSt
     return options.refuseLastTeams && candidate == board.lastTeams[slot];
 }
 
-// The log's lines, whether read as a list or left in the file's text.
-template <typename F> void forEachLogLine(const QStringList& log, F&& f) {
-    for (const QString& line : log)
-        f(QStringView(line));
-}
-template <typename F> void forEachLogLine(QStringView logText, F&& f) {
-    forEachLine(logText, f);
-}
+} // namespace
 
-// Whether a line of the pool stands in the log. The first look-up reads the log once, probing
-// each of its lines against the pool's (the smaller list); every later look-up is then one hash
-// probe. A fresh log needs three look-ups, a nearly exhausted pool thousands. The table holds
-// views of the pool's lines, not copies: no reference count to touch for each line.
-template <typename Log> class LogLookup {
-public:
-    LogLookup(const QStringList& pool, const Log& log) : pool_(pool), log_(log) {}
-    // team must be a line of the pool.
-    bool contains(const QString& team) {
-        if (!built_) {
-            logged_.reserve(pool_.size());
-            for (const QString& line : pool_)
-                logged_.insert(line, false);
-            forEachLogLine(log_, [this](QStringView line) {
-                const auto it = logged_.find(line);
-                if (it != logged_.end())
-                    *it = true;
-            });
-            built_ = true;
-        }
-        return logged_.value(QStringView(team));
-    }
-
-private:
-    const QStringList& pool_;
-    const Log& log_;
-    bool built_ = false;
-    QHash<QStringView, bool> logged_;
-};
-
-template <typename Log>
-DrawResult draw(const DrawSlots& board, const DrawOptions& options, const QStringList& pool,
-                const Log& log, int poolTotal, Random& random) {
+DrawResult drawTeams(const DrawSlots& board, const DrawOptions& options, const QStringList& pool,
+                     QStringView logText, int poolTotal, Random& random) {
     random.seedFromClock();
     DrawResult result;
     result.teams = board.teams;
     const int n = static_cast<int>(pool.size());
-    LogLookup<Log> logged(pool, log);
+    FileHasLine logged(pool, logText);
 
     for (int slot = 0; slot < 3; ++slot) {
         if (!result.teams[slot].isEmpty())
@@ -97,25 +60,12 @@ DrawResult draw(const DrawSlots& board, const DrawOptions& options, const QStrin
                 result.slot = slot;
                 return result;
             }
-            if (options.refuseLoggedTeams && logged.contains(candidate))
+            if (options.refuseLoggedTeams && logged(candidate))
                 continue;
             break;
         }
     }
     return result;
-}
-
-} // namespace
-
-DrawResult drawTeams(const DrawSlots& board, const DrawOptions& options, const QStringList& pool,
-                     const QStringList& log, int poolTotal, Random& random) {
-    return draw(board, options, pool, log, poolTotal, random);
-}
-
-DrawResult drawTeamsFromLogText(const DrawSlots& board, const DrawOptions& options,
-                                const QStringList& pool, QStringView logText, int poolTotal,
-                                Random& random) {
-    return draw(board, options, pool, logText, poolTotal, random);
 }
 
 } // namespace kv

@@ -38,13 +38,10 @@ struct DrawResult {
 // team; the slot's except-choice; the slot's last team (option); then, after the attempt limit
 // has been checked, a logged team (option). The log is only consulted when that option is on.
 // The generator is reseeded from the clock first.
+// The log is its file's whole text (readText): its lines, as readLines would split them, are
+// looked at in place, without a string made for each line of a long log.
 DrawResult drawTeams(const DrawSlots& board, const DrawOptions& options, const QStringList& pool,
-                     const QStringList& log, int poolTotal, Random& random);
-// The same with the log as its file's whole text (readText): its lines, as readLines would
-// split them, are looked at in place, without a string made for each line of a long log.
-DrawResult drawTeamsFromLogText(const DrawSlots& board, const DrawOptions& options,
-                                const QStringList& pool, QStringView logText, int poolTotal,
-                                Random& random);
+                     QStringView logText, int poolTotal, Random& random);
 
 } // namespace kv
 

@@ -100,13 +100,6 @@ const QStringList& twoPlayerClubFiles() {
     return files;
 }
 
-int poolTotal() {
-    int total = 0;
-    for (const PoolInfo& info : pools())
-        total += countLines(info.file);
-    return total;
-}
-
 QString PoolEmptyMessage(const QString& file) {
     if (file == kTwoPlayerNationalFile)
         return QStringLiteral("Сборные кончились. Перезапустите!");
@@ -123,10 +116,6 @@ LineCounts countEachLine(const QStringList& log) {
     return counts;
 }
 
-bool PoolExhausted(const QStringList& pool, const QStringList& log) {
-    return PoolExhausted(pool, countEachLine(log));
-}
-
 bool PoolExhausted(const QStringList& pool, const LineCounts& logCounts) {
     qsizetype matches = 0;
     for (const QString& team : pool)
@@ -136,36 +125,31 @@ bool PoolExhausted(const QStringList& pool, const LineCounts& logCounts) {
 
 bool PoolExhausted(const QString& poolFile, const QString& logFile) {
     const QStringList pool = readLines(poolFile);
-    return PoolExhausted(pool, readLines(logFile));
+    return PoolExhausted(pool, countEachLine(readLines(logFile)));
 }
 
-bool FileHasLine(const QString& file, const QString& line) {
-    return readLines(file).contains(line);
+bool FileHasLine::operator()(const QString& team) {
+    if (!built_) {
+        found_.reserve(pool_.size());
+        for (const QString& line : pool_)
+            found_.insert(line, false);
+        forEachLine(text_, [this](QStringView line) {
+            const auto it = found_.find(line);
+            if (it != found_.end())
+                *it = true;
+        });
+        built_ = true;
+    }
+    return found_.value(QStringView(team));
 }
 
-QStringList freeTeams(const QStringList& pool, const QStringList& log) {
-    const QSet<QString> logged(log.cbegin(), log.cend());
-    QStringList out;
-    out.reserve(pool.size());
-    for (const QString& team : pool)
-        if (!logged.contains(team))
-            out.append(team);
-    return out;
-}
-
-QStringList freeTeams(const QStringList& pool, const LineCounts& logCounts) {
-    QStringList out;
-    out.reserve(pool.size());
+QStringList BuildCandidateList(const QStringList& pool, const LineCounts& logCounts,
+                               const QString& candidateFile) {
+    QStringList free;
+    free.reserve(pool.size());
     for (const QString& team : pool)
         if (!logCounts.contains(team))
-            out.append(team);
-    return out;
-}
-
-QStringList BuildCandidateList(const QString& poolFile, const QString& logFile,
-                               const QString& candidateFile) {
-    const QStringList pool = readLines(poolFile);
-    const QStringList free = freeTeams(pool, readLines(logFile));
+            free.append(team);
     writeScratchLines(candidateFile, free);
     return free;
 }

@@ -43,29 +43,40 @@ const QStringList& clearingTestFiles();
 // The club pools of the two-player window, in the order of its random pick.
 const QStringList& twoPlayerClubFiles();
 
-// Lines of the seven pools together; throws when one cannot be read.
-int poolTotal();
-
 // The message shown when a pool runs out during the draw.
 QString PoolEmptyMessage(const QString& file);
 
-// Fewer than three of the pool's lines are free of the log. Matches are counted as pairs: a team
-// twice in the log and once in the pool counts twice. Linear in both sizes.
-bool PoolExhausted(const QStringList& pool, const QStringList& log);
 // How often each text stands in the log: built once for many tests against the same log.
 using LineCounts = QHash<QString, qsizetype>;
 LineCounts countEachLine(const QStringList& log);
+
+// Fewer than three of the pool's lines are free of the log. Matches are counted as pairs: a team
+// twice in the log and once in the pool counts twice. Linear in both sizes.
 bool PoolExhausted(const QStringList& pool, const LineCounts& logCounts);
 bool PoolExhausted(const QString& poolFile, const QString& logFile = kLogFile);
 
-// Some line of the file equals the text exactly.
-bool FileHasLine(const QString& file, const QString& line);
+// Whether a file holds a line equal to a team, asked for the lines of one pool: the draw asks
+// it for every pick, thousands of times when the pool is nearly used up. The file's text is
+// looked through once, on the first question, each of its lines probed against the pool's (the
+// smaller list); every later question is one hash probe. The table holds views of the pool's
+// lines, not copies.
+class FileHasLine {
+public:
+    // fileText is the file's whole text (readText); both must outlive this object.
+    FileHasLine(const QStringList& pool, QStringView fileText) : pool_(pool), text_(fileText) {}
+    // team must be a line of the pool.
+    bool operator()(const QString& team);
 
-// The pool's lines, in order, less every line equal to a line of the log.
-QStringList freeTeams(const QStringList& pool, const QStringList& log);
-QStringList freeTeams(const QStringList& pool, const LineCounts& logCounts);
-// Writes the free teams of the pool to "temp" (replacing it) and returns them.
-QStringList BuildCandidateList(const QString& poolFile, const QString& logFile = kLogFile,
+private:
+    const QStringList& pool_;
+    QStringView text_;
+    bool built_ = false;
+    QHash<QStringView, bool> found_;
+};
+
+// Writes the pool's lines less every line of the log to the candidate list "temp" (replacing
+// it) and returns them.
+QStringList BuildCandidateList(const QStringList& pool, const LineCounts& logCounts,
                                const QString& candidateFile = kCandidateFile);
 
 } // namespace kv

@@ -48,7 +48,7 @@ void TestTeamLog::exhaustion() {
     QFETCH(QStringList, pool);
     QFETCH(QStringList, log);
     QFETCH(bool, exhausted);
-    QCOMPARE(PoolExhausted(pool, log), exhausted);
+    QCOMPARE(PoolExhausted(pool, countEachLine(log)), exhausted);
     kvtest::WorkFolder work;
     work.write("pool.txt", pool);
     work.write(kLogFile, log);
