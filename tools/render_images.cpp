@@ -1,5 +1,6 @@
-// Build-time tool: renders the gift drawings (SVG) into the 64 x 64 bitmaps the program shows,
-// and the program's icon into PNGs of the usual sizes for the desktop's icon theme.
+// Build-time tool: renders the gift drawings (SVG) into the 64 x 64 bitmaps the program shows
+// (with the same pixels as PNG beside each, which the sheet takes as they are), and the program's
+// icon into PNGs of the usual sizes for the desktop's icon theme.
 // Usage: render_images OUTDIR file.svg...
 //        render_images --icon OUTDIR icon.svg SIZE...   (writes OUTDIR/SIZExSIZE/apps/icon.png)
 #include <QDir>
@@ -61,10 +62,13 @@ int main(int argc, char* argv[]) {
         painter.setRenderHint(QPainter::Antialiasing);
         renderer.render(&painter);
         painter.end();
-        const QString out = outDir + QLatin1Char('/') + QFileInfo(svg).completeBaseName() + ".bmp";
-        if (!image.save(out, "BMP")) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(out));
-            return 1;
+        const QString base = outDir + QLatin1Char('/') + QFileInfo(svg).completeBaseName();
+        for (const char* format : {"BMP", "PNG"}) {
+            const QString out = base + QLatin1Char('.') + QString::fromLatin1(format).toLower();
+            if (!image.save(out, format)) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(out));
+                return 1;
+            }
         }
     }
     return 0;

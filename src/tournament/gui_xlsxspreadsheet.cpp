@@ -111,12 +111,46 @@ std::unique_ptr<Spreadsheet> XlsxSpreadsheetFactory::make() {
     return std::make_unique<XlsxSpreadsheet>(opener_, outputDir_);
 }
 
+namespace {
+
+// The PNG the program keeps beside one of its bitmaps (the same pixels, made with it), with its
+// size from the PNG's header; empty when there is none or it is older than the bitmap.
+QByteArray pngBeside(const QString& path, QSize* size) {
+    if (!path.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive))
+        return {};
+    const QFileInfo bitmap(path);
+    const QFileInfo png(path.left(path.size() - 4) + QStringLiteral(".png"));
+    if (!png.isFile() || png.lastModified() < bitmap.lastModified())
+        return {};
+    QFile file(png.filePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    // The signature, then the header chunk's width and height, big-endian.
+    if (bytes.size() < 24 || !bytes.startsWith("\x89PNG\r\n\x1a\n") || bytes.mid(12, 4) != "IHDR")
+        return {};
+    const auto number = [&](int at) {
+        return int((uchar(bytes[at]) << 24) | (uchar(bytes[at + 1]) << 16) |
+                   (uchar(bytes[at + 2]) << 8) | uchar(bytes[at + 3]));
+    };
+    if (size)
+        *size = QSize(number(16), number(20));
+    return bytes;
+}
+
+} // namespace
+
 QByteArray pictureAsPng(const QString& path, QSize* size) {
+    // The program's own pictures are kept as PNG too: no conversion at each press.
+    if (QByteArray png = pngBeside(path, size); !png.isEmpty())
+        return png;
     const QImage image = readPicture(path);
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG"))
+    // The fastest compression (quality 80 is zlib's level 1): the stronger levels spend more
+    // time searching than they save on a small picture.
+    if (!image.save(&buffer, "PNG", 80))
         throw Error(QStringLiteral("The picture \"%1\" cannot be converted.").arg(path));
     if (size)
         *size = image.size();

@@ -32,7 +32,8 @@ QString sheetFolder();
 void preparePrivateFolder(const QString& path);
 
 // Reads a picture file (a bitmap, or anything Qt reads) and returns it as PNG bytes, with its
-// pixel size. Throws kv::Error when the file is missing or unreadable.
+// pixel size; a bitmap of the program's own comes from the PNG made with it. Throws kv::Error when
+// the file is missing or unreadable.
 QByteArray pictureAsPng(const QString& path, QSize* size);
 
 } // namespace kv

@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <pugixml.hpp>
 
@@ -13,6 +12,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kv {
@@ -119,20 +119,6 @@ struct XmlWriter : pugi::xml_writer {
     }
 };
 
-// Column letters -> index from 0; -1 when not letters.
-int columnIndex(QStringView letters) {
-    if (letters.isEmpty() || letters.size() > 3)
-        return -1;
-    int value = 0;
-    for (QChar c : letters) {
-        const char16_t u = c.toUpper().unicode();
-        if (u < u'A' || u > u'Z')
-            return -1;
-        value = value * 26 + (u - u'A' + 1);
-    }
-    return value - 1;
-}
-
 QString columnLetters(int index) {
     QString letters;
     for (int n = index + 1; n > 0; n = (n - 1) / 26)
@@ -160,16 +146,47 @@ const char* xmlDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalon
 
 } // namespace
 
+namespace {
+
+// A1-style reference: one to three letters, then a row without leading zeros, each within the
+// sheet's bounds. The sheet's cells are named this way on every look-up, so it is read in
+// place, without a string or a pattern match per cell.
+std::optional<CellPosition> parseCellReference(std::string_view name) {
+    std::size_t i = 0;
+    int column = 0;
+    for (; i < name.size() && i < 4; ++i) {
+        const char c = name[i];
+        const char upper = c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+        if (upper < 'A' || upper > 'Z')
+            break;
+        column = column * 26 + (upper - 'A' + 1);
+    }
+    if (i == 0 || i > 3 || i == name.size() || name[i] < '1' || name[i] > '9' ||
+        name.size() - i > 7)
+        return std::nullopt;
+    int row = 0;
+    for (; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return std::nullopt;
+        row = row * 10 + (name[i] - '0');
+    }
+    if (column - 1 > 16383 || row > 1048576)
+        return std::nullopt;
+    return CellPosition{column - 1, row};
+}
+
+} // namespace
+
 std::optional<CellPosition> parseCellName(const QString& name) {
-    static const QRegularExpression pattern(QStringLiteral("^([A-Za-z]{1,3})([1-9][0-9]{0,6})$"));
-    const QRegularExpressionMatch m = pattern.match(name);
-    if (!m.hasMatch())
+    if (name.size() > 10)
         return std::nullopt;
-    const int column = columnIndex(m.capturedView(1));
-    const int row = m.capturedView(2).toInt();
-    if (column < 0 || column > 16383 || row > 1048576)
-        return std::nullopt;
-    return CellPosition{column, row};
+    char ascii[10];
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (name[i].unicode() > 127)
+            return std::nullopt;
+        ascii[i] = char(name[i].unicode());
+    }
+    return parseCellReference(std::string_view(ascii, std::size_t(name.size())));
 }
 
 QString cellName(const CellPosition& position) {
@@ -394,7 +411,7 @@ struct XlsxWorkbook::Impl {
                 if (c.type() != pugi::node_element)
                     continue;
                 pugi::xml_attribute ref = c.attribute("r");
-                const auto parsed = parseCellName(fromUtf8(ref.value()));
+                const auto parsed = parseCellReference(ref.value());
                 column = parsed ? parsed->column : column + 1;
                 if (!parsed) {
                     if (!ref)
@@ -447,7 +464,7 @@ struct XlsxWorkbook::Impl {
         const std::string name = utf8(cellName(at));
         pugi::xml_node cell;
         for (pugi::xml_node c : row.children(cellElement.c_str())) {
-            const auto pos = parseCellName(fromUtf8(c.attribute("r").value()));
+            const auto pos = parseCellReference(c.attribute("r").value());
             if (pos && pos->column == at.column)
                 return c;
             if (pos && pos->column > at.column) {

@@ -6,11 +6,13 @@
 #include "common/errors.h"
 #include "common/opener.h"
 #include "common/programdir.h"
+#include "common/textfile.h"
 #include "tournament/gui_xlsxspreadsheet.h"
 #include "tournament/tournamentpress.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QImage>
 #include <QJsonArray>
 
 namespace {
@@ -44,6 +46,8 @@ private slots:
     void eachPressShowsItsOwnFile();
     void failingStep_data();
     void failingStep();
+    void picturesTakenAsPng_data();
+    void picturesTakenAsPng();
 };
 
 void TestXlsxSpreadsheet::filledWorkbookReadsBack() {
@@ -174,6 +178,40 @@ void TestXlsxSpreadsheet::failingStep() {
     if (fileShown)
         QCOMPARE(answers, QStringList{"0 " + opener.opened[0].toLocalFile()});
     QCOMPARE(templateBytes(), before);
+}
+
+void TestXlsxSpreadsheet::picturesTakenAsPng_data() {
+    QTest::addColumn<QString>("beside"); // the PNG beside the bitmap: none, newer, older
+    QTest::newRow("the program's own, kept as PNG too") << "newer";
+    QTest::newRow("no PNG beside it") << "none";
+    QTest::newRow("the PNG is older than the bitmap") << "older";
+}
+
+// A picture goes into the sheet as PNG of the bitmap's pixels, whether it is converted or taken
+// from the PNG the program keeps beside its own bitmaps.
+void TestXlsxSpreadsheet::picturesTakenAsPng() {
+    QFETCH(QString, beside);
+    kvtest::WorkFolder work;
+    const QString bmp = work.path(QStringLiteral("team.bmp"));
+    QVERIFY(QFile::copy(kv::imagePath(QStringLiteral("team.bmp")), bmp));
+    QFile png(work.path(QStringLiteral("team.png")));
+    if (beside != QLatin1String("none")) {
+        QVERIFY(QFile::copy(kv::imagePath(QStringLiteral("team.png")), png.fileName()));
+        QVERIFY(png.open(QIODevice::ReadWrite));
+        const QDateTime bitmapTime = QFileInfo(bmp).lastModified();
+        QVERIFY(png.setFileTime(bitmapTime.addSecs(beside == QLatin1String("older") ? -60 : 60),
+                                QFileDevice::FileModificationTime));
+        png.close();
+    }
+    QSize size;
+    const QByteArray bytes = kv::pictureAsPng(bmp, &size);
+    QCOMPARE(size, QSize(64, 64));
+    QImage fromPng;
+    QVERIFY(fromPng.loadFromData(bytes, "PNG"));
+    QCOMPARE(fromPng.convertToFormat(QImage::Format_RGB32),
+             QImage(bmp).convertToFormat(QImage::Format_RGB32));
+    if (beside == QLatin1String("newer"))
+        QCOMPARE(bytes, kv::readBytes(png.fileName()));
 }
 
 QTEST_MAIN(TestXlsxSpreadsheet)

@@ -61,6 +61,10 @@ void TestXlsxWorkbook::cellNames_data() {
     QTest::newRow("empty") << "" << -1 << 0 << "";
     QTest::newRow("blank") << " a2" << -1 << 0 << "";
     QTest::newRow("Cyrillic") << "а2" << -1 << 0 << "";
+    QTest::newRow("four letters") << "AAAA1" << -1 << 0 << "";
+    QTest::newRow("leading zero") << "A01" << -1 << 0 << "";
+    QTest::newRow("eight digits") << "A10000000" << -1 << 0 << "";
+    QTest::newRow("letters after the row") << "A1B" << -1 << 0 << "";
 }
 
 void TestXlsxWorkbook::cellNames() {
