@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QTimer>
 
 ProgramWindows::ProgramWindows(kv::Services& services, kv::RunState& state) {
     form1_ = std::make_unique<TForm1>(services, state);
@@ -31,6 +32,13 @@ ProgramWindows::ProgramWindows(kv::Services& services, kv::RunState& state) {
     // Every new control has asked to be polished on the next pass of the event loop. Showing a
     // window polishes all its controls anyway, so those of the hidden windows wait until then.
     QCoreApplication::removePostedEvents(nullptr, QEvent::PolishRequest);
+}
+
+void ProgramWindows::showMainWindow() {
+    form1_->show();
+    // Once the main window is up, so that the dialog opens over it.
+    if (form1_->firstStart())
+        QTimer::singleShot(0, form1_.get(), &TForm1::askForPlayerNames);
 }
 
 // In the reverse order of creation; the database connection goes after every window that reads

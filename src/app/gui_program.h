@@ -20,6 +20,9 @@ public:
 
     const Windows& windows() const { return windows_; }
     TForm1& main() const { return *form1_; }
+    // Shows the main window; on a first start the settings dialog follows, so that the players
+    // name themselves before the first evening.
+    void showMainWindow();
 
 private:
     std::unique_ptr<TForm1> form1_;

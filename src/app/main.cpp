@@ -55,6 +55,6 @@ int main(int argc, char* argv[]) {
 
     // Closing the main window ends the program whatever other windows are open.
     QApplication::setQuitOnLastWindowClosed(false);
-    windows.main().show();
+    windows.showMainWindow();
     return QApplication::exec();
 }

@@ -162,6 +162,7 @@ void runStartup(StartupResult& out, Dialogs& dialogs, Random& random) {
     if (!QFileInfo::exists(settings::kFileName)) {
         dialogs.information(kSettingsCreatedMessage);
         settings::writeDefault();
+        out.settingsCreated = true;
         first.askFlag = QStringLiteral("1");
     } else {
         first = settings::readFirst();

@@ -56,6 +56,8 @@ struct StartupResult {
     // Start state of "Не использовать ВСЕ последние"; the last value: set means the whole
     // sequence ran.
     std::optional<bool> logAll;
+    // The settings file was missing and has just been made with its defaults: a first start.
+    bool settingsCreated = false;
 };
 
 // Runs the whole start-up sequence in the working folder, filling out as it goes; throws

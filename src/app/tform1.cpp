@@ -214,6 +214,7 @@ void TForm1::FormCreate() {
         // Set without a click: both log boxes may start checked.
         if (r.logAll)
             CheckBox4->setChecked(*r.logAll);
+        firstStart_ = r.settingsCreated;
     };
     guard([&] {
         try {
@@ -458,6 +459,12 @@ void TForm1::N8Click() {
         setEnabled(false);
         dialog->showFromMainWindow(playerNames());
     });
+}
+
+void TForm1::askForPlayerNames() {
+    N8Click();
+    if (peers_.settings && peers_.settings->isVisible())
+        peers_.settings->focusFirstName();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -44,6 +44,12 @@ public:
     void showPlayerNames(const QStringList& names) override;
     void settingsDialogLeft() override;
 
+    // Whether this start made the settings file with its defaults (the players are not named
+    // yet).
+    bool firstStart() const { return firstStart_; }
+    // Opens the settings dialog with the first name ready to be typed over.
+    void askForPlayerNames();
+
     // Client area height below the menu bar: 304 at start, 431 with the prize area shown.
     void setClientHeight(int height);
     int clientHeight() const;
@@ -92,4 +98,5 @@ private:
     QAction* chartsCommand_ = nullptr; // "Графики..."
     kv::SheetWindow* sheetWindow_ = nullptr;
     kv::PressMemory press_;
+    bool firstStart_ = false;
 };

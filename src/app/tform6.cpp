@@ -65,10 +65,16 @@ void TForm6::showFromMainWindow(const QStringList& names) {
     Edit1->setText(kv::lineAt(names, 0));
     Edit2->setText(kv::lineAt(names, 1));
     Edit3->setText(kv::lineAt(names, 2));
+    namesAtOpening_ = {Edit1->text(), Edit2->text(), Edit3->text()};
     const bool wasActive = isActiveWindow();
     kv::showInFront(this);
     loadedOnShow_ = !wasActive;
     FormActivate();
+}
+
+void TForm6::focusFirstName() {
+    Edit1->setFocus(Qt::OtherFocusReason);
+    Edit1->selectAll();
 }
 
 void TForm6::noteActiveWindow() {
@@ -185,15 +191,31 @@ void TForm6::BitBtn1Click() {
             if (categoryButton(category)->isChecked())
                 values.category = category;
         values.names = {Edit1->text(), Edit2->text(), Edit3->text()};
+        // Names that would spoil the file or the all-time table are put right first; the dialog
+        // stays open with the box in question.
+        if (const kv::settings::NamesProblem problem = kv::settings::checkPlayerNames(values.names);
+            !problem.text.isEmpty()) {
+            QLineEdit* box = QList<QLineEdit*>{Edit1, Edit2, Edit3}.value(problem.slot, Edit1);
+            services_.dialogs->information(problem.text);
+            box->setFocus(Qt::OtherFocusReason);
+            box->selectAll();
+            return;
+        }
         values.computeGifts = CheckBox4->isChecked();
         values.logAll = mainWindow_.logAllTeams();
         // Atomic: a failed write keeps the old file, the dialog stays open, the main window
         // disabled.
         kv::settings::writeDialogValues(values);
-        mainWindow_.showPlayerNames(values.names);
+        applyPlayerNames(namesAtOpening_, values.names);
         enableMainWindow();
         hide();
     });
+}
+
+void TForm6::applyPlayerNames(const QStringList& before, const QStringList& after) {
+    Q_UNUSED(before) // a changed name starts a new row in "Total"
+    mainWindow_.showPlayerNames(after);
+    namesAtOpening_ = after;
 }
 
 void TForm6::Button5Click() {

@@ -23,9 +23,9 @@ public:
     virtual void settingsDialogLeft() = 0;
 };
 
-// The settings dialog: category at start, gifts on or off, the player names (shown, not
-// edited). Modeless, but the main window stays disabled while the dialog is the active window.
-// Every return to it from another window of ours reloads its boxes from "settings.ini".
+// The settings dialog: category at start, gifts on or off, the player names. Modeless, but the main
+// window stays disabled while the dialog is the active window. Every return to it from another
+// window of ours reloads its boxes from "settings.ini".
 class TForm6 : public QWidget, public Ui::TForm6 {
     Q_OBJECT
 public:
@@ -37,6 +37,8 @@ public:
     // window manager is slow to activate it. The activation that follows does not load a second
     // time.
     void showFromMainWindow(const QStringList& names);
+    // Puts the cursor in the first name box with its text selected, ready to be typed over.
+    void focusFirstName();
 
 public slots:
     void FormActivate();
@@ -60,6 +62,8 @@ private:
     void noteActiveWindow();
     void enableMainWindow();
     QRadioButton* categoryButton(kv::Category category) const;
+    // The names just saved take effect; `before` are those the dialog was opened with.
+    void applyPlayerNames(const QStringList& before, const QStringList& after);
 
     kv::Services& services_;
     SettingsHost& mainWindow_;
@@ -70,4 +74,5 @@ private:
     QPointer<QWidget> lastActive_;
     QPointer<QWidget> seenActive_; // the application's active window when last looked at
     bool loadedOnShow_ = false;
+    QStringList namesAtOpening_;
 };

@@ -81,6 +81,32 @@ QStringList dialogLines(const DialogValues& values) {
     return lines;
 }
 
+NamesProblem checkPlayerNames(const QStringList& names) {
+    for (int i = 0; i < 3; ++i) {
+        const QString name = lineAt(names, i);
+        const QString player = QStringLiteral("игрока %1").arg(i + 1);
+        if (name.trimmed().isEmpty())
+            return {i, QStringLiteral("Не заполнено имя %1. Впишите имя каждого из трёх игроков.")
+                           .arg(player)};
+        if (name.contains(QLatin1Char('\n')) || name.contains(QLatin1Char('\r')))
+            return {i, QStringLiteral("Имя %1 занимает больше одной строки. Впишите его в одну "
+                                      "строку.")
+                           .arg(player)};
+        if (name == kPlayersMarker || name == kGiftMarker || name == kLogAllMarker)
+            return {i, QStringLiteral("Имя %1 «%2» совпадает со служебной строкой файла "
+                                      "настроек. Выберите другое имя.")
+                           .arg(player, name)};
+        for (int j = 0; j < i; ++j)
+            if (name == lineAt(names, j))
+                return {i, QStringLiteral("У игроков %1 и %2 одинаковое имя «%3». Дайте каждому "
+                                          "своё имя: очки в общей таблице складываются по имени.")
+                               .arg(j + 1)
+                               .arg(i + 1)
+                               .arg(name)};
+    }
+    return {};
+}
+
 void writeDialogValues(const DialogValues& values, const QString& path) {
     writeLines(path, dialogLines(values));
 }

@@ -56,6 +56,16 @@ struct DialogValues {
     bool logAll = true;
 };
 QStringList dialogLines(const DialogValues& values);
+
+// What is wrong with the names the dialog is about to save, in the players' words, and the slot
+// (0..2) to put right; no text when they can be saved. A name must be filled, be one line, differ
+// from the other two (the all-time table adds up by exact name) and not be a marker line of this
+// file (the readers would take it for the marker).
+struct NamesProblem {
+    int slot = -1;
+    QString text;
+};
+NamesProblem checkPlayerNames(const QStringList& names);
 void writeDialogValues(const DialogValues& values, const QString& path = kFileName);
 
 } // namespace kv::settings

@@ -187,8 +187,9 @@ void TestBadInput::oddNamesTravelUnchanged() {
     QVERIFY(next.Image5->isHidden());
     QVERIFY2(p.dialogs.errors().isEmpty(), qPrintable(p.dialogs.errors().join(" | ")));
 
-    // The settings dialog keeps the name as typed.
+    // The settings dialog keeps the name as typed (two players swap names: no name twice).
     p.form1->N8Click();
+    p.form6->Edit1->setText(QStringLiteral("Пенва"));
     p.form6->Edit2->setText(name);
     p.form6->BitBtn1->click();
     QCOMPARE(p.form1->Label17->text(), name);

@@ -23,16 +23,20 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace {
 
 // The program as main.cpp builds it, with the seams replaced by fakes.
-// It starts on the data of a new installation without a settings file.
+// It starts on the data of a new installation without a settings file, unless given one.
 struct Program : kvtest::Fakes {
-    Program() {
+    explicit Program(const std::optional<kvtest::Settings>& settings = {}) {
         writeDefaultData(work);
         kvtest::createBaseDb();
-        dialogs.queue(kv::Dialogs::Answer::Yes); // the category question at start
+        if (settings)
+            work.writeSettings(*settings);
+        else
+            dialogs.queue(kv::Dialogs::Answer::Yes); // the category question at start
         windows = std::make_unique<ProgramWindows>(services, state);
     }
     const Windows& w() const { return windows->windows(); }
@@ -80,6 +84,8 @@ private slots:
     void cutTextsShowWholeAsTooltip_data();
     void cutTextsShowWholeAsTooltip();
     void oneDatabaseConnectionClosedAfterTheWindows();
+    void firstStartAsksForTheNames_data();
+    void firstStartAsksForTheNames();
 };
 
 void TestProgram::initTestCase() {
@@ -247,6 +253,29 @@ void TestProgram::oneDatabaseConnectionClosedAfterTheWindows() {
         QVERIFY(QSqlDatabase::database(connections[0], false).isOpen());
     }
     QVERIFY(QSqlDatabase::connectionNames().isEmpty());
+}
+
+void TestProgram::firstStartAsksForTheNames_data() {
+    QTest::addColumn<bool>("settingsThere");
+    QTest::newRow("first start") << false;
+    QTest::newRow("a later start") << true;
+}
+
+// The settings dialog opens over the main window, the first name ready to be typed over.
+void TestProgram::firstStartAsksForTheNames() {
+    QFETCH(bool, settingsThere);
+    Program p(settingsThere ? std::optional(kvtest::Settings{}) : std::nullopt);
+    p.windows->showMainWindow();
+    QTest::qWait(50);
+    QCOMPARE(p.w().form6->isVisible(), !settingsThere);
+    QCOMPARE(p.w().form1->isEnabled(), settingsThere);
+    if (settingsThere)
+        return;
+    QCOMPARE(p.w().form6->focusWidget(), p.w().form6->Edit1);
+    QCOMPARE(p.w().form6->Edit1->selectedText(), QStringLiteral("Player 1"));
+    p.w().form6->Edit1->setText(QStringLiteral("Вася"));
+    p.w().form6->BitBtn1->click();
+    QCOMPARE(p.w().form1->Label16->text(), QStringLiteral("Вася"));
 }
 
 QTEST_MAIN(TestProgram)

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <memory>
+#include <tuple>
 
 using kvtest::child;
 
@@ -72,6 +73,8 @@ private slots:
     void loadsTheBoxesFromTheFile();
     void okWritesTheFileAndClosesTheDialog_data();
     void okWritesTheFileAndClosesTheDialog();
+    void namesTypedAreSavedOrPutRight_data();
+    void namesTypedAreSavedOrPutRight();
     void leavingAndComingBackReloadsAndEnablesMainWindow();
     void messageBoxOrDisabledMainWindowIsNotLeavingTheDialog();
     void closeBoxWritesNothing();
@@ -94,7 +97,7 @@ void TestTForm6::layout() {
         QVERIFY(d->Bevel1->geometry().contains(r->geometry()));
     }
     for (QLineEdit* e : {d->Edit1, d->Edit2, d->Edit3}) {
-        QVERIFY(!e->isEnabled());
+        QVERIFY(e->isEnabled()); // the players name themselves here
         QVERIFY(d->Bevel2->geometry().contains(e->geometry()));
     }
     QVERIFY(d->CheckBox4->isChecked());
@@ -196,6 +199,47 @@ void TestTForm6::okWritesTheFileAndClosesTheDialog() {
     QVERIFY(!p.form6->isVisible());
     QVERIFY(p.form1->isEnabled());
     QCOMPARE(p.form1->CheckBox4->isChecked(), mainLogAll); // only read
+}
+
+void TestTForm6::namesTypedAreSavedOrPutRight_data() {
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<int>("wrongBox"); // -1: saved
+    QTest::addColumn<QString>("says");
+    const std::tuple<const char*, QStringList, int, const char*> rows[] = {
+        {"renamed, blanks kept", {"Вася", " Петя ", "<b>Коля</b>"}, -1, ""},
+        {"empty", {"Вася", "", "Коля"}, 1, "Не заполнено имя игрока 2"},
+        {"blanks only", {"   ", "Петя", "Коля"}, 0, "Не заполнено имя игрока 1"},
+        {"same name twice", {"Вася", "Петя", "Вася"}, 2, "У игроков 1 и 3 одинаковое имя «Вася»"},
+        {"a marker line", {"Вася", "[gift]", "Коля"}, 1, "служебной строкой"},
+        {"two lines", {"Вася", "Петя", "Ко\nля"}, 2, "больше одной строки"}};
+    for (const auto& [name, typed, wrongBox, says] : rows)
+        QTest::newRow(name) << typed << wrongBox << QString(says);
+}
+
+void TestTForm6::namesTypedAreSavedOrPutRight() {
+    QFETCH(QStringList, typed);
+    QFETCH(int, wrongBox);
+    QFETCH(QString, says);
+    Program p(settingsFile("0", "clubs", "1"));
+    const QByteArray before = p.folder.bytes("settings.ini");
+    p.open();
+    const QList<QLineEdit*> boxes{p.form6->Edit1, p.form6->Edit2, p.form6->Edit3};
+    for (int i = 0; i < 3; ++i)
+        boxes[i]->setText(typed[i]);
+    p.form6->BitBtn1->click();
+    if (wrongBox < 0) {
+        QVERIFY(p.dialogs.shown().isEmpty());
+        QCOMPARE(p.folder.lines("settings.ini").mid(3, 3), typed);
+        QCOMPARE(p.form1->playerNames(), typed);
+        QVERIFY(!p.form6->isVisible() && p.form1->isEnabled());
+        return;
+    }
+    QCOMPARE(p.dialogs.texts(kv::ScriptedDialogs::Kind::Information).size(), 1);
+    QVERIFY2(p.dialogs.texts()[0].contains(says), qPrintable(p.dialogs.texts()[0]));
+    QCOMPARE(p.folder.bytes("settings.ini"), before);
+    QCOMPARE(p.form1->playerNames(), kNames);
+    QVERIFY(p.form6->isVisible() && !p.form1->isEnabled());
+    QCOMPARE(p.form6->focusWidget(), boxes[wrongBox]);
 }
 
 void TestTForm6::leavingAndComingBackReloadsAndEnablesMainWindow() {
