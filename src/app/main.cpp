@@ -23,6 +23,8 @@ int main(int argc, char* argv[]) {
     kv::nameProgram();
     // A logout or a kill ends the run as a close does: the windows go and the lock with them.
     kv::quitOnTerminationSignals();
+    // Before the first box: even the data folder's complaints have Russian buttons.
+    kv::installToolkitTranslations(app);
 
     kv::MessageBoxDialogs dialogs;
     // Without its data folder the program has nothing to work on: the box says why, then it ends.

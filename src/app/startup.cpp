@@ -40,7 +40,7 @@ PoolGroup chooseGroup(const settings::FirstRead& first, Dialogs& dialogs, Random
         return random.below(2) == 0 ? PoolGroup::Clubs : PoolGroup::NationalTeams;
     };
     if (first.askFlag == QLatin1String("1")) {
-        switch (dialogs.yesNoCancel(kCategoryQuestion)) {
+        switch (dialogs.yesNoCancel(kCategoryQuestion, kCategoryButtons)) {
         case Dialogs::Answer::Yes:
             return PoolGroup::Clubs;
         case Dialogs::Answer::No:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/datafiles.h"
+#include "common/dialogs.h"
 #include "common/settings.h"
 #include "pools/pools.h"
 
@@ -12,13 +13,15 @@
 
 namespace kv {
 
-class Dialogs;
 class Random;
 
 inline const QString kSettingsCreatedMessage =
     QStringLiteral("Файл настроек не найден. Создан файл настроек по умолчанию.");
 inline const QString kCategoryQuestion =
     QStringLiteral("Клубы - Yes, Сборные - No, Случайно - Cancel");
+// The question's buttons say what its text calls them.
+inline const Dialogs::Captions kCategoryButtons{QStringLiteral("Клубы"), QStringLiteral("Сборные"),
+                                                QStringLiteral("Случайно")};
 inline const QString kNoPoolMessage = QStringLiteral(
     "Ни в одном списке команд не осталось трёх свободных команд, турнир составить нельзя. "
     "Пополните списки команд (Меню - Команды...) и перезапустите программу.");

@@ -8,12 +8,20 @@ namespace kv {
 class Dialogs {
 public:
     enum class Answer { Ok, Cancel, Yes, No, Closed };
+    // What the three buttons of a Yes/No/Cancel box say instead of the standard words.
+    struct Captions {
+        QString yes;
+        QString no;
+        QString cancel;
+    };
 
     virtual ~Dialogs() = default;
     // Information box with OK.
     virtual void information(const QString& text) = 0;
     // Confirmation with Yes, No and Cancel; closing the box gives Closed.
     virtual Answer yesNoCancel(const QString& text) = 0;
+    // The same box with buttons of its own words; Escape is still Cancel.
+    virtual Answer yesNoCancel(const QString& text, const Captions& captions) = 0;
     // Question (question icon) with Yes and No.
     virtual Answer yesNo(const QString& text) = 0;
     // Confirmation with OK and Cancel.

@@ -4,11 +4,14 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QMimeDatabase>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QTranslator>
 
 #include <memory>
 
@@ -18,9 +21,16 @@ namespace {
 
 QMessageBox::StandardButton ask(QMessageBox::Icon icon, const QString& text,
                                 QMessageBox::StandardButtons buttons,
-                                QMessageBox::StandardButton escape) {
+                                QMessageBox::StandardButton escape,
+                                const Dialogs::Captions* captions = nullptr) {
     QMessageBox box(icon, programTitle(), text, buttons, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
     box.setEscapeButton(escape);
+    if (captions) {
+        box.button(QMessageBox::Yes)->setText(captions->yes);
+        box.button(QMessageBox::No)->setText(captions->no);
+        box.button(QMessageBox::Cancel)->setText(captions->cancel);
+    }
     const int result = box.exec();
     return static_cast<QMessageBox::StandardButton>(result);
 }
@@ -53,6 +63,12 @@ Dialogs::Answer MessageBoxDialogs::yesNoCancel(const QString& text) {
                         QMessageBox::Cancel));
 }
 
+Dialogs::Answer MessageBoxDialogs::yesNoCancel(const QString& text, const Captions& captions) {
+    return toAnswer(ask(QMessageBox::Question, text,
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                        QMessageBox::Cancel, &captions));
+}
+
 Dialogs::Answer MessageBoxDialogs::yesNo(const QString& text) {
     return toAnswer(
         ask(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No));
@@ -65,6 +81,16 @@ Dialogs::Answer MessageBoxDialogs::okCancel(const QString& text) {
 
 void MessageBoxDialogs::error(const QString& text) {
     ask(QMessageBox::Critical, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool installToolkitTranslations(QCoreApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QStringLiteral("qtbase_ru"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }
 
 DesktopOpener::~DesktopOpener() {

@@ -157,6 +157,8 @@ void TestStartup::missingSettingsFileIsCreatedAndAsks() {
     const StartupResult r = run(dialogs);
     QCOMPARE(r.bestScorer->marks, (std::array<bool, 3>{true, false, false}));
     QCOMPARE(dialogs.texts(), (QStringList{kSettingsCreatedMessage, kCategoryQuestion}));
+    QCOMPARE(dialogs.shown()[1].buttons, (QStringList{"Клубы", "Сборные", "Случайно"}));
+    QVERIFY(r.settingsCreated); // the players are asked for their names once the window is up
     QCOMPARE(work.lines("settings.ini"), settings::defaultLines());
     QCOMPARE(*r.group, PoolGroup::NationalTeams);
     QCOMPARE(*r.playerNames, (QStringList{"Player 1", "Player 2", "Player 3"}));

@@ -15,6 +15,11 @@ Dialogs::Answer ScriptedDialogs::yesNoCancel(const QString& text) {
     return next(Kind::YesNoCancel, text, Answer::Closed);
 }
 
+Dialogs::Answer ScriptedDialogs::yesNoCancel(const QString& text, const Captions& captions) {
+    shown_.append({Kind::YesNoCancel, text, {captions.yes, captions.no, captions.cancel}});
+    return next(Kind::YesNoCancel, text, Answer::Closed);
+}
+
 Dialogs::Answer ScriptedDialogs::yesNo(const QString& text) {
     shown_.append({Kind::YesNo, text});
     return next(Kind::YesNo, text, Answer::No);

@@ -29,10 +29,12 @@ public:
     struct Shown {
         Kind kind;
         QString text;
+        QStringList buttons = {}; // only where the box names its buttons itself
     };
 
     void information(const QString& text) override;
     Answer yesNoCancel(const QString& text) override;
+    Answer yesNoCancel(const QString& text, const Captions& captions) override;
     Answer yesNo(const QString& text) override;
     Answer okCancel(const QString& text) override;
     void error(const QString& text) override;
