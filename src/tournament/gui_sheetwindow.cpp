@@ -7,8 +7,6 @@
 #include "tournament/gui_sheetpage.h"
 
 #include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -48,26 +46,13 @@ private:
     const TournamentSheet& sheet_;
 };
 
-QString chooseWithFileDialog(QWidget* parent, const QString& proposed) {
-    QFileDialog dialog(parent, QStringLiteral("Сохранить PDF"), QFileInfo(proposed).path(),
-                       QStringLiteral("PDF (*.pdf)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    // The same dialog everywhere; replacing a file is asked by the window in Russian.
-    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
-    dialog.selectFile(QFileInfo(proposed).fileName());
-    if (dialog.exec() != QDialog::Accepted)
-        return QString();
-    return dialog.selectedFiles().value(0);
-}
-
 } // namespace
 
 const QString SheetWindow::kTitle = QStringLiteral("Лист турнира");
 
 SheetWindow::SheetWindow(Dialogs& dialogs, const Clock& clock, Opener* opener, QWidget* parent)
     : QWidget(parent, Qt::Window), dialogs_(dialogs), clock_(clock), opener_(opener),
-      choose_(chooseWithFileDialog) {
+      choose_(fileDialogChooser(QStringLiteral("Сохранить PDF"), pdfKind())) {
     setObjectName(QStringLiteral("SheetWindow"));
     setWindowTitle(kTitle);
 
@@ -135,10 +120,9 @@ void SheetWindow::showSheet() {
     activateWindow();
 }
 
-QString SheetWindow::proposedPdfPath() const {
-    return QDir::current().absoluteFilePath(
-        QStringLiteral("Турнир-%1.pdf")
-            .arg(clock_.now().date().toString(QStringLiteral("yyyy-MM-dd"))));
+QString SheetWindow::fileBaseName() const {
+    return QStringLiteral("Турнир-%1")
+        .arg(clock_.now().date().toString(QStringLiteral("yyyy-MM-dd")));
 }
 
 void SheetWindow::printClick() {
@@ -146,7 +130,9 @@ void SheetWindow::printClick() {
         QPrinter printer(QPrinter::HighResolution);
         printer.setPageLayout(sheetPageLayout());
         printer.setFullPage(true); // the drawing keeps its own margins
-        printer.setDocName(sheet_.title + QLatin1Char(' ') + sheet_.date);
+        // Printing to a file proposes this name: a file name of the date, without the title's
+        // colon.
+        printer.setDocName(fileBaseName());
         QPrintDialog dialog(&printer, this);
         dialog.setWindowTitle(QStringLiteral("Печать листа турнира"));
         dialog.setMinMax(1, 1);
@@ -166,12 +152,8 @@ void SheetWindow::printClick() {
 
 void SheetWindow::savePdfClick() {
     guarded(dialogs_, [&] {
-        const QString path = choose_ ? choose_(this, proposedPdfPath()) : QString();
+        const QString path = askSavePath(this, dialogs_, pdfKind(), fileBaseName(), choose_);
         if (path.isEmpty())
-            return;
-        if (QFileInfo::exists(path) &&
-            dialogs_.yesNo(QStringLiteral("Файл «%1» уже есть. Заменить его?")
-                               .arg(QDir::toNativeSeparators(path))) != Dialogs::Answer::Yes)
             return;
         status_->clear();
         saveSheetPdf(sheet_, path);

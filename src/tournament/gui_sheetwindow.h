@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/gui_savefile.h"
 #include "tournament/tournamentsheet.h"
 
 #include <QWidget>
@@ -21,8 +22,7 @@ class Opener;
 class SheetWindow : public QWidget {
     Q_OBJECT
 public:
-    // Asks where to save, proposing a path; empty when the players cancel.
-    using ChooseSaveFile = std::function<QString(QWidget* parent, const QString& proposed)>;
+    using ChooseSaveFile = kv::ChooseSaveFile;
 
     SheetWindow(Dialogs& dialogs, const Clock& clock, Opener* opener, QWidget* parent = nullptr);
 
@@ -37,8 +37,8 @@ public:
     void showSheet();
 
     void setChooseSaveFile(ChooseSaveFile choose) { choose_ = std::move(choose); }
-    // Турнир-<yyyy-MM-dd>.pdf in the data folder.
-    QString proposedPdfPath() const;
+    // Турнир-<yyyy-MM-dd>, the name the sheet is saved and printed to a file under.
+    QString fileBaseName() const;
 
 public slots:
     void printClick();

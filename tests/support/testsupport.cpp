@@ -78,9 +78,12 @@ const passwd* nobody() {
 } // namespace
 
 WorkFolder::WorkFolder(Reach reach)
-    : dir_(temporaryTemplate(reach)), previous_(QDir::currentPath()) {
+    : dir_(temporaryTemplate(reach)), previous_(QDir::currentPath()),
+      previousConfig_(qgetenv("XDG_CONFIG_HOME")) {
     QVERIFY2(dir_.isValid(), qPrintable(dir_.errorString()));
     QDir::setCurrent(dir_.path());
+    // What the program keeps of its own (the folder last saved into) stays with the test.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_.path()));
     kv::setProgramDir(buildProgramDir());
     if (reach == Reach::Everyone && isRoot()) {
         QVERIFY(QFile::setPermissions(dir_.path(), kOthersEnter));
@@ -99,6 +102,10 @@ WorkFolder::WorkFolder(Reach reach)
 
 WorkFolder::~WorkFolder() {
     QDir::setCurrent(previous_);
+    if (previousConfig_.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", previousConfig_);
 }
 
 QString WorkFolder::path(const QString& name) const {

@@ -64,8 +64,10 @@ public:
 
 private:
     QTemporaryDir dir_;
+    QTemporaryDir config_;
     std::unique_ptr<QTemporaryDir> programCopy_;
     QString previous_;
+    QByteArray previousConfig_;
 };
 
 // Runs the rest of a scope as a user whom file permissions stop. An ordinary user already is

@@ -3,16 +3,23 @@
 #include "testsupport.h"
 
 #include "common/programdir.h"
+#include "common/savepath.h"
+#include "common/textfile.h"
 #include "tournament/gui_sheetwindow.h"
 #include "tournament/tournamentsheet.h"
 
+#include <QApplication>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/resource.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -67,6 +74,11 @@ private slots:
     void pdfHoldsTheSheet();
     void saveOverAnOldFile_data();
     void saveOverAnOldFile();
+    void proposesAFreeNameInTheLastFolder_data();
+    void proposesAFreeNameInTheLastFolder();
+    void saveGoesOnlyWhereItMay_data();
+    void saveGoesOnlyWhereItMay();
+    void printingToAFileProposesTheSheetsName();
 };
 
 void TestSheetWindow::pdfHoldsTheSheet_data() {
@@ -84,6 +96,7 @@ void TestSheetWindow::pdfHoldsTheSheet() {
     QFETCH(QStringList, players);
     QFETCH(QStringList, teams);
     kvtest::WorkFolder folder;
+    kv::rememberSaveFolder(folder.path());
     Window w(sheetOf(players, teams));
     w.save(folder.path(QStringLiteral("sheet.pdf")));
     QVERIFY2(w.dialogs.shown().isEmpty(), qPrintable(w.dialogs.texts().join('\n')));
@@ -137,7 +150,8 @@ void TestSheetWindow::saveOverAnOldFile() {
     kvtest::WorkFolder folder;
     QDir(folder.path()).mkdir(QStringLiteral("out"));
     const QString path = folder.path(QStringLiteral("out/Турнир.pdf"));
-    folder.writeBytes(QStringLiteral("out/Турнир.pdf"), "the old sheet");
+    const QByteArray old = "%PDF-1.4 the old sheet";
+    folder.writeBytes(QStringLiteral("out/Турнир.pdf"), old);
     Window w(sheetOf({"Зурко", "Пенва", "Лодыш"}, {"Милан", "Аякс", "Порту"}));
     w.dialogs.queue(breakIt == QLatin1String("no") ? kv::Dialogs::Answer::No
                                                    : kv::Dialogs::Answer::Yes);
@@ -173,11 +187,119 @@ void TestSheetWindow::saveOverAnOldFile() {
     }
     const QByteArray now = folder.bytes(QStringLiteral("out/Турнир.pdf"));
     if (replaced)
-        QVERIFY(now.startsWith("%PDF"));
+        QVERIFY(now.startsWith("%PDF") && now != old);
     else
-        QCOMPARE(now, QByteArray("the old sheet"));
+        QCOMPARE(now, old);
     // No half-written file is left beside it.
     QCOMPARE(QDir(folder.path(QStringLiteral("out"))).entryList(QDir::Files).size(), 1);
+}
+
+void TestSheetWindow::proposesAFreeNameInTheLastFolder_data() {
+    QTest::addColumn<QString>("remembered"); // "" none, else a folder of the work folder
+    QTest::addColumn<int>("taken");          // sheets of the day already there
+    QTest::addColumn<QString>("proposed");
+    const std::tuple<const char*, const char*, int, const char*> rows[] = {
+        {"documents", "", 0, "documents/Турнир-2024-03-09.pdf"},
+        {"the folder last saved into", "last", 0, "last/Турнир-2024-03-09.pdf"},
+        {"that folder is gone", "gone", 0, "documents/Турнир-2024-03-09.pdf"},
+        {"a second evening that day", "last", 1, "last/Турнир-2024-03-09-2.pdf"},
+        {"a third", "last", 2, "last/Турнир-2024-03-09-3.pdf"}};
+    for (const auto& [name, remembered, taken, proposed] : rows)
+        QTest::newRow(name) << QString(remembered) << taken << QString(proposed);
+}
+
+void TestSheetWindow::proposesAFreeNameInTheLastFolder() {
+    QFETCH(QString, remembered);
+    QFETCH(int, taken);
+    QFETCH(QString, proposed);
+    kvtest::WorkFolder folder;
+    for (const char* dir : {"documents", "last"})
+        QDir(folder.path()).mkdir(dir);
+    // Where the desktop keeps the documents folder, in the config folder the test gave us.
+    QDir().mkpath(qEnvironmentVariable("XDG_CONFIG_HOME"));
+    kv::writeLines(qEnvironmentVariable("XDG_CONFIG_HOME") + "/user-dirs.dirs",
+                   {"XDG_DOCUMENTS_DIR=\"" + folder.path("documents") + "\""});
+    if (!remembered.isEmpty())
+        kv::rememberSaveFolder(folder.path(remembered));
+    const QStringList names{"Турнир-2024-03-09.pdf", "Турнир-2024-03-09-2.pdf"};
+    for (int i = 0; i < taken; ++i)
+        folder.writeBytes("last/" + names[i], "%PDF-1.4");
+    Window w(sheetOf({"Зурко", "Пенва", "Лодыш"}, {"Милан", "Аякс", "Порту"}));
+    w.save(QString());
+    QCOMPARE(w.proposed, folder.path(proposed));
+}
+
+void TestSheetWindow::saveGoesOnlyWhereItMay_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved"); // "" when nothing may be saved
+    QTest::addColumn<QString>("says");  // what the refusal says
+    const QString own = QStringLiteral("файл данных программы");
+    const QString notPdf = QStringLiteral("это не PDF-файл");
+    const std::tuple<const char*, const char*, const char*, QString> rows[] = {
+        {"a name without the extension", "Вечер", "Вечер.pdf", ""},
+        {"the extension in capitals", "Вечер.PDF", "Вечер.PDF", ""},
+        {"the database", "base.db", "", own},
+        {"the settings", "settings.ini", "", own},
+        {"a list of the data folder", "bomb.txt", "", own},
+        {"a safety copy", "backups/base-1.db", "", own},
+        {"a link to the database", "link.pdf", "", own},
+        {"not a PDF, though named so", "fake.pdf", "", notPdf},
+        {"another file, no extension", "notes", "", notPdf},
+        {"a folder", "out", "", QStringLiteral("это папка")}};
+    for (const auto& [name, typed, saved, says] : rows)
+        QTest::newRow(name) << QString(typed) << QString(saved) << says;
+}
+
+// Whatever name the players type, no file of the program and no file of another kind is lost.
+void TestSheetWindow::saveGoesOnlyWhereItMay() {
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+    QFETCH(QString, says);
+    kvtest::WorkFolder folder;
+    QDir(folder.path()).mkpath("backups");
+    QDir(folder.path()).mkpath("out");
+    const QMap<QString, QByteArray> kept{{"base.db", QByteArray("SQLite format 3\0", 16)},
+                                         {"settings.ini", "1\r\n"},
+                                         {"bomb.txt", "Пенва\r\n"},
+                                         {"backups/base-1.db", "SQLite format 3"},
+                                         {"fake.pdf", "not a sheet"},
+                                         {"notes", "a note"}};
+    for (auto it = kept.cbegin(); it != kept.cend(); ++it)
+        folder.writeBytes(it.key(), it.value());
+    QFile::link(folder.path("base.db"), folder.path("link.pdf"));
+    Window w(sheetOf({"Зурко", "Пенва", "Лодыш"}, {"Милан", "Аякс", "Порту"}));
+    w.save(folder.path(typed));
+
+    for (auto it = kept.cbegin(); it != kept.cend(); ++it)
+        QCOMPARE(folder.bytes(it.key()), it.value());
+    const QStringList told = w.dialogs.texts(kv::ScriptedDialogs::Kind::Information);
+    if (saved.isEmpty()) {
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told[0].contains(says) && told[0].contains(typed), qPrintable(told[0]));
+        QVERIFY(kv::saveFolder() != folder.path()); // a refused choice is not remembered
+        return;
+    }
+    QVERIFY2(w.dialogs.shown().isEmpty(), qPrintable(w.dialogs.texts().join('\n')));
+    QVERIFY(folder.bytes(saved).startsWith("%PDF"));
+    QCOMPARE(kv::saveFolder(), folder.path()); // remembered for the next save
+}
+
+// The print dialog proposes the document's name for printing to a file: no colon in it.
+void TestSheetWindow::printingToAFileProposesTheSheetsName() {
+    kvtest::WorkFolder folder;
+    Window w(sheetOf({"Зурко", "Пенва", "Лодыш"}, {"Милан", "Аякс", "Порту"}));
+    QString docName;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) {
+            poll.stop();
+            docName = dialog->printer()->docName();
+            dialog->reject();
+        }
+    });
+    poll.start(10);
+    kvtest::child<QPushButton>(&w.window, QStringLiteral("PrintButton"))->click();
+    QCOMPARE(docName, QStringLiteral("Турнир-2024-03-09"));
 }
 
 QTEST_MAIN(TestSheetWindow)

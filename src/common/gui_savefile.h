@@ -1,0 +1,28 @@
+#pragma once
+
+#include "common/savepath.h"
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace kv {
+
+class Dialogs;
+
+// Asks where to save, proposing a path; returns the chosen path, empty when the players cancel.
+using ChooseSaveFile = std::function<QString(QWidget* parent, const QString& proposed)>;
+
+// The file dialog of the program's saves, in the players' language, for one kind of file.
+ChooseSaveFile fileDialogChooser(const QString& title, const SaveKind& kind);
+
+// The whole choice of where to save: proposes base.<suffix> (or base-2, ...) in the folder last
+// saved into, lets the players choose, refuses in their words a name the program must not write
+// (see checkSaveTarget) and asks before an older file of the kind is replaced. Returns the path
+// to write, empty when nothing is to be saved. The folder chosen is remembered.
+QString askSavePath(QWidget* parent, Dialogs& dialogs, const SaveKind& kind, const QString& base,
+                    const ChooseSaveFile& choose);
+
+} // namespace kv
