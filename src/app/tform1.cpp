@@ -1,5 +1,6 @@
 #include "app/tform1.h"
 
+#include "app/instancelock.h"
 #include "app/startup.h"
 #include "app/tform6.h"
 #include "common/dialogs.h"
@@ -36,6 +37,10 @@
 
 const QString TForm1::kTitle = kv::programTitle();
 const QString TForm1::kWebAddress = QStringLiteral("https://kickvale.example.org/");
+const QString TForm1::kUnwrittenEveningQuestion =
+    QStringLiteral("Результаты турнира не записаны в базу, и при закрытии они пропадут.\n"
+                   "Закрыть программу без записи? (\"Нет\" - вернуться к окну результатов "
+                   "и нажать \"Записать в базу\".)");
 
 TForm1::TForm1(kv::Services& services, kv::RunState& state, QWidget* parent)
     : QMainWindow(parent), services_(services), state_(state) {
@@ -117,6 +122,10 @@ int TForm1::clientHeight() const {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (!mayEndProgram()) {
+        event->ignore();
+        return;
+    }
     QMainWindow::closeEvent(event);
     if (services_.endProgram)
         services_.endProgram();
@@ -253,8 +262,18 @@ void TForm1::N2Click() {
 }
 
 void TForm1::N3Click() {
-    if (services_.endProgram)
+    if (mayEndProgram() && services_.endProgram)
         services_.endProgram();
+}
+
+bool TForm1::mayEndProgram() {
+    // A logout or a kill cannot wait for an answer.
+    if (!peers_.results || !peers_.results->holdsUnwrittenEvening() || kv::terminationRequested())
+        return true;
+    if (services_.dialogs->yesNo(kUnwrittenEveningQuestion) == kv::Dialogs::Answer::Yes)
+        return true;
+    kv::showInFront(peers_.results);
+    return false;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -295,8 +314,8 @@ void TForm1::Button2Click() {
             if (options.refuseLoggedTeams)
                 log = kv::readText(kv::kLogFile).text;
         }
-        const kv::DrawResult drawn = kv::drawTeams(board, options, pool, log,
-                                                              state_.poolTotal, *services_.random);
+        const kv::DrawResult drawn =
+            kv::drawTeams(board, options, pool, log, state_.poolTotal, *services_.random);
         Edit1->setText(drawn.teams[0]);
         Edit2->setText(drawn.teams[1]);
         Edit3->setText(drawn.teams[2]);

@@ -59,6 +59,7 @@ public:
     static constexpr int kClientHeightWithPrizes = 431;
     static const QString kTitle;
     static const QString kWebAddress;
+    static const QString kUnwrittenEveningQuestion;
 
 public slots:
     void FormCreate();
@@ -88,6 +89,9 @@ protected:
 private:
     template <typename F> void guard(F&& handler);
     kv::Tournament currentTournament() const;
+    // Whether the program may end now: an evening the results window holds unwritten is only
+    // given up when the players say so; otherwise they are taken back to it.
+    bool mayEndProgram();
     kv::SheetWindow& sheetWindow();
 
     kv::Services& services_;

@@ -133,6 +133,7 @@ void TForm9::showTournament(const kv::Tournament& tournament) {
         scorers[i]->setText(player);
     }
     Button1->setEnabled(true);
+    unwrittenEvening_ = true;
     kv::showInFront(this);
 }
 
@@ -399,6 +400,7 @@ void TForm9::BitBtn1Click() {
             }
             throw;
         }
+        unwrittenEvening_ = false;
         afterWrite();
     });
 }

@@ -32,6 +32,8 @@ public:
     // players name the rows and the best-scorer buttons; computing is enabled and the window
     // shown on top.
     void showTournament(const kv::Tournament& tournament);
+    // An evening was handed over and its tournament is not written yet: closing would lose it.
+    bool holdsUnwrittenEvening() const { return unwrittenEvening_; }
     // The statistics view: the players' names as the main window shows them.
     void showStatistics(const QStringList& players);
 
@@ -112,4 +114,5 @@ private:
     bool gridActive_ = false;
     QString correcting_;
     QString titleBeforeCorrection_;
+    bool unwrittenEvening_ = false;
 };

@@ -15,6 +15,8 @@
 #include "testsupport.h"
 #include "tournament/spreadsheet.h"
 
+#include <QApplication>
+
 #include <memory>
 
 namespace {
@@ -96,6 +98,14 @@ void TestEvening::anEveningAndTheNextStart() {
                     .contains(QStringLiteral("Подарки рассчитаны ;)\r\nНе забудьте указать "
                                              "лучшего бомбардира!")));
 
+        // Closing now would lose the evening: the players are asked, and "No" takes them back.
+        p.dialogs.queue(kv::Dialogs::Answer::No);
+        QVERIFY(!main.close());
+        QCOMPARE(p.dialogs.texts(kv::ScriptedDialogs::Kind::YesNo),
+                 QStringList{TForm1::kUnwrittenEveningQuestion});
+        QVERIFY(!p.ended && main.isVisible());
+        QTRY_COMPARE(QApplication::activeWindow(), &results);
+
         // six scores: Аня wins every match, Боря and Вова draw twice; Боря has the better
         // difference and takes second place
         const QStringList boxes{"2", "0", "0", "1", "0", "3", "1", "1", "4", "0", "2", "2"};
@@ -115,6 +125,7 @@ void TestEvening::anEveningAndTheNextStart() {
         QVERIFY(!results.BitBtn1->isEnabled());
         tableName = QStringLiteral("09_12_2026__21_05_33");
         QVERIFY(results.ListBox1->findItems(tableName, Qt::MatchExactly).size() == 1);
+        QVERIFY(main.close() && p.ended); // written: nothing to ask
     }
 
     // what the evening stored
