@@ -2,7 +2,7 @@
 // same rows through SQLite's C API (the floor).
 
 #include "results/gui_charts.h"
-#include "results/tournamentdb.h"
+#include "results/historystore.h"
 
 #include "benchsql.h"
 #include "goals.h"
@@ -79,13 +79,14 @@ void BM_ChartsFloorCApi(benchmark::State& state) {
         for (qsizetype from = 0; from < names.size(); from += 400) {
             QStringList parts;
             for (qsizetype i = from; i < std::min(names.size(), from + 400); ++i)
-                parts.append(QStringLiteral("SELECT %1, id, Player, Goals, Scores, Rank FROM %2")
+                parts.append(QStringLiteral("SELECT %1, id, Player, \"-\", Team1, Team2, Team3, "
+                                            "Goals, Scores, Rank FROM %2")
                                  .arg(i)
                                  .arg(kv::quoteIdentifier(names[i])));
             const QByteArray sql = parts.join(QStringLiteral(" UNION ALL ")).toUtf8();
             sqlite3_prepare_v2(db, sql.constData(), -1, &q, nullptr);
             while (sqlite3_step(q) == SQLITE_ROW)
-                for (int c = 0; c < 6; ++c)
+                for (int c = 0; c < 10; ++c)
                     benchmark::DoNotOptimize(sqlite3_column_text(q, c));
             sqlite3_finalize(q);
         }
@@ -94,12 +95,22 @@ void BM_ChartsFloorCApi(benchmark::State& state) {
 }
 BENCHMARK(BM_ChartsFloorCApi)->Unit(benchmark::kMillisecond);
 
+// The whole history as plain values, as the charts and the records read it.
+void BM_ReadHistory(benchmark::State& state) {
+    database();
+    kv::HistoryStore store;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(store.readHistory());
+}
+BENCHMARK(BM_ReadHistory)->Unit(benchmark::kMillisecond);
+
 // The window read afresh, drawn and shown once, as "Графики..." does it.
 void BM_ChartsWindow(benchmark::State& state) {
     database();
     for (auto _ : state) {
-        kv::TournamentCharts window;
-        window.load(QStringLiteral("base.db"));
+        kv::HistoryStore store;
+        kv::TournamentCharts window(store);
+        window.load();
         window.show();
         QApplication::processEvents();
         benchmark::DoNotOptimize(window.grab());
@@ -115,6 +126,8 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     kvbench::declare(
         {"BM_ChartsWindow", "charts window, 5,000 tables", "BM_ChartsFloorCApi", 3, 300, ""});
+    kvbench::declare({"BM_ReadHistory", "the history read as values, 5,000 tables",
+                      "BM_ChartsFloorCApi", 2, 100, ""});
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -74,7 +74,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QString start = QDir::currentPath();
     benchmark::Initialize(&argc, argv);
-    kvbench::declare({"BM_DrawPress/0", "one draw press, fresh log", "BM_DrawReadFloor", 1.5, 0, ""});
+    kvbench::declare(
+        {"BM_DrawPress/0", "one draw press, fresh log", "BM_DrawReadFloor", 1.5, 0, ""});
     kvbench::declare({"BM_DrawPress/30", "one draw press, 30% of the pool logged",
                       "BM_DrawReadFloor", 1.5, 0, ""});
     kvbench::declare({"BM_DrawPress/99", "one draw press, 99% of the pool logged",

@@ -7,8 +7,8 @@
 #include "common/errors.h"
 #include "common/programdir.h"
 #include "common/services.h"
+#include "results/historystore.h"
 #include "results/tform9.h"
-#include "results/tournamentdb.h"
 
 #include "benchsql.h"
 #include "goals.h"
@@ -101,11 +101,11 @@ private:
 kv::TournamentEntry entry() {
     kv::TournamentEntry e;
     e.boxes = {"3", "1", "0", "2", "1", "1", "2", "2", "4", "0", "1", "3"};
-    const QStringList places{"1", "3", "2"};
+    const int places[] = {1, 3, 2};
     for (int i = 0; i < 3; ++i)
-        e.players[i] = {
-            playerName(10 * i), QStringLiteral("Команда"), "2", "1", "1", "7", "4", "3", "7",
-            places[i]};
+        e.players[i] = {playerName(10 * i),
+                        QStringLiteral("Команда"),
+                        {2, 1, 1, 7, 4, 3, 7, kv::placeCounters(places[i])}};
     return e;
 }
 
@@ -157,15 +157,11 @@ void floorPress(sqlite3* db, const QString& table, const kv::TournamentEntry& e)
         while (sqlite3_step(lookup) == SQLITE_ROW) {
         }
         sqlite3_reset(lookup);
-        const qint64 figures[] = {p.wins.toLongLong(),         p.draws.toLongLong(),
-                                  p.losses.toLongLong(),       p.goalsFor.toLongLong(),
-                                  p.goalsAgainst.toLongLong(), p.difference.toLongLong(),
-                                  p.points.toLongLong()};
-        for (int i = 0; i < 7; ++i)
+        const kv::Figures& f = p.figures;
+        const qint64 figures[] = {f.wins,       f.draws,  f.losses,    f.goalsFor,  f.goalsAgainst,
+                                  f.difference, f.points, f.places[0], f.places[1], f.places[2]};
+        for (int i = 0; i < 10; ++i)
             sqlite3_bind_int64(update, i + 1, figures[i]);
-        const auto places = kv::placeCounters(p.name, p.place);
-        for (int i = 0; i < 3; ++i)
-            sqlite3_bind_int(update, 8 + i, places[i]);
         sqlite3_bind_text(update, 11, name.constData(), -1, SQLITE_TRANSIENT);
         check(sqlite3_step(update), db, SQLITE_DONE);
         sqlite3_reset(update);
@@ -275,7 +271,7 @@ BENCHMARK(BM_SafetyCopyCApi)->Unit(benchmark::kMillisecond);
 
 void BM_PressTournamentDb(benchmark::State& state) {
     BigDatabase::instance().enterCopy(QStringLiteral("logic"));
-    kv::TournamentDb db;
+    kv::HistoryStore db;
     db.open();
     const kv::TournamentEntry e = entry();
     int n = 0;
@@ -300,7 +296,7 @@ struct ResultsWindow {
         return s;
     }()};
     kv::RunState run;
-    kv::TournamentDb database;
+    kv::HistoryStore database{kv::kDatabaseFile, &clock};
     TForm9 form{services, run, database};
 };
 
@@ -334,7 +330,7 @@ BENCHMARK(BM_ListFloorCApi)->Unit(benchmark::kMillisecond);
 
 void BM_ListTournamentDb(benchmark::State& state) {
     BigDatabase::instance().enterCopy(QStringLiteral("listlogic"));
-    kv::TournamentDb db;
+    kv::HistoryStore db;
     for (auto _ : state)
         benchmark::DoNotOptimize(db.tableNames());
 }

@@ -3,11 +3,11 @@
 // corpus replay in the tests run the same code. Each body aborts on a broken invariant; thrown
 // kv::Error is the program's normal answer to a bad file and is fine.
 
-#include "common/settings.h"
 #include "common/errors.h"
+#include "common/settings.h"
 #include "common/textfile.h"
 #include "results/standings.h"
-#include "results/tournamentdb.h"
+#include "results/storedform.h"
 #include "tournament/spreadsheet.h"
 #include "tournament/tournamentpress.h"
 #include "tournament/xlsxworkbook.h"
@@ -231,14 +231,15 @@ inline void standings(const std::uint8_t* data, std::size_t size) {
         const auto text = [&](kv::StandingField f) {
             return shown[p * 7 + static_cast<int>(f)].text;
         };
-        e.goalsFor = text(kv::StandingField::GoalsFor);
-        e.goalsAgainst = text(kv::StandingField::GoalsAgainst);
-        e.difference = text(kv::StandingField::Difference);
-        e.wins = text(kv::StandingField::Wins);
-        e.draws = text(kv::StandingField::Draws);
-        e.losses = text(kv::StandingField::Losses);
-        e.points = text(kv::StandingField::Points);
-        e.place = shown[expected.size() + p].text;
+        const auto number = [&](kv::StandingField f) { return text(f).toLongLong(); };
+        e.figures = {number(kv::StandingField::Wins),
+                     number(kv::StandingField::Draws),
+                     number(kv::StandingField::Losses),
+                     number(kv::StandingField::GoalsFor),
+                     number(kv::StandingField::GoalsAgainst),
+                     number(kv::StandingField::Difference),
+                     number(kv::StandingField::Points),
+                     kv::placeCounters(shown[expected.size() + p].text.toInt())};
     }
     for (int round = 0; round < 2; ++round)
         for (const kv::PlayerEntry& e : entries)

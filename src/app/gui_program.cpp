@@ -2,11 +2,12 @@
 
 #include "app/tform1.h"
 #include "app/tform6.h"
+#include "common/services.h"
 #include "pools/tform2.h"
 #include "pools/tform7.h"
 #include "pools/tform8.h"
+#include "results/historystore.h"
 #include "results/tform9.h"
-#include "results/tournamentdb.h"
 #include "tournament/tform5.h"
 
 #include <QCoreApplication>
@@ -21,12 +22,12 @@ ProgramWindows::ProgramWindows(kv::Services& services, kv::RunState& state) {
     form6_ = std::make_unique<TForm6>(services, *form1_, *form5_);
     form7_ = std::make_unique<TForm7>(services);
     form8_ = std::make_unique<TForm8>(services);
-    // The connection is made where the results window made it before, and opened as that
+    // The store is made where the results window made its connection before, and opened as that
     // window lists the tournaments: a missing or broken base.db says so once, at start.
-    database_ = std::make_unique<kv::TournamentDb>();
-    form9_ = std::make_unique<TForm9>(services, state, *database_);
+    history_ = std::make_unique<kv::HistoryStore>(kv::kDatabaseFile, services.clock);
+    form9_ = std::make_unique<TForm9>(services, state, *history_);
     form1_->setPeers(
-        {form2_.get(), form6_.get(), form7_.get(), form8_.get(), form9_.get(), database_.get()});
+        {form2_.get(), form6_.get(), form7_.get(), form8_.get(), form9_.get(), history_.get()});
     windows_ = {form1_.get(), form2_.get(), form6_.get(), form5_.get(),
                 form7_.get(), form8_.get(), form9_.get()};
     // Every new control has asked to be polished on the next pass of the event loop. Showing a
@@ -41,8 +42,8 @@ void ProgramWindows::showMainWindow() {
         QTimer::singleShot(0, form1_.get(), &TForm1::askForPlayerNames);
 }
 
-// In the reverse order of creation; the database connection goes after every window that reads
-// through it (the results window's grid, the charts window of the main window).
+// In the reverse order of creation; the history goes after every window that reads through it (the
+// results window's grid, the charts window of the main window).
 ProgramWindows::~ProgramWindows() {
     form9_.reset();
     form8_.reset();
@@ -51,5 +52,5 @@ ProgramWindows::~ProgramWindows() {
     form5_.reset();
     form2_.reset();
     form1_.reset();
-    database_.reset();
+    history_.reset();
 }

@@ -5,11 +5,11 @@
 #include <memory>
 
 namespace kv {
-class TournamentDb;
+class HistoryStore;
 }
 
 // The program's seven windows, created once in the program's order and introduced to each
-// other, and the database connection the windows share. The main window's creation runs the
+// other, and the history the windows share. The main window's creation runs the
 // start-up sequence before any other window exists.
 class ProgramWindows {
 public:
@@ -31,7 +31,7 @@ private:
     std::unique_ptr<TForm6> form6_;
     std::unique_ptr<TForm7> form7_;
     std::unique_ptr<TForm8> form8_;
-    std::unique_ptr<kv::TournamentDb> database_;
+    std::unique_ptr<kv::HistoryStore> history_;
     std::unique_ptr<TForm9> form9_;
     Windows windows_;
 };

@@ -70,9 +70,9 @@ TForm1::TForm1(kv::Services& services, kv::RunState& state, QWidget* parent)
     addAction(chartsCommand_); // Ctrl+G works while the menu is closed
     connect(chartsCommand_, &QAction::triggered, this, [this] {
         kv::guarded(*services_.dialogs, [&] {
-            if (!peers_.database)
+            if (!peers_.history)
                 throw kv::Error(QStringLiteral("The database is not there."));
-            kv::showTournamentCharts(this, *peers_.database);
+            kv::showTournamentCharts(this, *peers_.history);
         });
     });
 

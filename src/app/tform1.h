@@ -8,7 +8,7 @@
 
 namespace kv {
 class SheetWindow;
-class TournamentDb;
+class HistoryStore;
 struct Services;
 struct RunState;
 } // namespace kv
@@ -25,7 +25,7 @@ struct MainWindowPeers {
     TForm7* twoPlayers = nullptr;
     TForm8* recentTeams = nullptr;
     TForm9* results = nullptr;
-    kv::TournamentDb* database = nullptr; // read by the charts window
+    kv::HistoryStore* history = nullptr; // read by the charts window
 };
 
 // The main window: number of players, the three player slots, the schedule, the last

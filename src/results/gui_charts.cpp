@@ -1,6 +1,7 @@
 #include "results/gui_charts.h"
 
-#include "results/tournamentdb.h"
+#include "common/errors.h"
+#include "results/historystore.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -82,32 +83,58 @@ QColor playerColour(qsizetype player) {
     return QColor::fromHsv(int((player * 137) % 360), 200, 200); // golden-angle steps
 }
 
-TournamentCharts::TournamentCharts(QWidget* parent) : QWidget(parent, Qt::Window) {
+TournamentCharts::TournamentCharts(HistoryStore& store, QWidget* parent)
+    : QWidget(parent, Qt::Window), store_(store) {
     setObjectName(QStringLiteral("TournamentCharts"));
     setWindowTitle(QStringLiteral("Графики турниров"));
     setAttribute(Qt::WA_DeleteOnClose);
     auto* layout = new QVBoxLayout(this);
+    note_ = new QLabel(this);
+    note_->setObjectName(QStringLiteral("LeftOut"));
+    note_->setTextFormat(Qt::PlainText);
+    note_->setWordWrap(true);
+    note_->hide();
+    layout->addWidget(note_);
     tabs_ = new QTabWidget(this);
     layout->addWidget(tabs_);
     resize(900, 600);
+    // A write, a correction or a rebuild shows at once; a history that cannot be read now is
+    // said in the window, which has no one else to tell.
+    connect(&store_, &HistoryStore::historyChanged, this, [this] {
+        try {
+            load();
+        } catch (const Error& e) {
+            clear();
+            note_->setText(
+                QStringLiteral("Историю турниров не удалось прочитать: %1").arg(e.text()));
+            note_->show();
+        }
+    });
 }
 
-void TournamentCharts::load(const QString& databaseFile) {
-    TournamentDb db(databaseFile);
-    load(db);
+void TournamentCharts::load() {
+    draw(store_.readHistory());
 }
 
-void TournamentCharts::load(TournamentDb& database) {
-    database.open();
-    draw(readHistory(database.database()));
-}
-
-void TournamentCharts::draw(const History& h) {
+void TournamentCharts::clear() {
     while (tabs_->count() > 0) {
         QWidget* page = tabs_->widget(0);
         tabs_->removeTab(0);
         delete page;
     }
+}
+
+void TournamentCharts::draw(const History& all) {
+    clear();
+    const QList<SkippedTable> leftOut = all.leftOut();
+    QStringList said;
+    for (const SkippedTable& s : leftOut)
+        said.append(QStringLiteral("\"%1\": %2").arg(s.table, s.reason));
+    note_->setText(QStringLiteral("Не показаны таблицы, которые нельзя посчитать как турнир:\n") +
+                   said.join(QLatin1Char('\n')));
+    note_->setVisible(!leftOut.isEmpty());
+    History h = all;
+    h.tournaments.removeIf([](const PlayedTournament& t) { return !t.counted(); });
     if (h.tournaments.isEmpty()) {
         auto* empty = new QLabel(QStringLiteral("В базе ещё нет ни одного турнира. Запишите "
                                                 "турнир кнопкой \"Записать в базу\" в окне "
@@ -220,11 +247,11 @@ void TournamentCharts::draw(const History& h) {
     tabs_->addTab(view(goals, tabs_), QStringLiteral("Мячи"));
 }
 
-TournamentCharts* showTournamentCharts(QWidget* parent, TournamentDb& database) {
+TournamentCharts* showTournamentCharts(QWidget* parent, HistoryStore& store) {
     static QPointer<TournamentCharts> window;
     if (!window)
-        window = new TournamentCharts(parent);
-    window->load(database);
+        window = new TournamentCharts(store, parent);
+    window->load();
     window->show();
     window->raise();
     window->activateWindow();

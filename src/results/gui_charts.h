@@ -5,32 +5,37 @@
 #include <QColor>
 #include <QWidget>
 
+class QLabel;
 class QTabWidget;
 
 namespace kv {
 
-class TournamentDb;
+class HistoryStore;
 
 // The colour of a player in every chart: by the order in which the players first played.
 QColor playerColour(qsizetype player);
 
-// "Графики турниров": points over the tournaments, places, goals for and against.
+// "Графики турниров": points over the tournaments, places, goals for and against. It draws the
+// history afresh whenever the history changes.
 class TournamentCharts : public QWidget {
     Q_OBJECT
 public:
-    explicit TournamentCharts(QWidget* parent = nullptr);
-    // Reads the database afresh and draws it; throws the database's error.
-    void load(const QString& databaseFile);
-    void load(TournamentDb& database);
+    explicit TournamentCharts(HistoryStore& store, QWidget* parent = nullptr);
+    // Reads the history afresh and draws it; throws the database's error.
+    void load();
     QTabWidget* tabs() const { return tabs_; }
+    // What the window says of the tables it left out, or of a history it could not read.
+    QLabel* note() const { return note_; }
 
 private:
     void draw(const History& history);
+    void clear();
+    HistoryStore& store_;
     QTabWidget* tabs_ = nullptr;
+    QLabel* note_ = nullptr;
 };
 
-// Opens the window (one at a time) on the program's database, read afresh; throws when it cannot
-// be read.
-TournamentCharts* showTournamentCharts(QWidget* parent, TournamentDb& database);
+// Opens the window (one at a time) on the program's history; throws when it cannot be read.
+TournamentCharts* showTournamentCharts(QWidget* parent, HistoryStore& store);
 
 } // namespace kv

@@ -16,7 +16,7 @@ namespace {
 const QStringList kColumns{"Игрок",   "Побед", "Ничьих", "Поражений", "Забито", "Пропущено",
                            "Разница", "Очки",  "Первый", "Второй",    "Третий"};
 
-QList<qint64> figures(const Contribution& c) {
+QList<qint64> figures(const Figures& c) {
     return {c.wins,       c.draws,  c.losses,    c.goalsFor,  c.goalsAgainst,
             c.difference, c.points, c.places[0], c.places[1], c.places[2]};
 }
@@ -28,11 +28,11 @@ QTableWidget* table(const QList<TotalLine>& lines, bool rebuilt, QWidget* parent
     t->verticalHeader()->hide();
     for (int r = 0; r < lines.size(); ++r) {
         const TotalLine& l = lines[r];
-        const std::optional<Contribution>& shown = rebuilt ? l.rebuilt : l.stored;
-        const std::optional<Contribution>& other = rebuilt ? l.stored : l.rebuilt;
+        const std::optional<Figures>& shown = rebuilt ? l.rebuilt : l.stored;
+        const std::optional<Figures>& other = rebuilt ? l.stored : l.rebuilt;
         t->setItem(r, 0, new QTableWidgetItem(l.player));
         // A row that stays as it is shows the stored sums on both sides.
-        const std::optional<Contribution>& value = (rebuilt && !l.rebuilt) ? l.stored : shown;
+        const std::optional<Figures>& value = (rebuilt && !l.rebuilt) ? l.stored : shown;
         if (!value)
             continue;
         const QList<qint64> f = figures(*value);
@@ -54,9 +54,9 @@ QTableWidget* table(const QList<TotalLine>& lines, bool rebuilt, QWidget* parent
 
 } // namespace
 
-QString rebuildNote(const QList<TotalLine>& lines) {
+QString rebuildNote(const TotalRebuild& rebuild) {
     QStringList kept;
-    for (const TotalLine& l : lines)
+    for (const TotalLine& l : rebuild.lines)
         if (!l.rebuilt)
             kept << l.player;
     QString text = QStringLiteral("Слева - \"Total\" сейчас, справа - каким он станет, если "
@@ -65,15 +65,21 @@ QString rebuildNote(const QList<TotalLine>& lines) {
         text += QStringLiteral("\nСтроки игроков, которых нет ни в одном турнире, останутся как "
                                "есть: %1.")
                     .arg(kept.join(QStringLiteral(", ")));
+    if (!rebuild.leftOut.isEmpty()) {
+        text += QStringLiteral("\nЭти таблицы не посчитаны:");
+        for (const SkippedTable& s : rebuild.leftOut)
+            text += QStringLiteral("\n    \"%1\": %2").arg(s.table, s.reason);
+    }
     text += QStringLiteral("\nЗаменить \"Total\"? Перед заменой сохраняется копия базы.");
     return text;
 }
 
-bool confirmTotalRebuild(QWidget* parent, const QList<TotalLine>& lines) {
+bool confirmTotalRebuild(QWidget* parent, const TotalRebuild& rebuild) {
+    const QList<TotalLine>& lines = rebuild.lines;
     QDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("Пересчитать Total"));
     auto* layout = new QVBoxLayout(&dialog);
-    auto* note = new QLabel(rebuildNote(lines), &dialog);
+    auto* note = new QLabel(rebuildNote(rebuild), &dialog);
     note->setTextFormat(Qt::PlainText);
     note->setWordWrap(true);
     layout->addWidget(note);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "results/storedtournament.h"
+#include "results/history.h"
 
 #include <QList>
 #include <QString>
@@ -9,11 +9,12 @@ class QWidget;
 
 namespace kv {
 
-// The text above the preview: what a rebuild does, and which rows it keeps as they are.
-QString rebuildNote(const QList<TotalLine>& lines);
+// The text above the preview: what a rebuild does, which rows it keeps as they are and which
+// tables it leaves out.
+QString rebuildNote(const TotalRebuild& rebuild);
 
 // Shows "Total" as stored beside "Total" rebuilt from the tournaments and asks whether to replace
 // it. True when the user confirms.
-bool confirmTotalRebuild(QWidget* parent, const QList<TotalLine>& lines);
+bool confirmTotalRebuild(QWidget* parent, const TotalRebuild& rebuild);
 
 } // namespace kv

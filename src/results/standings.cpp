@@ -6,15 +6,22 @@ namespace kv {
 
 namespace {
 
-// Edit1..Edit12 as indices 0..11. Row i of the results table holds team i's own goals first.
-const std::array<std::array<OwnMatch, 4>, 3> kOwnMatches{{
-    {{{0, 1}, {8, 9}, {3, 2}, {5, 4}}},   // player 1: Edit1:Edit2, Edit9:Edit10, Edit4:Edit3,
-                                          // Edit6:Edit5
-    {{{2, 3}, {10, 11}, {1, 0}, {7, 6}}}, // player 2: Edit3:Edit4, Edit11:Edit12, Edit2:Edit1,
-                                          // Edit8:Edit7
-    {{{4, 5}, {6, 7}, {9, 8}, {11, 10}}}, // player 3: Edit5:Edit6, Edit7:Edit8, Edit10:Edit9,
-                                          // Edit12:Edit11
-}};
+// Player 1: Edit1:Edit2, Edit9:Edit10, Edit4:Edit3, Edit6:Edit5, and so on for the others.
+std::array<std::array<OwnMatch, 4>, 3> makeOwnMatches() {
+    std::array<std::array<OwnMatch, 4>, 3> own{};
+    for (int p = 0; p < 3; ++p) {
+        int n = 0;
+        for (int other = 0; other < 3; ++other)
+            if (const int m = matchAt(p, other); m >= 0)
+                own[p][n++] = {homeBox(m), awayBox(m)};
+        for (int other = 0; other < 3; ++other)
+            if (const int m = matchAt(other, p); m >= 0)
+                own[p][n++] = {awayBox(m), homeBox(m)};
+    }
+    return own;
+}
+
+const std::array<std::array<OwnMatch, 4>, 3> kOwnMatches = makeOwnMatches();
 
 // Adjusts the ranking of two players level on it by their goal difference.
 void breakTie(std::array<int, 3>& r, const std::array<qint64, 3>& diff, int a, int b) {
@@ -27,6 +34,22 @@ void breakTie(std::array<int, 3>& r, const std::array<qint64, 3>& diff, int a, i
 }
 
 } // namespace
+
+int matchAt(int home, int away) {
+    for (int m = 0; m < int(kMatches.size()); ++m)
+        if (kMatches[m].home == home && kMatches[m].away == away)
+            return m;
+    return -1;
+}
+
+void countResult(qint64 own, qint64 opponent, PlayerStanding& standing) {
+    if (own > opponent)
+        ++standing.wins;
+    else if (own == opponent)
+        ++standing.draws;
+    else
+        ++standing.losses;
+}
 
 const std::array<OwnMatch, 4>& ownMatches(int player) {
     return kOwnMatches.at(player);
@@ -80,14 +103,8 @@ Standings computeStandings(const QStringList& boxes, const StandingSink& sink) {
         st.difference = st.goalsFor - st.goalsAgainst;
         put(p, StandingField::Difference, st.difference);
 
-        for (int m = 0; m < 4; ++m) {
-            if (own[m] > opp[m])
-                ++st.wins;
-            else if (own[m] == opp[m])
-                ++st.draws;
-            else
-                ++st.losses;
-        }
+        for (int m = 0; m < 4; ++m)
+            countResult(own[m], opp[m], st);
         put(p, StandingField::Wins, st.wins);
         put(p, StandingField::Draws, st.draws);
         put(p, StandingField::Losses, st.losses);

@@ -38,12 +38,34 @@ enum class StandingField { GoalsFor, GoalsAgainst, Difference, Wins, Draws, Loss
 // Receives every figure as it is decided: player 0..2, the field and its text.
 using StandingSink = std::function<void(int player, StandingField field, const QString& text)>;
 
-// The own matches of a player as pairs of score boxes (0-based: 0 is Edit1), own goals first.
+// The six matches of a tournament: each team meets each other twice, once as the home team.
+// Match m is entered in the results table in the row of its home team and the column of its away
+// team, in score boxes 2m (home goals) and 2m + 1 (away goals): Edit1 and Edit2 hold match 0.
+// The stored tournament keeps the same match in the same row and column.
+struct BoxMatch {
+    int home; // player slot 0..2
+    int away;
+};
+inline constexpr std::array<BoxMatch, 6> kMatches{{{0, 1}, {1, 0}, {2, 0}, {2, 1}, {0, 2}, {1, 2}}};
+inline constexpr int homeBox(int match) {
+    return 2 * match;
+}
+inline constexpr int awayBox(int match) {
+    return 2 * match + 1;
+}
+// The match of the home team in row `home` against the team of column `away`; -1 on the diagonal.
+int matchAt(int home, int away);
+
+// The own matches of a player as pairs of score boxes (0-based: 0 is Edit1), own goals first:
+// his home matches by column, then his away matches by row.
 struct OwnMatch {
     int own;
     int opponent;
 };
 const std::array<OwnMatch, 4>& ownMatches(int player);
+
+// Counts one match into wins, draws or losses of the side that scored `own`.
+void countResult(qint64 own, qint64 opponent, PlayerStanding& standing);
 
 // Computes the standings from the twelve score box texts (Edit1 .. Edit12).
 // Player by player the figures are handed to sink in this order: goals for, goals against,

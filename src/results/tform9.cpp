@@ -11,11 +11,11 @@
 #include "common/textfile.h"
 #include "results/bestscorer.h"
 #include "results/gui_totalpreview.h"
-#include "results/safetycopy.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScopeGuard>
 #include <QShortcut>
 #include <QSqlError>
 #include <QSqlRecord>
@@ -24,9 +24,9 @@
 
 using kv::StandingField;
 
-TForm9::TForm9(kv::Services& services, kv::RunState& state, kv::TournamentDb& database,
+TForm9::TForm9(kv::Services& services, kv::RunState& state, kv::HistoryStore& history,
                QWidget* parent)
-    : QWidget(parent, Qt::Window), services_(services), state_(state), db_(database) {
+    : QWidget(parent, Qt::Window), services_(services), state_(state), db_(history) {
     // Before the controls exist, so that they are made with it instead of each being told of
     // a change.
     setFont(kv::classicFont(11));
@@ -94,9 +94,10 @@ TForm9::TForm9(kv::Services& services, kv::RunState& state, kv::TournamentDb& da
             ListBox1Click();
     });
 
-    confirmRebuild = [this](const QList<kv::TotalLine>& lines) {
-        return kv::confirmTotalRebuild(this, lines);
+    confirmRebuild = [this](const kv::TotalRebuild& rebuild) {
+        return kv::confirmTotalRebuild(this, rebuild);
     };
+    connect(&db_, &kv::HistoryStore::historyChanged, this, &TForm9::historyChanged);
 
     FormCreate();
 }
@@ -168,17 +169,18 @@ void TForm9::reloadTournamentList() {
     chosenByPress_ = -1;
 }
 
-void TForm9::keepSafetyCopy() {
-    db_.open();
-    // The copy is taken with no read of the grid pending: the grid reads the rest of its rows
-    // first.
-    while (gridActive_ && ADOTable1->canFetchMore()) {
-        const int rows = ADOTable1->rowCount();
-        ADOTable1->fetchMore();
-        if (ADOTable1->rowCount() == rows)
-            break;
-    }
-    kv::keepSafetyCopy(db_.database(), db_.fileName(), services_.clock->now());
+void TForm9::historyChanged() {
+    guard([&] {
+        reloadTournamentList();
+        if (!gridActive_)
+            return;
+        // The grid shows the same table as before, the same way, unless it is gone.
+        const QList<int> widths = gridColumnWidths();
+        const bool gone = ListBox1->findItems(gridTable_, Qt::MatchExactly).isEmpty();
+        openGridTable(gone ? kv::kTotalTable : gridTable_, gone ? QStringLiteral("id") : gridSort_);
+        if (!gone)
+            restoreGridColumnWidths(widths);
+    });
 }
 
 void TForm9::ListBox1Click() {
@@ -202,9 +204,21 @@ void TForm9::openGridTable(const QString& table, const QString& sortColumn) {
     gridTable_ = table;
     gridSort_ = sortColumn;
     gridActive_ = true;
-    if (!ADOTable1->select())
-        throw kv::Error(ADOTable1->lastError().text().trimmed());
+    selectAll();
     setGridColumnWidths();
+}
+
+void TForm9::selectAll() {
+    // Every row is read at once: a read left pending would hold the database while the history
+    // changes, and a change undone would end it half way.
+    bool ok = ADOTable1->select();
+    while (ok && ADOTable1->canFetchMore()) {
+        const int rows = ADOTable1->rowCount();
+        ADOTable1->fetchMore();
+        ok = ADOTable1->rowCount() > rows;
+    }
+    if (ADOTable1->lastError().isValid())
+        throw kv::Error(ADOTable1->lastError().text().trimmed());
 }
 
 void TForm9::setGridColumnWidths() {
@@ -231,10 +245,8 @@ void TForm9::DBGrid1TitleClick(int column) {
         const QList<int> widths = gridColumnWidths();
         gridSort_ = ADOTable1->record().fieldName(column);
         ADOTable1->setSort(column, Qt::AscendingOrder);
-        const bool ok = ADOTable1->select();
-        restoreGridColumnWidths(widths);
-        if (!ok)
-            throw kv::Error(ADOTable1->lastError().text().trimmed());
+        const auto restore = qScopeGuard([&] { restoreGridColumnWidths(widths); });
+        selectAll();
     });
 }
 
@@ -248,17 +260,18 @@ void TForm9::DBGrid1DeleteRecord() {
         if (services_.dialogs->okCancel(QStringLiteral("Delete record?")) !=
             kv::Dialogs::Answer::Ok)
             return;
-        keepSafetyCopy();
         const QList<int> widths = gridColumnWidths();
-        const bool ok = ADOTable1->removeRow(row) && ADOTable1->submitAll();
-        if (!ok) {
-            const QString text = ADOTable1->lastError().text().trimmed();
+        try {
+            db_.change([&] {
+                if (!ADOTable1->removeRow(row) || !ADOTable1->submitAll())
+                    throw kv::Error(ADOTable1->lastError().text().trimmed());
+            });
+        } catch (...) {
             ADOTable1->revertAll();
-            ADOTable1->select();
+            selectAll();
             restoreGridColumnWidths(widths);
-            throw kv::Error(text);
+            throw;
         }
-        restoreGridColumnWidths(widths);
         if (ADOTable1->rowCount() > 0)
             DBGrid1->setCurrentIndex(
                 ADOTable1->index(std::min(row, ADOTable1->rowCount() - 1), column));
@@ -373,29 +386,23 @@ kv::TournamentEntry TForm9::tournamentToWrite() {
 
 void TForm9::BitBtn1Click() {
     guard([&] {
-        if (!correcting_.isEmpty()) {
-            // A correction replaces the loaded tournament; it never stores a new one.
-            const kv::TournamentEntry entry = tournamentToWrite();
-            keepSafetyCopy();
-            db_.open();
-            kv::correctTournament(db_.database(), correcting_, entry);
-            ProgressBar1->setValue(100);
-            abandonCorrection();
-            afterWrite();
-            return;
-        }
-        const QString table = kv::tournamentTableName(*services_.clock);
-        const kv::TournamentEntry entry = tournamentToWrite();
-        keepSafetyCopy();
         try {
-            db_.writeTournament(table, entry,
-                                [&](int percent) { ProgressBar1->setValue(percent); });
+            if (!correcting_.isEmpty()) {
+                // A correction replaces the loaded tournament; it never stores a new one.
+                db_.correctTournament(correcting_, tournamentToWrite());
+                ProgressBar1->setValue(100);
+                abandonCorrection();
+            } else {
+                const QString table = kv::tournamentTableName(*services_.clock);
+                db_.writeTournament(table, tournamentToWrite(), std::nullopt,
+                                    [&](int percent) { ProgressBar1->setValue(percent); });
+            }
         } catch (...) {
-            // Nothing was stored: the bar says so, and the grid drops a cursor the undo ended.
+            // Nothing was stored: the bar says so, and the grid is read again.
             ProgressBar1->setValue(0);
             if (gridActive_) {
                 const QList<int> widths = gridColumnWidths();
-                ADOTable1->select();
+                kv::guarded(*services_.dialogs, [&] { selectAll(); });
                 restoreGridColumnWidths(widths);
             }
             throw;
@@ -406,11 +413,13 @@ void TForm9::BitBtn1Click() {
 }
 
 void TForm9::afterWrite() {
-    // Stored: the tournament must not be stored twice, whatever the refresh below does.
+    // Stored: the tournament must not be stored twice. The list and the grid followed the
+    // change already; the grid shows "Total" when nothing was chosen yet.
     BitBtn1->setEnabled(false);
     Button1->setEnabled(false);
-    reloadTournamentList();
-    openGridTable(gridTable_, gridSort_);
+    if (!gridActive_)
+        openGridTable(gridTable_, gridSort_);
+    setGridColumnWidths();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -426,8 +435,7 @@ void TForm9::FixButtonClick() {
         if (!item)
             throw kv::Error(QStringLiteral("Выберите турнир в списке \"Все турниры по дате:\" и "
                                            "нажмите \"Исправить турнир\" ещё раз."));
-        db_.open();
-        loadCorrection(item->text(), kv::readTournament(db_.database(), item->text()));
+        loadCorrection(item->text(), db_.readTournament(item->text()));
     });
 }
 
@@ -440,10 +448,11 @@ void TForm9::loadCorrection(const QString& table, const kv::TournamentEntry& sto
         names_[p]->setText(e.name);
         teams_[p]->setText(e.team);
         columns[p]->setText(e.team);
-        const QString figures[] = {e.goalsFor, e.goalsAgainst, e.difference, e.wins,
-                                   e.draws,    e.losses,       e.points,     e.place};
-        for (int f = 0; f < 8; ++f)
-            standings_[p][f]->setText(figures[f]);
+        const kv::Figures& f = e.figures;
+        const qint64 figures[] = {f.goalsFor, f.goalsAgainst, f.difference, f.wins,
+                                  f.draws,    f.losses,       f.points,     f.place()};
+        for (int i = 0; i < 8; ++i)
+            standings_[p][i]->setText(QString::number(figures[i]));
     }
     // The stored figures are shown, not computed: a write needs a computation first.
     computed_.reset();
@@ -473,13 +482,12 @@ void TForm9::abandonCorrection() {
 
 void TForm9::RebuildButtonClick() {
     guard([&] {
-        db_.open();
-        const QList<kv::TotalLine> lines = kv::rebuiltTotal(db_.database());
-        if (!confirmRebuild(lines))
+        const kv::TotalRebuild rebuild = db_.rebuiltTotal();
+        if (!confirmRebuild(rebuild))
             return;
-        keepSafetyCopy();
-        kv::replaceTotal(db_.database(), lines);
-        reloadTournamentList();
-        openGridTable(gridTable_, gridSort_);
+        db_.replaceTotal(rebuild);
+        if (!gridActive_)
+            openGridTable(gridTable_, gridSort_);
+        setGridColumnWidths();
     });
 }

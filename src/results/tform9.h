@@ -1,9 +1,8 @@
 #pragma once
 
+#include "results/historystore.h"
 #include "results/standings.h"
-#include "results/storedtournament.h"
 #include "results/tournament.h"
-#include "results/tournamentdb.h"
 #include "ui_tform9.h"
 
 #include <QWidget>
@@ -23,8 +22,8 @@ class QSqlTableModel;
 class TForm9 : public QWidget, public Ui::TForm9 {
     Q_OBJECT
 public:
-    // The database is the program's connection; it outlives the window.
-    TForm9(kv::Services& services, kv::RunState& state, kv::TournamentDb& database,
+    // The store is the program's history; it outlives the window.
+    TForm9(kv::Services& services, kv::RunState& state, kv::HistoryStore& history,
            QWidget* parent = nullptr);
     ~TForm9() override;
 
@@ -39,7 +38,7 @@ public:
 
     // The table shown in the grid (inactive until a table is chosen or a tournament written).
     QSqlTableModel* ADOTable1 = nullptr;
-    kv::TournamentDb& database() { return db_; }
+    kv::HistoryStore& database() { return db_; }
     // The button the Enter key presses now, or nullptr.
     QPushButton* enterButton() const;
 
@@ -67,7 +66,7 @@ public:
     QString correctedTable() const { return correcting_; }
     void abandonCorrection();
     // Asks before "Total" is replaced by its rebuild; tests answer it themselves.
-    std::function<bool(const QList<kv::TotalLine>&)> confirmRebuild;
+    std::function<bool(const kv::TotalRebuild&)> confirmRebuild;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -85,18 +84,19 @@ private:
     void computeAndShow();
     void chooseBestScorer(QPushButton* pressed);
     void reloadTournamentList();
-    // A copy of base.db before every change; throws, and so stops the change, when none is made.
-    void keepSafetyCopy();
+    // The list and the grid after any change of the history.
+    void historyChanged();
     void loadCorrection(const QString& table, const kv::TournamentEntry& stored);
     void afterWrite();
     void openGridTable(const QString& table, const QString& sortColumn);
+    void selectAll();
     void setGridColumnWidths();
     QList<int> gridColumnWidths() const;
     void restoreGridColumnWidths(const QList<int>& widths);
 
     kv::Services& services_;
     kv::RunState& state_;
-    kv::TournamentDb& db_;
+    kv::HistoryStore& db_;
 
     std::array<QLineEdit*, 12> boxes_{};
     std::array<std::array<QLabel*, 8>, 3> standings_{};

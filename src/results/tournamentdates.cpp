@@ -86,10 +86,17 @@ std::optional<QDateTime> tournamentDateTime(const QString& tableName, bool month
 }
 
 QStringList tournamentsInOrder(const QStringList& names) {
+    QStringList ordered;
+    for (const DatedTable& t : datedTournamentsInOrder(names))
+        ordered.append(names[t.created]);
+    return ordered;
+}
+
+QList<DatedTable> datedTournamentsInOrder(const QStringList& names) {
     struct Key {
-        QDateTime at;
+        QDateTime at; // its own, or the one of the table created before it
         qsizetype created;
-        QString name;
+        QDateTime own;
     };
     // Which way this database's ambiguous dates read: only names that read one way tell.
     int onlyDayFirst = 0, onlyMonthFirst = 0;
@@ -115,18 +122,20 @@ QStringList tournamentsInOrder(const QStringList& names) {
     QList<Key> keys;
     QDateTime previous; // an unreadable name follows the table created before it
     for (qsizetype i = 0; i < names.size(); ++i) {
-        if (const auto& at = read[i][monthFirst ? 1 : 0])
+        const auto& at = read[i][monthFirst ? 1 : 0];
+        if (at)
             previous = *at;
-        keys.append({previous, i, names[i]});
+        keys.append({previous, i, at.value_or(QDateTime())});
     }
     std::stable_sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
         if (a.at != b.at)
             return !a.at.isValid() || (b.at.isValid() && a.at < b.at);
         return a.created < b.created;
     });
-    QStringList ordered;
+    QList<DatedTable> ordered;
+    ordered.reserve(keys.size());
     for (const Key& k : keys)
-        ordered.append(k.name);
+        ordered.append({k.created, k.own});
     return ordered;
 }
 

@@ -23,4 +23,12 @@ std::optional<QDateTime> tournamentDateTime(const QString& tableName, bool month
 // read month first alone and none day first alone (a locale that writes the month first).
 QStringList tournamentsInOrder(const QStringList& namesInCreationOrder);
 
+// The same order with the date and time each name was read as (invalid when it reads as none),
+// as positions in namesInCreationOrder.
+struct DatedTable {
+    qsizetype created;
+    QDateTime at;
+};
+QList<DatedTable> datedTournamentsInOrder(const QStringList& namesInCreationOrder);
+
 } // namespace kv

@@ -38,7 +38,7 @@ struct Program : kvtest::Fakes {
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm2> form2;
     std::unique_ptr<TForm6> form6;
-    kv::TournamentDb database;
+    kv::HistoryStore database;
     std::unique_ptr<TForm9> form9;
 
     // A folder where the draw can only pick from teams5.txt: the other pools hold two teams
@@ -328,7 +328,7 @@ void TestBadInput::scoreBoxes() {
     kvtest::createBaseDb();
     kvtest::Fakes fakes(1, QDateTime(QDate(2024, 3, 9), QTime(20, 15, 7)));
     kv::ScriptedDialogs& dialogs = fakes.dialogs;
-    kv::TournamentDb database;
+    kv::HistoryStore database;
     TForm9 form(fakes.services, fakes.state, database);
     for (int i = 0; i < 3; ++i)
         child<QLabel>(&form, QStringLiteral("Label%1").arg(29 + i))->setText(QString("P%1").arg(i));

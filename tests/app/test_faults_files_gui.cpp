@@ -129,7 +129,7 @@ struct Program : kvtest::Fakes {
     std::unique_ptr<TForm2> form2;
     std::unique_ptr<TForm6> form6;
     std::unique_ptr<TForm8> form8;
-    kv::TournamentDb database;
+    kv::HistoryStore database;
     std::unique_ptr<TForm9> form9;
 
     Program() : Fakes(11) {

@@ -3,7 +3,7 @@
 // Helpers shared by the results tests: a fresh base.db as a new installation has it, and an
 // independent reader (the sqlite3 program) for what the program stored.
 
-#include "results/tournamentdb.h"
+#include "results/historystore.h"
 #include "testsupport.h"
 
 #include <QProcess>
@@ -37,20 +37,14 @@ inline kv::TournamentEntry sampleTournament(const QStringList& names = {"Зур�
                                                                         "Лодыш"}) {
     kv::TournamentEntry e;
     e.boxes = {"3", "1", "0", "2", "1", "1", "2", "2", "4", "0", "1", "3"};
-    const QList<QStringList> figures{
-        // wins draws losses for against difference points place
-        {"2", "1", "1", "7", "4", "3", "7", "1"},
-        {"1", "1", "2", "6", "7", "-1", "4", "3"},
-        {"1", "2", "1", "5", "7", "-2", "5", "2"},
+    const QList<kv::Figures> figures{
+        // wins draws losses for against difference points, place
+        {2, 1, 1, 7, 4, 3, 7, kv::placeCounters(1)},
+        {1, 1, 2, 6, 7, -1, 4, kv::placeCounters(3)},
+        {1, 2, 1, 5, 7, -2, 5, kv::placeCounters(2)},
     };
-    for (int i = 0; i < 3; ++i) {
-        const QStringList& f = figures[i];
-        e.players[i] = {names.value(i), QStringLiteral("Команда %1").arg(i + 1),
-                        f[0],           f[1],
-                        f[2],           f[3],
-                        f[4],           f[5],
-                        f[6],           f[7]};
-    }
+    for (int i = 0; i < 3; ++i)
+        e.players[i] = {names.value(i), QStringLiteral("Команда %1").arg(i + 1), figures[i]};
     return e;
 }
 

@@ -44,7 +44,7 @@ struct ResultsWindow : Fakes {
     }
 
     WorkFolder folder;
-    kv::TournamentDb database;
+    kv::HistoryStore database{kv::kDatabaseFile, &clock};
     std::unique_ptr<TForm9> form;
 };
 

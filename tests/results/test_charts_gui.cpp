@@ -1,7 +1,7 @@
 // The charts window over the stored tournaments.
 #include "common/errors.h"
 #include "results/gui_charts.h"
-#include "results/history.h"
+#include "results/historystore.h"
 #include "resultsdb.h"
 
 #include <QBarSeries>
@@ -27,14 +27,16 @@ class TestCharts : public QObject {
 private slots:
     void nothingStored();
     void onePlayerOneColour();
+    void followsTheHistoryAndNamesWhatItLeavesOut();
 };
 
 void TestCharts::nothingStored() {
     kvtest::WorkFolder folder;
-    kv::TournamentCharts w;
+    kv::HistoryStore store;
+    kv::TournamentCharts w(store);
     // No database file: the message the results window gives.
     try {
-        w.load(QStringLiteral("base.db"));
+        w.load();
         QFAIL("a missing database was read");
     } catch (const kv::Error& e) {
         QCOMPARE(e.text(), kv::cannotOpen(QStringLiteral("base.db"),
@@ -42,7 +44,7 @@ void TestCharts::nothingStored() {
                                .text());
     }
     kvtest::createBaseDb();
-    w.load(QStringLiteral("base.db"));
+    w.load();
     auto* empty = w.findChild<QLabel*>(QStringLiteral("NoTournaments"));
     QVERIFY(empty && empty->text().startsWith(QStringLiteral("В базе ещё нет ни одного турнира")));
 }
@@ -50,15 +52,13 @@ void TestCharts::nothingStored() {
 void TestCharts::onePlayerOneColour() {
     kvtest::WorkFolder folder;
     kvtest::createBaseDb();
-    {
-        kv::TournamentDb db;
-        // Written out of order, the second evening with a new player.
-        db.writeTournament("08_12_2016__21_05_33", kvtest::sampleTournament());
-        db.writeTournament("15_11_2016__20_00_00",
-                           kvtest::sampleTournament({"Пенва", "Зурко", "Гость"}));
-    }
-    kv::TournamentCharts w;
-    w.load(QStringLiteral("base.db"));
+    kv::HistoryStore store;
+    // Written out of order, the second evening with a new player.
+    store.writeTournament("08_12_2016__21_05_33", kvtest::sampleTournament());
+    store.writeTournament("15_11_2016__20_00_00",
+                          kvtest::sampleTournament({"Пенва", "Зурко", "Гость"}));
+    kv::TournamentCharts w(store);
+    w.load();
     QCOMPARE(w.tabs()->count(), 3);
 
     const QList<QAbstractSeries*> lines = chartOf(w, 0)->series();
@@ -94,6 +94,28 @@ void TestCharts::onePlayerOneColour() {
                 if (v->tickAnchor() == 0) // a count ends on a tick
                     QCOMPARE(std::fmod(v->max(), v->tickInterval()), 0.0);
             }
+}
+
+void TestCharts::followsTheHistoryAndNamesWhatItLeavesOut() {
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    kv::HistoryStore store;
+    store.writeTournament("08_12_2016__21_05_33", kvtest::sampleTournament());
+    kv::TournamentCharts w(store);
+    w.load();
+    QVERIFY(w.note()->isHidden());
+    kvtest::sqlite3("CREATE TABLE \"Копия\" AS SELECT * FROM \"08_12_2016__21_05_33\";");
+
+    // Written while the window is open: drawn at once, the copy left out and named.
+    kv::TournamentEntry next = kvtest::sampleTournament();
+    next.players[0].team = QStringLiteral("Другая команда");
+    store.writeTournament("09_12_2016__21_05_33", next);
+    const auto* line = static_cast<QLineSeries*>(chartOf(w, 0)->series()[0]);
+    QCOMPARE(line->points().size(), 2);
+    QCOMPARE(line->points().last().y(), 14.0);
+    QVERIFY(!w.note()->isHidden());
+    QVERIFY2(w.note()->text().contains("\"Копия\": копия турнира \"08_12_2016__21_05_33\""),
+             qPrintable(w.note()->text()));
 }
 
 QTEST_MAIN(TestCharts)

@@ -1,5 +1,6 @@
 // Changes to base.db from the results window: each one first leaves a copy of the database as
 // it was, and none is made without one.
+#include "results/historystore.h"
 #include "results/safetycopy.h"
 #include "results/tform9.h"
 #include "resultsdb.h"
@@ -22,8 +23,8 @@ const QString kStored = QStringLiteral("01_03_2024__19_00_00");
 struct Env {
     Env() {
         kvtest::createBaseDb();
-        kv::TournamentDb db;
-        db.writeTournament(kStored, kvtest::sampleTournament());
+        kv::HistoryStore(kv::kDatabaseFile).writeTournament(kStored, kvtest::sampleTournament());
+        QDir(kv::safetyCopyFolder(kv::kDatabaseFile)).removeRecursively();
     }
     void open() { form = std::make_unique<TForm9>(fakes.services, fakes.state, database); }
     void enter(const QStringList& boxes) {
@@ -43,7 +44,7 @@ struct Env {
 
     kvtest::WorkFolder folder;
     kvtest::Fakes fakes;
-    kv::TournamentDb database;
+    kv::HistoryStore database{kv::kDatabaseFile, &fakes.clock};
     std::unique_ptr<TForm9> form;
 };
 
@@ -73,7 +74,7 @@ void make(Env& env, Change change) {
         env.form->BitBtn1->click();
         break;
     case Change::Rebuild:
-        env.form->confirmRebuild = [](const QList<kv::TotalLine>&) { return true; };
+        env.form->confirmRebuild = [](const kv::TotalRebuild&) { return true; };
         env.form->RebuildButton->click();
         break;
     }
@@ -112,8 +113,10 @@ void TestHistory::eachChangeKeepsCopyOfBefore() {
         sqlite3(QStringLiteral("UPDATE Total SET Очки = 0;"));
     env.open();
     const QString before = dump();
+    QSignalSpy changed(&env.database, &kv::HistoryStore::historyChanged);
 
     make(env, Change(change));
+    QCOMPARE(changed.count(), copyPossible ? 1 : 0);
 
     const QStringList copies = kv::safetyCopies(QStringLiteral("base.db"));
     if (copyPossible) {
@@ -137,8 +140,7 @@ void TestHistory::newestTwentyCopiesStay() {
     for (int i = 0; i < 25; ++i) {
         if (i != 10)
             env.fakes.clock.advance(60);
-        kv::TournamentDb& db = env.form->database();
-        kv::keepSafetyCopy(db.database(), db.fileName(), env.fakes.clock.now());
+        env.form->database().keepSafetyCopy();
     }
     const QStringList copies = kv::safetyCopies(QStringLiteral("base.db"));
     QCOMPARE(copies.size(), kv::kSafetyCopiesKept);

@@ -1,7 +1,7 @@
 // Correcting a stored tournament and rebuilding "Total" from the tournament tables.
 #include "common/errors.h"
+#include "results/historystore.h"
 #include "results/standings.h"
-#include "results/storedtournament.h"
 #include "resultsdb.h"
 
 #include <QSqlQuery>
@@ -21,23 +21,8 @@ const QString kTotal = QStringLiteral(
 
 // A tournament as the results window hands it over after computing these scores.
 kv::TournamentEntry computed(const QStringList& boxes, const QStringList& names = kNames) {
-    kv::TournamentEntry e;
-    e.boxes = boxes;
-    const kv::Standings s = kv::computeStandings(boxes);
-    for (int i = 0; i < 3; ++i) {
-        const kv::PlayerStanding& p = s.players[i];
-        e.players[i] = {names[i],
-                        QStringLiteral("Команда %1").arg(i + 1),
-                        QString::number(p.wins),
-                        QString::number(p.draws),
-                        QString::number(p.losses),
-                        QString::number(p.goalsFor),
-                        QString::number(p.goalsAgainst),
-                        QString::number(p.difference),
-                        QString::number(p.points),
-                        QString::number(s.places[i])};
-    }
-    return e;
+    return kv::tournamentEntry(names, {"Команда 1", "Команда 2", "Команда 3"},
+                               {boxes, kv::computeStandings(boxes)});
 }
 
 // "Total" after writing these tournaments into a fresh database of its own.
@@ -45,7 +30,7 @@ QStringList totalOf(const QList<QStringList>& evenings) {
     const QString file = QStringLiteral("reference.db");
     QFile::remove(file);
     kvtest::createBaseDb(file);
-    kv::TournamentDb db(file);
+    kv::HistoryStore db(file);
     int n = 0;
     for (const QStringList& boxes : evenings)
         db.writeTournament(QStringLiteral("0%1_03_2024__20_00_00").arg(++n), computed(boxes));
@@ -61,6 +46,8 @@ private slots:
     void correctionCountsOnce();
     void failedCorrectionChangesNothing();
     void rebuildEqualsThePresses();
+    void damagedTablesAreLeftOutAndNamed_data();
+    void damagedTablesAreLeftOutAndNamed();
 };
 
 void TestStoredTournament::correctionCountsOnce_data() {
@@ -78,7 +65,7 @@ void TestStoredTournament::correctionCountsOnce() {
     kvtest::createBaseDb();
     const QString table = QStringLiteral("09_03_2024__20_15_00");
     {
-        kv::TournamentDb db;
+        kv::HistoryStore db;
         if (earlier)
             db.writeTournament(QStringLiteral("01_03_2024__20_00_00"), computed(kOther));
         db.writeTournament(table, computed(kAllDraws));
@@ -87,13 +74,13 @@ void TestStoredTournament::correctionCountsOnce() {
         QCOMPARE(sqliteRows(QStringLiteral("SELECT Rank FROM \"%1\" ORDER BY id").arg(table)),
                  QStringList({"2", "2", "2"}));
 
-        const kv::TournamentEntry stored = kv::readTournament(db.database(), table);
+        const kv::TournamentEntry stored = db.readTournament(table);
         QCOMPARE(stored.boxes, kAllDraws);
         QCOMPARE(stored.players[1].name, kNames[1]);
-        QCOMPARE(stored.players[1].draws, QStringLiteral("4"));
+        QCOMPARE(stored.players[1].figures.draws, 4);
 
-        kv::correctTournament(db.database(), table, computed(kReal));
-        QCOMPARE(kv::readTournament(db.database(), table).boxes, kReal);
+        db.correctTournament(table, computed(kReal));
+        QCOMPARE(db.readTournament(table).boxes, kReal);
     }
     QList<QStringList> asIfWritten{kReal};
     if (earlier && !goneFromTotal)
@@ -109,7 +96,7 @@ void TestStoredTournament::failedCorrectionChangesNothing() {
     kvtest::WorkFolder folder;
     kvtest::createBaseDb();
     const QString table = QStringLiteral("09_03_2024__20_15_00");
-    kv::TournamentDb db;
+    kv::HistoryStore db;
     db.writeTournament(QStringLiteral("01_03_2024__20_00_00"), computed(kOther));
     db.writeTournament(table, computed(kAllDraws));
     const QString before = sqlite3(QStringLiteral(".dump"));
@@ -130,7 +117,7 @@ void TestStoredTournament::failedCorrectionChangesNothing() {
     for (int at = 1;; ++at) {
         QVERIFY(q.exec(QStringLiteral("UPDATE fault SET n = 0, at = %1").arg(at)));
         try {
-            kv::correctTournament(db.database(), table, computed(kReal));
+            db.correctTournament(table, computed(kReal));
             break;
         } catch (const kv::Error& e) {
             QVERIFY2(e.text().contains("injected fault"), qPrintable(e.text()));
@@ -147,7 +134,7 @@ void TestStoredTournament::rebuildEqualsThePresses() {
     kvtest::WorkFolder folder;
     kvtest::createBaseDb();
     const QList<QStringList> evenings{kReal, kAllDraws, kOther};
-    kv::TournamentDb db;
+    kv::HistoryStore db;
     int n = 0;
     for (const QStringList& boxes : evenings)
         db.writeTournament(QStringLiteral("0%1_03_2024__20_00_00").arg(++n), computed(boxes));
@@ -157,7 +144,8 @@ void TestStoredTournament::rebuildEqualsThePresses() {
                            "DELETE FROM Total WHERE Игрок='Пенва';"
                            "INSERT INTO Total (Игрок, Очки) VALUES ('Гость', 7);"));
 
-    const QList<kv::TotalLine> lines = kv::rebuiltTotal(db.database());
+    const kv::TotalRebuild rebuild = db.rebuiltTotal();
+    const QList<kv::TotalLine>& lines = rebuild.lines;
     // In the order of "Total", then the player it lacks.
     QStringList order;
     for (const kv::TotalLine& l : lines)
@@ -165,11 +153,67 @@ void TestStoredTournament::rebuildEqualsThePresses() {
     QCOMPARE(order, QStringList({"Зурко", "Лодыш", "Гость", "Пенва"}));
     QCOMPARE(lines[0].stored->points, 99);
     QVERIFY(!lines[2].rebuilt && !lines[3].stored);
-    kv::replaceTotal(db.database(), lines);
+    db.replaceTotal(rebuild);
 
     QCOMPARE(sqliteRows(QString(kTotal).replace("FROM Total", "FROM Total WHERE Игрок <> 'Гость'")),
              pressed);
     QCOMPARE(sqliteRows("SELECT Очки FROM Total WHERE Игрок='Гость'"), QStringList{"7"});
+}
+
+void TestStoredTournament::damagedTablesAreLeftOutAndNamed_data() {
+    QTest::addColumn<QString>("damage");    // SQL on a history of two evenings, kReal then kOther
+    QTest::addColumn<QString>("leftOut");   // the table named, empty when none
+    QTest::addColumn<QString>("reason");    // a part of what is said of it
+    QTest::addColumn<bool>("secondCounts"); // the second evening still counts
+    const QString second = QStringLiteral("02_03_2024__20_00_00");
+    QTest::newRow("a row deleted in the grid") << "DELETE FROM \"" + second + "\" WHERE id = 2;"
+                                               << second << "нет строки игрока 2" << false;
+    QTest::newRow("a cell that is not a number")
+        << "UPDATE \"" + second + "\" SET Goals = 'семь''-''4' WHERE id = 1;" << second
+        << "в столбце Goals \"семь'-'4\"" << false;
+    QTest::newRow("a score without its join")
+        << "UPDATE \"" + second + "\" SET Team3 = '4-0' WHERE id = 1;" << second
+        << "в столбце Team3 \"4-0\"" << false;
+    QTest::newRow("a foreign table that only mentions the columns")
+        << "CREATE TABLE notes (PlayerName TEXT, Goals TEXT, Scores TEXT, Rank TEXT);"
+           "INSERT INTO notes VALUES ('x', 'y', 'z', 'w');"
+        << ""
+        << "" << true;
+    QTest::newRow("a foreign table with the columns")
+        << "CREATE TABLE other (id, Player, \"-\", Team1, Team2, Team3, Goals, Scores, Rank);"
+           "INSERT INTO other (id) VALUES (1), (2), (3), (4);"
+        << "other"
+        << "лишняя строка с id \"4\"" << true;
+    QTest::newRow("a copy under another name")
+        << "CREATE TABLE \"03_03_2024__20_00_00\" AS SELECT * FROM \"01_03_2024__20_00_00\";"
+        << "03_03_2024__20_00_00"
+        << "копия турнира \"01_03_2024__20_00_00\"" << true;
+}
+
+void TestStoredTournament::damagedTablesAreLeftOutAndNamed() {
+    QFETCH(QString, damage);
+    QFETCH(QString, leftOut);
+    QFETCH(QString, reason);
+    QFETCH(bool, secondCounts);
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    kv::HistoryStore db;
+    db.writeTournament(QStringLiteral("01_03_2024__20_00_00"), computed(kReal));
+    db.writeTournament(QStringLiteral("02_03_2024__20_00_00"), computed(kOther));
+    sqlite3(damage);
+
+    const kv::TotalRebuild rebuild = db.rebuiltTotal();
+    QCOMPARE(rebuild.leftOut.size(), leftOut.isEmpty() ? 0 : 1);
+    if (!leftOut.isEmpty()) {
+        QCOMPARE(rebuild.leftOut[0].table, leftOut);
+        QVERIFY2(rebuild.leftOut[0].reason.contains(reason), qPrintable(rebuild.leftOut[0].reason));
+    }
+    db.replaceTotal(rebuild);
+    QCOMPARE(sqliteRows(kTotal),
+             totalOf(secondCounts ? QList<QStringList>{kReal, kOther} : QList<QStringList>{kReal}));
+    // A table that no sum counts cannot be corrected either.
+    if (!leftOut.isEmpty())
+        QVERIFY_THROWS_EXCEPTION(kv::Error, db.readTournament(leftOut));
 }
 
 QTEST_MAIN(TestStoredTournament)

@@ -29,7 +29,7 @@ namespace {
 struct MainWindow : kvtest::Fakes {
     kvtest::WorkFolder folder;
     std::unique_ptr<TForm1> form1;
-    kv::TournamentDb database;
+    kv::HistoryStore database;
     std::unique_ptr<TForm9> form9;
 
     explicit MainWindow(const QString& giftFlag) : Fakes(42) {

@@ -1,6 +1,6 @@
 #include "common/clock.h"
 #include "common/errors.h"
-#include "results/tournamentdb.h"
+#include "results/historystore.h"
 #include "resultsdb.h"
 
 using namespace kv;
@@ -23,7 +23,7 @@ QStringList totalRows() {
 
 } // namespace
 
-class TestTournamentDb : public QObject {
+class TestHistoryStore : public QObject {
     Q_OBJECT
 private slots:
     void tableNameFromTheClock_data();
@@ -40,7 +40,7 @@ private slots:
     void listsTablesAndViewsSortedWithoutSystemTables();
 };
 
-void TestTournamentDb::tableNameFromTheClock_data() {
+void TestHistoryStore::tableNameFromTheClock_data() {
     QTest::addColumn<QDateTime>("at");
     QTest::addColumn<QString>("dateFormat");
     QTest::addColumn<QString>("timeFormat");
@@ -68,7 +68,7 @@ void TestTournamentDb::tableNameFromTheClock_data() {
                                     << "08_12_2016__21_05_33 at";
 }
 
-void TestTournamentDb::tableNameFromTheClock() {
+void TestHistoryStore::tableNameFromTheClock() {
     QFETCH(QDateTime, at);
     QFETCH(QString, dateFormat);
     QFETCH(QString, timeFormat);
@@ -78,12 +78,13 @@ void TestTournamentDb::tableNameFromTheClock() {
     QVERIFY(clock.separatorsForced());
 }
 
-void TestTournamentDb::storesTheTournamentRowsAndIndex() {
+void TestHistoryStore::storesTheTournamentRowsAndIndex() {
     kvtest::WorkFolder folder;
     kvtest::createBaseDb();
-    TournamentDb db;
+    HistoryStore db;
     QList<int> progress;
-    db.writeTournament(kTable, kvtest::sampleTournament(), [&](int p) { progress << p; });
+    db.writeTournament(kTable, kvtest::sampleTournament(), std::nullopt,
+                       [&](int p) { progress << p; });
     db.writeTournament(QStringLiteral("09_12_2016__10_00_00"), kvtest::sampleTournament());
     QCOMPARE(progress, QList<int>({13, 33, 66, 100}));
 
@@ -100,7 +101,7 @@ void TestTournamentDb::storesTheTournamentRowsAndIndex() {
                           "09_12_2016__10_00_00.id 09_12_2016__10_00_00"}));
 }
 
-void TestTournamentDb::updateTotalInsertsThenAdds_data() {
+void TestHistoryStore::updateTotalInsertsThenAdds_data() {
     QTest::addColumn<QString>("place");
     QTest::addColumn<QString>("counters");
     QTest::newRow("first") << "1"
@@ -111,15 +112,15 @@ void TestTournamentDb::updateTotalInsertsThenAdds_data() {
                            << "0|0|1";
 }
 
-void TestTournamentDb::updateTotalInsertsThenAdds() {
+void TestHistoryStore::updateTotalInsertsThenAdds() {
     QFETCH(QString, place);
     QFETCH(QString, counters);
     kvtest::WorkFolder folder;
     kvtest::createBaseDb();
-    TournamentDb db;
+    HistoryStore db;
     db.open();
     // Every figure distinct, so a value in a wrong column shows.
-    const PlayerEntry p{"Зурко", "", "2", "3", "5", "11", "13", "-17", "19", place};
+    const PlayerEntry p{"Зурко", "", {2, 3, 5, 11, 13, -17, 19, placeCounters(place.toInt())}};
     UpdateTotal(db.database(), p);
     QCOMPARE(totalRows(), QStringList({"Зурко|2|3|5|11|13|-17|19|" + counters}));
     UpdateTotal(db.database(), p);
@@ -127,7 +128,7 @@ void TestTournamentDb::updateTotalInsertsThenAdds() {
     QCOMPARE(totalRows(), QStringList({"Зурко|4|6|10|22|26|-34|38|" + twice}));
 }
 
-void TestTournamentDb::onlyTheExactNameGetsTheSums() {
+void TestHistoryStore::onlyTheExactNameGetsTheSums() {
     kvtest::WorkFolder folder;
     kvtest::createBaseDb();
     // A database that compares names without regard to case finds both rows for "Ivan".
@@ -136,22 +137,22 @@ void TestTournamentDb::onlyTheExactNameGetsTheSums() {
             "Пропущено INT, Разница INT, Очки INT, Первый INT, Второй INT, Третий INT);"
             "INSERT INTO Total VALUES (NULL, 'ivan', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);"
             "INSERT INTO Total VALUES (NULL, 'Ivan', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);");
-    TournamentDb db;
+    HistoryStore db;
     db.open();
-    UpdateTotal(db.database(), {"Ivan", "", "1", "0", "0", "1", "0", "1", "3", "1"});
-    UpdateTotal(db.database(), {"IVAN", "", "0", "1", "0", "0", "0", "0", "1", "2"});
+    UpdateTotal(db.database(), {"Ivan", "", {1, 0, 0, 1, 0, 1, 3, placeCounters(1)}});
+    UpdateTotal(db.database(), {"IVAN", "", {0, 1, 0, 0, 0, 0, 1, placeCounters(2)}});
     QCOMPARE(totalRows(), QStringList({"ivan|0|0|0|0|0|0|0|0|0|0", "Ivan|1|0|0|1|0|1|3|1|0|0",
                                        "IVAN|0|1|0|0|0|0|1|0|1|0"}));
 }
 
-void TestTournamentDb::hostileTextsAreStoredUnchanged() {
+void TestHistoryStore::hostileTextsAreStoredUnchanged() {
     kvtest::WorkFolder folder;
     kvtest::createBaseDb();
     const QStringList names{"O'Neil", "x'); DROP TABLE Total; --", "\"Q\" :x ? \\"};
     TournamentEntry e = kvtest::sampleTournament(names);
     e.players[0].team = QStringLiteral("Д'Артаньян");
     e.boxes[0] = QStringLiteral("1'); DELETE FROM Total; --");
-    TournamentDb db;
+    HistoryStore db;
     db.writeTournament(kTable, e);
     db.writeTournament(kTable + "x", e);
 
@@ -165,7 +166,7 @@ void TestTournamentDb::hostileTextsAreStoredUnchanged() {
              QStringList({"O'Neil 2", "x'); DROP TABLE Total; -- 0", "\"Q\" :x ? \\ 0"}));
 }
 
-void TestTournamentDb::anyFailureLeavesTheDatabaseAsItWas_data() {
+void TestHistoryStore::anyFailureLeavesTheDatabaseAsItWas_data() {
     QTest::addColumn<QString>("breakIt");
     QTest::addColumn<QString>("mendIt");
     QTest::addColumn<bool>("sameSecond");
@@ -182,14 +183,14 @@ void TestTournamentDb::anyFailureLeavesTheDatabaseAsItWas_data() {
                                                      << "" << true << "already exists";
 }
 
-void TestTournamentDb::anyFailureLeavesTheDatabaseAsItWas() {
+void TestHistoryStore::anyFailureLeavesTheDatabaseAsItWas() {
     QFETCH(QString, breakIt);
     QFETCH(QString, mendIt);
     QFETCH(bool, sameSecond);
     QFETCH(QString, error);
     kvtest::WorkFolder folder;
     kvtest::createBaseDb();
-    TournamentDb db;
+    HistoryStore db;
     db.writeTournament(kTable, kvtest::sampleTournament());
     if (!breakIt.isEmpty())
         sqlite3(breakIt);
@@ -215,13 +216,13 @@ void TestTournamentDb::anyFailureLeavesTheDatabaseAsItWas() {
              QStringList{"2"});
 }
 
-void TestTournamentDb::placeOutsideOneToThreeWritesNothing() {
+void TestHistoryStore::placeOutsideOneToThreeWritesNothing() {
     kvtest::WorkFolder folder;
     kvtest::createBaseDb();
     const QString before = dump();
     TournamentEntry e = kvtest::sampleTournament();
-    e.players[2].place = QStringLiteral("0");
-    TournamentDb db;
+    e.players[2].figures.places = {};
+    HistoryStore db;
     try {
         db.writeTournament(kTable, e);
         QFAIL("no error");
@@ -231,9 +232,9 @@ void TestTournamentDb::placeOutsideOneToThreeWritesNothing() {
     QCOMPARE(dump(), before);
 }
 
-void TestTournamentDb::missingFileIsAnErrorAndNeverCreated() {
+void TestHistoryStore::missingFileIsAnErrorAndNeverCreated() {
     kvtest::WorkFolder folder;
-    TournamentDb db;
+    HistoryStore db;
     for (int attempt = 0; attempt < 2; ++attempt) {
         try {
             db.tableNames();
@@ -248,18 +249,18 @@ void TestTournamentDb::missingFileIsAnErrorAndNeverCreated() {
     QCOMPARE(db.tableNames(), QStringList{"Total"});
 }
 
-void TestTournamentDb::listsTablesAndViewsSortedWithoutSystemTables() {
+void TestHistoryStore::listsTablesAndViewsSortedWithoutSystemTables() {
     kvtest::WorkFolder folder;
     kvtest::createBaseDb();
     sqlite3("INSERT INTO Total (Игрок) VALUES ('a'); CREATE TABLE b (x); "
             "CREATE VIEW a_view AS SELECT * FROM b; CREATE TABLE \"15_11_2016__10_00_00\" (x);"
             "ANALYZE;");
-    TournamentDb db;
+    HistoryStore db;
     db.writeTournament(kTable, kvtest::sampleTournament());
     // sqlite_sequence and sqlite_stat1 exist now, but are the engine's own.
     QCOMPARE(db.tableNames(),
              QStringList({kTable, "15_11_2016__10_00_00", "Total", "a_view", "b"}));
 }
 
-QTEST_GUILESS_MAIN(TestTournamentDb)
-#include "test_tournamentdb.moc"
+QTEST_GUILESS_MAIN(TestHistoryStore)
+#include "test_historystore.moc"

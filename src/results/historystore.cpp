@@ -1,0 +1,307 @@
+#include "results/historystore.h"
+
+#include "common/errors.h"
+#include "results/safetycopy.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+#include <QVariant>
+
+#include <algorithm>
+
+namespace kv {
+
+namespace {
+
+using sql::exec;
+using sql::prepare;
+using sql::sqlError;
+
+Error notATournament(const QString& table) {
+    return Error(QStringLiteral("\"%1\" - не таблица турнира. Выберите в списке турнир "
+                                "(его имя - дата и время записи) и повторите.")
+                     .arg(table));
+}
+
+void insertRows(const QSqlDatabase& db, const QString& table, const TournamentEntry& entry) {
+    QSqlQuery query(db);
+    prepare(query, QStringLiteral("INSERT INTO ") + quoteIdentifier(table) +
+                       QStringLiteral(" (id, Player, \"-\", Team1, Team2, Team3, Goals, Scores, "
+                                      "Rank) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (const TournamentRow& row : tournamentRows(entry)) {
+        query.addBindValue(row.id);
+        query.addBindValue(row.player);
+        query.addBindValue(row.team);
+        for (const QString& team : row.teams)
+            query.addBindValue(team);
+        query.addBindValue(row.goals);
+        query.addBindValue(row.scores);
+        query.addBindValue(row.rank);
+        exec(query);
+    }
+}
+
+void checkPlaces(const TournamentEntry& entry) {
+    for (const PlayerEntry& p : entry.players)
+        if (p.figures.place() == 0)
+            throw wrongPlace(p.name, QString::number(p.figures.place()));
+}
+
+} // namespace
+
+HistoryStore::HistoryStore(QString fileName, const Clock* clock, QObject* parent)
+    : QObject(parent), fileName_(std::move(fileName)), clock_(clock ? clock : &systemClock_) {
+    static QAtomicInt counter;
+    connectionName_ = QStringLiteral("kickvale-base-%1").arg(counter.fetchAndAddRelaxed(1));
+    QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
+}
+
+HistoryStore::~HistoryStore() {
+    {
+        QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName_);
+}
+
+QSqlDatabase HistoryStore::database() const {
+    return QSqlDatabase::database(connectionName_, false);
+}
+
+bool HistoryStore::isOpen() const {
+    return database().isOpen();
+}
+
+void HistoryStore::open() {
+    QSqlDatabase db = database();
+    if (db.isOpen())
+        return;
+    const QFileInfo file(fileName_);
+    if (!file.exists())
+        throw cannotOpen(fileName_, QStringLiteral("No such file or directory"));
+    if (!file.isFile())
+        throw cannotOpen(fileName_, QStringLiteral("Not a file"));
+    // mode=rw: the engine itself refuses to create the file, should it vanish meanwhile.
+    db.setDatabaseName(QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded) +
+                       QStringLiteral("?mode=rw"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+    if (!db.open()) {
+        const QString reason = db.lastError().text().trimmed();
+        db.close();
+        throw cannotOpen(fileName_, reason);
+    }
+}
+
+QStringList HistoryStore::tableNames() {
+    open();
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    exec(query, QStringLiteral("SELECT name FROM sqlite_master WHERE type IN ('table', 'view') "
+                               "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+                               "AND substr(name, 1, 9) <> 'kickvale_'"));
+    QStringList names;
+    while (query.next())
+        names.append(query.value(0).toString());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+QStringList HistoryStore::tournamentTables() {
+    open();
+    QStringList columns;
+    for (const QString& c : kTournamentColumns)
+        columns.append(QLatin1Char('\'') + c + QLatin1Char('\''));
+    // A tournament table is one with all nine columns, whatever else its definition says.
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    exec(query, QStringLiteral("SELECT m.name FROM sqlite_master m WHERE m.type = 'table' AND "
+                               "(SELECT count(*) FROM pragma_table_info(m.name) c WHERE c.name "
+                               "COLLATE NOCASE IN (%1)) = %2 ORDER BY m.rowid")
+                    .arg(columns.join(QStringLiteral(", ")))
+                    .arg(kTournamentColumns.size()));
+    QStringList names;
+    while (query.next())
+        names.append(query.value(0).toString());
+    return names;
+}
+
+void HistoryStore::inTransaction(const std::function<void()>& work) {
+    QSqlDatabase db = database();
+    if (!db.transaction())
+        throw sqlError(db.lastError());
+    try {
+        work();
+        if (!db.commit())
+            throw sqlError(db.lastError());
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+}
+
+QString HistoryStore::keepSafetyCopy() {
+    open();
+    return kv::keepSafetyCopy(database(), fileName_, clock_->now());
+}
+
+void HistoryStore::change(const std::function<void()>& work) {
+    open();
+    keepSafetyCopy();
+    inTransaction(work);
+    emit historyChanged();
+}
+
+void HistoryStore::writeTournament(const QString& table, const TournamentEntry& entry,
+                                   const std::optional<QString>& bestScorer,
+                                   const Progress& progress) {
+    checkPlaces(entry);
+    const auto step = [&](int percent) {
+        if (progress)
+            progress(percent);
+    };
+    change([&] {
+        const QSqlDatabase db = database();
+        QSqlQuery query(db);
+        exec(query, createTournamentStatement(table));
+        insertRows(db, table, entry);
+        exec(query, QStringLiteral("CREATE INDEX ") + quoteIdentifier(tournamentIndexName(table)) +
+                        QStringLiteral(" ON ") + quoteIdentifier(table) + QStringLiteral(" (id)"));
+        step(13);
+        const int steps[] = {33, 66, 100};
+        for (int i = 0; i < 3; ++i) {
+            UpdateTotal(db, entry.players[i]);
+            if (i == 2 && bestScorer) {
+                exec(query, QStringLiteral("CREATE TABLE IF NOT EXISTS ") + kBestScorerTable +
+                                QStringLiteral(" (tournament TEXT PRIMARY KEY, player TEXT)"));
+                prepare(query, QStringLiteral("INSERT OR REPLACE INTO ") + kBestScorerTable +
+                                   QStringLiteral(" VALUES (?, ?)"));
+                query.addBindValue(table);
+                query.addBindValue(*bestScorer);
+                exec(query);
+            }
+            step(steps[i]);
+        }
+    });
+}
+
+void HistoryStore::setBestScorer(const QString& table, const QString& player) {
+    change([&] {
+        QSqlQuery query(database());
+        exec(query, QStringLiteral("CREATE TABLE IF NOT EXISTS ") + kBestScorerTable +
+                        QStringLiteral(" (tournament TEXT PRIMARY KEY, player TEXT)"));
+        prepare(query, QStringLiteral("INSERT OR REPLACE INTO ") + kBestScorerTable +
+                           QStringLiteral(" VALUES (?, ?)"));
+        query.addBindValue(table);
+        query.addBindValue(player);
+        exec(query);
+    });
+}
+
+QHash<QString, QString> HistoryStore::bestScorers() {
+    QHash<QString, QString> scorers;
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    exec(query, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                               "name = '") +
+                    kBestScorerTable + QLatin1Char('\''));
+    if (!query.next() || query.value(0).toInt() == 0)
+        return scorers;
+    exec(query, QStringLiteral("SELECT tournament, player FROM ") + kBestScorerTable);
+    while (query.next())
+        scorers.insert(query.value(0).toString(), query.value(1).toString());
+    return scorers;
+}
+
+TournamentEntry HistoryStore::readTournament(const QString& table) {
+    const History history = readHistory();
+    const PlayedTournament* t = history.find(table);
+    if (!t) {
+        for (const SkippedTable& s : history.unreadable)
+            if (s.table == table)
+                throw Error(QStringLiteral("В таблице турнира \"%1\" нет всех трёх игроков "
+                                           "(строк с id 1, 2 и 3), такой турнир нельзя исправить.")
+                                .arg(table));
+        throw notATournament(table);
+    }
+    if (!t->counted())
+        throw Error(
+            QStringLiteral("Турнир \"%1\" нельзя исправить: %2. Удалите его кнопкой "
+                           "\"Удалить турнир\", если он не нужен.")
+                .arg(table, t->fault.isEmpty()
+                                ? QStringLiteral("он повторяет турнир \"%1\"").arg(t->copyOf)
+                                : t->fault));
+    TournamentEntry entry;
+    entry.boxes = QStringList(12, QString());
+    for (int m = 0; m < int(kMatches.size()); ++m) {
+        entry.boxes[homeBox(m)] = QString::number(t->matches[m].homeGoals);
+        entry.boxes[awayBox(m)] = QString::number(t->matches[m].awayGoals);
+    }
+    for (int i = 0; i < 3; ++i)
+        entry.players[i] = {t->players[i], t->teams[i], t->figures(i)};
+    return entry;
+}
+
+void HistoryStore::correctTournament(const QString& table, const TournamentEntry& corrected) {
+    checkPlaces(corrected);
+    const TournamentEntry stored = readTournament(table);
+    change([&] {
+        const QSqlDatabase db = database();
+        for (const PlayerEntry& p : stored.players)
+            addToTotal(db, p.name, -p.figures);
+        QSqlQuery query(db);
+        exec(query, QStringLiteral("DELETE FROM ") + quoteIdentifier(table));
+        insertRows(db, table, corrected);
+        for (const PlayerEntry& p : corrected.players)
+            UpdateTotal(db, p);
+    });
+}
+
+void HistoryStore::deleteTournament(const QString& table) {
+    const History history = readHistory();
+    const PlayedTournament* t = history.find(table);
+    bool known = t;
+    for (const SkippedTable& s : history.unreadable)
+        known = known || s.table == table;
+    if (!known)
+        throw notATournament(table);
+    change([&] {
+        const QSqlDatabase db = database();
+        if (t && t->counted())
+            for (int i = 0; i < 3; ++i)
+                addToTotal(db, t->players[i], -t->figures(i));
+        QSqlQuery query(db);
+        exec(query, QStringLiteral("DROP TABLE ") + quoteIdentifier(table));
+        if (!bestScorers().isEmpty()) {
+            prepare(query, QStringLiteral("DELETE FROM ") + kBestScorerTable +
+                               QStringLiteral(" WHERE tournament = ?"));
+            query.addBindValue(table);
+            exec(query);
+        }
+    });
+}
+
+void HistoryStore::replaceTotal(const TotalRebuild& rebuild) {
+    change([&] {
+        const QSqlDatabase db = database();
+        for (const TotalLine& l : rebuild.lines) {
+            if (!l.rebuilt)
+                continue;
+            QSqlQuery query(db);
+            // One row per player: the first keeps the sums, others of the same name go.
+            prepare(query, QStringLiteral("DELETE FROM Total WHERE Игрок=? COLLATE BINARY AND "
+                                          "id <> (SELECT min(id) FROM Total WHERE Игрок=? "
+                                          "COLLATE BINARY)"));
+            query.addBindValue(l.player);
+            query.addBindValue(l.player);
+            exec(query);
+            if (!setTotal(db, l.player, *l.rebuilt))
+                insertIntoTotal(db, l.player, *l.rebuilt);
+        }
+    });
+}
+
+} // namespace kv

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "common/clock.h"
+#include "results/history.h"
+#include "results/storedform.h"
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace kv {
+
+// The tournament database: every read and change of the history goes through here. It opens
+// the existing file (never creating it), keeps a safety copy before every change, makes each
+// change in one transaction and tells its listeners when the history changed.
+class HistoryStore : public QObject {
+    Q_OBJECT
+public:
+    using Progress = std::function<void(int percent)>;
+
+    // The clock names the safety copies; without one the system's is used.
+    explicit HistoryStore(QString fileName = kDatabaseFile, const Clock* clock = nullptr,
+                          QObject* parent = nullptr);
+    ~HistoryStore() override;
+
+    // Opens the existing file read-write. A missing file is an error, never created.
+    void open();
+    bool isOpen() const;
+    QSqlDatabase database() const;
+    QString fileName() const { return fileName_; }
+
+    // All ordinary tables and views, sorted, without the engine's and the program's own.
+    QStringList tableNames();
+    // Tables with the columns of a tournament table, in the order they were created.
+    QStringList tournamentTables();
+    // Every stored tournament, read as plain values.
+    History readHistory();
+    // A stored tournament as the results window shows it for a correction: names, teams, the
+    // twelve score boxes (3'-'1 gives 3 and 1) and each player's figures. Throws a message when
+    // the table is not a tournament that can be corrected.
+    TournamentEntry readTournament(const QString& table);
+    // "Total" as stored beside "Total" summed from the counted tournaments.
+    TotalRebuild rebuiltTotal();
+
+    // Stores a tournament: its table with three rows and its index, each player's sums in
+    // "Total" and the best scorer when one was chosen. progress gets 13 when the table stands,
+    // then 33, 66, 100 per player. A place other than 1, 2, 3 throws before anything is written.
+    void writeTournament(const QString& table, const TournamentEntry& entry,
+                         const std::optional<QString>& bestScorer = std::nullopt,
+                         const Progress& progress = {});
+    // Replaces the rows of a stored tournament by the corrected one and moves "Total" by the
+    // difference, as if the corrected tournament had been written in the first place. A player
+    // no longer in "Total" gets a row. The best scorer stays.
+    void correctTournament(const QString& table, const TournamentEntry& corrected);
+    // Drops a tournament table with its best scorer; a counted tournament's figures come off
+    // "Total", those of a table that no sum counts stay.
+    void deleteTournament(const QString& table);
+    // Puts the rebuilt sums in "Total": rows of players of some counted tournament get them (new
+    // players get a row, a name's second rows go), the rows of other players stay.
+    void replaceTotal(const TotalRebuild& rebuild);
+    // Keeps the best scorer of a stored tournament.
+    void setBestScorer(const QString& table, const QString& player);
+    // Any other change (a row deleted in the grid) with the same copy, transaction and signal.
+    void change(const std::function<void()>& work);
+
+    // A consistent copy of the database in backups/, before a change; throws when none is made.
+    QString keepSafetyCopy();
+
+signals:
+    // After every change of the database made through the store.
+    void historyChanged();
+
+private:
+    void inTransaction(const std::function<void()>& work);
+    QHash<QString, QString> bestScorers();
+
+    QString fileName_;
+    QString connectionName_;
+    Clock systemClock_;
+    const Clock* clock_;
+};
+
+// The program's own table of the best scorers; the lists of tables never show it.
+inline const QString kBestScorerTable = QStringLiteral("kickvale_best_scorer");
+
+} // namespace kv
