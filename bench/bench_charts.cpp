@@ -40,14 +40,15 @@ struct Database {
             const QString t = kv::quoteIdentifier(tableName(i));
             QString sql = kv::createTournamentStatement(tableName(i)) + QLatin1Char(';');
             for (int p = 0; p < 3; ++p)
-                sql += QStringLiteral("INSERT INTO %1 VALUES (%2, 'Игрок %3', 'Команда', '-', "
+                sql += QStringLiteral("INSERT INTO %1 VALUES (%2, 'Игрок %3', 'Команда %7', '-', "
                                       "'1''-''0', '2''-''2', '%4''-''3', '%5', '%6');")
                            .arg(t)
                            .arg(p + 1)
                            .arg((i + p) % 6)
                            .arg(i % 7)
                            .arg((i + p) % 9)
-                           .arg(p + 1);
+                           .arg(p + 1)
+                           .arg(3 * i + p);
             runSql(db, sql);
         }
         runSql(db, QStringLiteral("COMMIT"));

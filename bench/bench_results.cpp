@@ -81,11 +81,12 @@ private:
                 start.addSecs(t * 3600LL).toString(QStringLiteral("dd_MM_yyyy__H_mm_ss")));
             runSql(db, kv::createTournamentStatement(name.mid(1, name.size() - 2)));
             for (int r = 1; r <= 3; ++r)
-                runSql(db, QStringLiteral("INSERT INTO %1 VALUES (%2, '%3', 'Команда', '-', "
+                runSql(db, QStringLiteral("INSERT INTO %1 VALUES (%2, '%3', 'Команда %4', '-', "
                                           "'1''-''0', '2''-''2', '3''-''2', '4', '%2')")
                                .arg(name)
                                .arg(r)
-                               .arg(playerName((t + r) % kPlayers)));
+                               .arg(playerName((t + r) % kPlayers))
+                               .arg(t));
             runSql(db, QStringLiteral("CREATE INDEX %1 ON %2 (id)")
                            .arg(kv::quoteIdentifier(
                                     kv::tournamentIndexName(name.mid(1, name.size() - 2))),

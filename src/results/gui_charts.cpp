@@ -127,11 +127,8 @@ void TournamentCharts::clear() {
 void TournamentCharts::draw(const History& all) {
     clear();
     const QList<SkippedTable> leftOut = all.leftOut();
-    QStringList said;
-    for (const SkippedTable& s : leftOut)
-        said.append(QStringLiteral("\"%1\": %2").arg(s.table, s.reason));
     note_->setText(QStringLiteral("Не показаны таблицы, которые нельзя посчитать как турнир:\n") +
-                   said.join(QLatin1Char('\n')));
+                   describeLeftOut(leftOut).join(QLatin1Char('\n')));
     note_->setVisible(!leftOut.isEmpty());
     History h = all;
     h.tournaments.removeIf([](const PlayedTournament& t) { return !t.counted(); });

@@ -67,8 +67,8 @@ QString rebuildNote(const TotalRebuild& rebuild) {
                     .arg(kept.join(QStringLiteral(", ")));
     if (!rebuild.leftOut.isEmpty()) {
         text += QStringLiteral("\nЭти таблицы не посчитаны:");
-        for (const SkippedTable& s : rebuild.leftOut)
-            text += QStringLiteral("\n    \"%1\": %2").arg(s.table, s.reason);
+        for (const QString& line : describeLeftOut(rebuild.leftOut))
+            text += QStringLiteral("\n    ") + line;
     }
     text += QStringLiteral("\nЗаменить \"Total\"? Перед заменой сохраняется копия базы.");
     return text;

@@ -8,6 +8,10 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <sqlite3.h>
+
+#include <memory>
+
 namespace kv {
 
 namespace {
@@ -15,12 +19,41 @@ namespace {
 using sql::exec;
 using sql::prepare;
 
-const QChar kFieldEnd(0x1f); // between the stored texts of a tournament when rows are compared
-
 // The rows of one table as read: id 1..3 each once, or why not.
 struct StoredRows {
-    std::array<std::optional<TournamentRow>, 3> rows;
+    std::array<TournamentRow, 3> rows;
+    std::array<bool, 3> seen{};
     QString wrong; // the first row that is not a player's row
+};
+
+// One statement straight through the engine: thousands of tables are read at once, and the
+// driver's value for every cell would cost more than the engine's own work.
+class Statement {
+public:
+    Statement(sqlite3* db, const QString& sql) : db_(db) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
+            throw Error(QString::fromUtf8(sqlite3_errmsg(db)));
+        st_.reset(st);
+    }
+    bool next() {
+        const int rc = sqlite3_step(st_.get());
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+            throw Error(QString::fromUtf8(sqlite3_errmsg(db_)));
+        return rc == SQLITE_ROW;
+    }
+    QString text(int column) const {
+        const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(st_.get(), column));
+        return QString::fromUtf8(bytes, sqlite3_column_bytes(st_.get(), column));
+    }
+    qint64 number(int column) const { return sqlite3_column_int64(st_.get(), column); }
+
+private:
+    struct Finalize {
+        void operator()(sqlite3_stmt* st) const { sqlite3_finalize(st); }
+    };
+    sqlite3* db_;
+    std::unique_ptr<sqlite3_stmt, Finalize> st_;
 };
 
 QString cellFault(const TournamentRow& row, const QString& column, const QString& text) {
@@ -76,14 +109,13 @@ PlayedTournament played(const QString& table, const std::array<TournamentRow, 3>
     return t;
 }
 
-// The key under which two tournaments with the same rows meet.
-QString rowsKey(const std::array<TournamentRow, 3>& rows) {
-    QString key;
+// Where two tournaments with the same rows meet; equal rows give equal keys.
+size_t rowsKey(const std::array<TournamentRow, 3>& rows) {
+    size_t seed = 0;
     for (const TournamentRow& r : rows)
-        for (const QString* text : {&r.player, &r.team, &r.teams[0], &r.teams[1], &r.teams[2],
-                                    &r.goals, &r.scores, &r.rank})
-            key += *text + kFieldEnd;
-    return key;
+        seed = qHashMulti(seed, r.player, r.team, r.teams[0], r.teams[1], r.teams[2], r.goals,
+                          r.scores, r.rank);
+    return seed;
 }
 
 } // namespace
@@ -121,6 +153,15 @@ QList<SkippedTable> History::leftOut() const {
     return out;
 }
 
+QStringList describeLeftOut(const QList<SkippedTable>& leftOut, int most) {
+    QStringList lines;
+    for (qsizetype i = 0; i < leftOut.size() && i < most; ++i)
+        lines.append(QStringLiteral("\"%1\": %2").arg(leftOut[i].table, leftOut[i].reason));
+    if (leftOut.size() > most)
+        lines.append(QStringLiteral("... и ещё таблиц: %1").arg(leftOut.size() - most));
+    return lines;
+}
+
 const PlayedTournament* History::find(const QString& table) const {
     for (const PlayedTournament& t : tournaments)
         if (t.table == table)
@@ -128,11 +169,35 @@ const PlayedTournament* History::find(const QString& table) const {
     return nullptr;
 }
 
+QStringList HistoryStore::tournamentTables() {
+    open();
+    sqlite3* db = sql::handle(database());
+    QList<QByteArray> columns;
+    for (const QString& c : kTournamentColumns)
+        columns.append(c.toUtf8());
+    // A tournament table is one with all nine columns, whatever else its definition says. The
+    // engine answers for each column from the schema it holds; a statement per table would
+    // cost many times more.
+    QStringList names;
+    Statement tables(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
+                                        "ORDER BY rowid"));
+    while (tables.next()) {
+        const QByteArray name = tables.text(0).toUtf8();
+        bool all = true;
+        for (qsizetype c = 0; all && c < columns.size(); ++c)
+            all = sqlite3_table_column_metadata(db, "main", name.constData(),
+                                                columns[c].constData(), nullptr, nullptr, nullptr,
+                                                nullptr, nullptr) == SQLITE_OK;
+        if (all)
+            names.append(QString::fromUtf8(name));
+    }
+    return names;
+}
+
 History HistoryStore::readHistory() {
     const QStringList created = tournamentTables();
     QList<StoredRows> stored(created.size());
-    QSqlQuery query(database());
-    query.setForwardOnly(true);
+    sqlite3* db = sql::handle(database());
     // Many tables are read by one statement: one query per table would cost more than the rows.
     const qsizetype chunk = 400; // below the engine's limit of terms in a compound select
     for (qsizetype from = 0; from < created.size(); from += chunk) {
@@ -142,54 +207,50 @@ History HistoryStore::readHistory() {
                                         "Scores, Rank FROM %2")
                              .arg(i)
                              .arg(quoteIdentifier(created[i])));
-        exec(query, parts.join(QStringLiteral(" UNION ALL ")));
+        Statement query(db, parts.join(QStringLiteral(" UNION ALL ")));
         while (query.next()) {
-            StoredRows& s = stored[query.value(0).toLongLong()];
-            const QString idText = query.value(1).toString();
+            StoredRows& s = stored[query.number(0)];
+            const QString idText = query.text(1);
             const auto id = storedNumber(idText);
-            TournamentRow row{
-                int(id.value_or(0)),
-                query.value(2).toString(),
-                query.value(3).toString(),
-                {query.value(4).toString(), query.value(5).toString(), query.value(6).toString()},
-                query.value(7).toString(),
-                query.value(8).toString(),
-                query.value(9).toString()};
-            if (!id || *id < 1 || *id > 3 || s.rows[*id - 1]) {
+            if (!id || *id < 1 || *id > 3 || s.seen[*id - 1]) {
                 if (s.wrong.isEmpty())
                     s.wrong = QStringLiteral("лишняя строка с id \"%1\"").arg(idText);
                 continue;
             }
-            s.rows[*id - 1] = row;
+            s.seen[*id - 1] = true;
+            s.rows[*id - 1] = {int(*id),      query.text(2),
+                               query.text(3), {query.text(4), query.text(5), query.text(6)},
+                               query.text(7), query.text(8),
+                               query.text(9)};
         }
-        query.finish();
     }
 
     const QHash<QString, QString> scorers = bestScorers();
     History history;
-    QHash<QString, QString> firstWithRows;
+    history.tournaments.reserve(created.size());
+    QMultiHash<size_t, qsizetype> withRows; // the first tournament of each key, by position
     QHash<QString, bool> known;
     for (const DatedTable& d : datedTournamentsInOrder(created)) {
         const QString& table = created[d.created];
         const StoredRows& s = stored[d.created];
         QString wrong = s.wrong;
         for (int i = 0; i < 3 && wrong.isEmpty(); ++i)
-            if (!s.rows[i])
+            if (!s.seen[i])
                 wrong = QStringLiteral("нет строки игрока %1 (id %1)").arg(i + 1);
         if (!wrong.isEmpty()) {
             history.unreadable.append({table, wrong});
             continue;
         }
-        const std::array<TournamentRow, 3> rows{*s.rows[0], *s.rows[1], *s.rows[2]};
-        PlayedTournament t = played(table, rows);
+        PlayedTournament t = played(table, s.rows);
         t.played = d.at;
         if (const auto it = scorers.constFind(table); it != scorers.constEnd())
             t.bestScorer = *it;
-        const QString key = rowsKey(rows);
-        if (const auto it = firstWithRows.constFind(key); it != firstWithRows.constEnd())
-            t.copyOf = *it;
-        else
-            firstWithRows.insert(key, table);
+        const size_t key = rowsKey(s.rows);
+        for (auto it = withRows.constFind(key); it != withRows.cend() && it.key() == key; ++it)
+            if (stored[*it].rows == s.rows)
+                t.copyOf = created[*it];
+        if (t.copyOf.isEmpty())
+            withRows.insert(key, d.created);
         if (t.counted())
             for (const QString& name : t.players)
                 if (!known.contains(name)) {

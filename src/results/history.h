@@ -64,6 +64,10 @@ struct History {
     const PlayedTournament* find(const QString& table) const;
 };
 
+// The left-out tables as lines of text for the players: the first `most` of them, then how many
+// more there are.
+QStringList describeLeftOut(const QList<SkippedTable>& leftOut, int most = 10);
+
 // One player's line of "Total" as stored and as it would be rebuilt from the tournaments.
 struct TotalLine {
     QString player;

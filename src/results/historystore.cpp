@@ -110,25 +110,6 @@ QStringList HistoryStore::tableNames() {
     return names;
 }
 
-QStringList HistoryStore::tournamentTables() {
-    open();
-    QStringList columns;
-    for (const QString& c : kTournamentColumns)
-        columns.append(QLatin1Char('\'') + c + QLatin1Char('\''));
-    // A tournament table is one with all nine columns, whatever else its definition says.
-    QSqlQuery query(database());
-    query.setForwardOnly(true);
-    exec(query, QStringLiteral("SELECT m.name FROM sqlite_master m WHERE m.type = 'table' AND "
-                               "(SELECT count(*) FROM pragma_table_info(m.name) c WHERE c.name "
-                               "COLLATE NOCASE IN (%1)) = %2 ORDER BY m.rowid")
-                    .arg(columns.join(QStringLiteral(", ")))
-                    .arg(kTournamentColumns.size()));
-    QStringList names;
-    while (query.next())
-        names.append(query.value(0).toString());
-    return names;
-}
-
 void HistoryStore::inTransaction(const std::function<void()>& work) {
     QSqlDatabase db = database();
     if (!db.transaction())

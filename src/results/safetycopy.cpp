@@ -1,6 +1,7 @@
 #include "results/safetycopy.h"
 
 #include "common/errors.h"
+#include "results/storedform.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,12 +36,12 @@ Error copyFailed(const QString& folder, const QString& reason) {
 // copy is consistent like one made by VACUUM INTO, without rebuilding every table, which takes
 // seconds once the database holds thousands of tournaments. Returns why it failed, or nothing.
 QString copyPages(const QSqlDatabase& db, const QString& file) {
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
     sqlite3* source = nullptr;
-    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-        source = *static_cast<sqlite3* const*>(handle.constData());
-    if (!source)
+    try {
+        source = sql::handle(db);
+    } catch (const Error&) {
         return QStringLiteral("база не открыта.");
+    }
     sqlite3* target = nullptr;
     int rc = sqlite3_open_v2(file.toUtf8().constData(), &target,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);

@@ -4,6 +4,7 @@
 #include "common/errors.h"
 #include "common/textfile.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -32,6 +33,14 @@ void exec(QSqlQuery& query) {
 void exec(QSqlQuery& query, const QString& statement) {
     if (!query.exec(statement))
         throw sqlError(query.lastError());
+}
+
+sqlite3* handle(const QSqlDatabase& db) {
+    const QVariant h = db.isOpen() && db.driver() ? db.driver()->handle() : QVariant();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0 ||
+        !*static_cast<sqlite3* const*>(h.constData()))
+        throw Error(QStringLiteral("База не открыта."));
+    return *static_cast<sqlite3* const*>(h.constData());
 }
 
 } // namespace sql

@@ -12,6 +12,8 @@
 #include <array>
 #include <optional>
 
+struct sqlite3;
+
 namespace kv {
 
 class Clock;
@@ -23,6 +25,9 @@ Error sqlError(const QSqlError& error);
 void prepare(QSqlQuery& query, const QString& statement);
 void exec(QSqlQuery& query);
 void exec(QSqlQuery& query, const QString& statement);
+// The engine under an open connection, for the reads and copies its driver would slow down;
+// throws when there is none.
+sqlite3* handle(const QSqlDatabase& db);
 } // namespace sql
 
 // The database file in the working folder. The program never creates it.
@@ -92,6 +97,7 @@ struct TournamentRow {
     QString goals;
     QString scores;
     QString rank;
+    bool operator==(const TournamentRow&) const = default;
 };
 std::array<TournamentRow, 3> tournamentRows(const TournamentEntry& entry);
 

@@ -68,7 +68,11 @@ std::optional<QDateTime> tournamentDateTime(const QString& tableName, bool month
             day = dayFirst.isValid() ? dayFirst : monthFirstDate;
     }
     int hour = time.value[0];
-    const QString marks = timePart.toString().toUpper();
+    // Most names hold digits and "_" alone: no mark to look for, and no text to make for it.
+    const bool lettered = std::any_of(timePart.begin(), timePart.end(), [](QChar c) {
+        return !isAsciiDigit(c.unicode()) && c != QLatin1Char('_');
+    });
+    const QString marks = lettered ? timePart.toString().toUpper() : QString();
     const bool pm = marks.contains(QLatin1String("PM")) || marks.contains(QStringLiteral("ПП")) ||
                     marks.contains(QStringLiteral("下午")) ||
                     marks.contains(QStringLiteral("오후"));
