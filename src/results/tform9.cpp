@@ -319,9 +319,11 @@ void TForm9::computeAndShow() {
 }
 
 void TForm9::Button2Click() {
-    ProgressBar1->setValue(0);
-    Button1->setEnabled(true);
-    BitBtn1->setEnabled(true);
+    guard([&] {
+        ProgressBar1->setValue(0);
+        Button1->setEnabled(true);
+        BitBtn1->setEnabled(true);
+    });
 }
 
 QPushButton* TForm9::enterButton() const {
@@ -392,11 +394,12 @@ void TForm9::BitBtn1Click() {
                 db_.correctTournament(correcting_, tournamentToWrite());
                 ProgressBar1->setValue(100);
                 abandonCorrection();
-            } else {
-                const QString table = kv::tournamentTableName(*services_.clock);
-                db_.writeTournament(table, tournamentToWrite(), std::nullopt,
-                                    [&](int percent) { ProgressBar1->setValue(percent); });
+                showGridAfterChange();
+                return;
             }
+            const QString table = kv::tournamentTableName(*services_.clock);
+            db_.writeTournament(table, tournamentToWrite(), std::nullopt,
+                                [&](int percent) { ProgressBar1->setValue(percent); });
         } catch (...) {
             // Nothing was stored: the bar says so, and the grid is read again.
             ProgressBar1->setValue(0);
@@ -413,10 +416,14 @@ void TForm9::BitBtn1Click() {
 }
 
 void TForm9::afterWrite() {
-    // Stored: the tournament must not be stored twice. The list and the grid followed the
-    // change already; the grid shows "Total" when nothing was chosen yet.
+    // Stored: the tournament must not be stored twice.
     BitBtn1->setEnabled(false);
     Button1->setEnabled(false);
+    showGridAfterChange();
+}
+
+void TForm9::showGridAfterChange() {
+    // The list and the grid followed the change already.
     if (!gridActive_)
         openGridTable(gridTable_, gridSort_);
     setGridColumnWidths();
@@ -439,7 +446,36 @@ void TForm9::FixButtonClick() {
     });
 }
 
+QList<QWidget*> TForm9::correctedControls() const {
+    QList<QWidget*> controls(boxes_.begin(), boxes_.end());
+    for (const auto& line : standings_)
+        controls.append(QList<QWidget*>(line.begin(), line.end()));
+    for (QWidget* w : {Label3, Label4, Label5, Label6, Label7, Label8, Label29, Label30, Label31})
+        controls.append(w);
+    return controls;
+}
+
+TForm9::HeldEntry TForm9::heldEntry() const {
+    HeldEntry held{{}, computed_, Button1->isEnabled(), BitBtn1->isEnabled(), button1Default_};
+    for (QWidget* w : correctedControls())
+        held.texts.append(w->property("text").toString());
+    return held;
+}
+
+void TForm9::restoreEntry(const HeldEntry& held) {
+    const QList<QWidget*> controls = correctedControls();
+    for (int i = 0; i < controls.size() && i < held.texts.size(); ++i)
+        controls[i]->setProperty("text", held.texts[i]);
+    computed_ = held.computed;
+    Button1->setEnabled(held.computeEnabled);
+    BitBtn1->setEnabled(held.writeEnabled);
+    button1Default_ = held.computeDefault;
+    Button1->setDefault(held.computeDefault);
+    BitBtn1->setDefault(!held.computeDefault);
+}
+
 void TForm9::loadCorrection(const QString& table, const kv::TournamentEntry& stored) {
+    beforeCorrection_ = heldEntry();
     for (int i = 0; i < 12; ++i)
         boxes_[i]->setText(stored.boxes.value(i));
     const std::array<QLabel*, 3> columns{Label6, Label7, Label8};
@@ -477,7 +513,7 @@ void TForm9::abandonCorrection() {
     setWindowTitle(titleBeforeCorrection_);
     FixButton->setText(QStringLiteral("Исправить турнир"));
     BitBtn1->setText(QStringLiteral("Записать в базу"));
-    BitBtn1->setEnabled(false);
+    restoreEntry(beforeCorrection_);
 }
 
 void TForm9::RebuildButtonClick() {
@@ -486,8 +522,6 @@ void TForm9::RebuildButtonClick() {
         if (!confirmRebuild(rebuild))
             return;
         db_.replaceTotal(rebuild);
-        if (!gridActive_)
-            openGridTable(gridTable_, gridSort_);
-        setGridColumnWidths();
+        showGridAfterChange();
     });
 }

@@ -87,6 +87,20 @@ private:
     // The list and the grid after any change of the history.
     void historyChanged();
     void loadCorrection(const QString& table, const kv::TournamentEntry& stored);
+    // What the window held before a correction was loaded: it comes back when the correction is
+    // written or cancelled, so that neither the old evening nor a new one is lost or stored twice.
+    struct HeldEntry {
+        QStringList texts; // the score boxes, then every label a correction fills
+        std::optional<kv::ComputedStandings> computed;
+        bool computeEnabled = false;
+        bool writeEnabled = false;
+        bool computeDefault = true;
+    };
+    QList<QWidget*> correctedControls() const;
+    HeldEntry heldEntry() const;
+    void restoreEntry(const HeldEntry& held);
+    // The grid after a change made here: "Total" when nothing was chosen yet, columns 60 wide.
+    void showGridAfterChange();
     void afterWrite();
     void openGridTable(const QString& table, const QString& sortColumn);
     void selectAll();
@@ -114,5 +128,6 @@ private:
     bool gridActive_ = false;
     QString correcting_;
     QString titleBeforeCorrection_;
+    HeldEntry beforeCorrection_;
     bool unwrittenEvening_ = false;
 };

@@ -89,6 +89,8 @@ private slots:
     void eachChangeKeepsCopyOfBefore();
     void newestTwentyCopiesStay();
     void correctionReplacesTheTournament();
+    void cancelledCorrectionLeavesNothingToStore_data();
+    void cancelledCorrectionLeavesNothingToStore();
 };
 
 void TestHistory::eachChangeKeepsCopyOfBefore_data() {
@@ -117,6 +119,9 @@ void TestHistory::eachChangeKeepsCopyOfBefore() {
 
     make(env, Change(change));
     QCOMPARE(changed.count(), copyPossible ? 1 : 0);
+    // A write and a correction end the same way when they fail: nothing stored, the bar at 0.
+    if (Change(change) == Change::Write || Change(change) == Change::Correction)
+        QCOMPARE(env.form->ProgressBar1->value(), copyPossible ? 100 : 0);
 
     const QStringList copies = kv::safetyCopies(QStringLiteral("base.db"));
     if (copyPossible) {
@@ -185,6 +190,38 @@ void TestHistory::correctionReplacesTheTournament() {
     QVERIFY(!env.form->windowTitle().contains(kStored));
     QVERIFY(!env.form->BitBtn1->isEnabled());
     QVERIFY(!env.folder.exists(QStringLiteral("bomb.txt")));
+}
+
+void TestHistory::cancelledCorrectionLeavesNothingToStore_data() {
+    QTest::addColumn<bool>("evening"); // an evening was computed before the correction was loaded
+    QTest::newRow("nothing entered before") << false;
+    QTest::newRow("an evening computed before") << true;
+}
+
+void TestHistory::cancelledCorrectionLeavesNothingToStore() {
+    QFETCH(bool, evening);
+    Env env;
+    env.open();
+    const QStringList scores{"5", "0", "0", "2", "1", "1", "2", "2", "4", "0", "1", "3"};
+    if (evening)
+        env.enter(scores);
+    const QString box = env.form->Edit1->text();
+    env.choose(kStored);
+    env.form->FixButton->click();
+    QCOMPARE(env.form->Edit1->text(), QStringLiteral("3"));
+    env.form->FixButton->click();
+
+    // Enter, Enter: the evening of before is written once, the stored one never again.
+    QCOMPARE(env.form->Edit1->text(), box);
+    QTest::keyClick(env.form->Edit1, Qt::Key_Return);
+    QTest::keyClick(env.form->Edit1, Qt::Key_Return);
+    QVERIFY(env.fakes.dialogs.errors().isEmpty());
+    const QStringList tables = sqliteRows("SELECT name FROM sqlite_master WHERE type='table' AND "
+                                          "name LIKE '%\\_\\_%' ESCAPE '\\' ORDER BY name");
+    QCOMPARE(tables.size(), evening ? 2 : 1);
+    if (evening)
+        QCOMPARE(sqliteRows(QStringLiteral("SELECT Team2 FROM \"%1\" WHERE id=1").arg(tables[1])),
+                 QStringList{"5'-'0"});
 }
 
 QTEST_MAIN(TestHistory)
