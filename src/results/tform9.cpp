@@ -64,6 +64,7 @@ TForm9::TForm9(kv::Services& services, kv::RunState& state, kv::HistoryStore& hi
     DBGrid1->horizontalHeader()->setHighlightSections(false);
     DBGrid1->verticalHeader()->setDefaultSectionSize(18);
     DBGrid1->installEventFilter(this);
+    ListBox1->installEventFilter(this);
     kv::tipCutTexts(this);
 
     connect(Button1, &QPushButton::clicked, this, &TForm9::Button1Click);
@@ -74,6 +75,7 @@ TForm9::TForm9(kv::Services& services, kv::RunState& state, kv::HistoryStore& hi
     connect(Button5, &QPushButton::clicked, this, &TForm9::Button5Click);
     connect(Button6, &QPushButton::clicked, this, &TForm9::Button6Click);
     connect(FixButton, &QPushButton::clicked, this, &TForm9::FixButtonClick);
+    connect(DeleteButton, &QPushButton::clicked, this, &TForm9::DeleteButtonClick);
     connect(RebuildButton, &QPushButton::clicked, this, &TForm9::RebuildButtonClick);
     auto* fix = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
     connect(fix, &QShortcut::activated, FixButton, &QPushButton::click);
@@ -135,6 +137,8 @@ void TForm9::showTournament(const kv::Tournament& tournament) {
     }
     Button1->setEnabled(true);
     unwrittenEvening_ = true;
+    chosenScorer_.reset();
+    writtenTable_.clear();
     kv::showInFront(this);
 }
 
@@ -279,10 +283,16 @@ void TForm9::DBGrid1DeleteRecord() {
 }
 
 bool TForm9::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == DBGrid1 && event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::ControlModifier) {
+        if (watched == DBGrid1 && key->key() == Qt::Key_Delete &&
+            key->modifiers() == Qt::ControlModifier) {
             DBGrid1DeleteRecord();
+            return true;
+        }
+        if (watched == ListBox1 && key->key() == Qt::Key_Delete &&
+            key->modifiers() == Qt::NoModifier) {
+            DeleteButton->click();
             return true;
         }
     }
@@ -323,6 +333,11 @@ void TForm9::Button2Click() {
         ProgressBar1->setValue(0);
         Button1->setEnabled(true);
         BitBtn1->setEnabled(true);
+        // An evening typed in after the last one was written is an evening of its own.
+        if (!writtenTable_.isEmpty()) {
+            writtenTable_.clear();
+            chosenScorer_.reset();
+        }
     });
 }
 
@@ -355,7 +370,12 @@ void TForm9::chooseBestScorer(QPushButton* pressed) {
     for (QPushButton* button : {Button3, Button4, Button5, Button6})
         if (button != pressed)
             button->setEnabled(false);
-    guard([&] { kv::chooseBestScorer(state_, pressed->text()); });
+    guard([&] {
+        kv::chooseBestScorer(state_, pressed->text());
+        chosenScorer_ = pressed->text();
+        if (!writtenTable_.isEmpty())
+            db_.setBestScorer(writtenTable_, *chosenScorer_);
+    });
 }
 
 void TForm9::Button3Click() {
@@ -398,8 +418,9 @@ void TForm9::BitBtn1Click() {
                 return;
             }
             const QString table = kv::tournamentTableName(*services_.clock);
-            db_.writeTournament(table, tournamentToWrite(), std::nullopt,
+            db_.writeTournament(table, tournamentToWrite(), chosenScorer_,
                                 [&](int percent) { ProgressBar1->setValue(percent); });
+            writtenTable_ = table;
         } catch (...) {
             // Nothing was stored: the bar says so, and the grid is read again.
             ProgressBar1->setValue(0);
@@ -472,6 +493,45 @@ void TForm9::restoreEntry(const HeldEntry& held) {
     button1Default_ = held.computeDefault;
     Button1->setDefault(held.computeDefault);
     BitBtn1->setDefault(!held.computeDefault);
+}
+
+void TForm9::DeleteButtonClick() {
+    guard([&] {
+        const QListWidgetItem* item = ListBox1->currentItem();
+        if (!item)
+            throw kv::Error(QStringLiteral("Выберите турнир в списке \"Все турниры по дате:\" и "
+                                           "нажмите \"Удалить турнир\" ещё раз."));
+        const QString table = item->text();
+        if (table == correcting_)
+            throw kv::Error(QStringLiteral("Турнир \"%1\" сейчас исправляется. Нажмите \"Отменить "
+                                           "исправление\", потом удалите его.")
+                                .arg(table));
+        const kv::History history = db_.readHistory();
+        QString question;
+        if (const kv::PlayedTournament* t = history.find(table); t && t->counted()) {
+            question = QStringLiteral("Удалить турнир \"%1\" (%2)? Его очки, мячи и места будут "
+                                      "вычтены из Total.")
+                           .arg(table, QStringList(t->players.begin(), t->players.end())
+                                           .join(QStringLiteral(", ")));
+        } else {
+            for (const kv::SkippedTable& s : history.leftOut())
+                if (s.table == table)
+                    question = QStringLiteral("Таблица \"%1\" не посчитана в Total: %2. Удалить "
+                                              "её? Total не изменится.")
+                                   .arg(table, s.reason);
+        }
+        if (question.isEmpty())
+            throw kv::Error(QStringLiteral("\"%1\" - не таблица турнира, её нельзя удалить. "
+                                           "Выберите в списке турнир (его имя - дата и время "
+                                           "записи) и повторите.")
+                                .arg(table));
+        question += QStringLiteral("\nПеред удалением сохраняется копия базы.");
+        if (services_.dialogs->yesNo(question) != kv::Dialogs::Answer::Yes)
+            return;
+        db_.deleteTournament(table);
+        if (writtenTable_ == table)
+            writtenTable_.clear();
+    });
 }
 
 void TForm9::loadCorrection(const QString& table, const kv::TournamentEntry& stored) {

@@ -59,6 +59,8 @@ public slots:
     void DBGrid1DeleteRecord();
     // Loads the tournament chosen in the list for a correction, or abandons the one loaded.
     void FixButtonClick();
+    // Drops the tournament chosen in the list after a question (also the Delete key there).
+    void DeleteButtonClick();
     void RebuildButtonClick();
 
 public:
@@ -129,5 +131,9 @@ private:
     QString correcting_;
     QString titleBeforeCorrection_;
     HeldEntry beforeCorrection_;
+    // The best scorer chosen since the hand-over, kept with the tournament when it is written.
+    std::optional<QString> chosenScorer_;
+    // The table this evening was written to: a best scorer chosen afterwards is kept with it.
+    QString writtenTable_;
     bool unwrittenEvening_ = false;
 };

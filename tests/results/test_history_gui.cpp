@@ -52,7 +52,7 @@ QString dump(const QString& file = QStringLiteral("base.db")) {
     return sqlite3(QStringLiteral(".dump"), file);
 }
 
-enum class Change { Write, DeleteRow, Correction, Rebuild };
+enum class Change { Write, DeleteRow, Correction, Rebuild, DeleteTournament };
 
 void make(Env& env, Change change) {
     switch (change) {
@@ -77,6 +77,11 @@ void make(Env& env, Change change) {
         env.form->confirmRebuild = [](const kv::TotalRebuild&) { return true; };
         env.form->RebuildButton->click();
         break;
+    case Change::DeleteTournament:
+        env.choose(kStored);
+        env.fakes.dialogs.queue(Answer::Yes);
+        env.form->DeleteButton->click();
+        break;
     }
 }
 
@@ -89,6 +94,10 @@ private slots:
     void eachChangeKeepsCopyOfBefore();
     void newestTwentyCopiesStay();
     void correctionReplacesTheTournament();
+    void deletionTakesTheTournamentOffTotal_data();
+    void deletionTakesTheTournamentOffTotal();
+    void bestScorerIsKeptWithItsTournament_data();
+    void bestScorerIsKeptWithItsTournament();
     void cancelledCorrectionLeavesNothingToStore_data();
     void cancelledCorrectionLeavesNothingToStore();
 };
@@ -100,6 +109,8 @@ void TestHistory::eachChangeKeepsCopyOfBefore_data() {
     QTest::newRow("grid row deleted") << int(Change::DeleteRow) << true;
     QTest::newRow("tournament corrected") << int(Change::Correction) << true;
     QTest::newRow("Total rebuilt") << int(Change::Rebuild) << true;
+    QTest::newRow("tournament deleted") << int(Change::DeleteTournament) << true;
+    QTest::newRow("deletion without a copy") << int(Change::DeleteTournament) << false;
     QTest::newRow("correction without a copy") << int(Change::Correction) << false;
     QTest::newRow("write without a copy") << int(Change::Write) << false;
     QTest::newRow("delete without a copy") << int(Change::DeleteRow) << false;
@@ -190,6 +201,94 @@ void TestHistory::correctionReplacesTheTournament() {
     QVERIFY(!env.form->windowTitle().contains(kStored));
     QVERIFY(!env.form->BitBtn1->isEnabled());
     QVERIFY(!env.folder.exists(QStringLiteral("bomb.txt")));
+}
+
+void TestHistory::deletionTakesTheTournamentOffTotal_data() {
+    QTest::addColumn<QString>("setUp");       // SQL before the window opens
+    QTest::addColumn<QString>("table");       // chosen in the list
+    QTest::addColumn<int>("answer");          // to the question; Closed: no question is asked
+    QTest::addColumn<QString>("total");       // the sum of every figure in Total afterwards
+    QTest::addColumn<QString>("message");     // a part of the question or the error
+    const QString sum = QStringLiteral("67"); // the sample tournament's figures, all together
+    QTest::newRow("a tournament, by the Delete key") << "" << kStored << int(Answer::Yes) << "0"
+                                                     << "будут вычтены из Total";
+    QTest::newRow("a tournament, answered No") << "" << kStored << int(Answer::No) << sum << "";
+    QTest::newRow("a copy: Total stays")
+        << QStringLiteral("CREATE TABLE \"Копия\" AS SELECT * FROM \"%1\";").arg(kStored) << "Копия"
+        << int(Answer::Yes) << sum << "не посчитана в Total: копия турнира";
+    QTest::newRow("not a tournament")
+        << ""
+        << "Total" << int(Answer::Closed) << sum << "\"Total\" - не таблица турнира";
+}
+
+void TestHistory::deletionTakesTheTournamentOffTotal() {
+    QFETCH(QString, setUp);
+    QFETCH(QString, table);
+    QFETCH(int, answer);
+    QFETCH(QString, total);
+    QFETCH(QString, message);
+    Env env;
+    if (!setUp.isEmpty())
+        sqlite3(setUp);
+    env.open();
+    env.choose(table);
+    if (Answer(answer) != Answer::Closed)
+        env.fakes.dialogs.queue(Answer(answer));
+    QTest::keyClick(env.form->ListBox1, Qt::Key_Delete);
+
+    const QStringList said =
+        env.fakes.dialogs.texts(kv::ScriptedDialogs::Kind::YesNo) + env.fakes.dialogs.errors();
+    QCOMPARE(said.size(), 1);
+    QVERIFY2(said[0].contains(message), qPrintable(said[0]));
+    const bool gone = Answer(answer) == Answer::Yes;
+    QCOMPARE(env.form->ListBox1->findItems(table, Qt::MatchExactly).isEmpty(), gone);
+    QCOMPARE(sqliteRows(
+                 QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = '%1'").arg(table)),
+             QStringList{gone ? "0" : "1"});
+    QCOMPARE(sqliteRows("SELECT sum(Побед + Ничьих + Поражений + Забито + Пропущено + Разница + "
+                        "Очки + Первый + Второй + Третий) FROM Total"),
+             QStringList{total});
+}
+
+void TestHistory::bestScorerIsKeptWithItsTournament_data() {
+    QTest::addColumn<bool>("afterTheWrite");
+    QTest::newRow("chosen before the write") << false;
+    QTest::newRow("chosen after the write") << true;
+}
+
+void TestHistory::bestScorerIsKeptWithItsTournament() {
+    QFETCH(bool, afterTheWrite);
+    Env env;
+    env.open();
+    env.form->showTournament({kNames, {"Команда 1", "Команда 2", "Команда 3"}, {}});
+    env.enter({"3", "1", "0", "2", "1", "1", "2", "2", "4", "0", "1", "3"});
+    if (!afterTheWrite)
+        env.form->Button4->click();
+    env.form->BitBtn1->click();
+    if (afterTheWrite)
+        env.form->Button4->click();
+    const QString written = QStringLiteral("09_03_2024__20_15_00");
+    const QString kept =
+        QStringLiteral("SELECT tournament || ' ' || player FROM %1").arg(kv::kBestScorerTable);
+    QCOMPARE(sqliteRows(kept), QStringList{written + " Пенва"});
+
+    // Never listed, left alone by a correction and a rebuild; none for the older tournament.
+    QVERIFY(env.form->ListBox1->findItems(kv::kBestScorerTable, Qt::MatchContains).isEmpty());
+    env.choose(written);
+    env.form->FixButton->click();
+    env.form->Edit1->setText(QStringLiteral("5"));
+    env.form->Button1->click();
+    env.form->BitBtn1->click();
+    make(env, Change::Rebuild);
+    QVERIFY(env.fakes.dialogs.errors().isEmpty());
+    const kv::History history = env.database.readHistory();
+    QCOMPARE(history.find(written)->bestScorer, std::optional<QString>("Пенва"));
+    QVERIFY(!history.find(kStored)->bestScorer);
+    // It goes with its tournament.
+    env.choose(written);
+    env.fakes.dialogs.queue(Answer::Yes);
+    env.form->DeleteButton->click();
+    QVERIFY(sqliteRows(kept).isEmpty());
 }
 
 void TestHistory::cancelledCorrectionLeavesNothingToStore_data() {
