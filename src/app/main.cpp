@@ -6,6 +6,7 @@
 #include "common/guard.h"
 #include "common/gui_dialogs.h"
 #include "common/gui_theme.h"
+#include "common/gui_windowmanners.h"
 #include "common/programdir.h"
 #include "common/random.h"
 #include "common/services.h"
@@ -46,6 +47,7 @@ int main(int argc, char* argv[]) {
     // The classic font for every window and message box.
     QApplication::setFont(kv::classicFont(11));
     kv::guarded(dialogs, [&] { kv::applyCarbonTheme(app); });
+    kv::WindowManners::install(app);
 
     const std::unique_ptr<QLockFile> folderLock = kv::lockDataFolder(dialogs);
     if (!folderLock)

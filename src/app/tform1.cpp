@@ -335,6 +335,9 @@ void TForm1::Button2Click() {
         }
         }
     });
+    // The next step is one Enter away.
+    if (Button1->isEnabled())
+        Button1->setFocus();
 }
 
 void TForm1::ComboBox5Change() {
@@ -376,6 +379,8 @@ void TForm1::Button1Click() {
 
         kv::appendTeamsToLog({teams[0], teams[1], teams[2]}, *services_.dialogs);
     });
+    if (BitBtn1->isEnabled())
+        BitBtn1->setFocus();
 }
 
 // ---------------------------------------------------------------------------------------------

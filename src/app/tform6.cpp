@@ -61,6 +61,11 @@ TForm6::TForm6(kv::Services& services, SettingsHost& mainWindow, TForm5& gifts, 
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm6::noteActiveWindow);
 }
 
+TForm6::~TForm6() {
+    // Going, it hands the focus on: the focus signals must not reach what is left of it.
+    disconnect(qApp, nullptr, this, nullptr);
+}
+
 void TForm6::showFromMainWindow(const QStringList& names) {
     Edit1->setText(kv::lineAt(names, 0));
     Edit2->setText(kv::lineAt(names, 1));

@@ -31,6 +31,7 @@ class TForm6 : public QWidget, public Ui::TForm6 {
 public:
     TForm6(kv::Services& services, SettingsHost& mainWindow, TForm5& gifts,
            QWidget* parent = nullptr);
+    ~TForm6() override;
 
     // The main menu's "&Настройки...": shows the names the main window shows, then shows and
     // activates the dialog and loads its boxes at once, so that they are right even where the

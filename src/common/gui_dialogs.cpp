@@ -1,5 +1,6 @@
 #include "common/gui_dialogs.h"
 
+#include "common/gui_windowmanners.h"
 #include "common/programdir.h"
 
 #include <QApplication>
@@ -23,7 +24,10 @@ QMessageBox::StandardButton ask(QMessageBox::Icon icon, const QString& text,
                                 QMessageBox::StandardButtons buttons,
                                 QMessageBox::StandardButton escape,
                                 const Dialogs::Captions* captions = nullptr) {
-    QMessageBox box(icon, programTitle(), text, buttons, QApplication::activeWindow());
+    // Over the window whose command asks: a command may have brought another one forward.
+    QWidget* over = WindowManners::commandWindow();
+    QMessageBox box(icon, programTitle(), text, buttons,
+                    over ? over : QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
     box.setEscapeButton(escape);
     if (captions) {

@@ -14,6 +14,9 @@ namespace kv {
 // be applied; the program then keeps the plain look.
 void applyCarbonTheme(QApplication& app);
 
+// The colour of the frame that shows which control has the keyboard focus.
+QColor focusColour();
+
 // Contrast of two colours as the ratio of their relative luminances (each + 0.05): 1 to 21.
 double contrastRatio(const QColor& a, const QColor& b);
 

@@ -127,11 +127,15 @@ void TForm2::buildTabs() {
     auto* flow = new FlowLayout(Tabs, 1);
     tabGroup_ = new QButtonGroup(this);
     tabGroup_->setExclusive(true);
-    Tabs->setStyleSheet(QStringLiteral(
-        "QToolButton { border: 1px solid transparent; padding: 1px 3px; background: transparent; }"
-        "QToolButton:hover { border-color: palette(mid); }"
-        "QToolButton:checked { border-color: palette(mid); background: palette(highlight);"
-        " color: palette(highlighted-text); }"));
+    Tabs->setStyleSheet(
+        QStringLiteral(
+            "QToolButton { border: 1px solid transparent; padding: 1px 3px; background: "
+            "transparent; }"
+            "QToolButton:hover { border-color: palette(mid); }"
+            "QToolButton:checked { border-color: palette(mid); background: palette(highlight);"
+            " color: palette(highlighted-text); }"
+            "QToolButton:focus { border: 2px solid %1; padding: 0 2px; }")
+            .arg(kv::focusColour().name()));
     for (int i = 0; i < Pages->count(); ++i) {
         QWidget* sheet = Pages->widget(i);
         auto* tab = new QToolButton(Tabs);
@@ -153,8 +157,6 @@ QAbstractButton* TForm2::tabButton(QWidget* sheet) const {
 }
 
 void TForm2::openFromMenu() {
-    if (!isVisible())
-        kv::keepOnScreen(this);
     kv::showInFront(this);
     loadPools();
 }

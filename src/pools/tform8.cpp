@@ -82,8 +82,6 @@ void TForm8::openFromMainWindow() {
         const bool exhausted = kv::PoolExhausted(kv::poolFile(pool), kv::kLogFile);
         setLabelColor(label, exhausted ? kExhaustedColor : kFreeColor);
     }
-    if (!isVisible())
-        kv::keepOnScreen(this);
     kv::showInFront(this);
 }
 

@@ -1,6 +1,7 @@
 #include "results/gui_charts.h"
 
 #include "common/errors.h"
+#include "common/gui_windowplace.h"
 #include "results/historystore.h"
 
 #include <QBarCategoryAxis>
@@ -249,9 +250,7 @@ TournamentCharts* showTournamentCharts(QWidget* parent, HistoryStore& store) {
     if (!window)
         window = new TournamentCharts(store, parent);
     window->load();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    showInFront(window);
     return window;
 }
 

@@ -22,6 +22,8 @@
 #include <QSqlTableModel>
 #include <QStyle>
 
+#include <algorithm>
+
 using kv::StandingField;
 
 TForm9::TForm9(kv::Services& services, kv::RunState& state, kv::HistoryStore& history,
@@ -65,6 +67,8 @@ TForm9::TForm9(kv::Services& services, kv::RunState& state, kv::HistoryStore& hi
     DBGrid1->verticalHeader()->setDefaultSectionSize(18);
     DBGrid1->installEventFilter(this);
     ListBox1->installEventFilter(this);
+    for (QLineEdit* box : boxes_)
+        box->installEventFilter(this);
     kv::tipCutTexts(this);
 
     connect(Button1, &QPushButton::clicked, this, &TForm9::Button1Click);
@@ -139,6 +143,8 @@ void TForm9::showTournament(const kv::Tournament& tournament) {
     unwrittenEvening_ = true;
     chosenScorer_.reset();
     writtenTable_.clear();
+    // The scores come next: the first box has the keyboard, its "0" ready to be typed over.
+    Edit1->setFocus();
     kv::showInFront(this);
 }
 
@@ -283,6 +289,12 @@ void TForm9::DBGrid1DeleteRecord() {
 }
 
 bool TForm9::eventFilter(QObject* watched, QEvent* event) {
+    // A score box reached by the keyboard or by coming back to the window is typed over, as
+    // one reached by Tab is; a click still puts the cursor where it points.
+    if (event->type() == QEvent::FocusIn &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::MouseFocusReason)
+        if (const auto box = std::find(boxes_.begin(), boxes_.end(), watched); box != boxes_.end())
+            (*box)->selectAll();
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (watched == DBGrid1 && key->key() == Qt::Key_Delete &&
@@ -376,6 +388,9 @@ void TForm9::chooseBestScorer(QPushButton* pressed) {
         if (!writtenTable_.isEmpty())
             db_.setBestScorer(writtenTable_, *chosenScorer_);
     });
+    // Writing comes next, one Enter away.
+    if (BitBtn1->isEnabled())
+        BitBtn1->setFocus();
 }
 
 void TForm9::Button3Click() {

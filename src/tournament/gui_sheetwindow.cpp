@@ -3,6 +3,7 @@
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "common/guard.h"
+#include "common/gui_windowplace.h"
 #include "common/opener.h"
 #include "tournament/gui_sheetpage.h"
 
@@ -113,11 +114,7 @@ void SheetWindow::setSheet(const TournamentSheet& sheet, const QString& workbook
 }
 
 void SheetWindow::showSheet() {
-    show();
-    if (isMinimized())
-        showNormal();
-    raise();
-    activateWindow();
+    showInFront(this);
 }
 
 QString SheetWindow::fileBaseName() const {

@@ -1,7 +1,6 @@
 // The program as a whole, as a player meets it: what the window manager shows as each title,
 // and which window a command brings to the front.
 #include "../results/resultsdb.h"
-#include "app/gui_program.h"
 #include "app/tform1.h"
 #include "app/tform6.h"
 #include "common/programdir.h"
@@ -26,23 +25,6 @@
 #include <optional>
 
 namespace {
-
-// The program as main.cpp builds it, with the seams replaced by fakes.
-// It starts on the data of a new installation without a settings file, unless given one.
-struct Program : kvtest::Fakes {
-    explicit Program(const std::optional<kvtest::Settings>& settings = {}) {
-        writeDefaultData(work);
-        kvtest::createBaseDb();
-        if (settings)
-            work.writeSettings(*settings);
-        else
-            dialogs.queue(kv::Dialogs::Answer::Yes); // the category question at start
-        windows = std::make_unique<ProgramWindows>(services, state);
-    }
-    const Windows& w() const { return windows->windows(); }
-    kvtest::WorkFolder work;
-    std::unique_ptr<ProgramWindows> windows;
-};
 
 // The title a window manager shows. Qt on X11 appends the application's display name to a
 // window's caption once the program has set one of its own; unset, it falls back to the

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "../results/resultsdb.h"
+#include "app/gui_program.h"
 #include "app/tform1.h"
 #include "common/clock.h"
 #include "common/dialogs.h"
@@ -10,6 +12,7 @@
 #include "testsupport.h"
 
 #include <memory>
+#include <optional>
 
 // A main window in a test, with every seam faked (scripted message boxes, a seeded generator,
 // a fixed clock, ...).
@@ -40,3 +43,20 @@ inline QStringList comboItems(const QComboBox* box) {
         items.append(box->itemText(i));
     return items;
 }
+
+// The program as main.cpp builds it, with the seams replaced by fakes.
+// It starts on the data of a new installation without a settings file, unless given one.
+struct Program : kvtest::Fakes {
+    explicit Program(const std::optional<kvtest::Settings>& settings = {}) {
+        writeDefaultData(work);
+        kvtest::createBaseDb();
+        if (settings)
+            work.writeSettings(*settings);
+        else
+            dialogs.queue(kv::Dialogs::Answer::Yes); // the category question at start
+        windows = std::make_unique<ProgramWindows>(services, state);
+    }
+    const Windows& w() const { return windows->windows(); }
+    kvtest::WorkFolder work;
+    std::unique_ptr<ProgramWindows> windows;
+};

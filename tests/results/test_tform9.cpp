@@ -96,10 +96,11 @@ void TestTForm9::controlsStandWhereDesigned() {
 void TestTForm9::tabOrderAndStartState() {
     Env env;
     TForm9* f = env.form.get();
-    const QStringList order{"Button1", "Edit1",   "Edit2",   "Edit9",        "Edit10",  "Edit3",
-                            "Edit4",   "Edit11",  "Edit12",  "Edit5",        "Edit6",   "Edit7",
-                            "Edit8",   "BitBtn1", "DBGrid1", "ProgressBar1", "Button2", "Button3",
-                            "Button4", "Button5", "Button6", "ListBox1"};
+    // The best scorer is one Tab from the last score box.
+    const QStringList order{"Button1", "Edit1",        "Edit2",   "Edit9",   "Edit10",  "Edit3",
+                            "Edit4",   "Edit11",       "Edit12",  "Edit5",   "Edit6",   "Edit7",
+                            "Edit8",   "Button3",      "Button4", "Button5", "Button6", "BitBtn1",
+                            "DBGrid1", "ProgressBar1", "Button2", "ListBox1"};
     QStringList seen;
     QWidget* w = f->Button1;
     do {
