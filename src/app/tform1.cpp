@@ -24,6 +24,7 @@
 #include "tournament/gui_sheetwindow.h"
 #include "tournament/tournamentpress.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEvent>
 #include <QKeyEvent>
@@ -407,13 +408,15 @@ void TForm1::BitBtn1Click() {
     // Enter stops running the fill from here on.
     Button2->setDefault(false);
     Button2->setAutoDefault(false);
+    bool handedOver = false;
     guard([&] {
         const kv::Tournament input = currentTournament();
         kv::PressView view;
-        view.handOverToResults = [&](const kv::Tournament& handedOver) {
+        view.handOverToResults = [&](const kv::Tournament& tournament) {
             if (!peers_.results)
                 throw kv::Error(QStringLiteral("The results window is not there."));
-            peers_.results->showTournament(handedOver);
+            peers_.results->showTournament(tournament);
+            handedOver = true;
         };
         view.showPrize = [&](kv::PrizePlace place, const QString& path) {
             QLabel* box = place == kv::PrizePlace::First    ? Image1
@@ -429,13 +432,40 @@ void TForm1::BitBtn1Click() {
                                                          const QString& workbook) {
             if (!form)
                 return;
-            kv::SheetWindow& window = form->sheetWindow();
-            window.setSheet(sheet, shownElsewhere ? workbook : QString());
+            form->sheetWindow().setSheet(sheet, shownElsewhere ? workbook : QString());
             if (!shownElsewhere)
-                window.showSheet();
+                form->showEveningSheet();
         };
         kv::runTournamentPress(input, services_, view, press_);
     });
+    // The prizes' message box was over this window, which it brought forward: the evening's
+    // next steps come in front again.
+    if (handedOver)
+        bringEveningForward();
+}
+
+void TForm1::showEveningSheet() {
+    // A message box being answered keeps the front; the sheet comes when it is closed.
+    if (QWidget* box = QApplication::activeModalWidget()) {
+        connect(box, &QObject::destroyed, this, &TForm1::showEveningSheet, Qt::QueuedConnection);
+        return;
+    }
+    kv::SheetWindow& sheet = sheetWindow();
+    if (peers_.results && peers_.results->isVisible())
+        kv::placeSideBySide(&sheet, kv::SheetWindow::kReadableWidth, peers_.results);
+    sheet.showSheet();
+}
+
+void TForm1::bringEveningForward() {
+    TForm9* results = peers_.results;
+    if (!results || !results->isVisible())
+        return;
+    // The results window over this one, and the sheet to print over both.
+    kv::showInFront(results);
+    if (sheetWindow_ && sheetWindow_->isVisible()) {
+        kv::placeSideBySide(sheetWindow_, kv::SheetWindow::kReadableWidth, results);
+        sheetWindow_->showSheet();
+    }
 }
 
 kv::Tournament TForm1::currentTournament() const {

@@ -93,6 +93,10 @@ private:
     // given up when the players say so; otherwise they are taken back to it.
     bool mayEndProgram();
     kv::SheetWindow& sheetWindow();
+    // The program's own sheet after a press: beside the results window where the screen has
+    // room, in front of it; after any message box of the press.
+    void showEveningSheet();
+    void bringEveningForward();
 
     kv::Services& services_;
     kv::RunState& state_;

@@ -27,6 +27,8 @@ public:
     SheetWindow(Dialogs& dialogs, const Clock& clock, Opener* opener, QWidget* parent = nullptr);
 
     static const QString kTitle;
+    // Narrower than this, the page on the screen is too small to read.
+    static constexpr int kReadableWidth = 600;
 
     // Takes the sheet to show; `workbook` is the same sheet filled into the workbook that a
     // spreadsheet program opened (empty: none did).

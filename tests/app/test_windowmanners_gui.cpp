@@ -1,7 +1,9 @@
 // What every window does without being told, on a laptop's screen with a window manager's
 // frames: it opens wholly on the screen, Escape closes it (the main window excepted), Enter
-// presses the focused button, and an evening is played with Enter and Tab alone.
+// presses the focused button, a press of the full table puts the next step in front, and an
+// evening is played with Enter and Tab alone.
 #include "app/tform6.h"
+#include "common/gui_dialogs.h"
 #include "common/gui_windowmanners.h"
 #include "common/gui_windowplace.h"
 #include "pools/tform2.h"
@@ -15,7 +17,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMessageBox>
 #include <QPointer>
+#include <QTimer>
 
 #include <functional>
 
@@ -89,6 +93,21 @@ QWidget* openInFront(P p, const Open& open) {
     return window;
 }
 
+// A desktop that tells only later, from the event loop, that no spreadsheet program took the
+// sheet: the answer comes while the press's message box is open.
+struct LateDesktop : kv::SpreadsheetFactory {
+    struct Sheet : kv::Spreadsheet {
+        void openTemplate(const QString&) override {}
+        void setCell(const QString&, const QString&) override {}
+        void selectCell(const QString&) override {}
+        void insertPicture(const QString&) override {}
+        void makeVisible(Answer answered) override {
+            QTimer::singleShot(0, [answered] { answered(false, QString()); });
+        }
+    };
+    std::unique_ptr<kv::Spreadsheet> make() override { return std::make_unique<Sheet>(); }
+};
+
 } // namespace
 
 class TestWindowManners : public QObject {
@@ -100,6 +119,7 @@ private slots:
     void escapeClosesEveryWindowButTheMain();
     void enterPressesTheFocusedButton_data();
     void enterPressesTheFocusedButton();
+    void pressPutsTheNextStepInFront();
     void theEveningByKeyboard();
 };
 
@@ -171,6 +191,46 @@ void TestWindowManners::enterPressesTheFocusedButton() {
     QVERIFY(!pressed(p));
     QTest::keyClick(target, Qt::Key_Return);
     QVERIFY(pressed(p));
+}
+
+// No spreadsheet program: the prizes' message box opens over the main window, whose command it
+// answers; the sheet window, which the desktop's late answer asks for meanwhile, comes after
+// it, in front and on the screen; the results window lies on the screen with a part in sight.
+void TestWindowManners::pressPutsTheNextStepInFront() {
+    Program p;
+    LateDesktop desktop;
+    p.services.spreadsheets = &desktop;
+    kv::MessageBoxDialogs boxes;
+    p.services.dialogs = &boxes;
+    TForm1* main = p.w().form1;
+    kv::showInFront(main);
+    QVERIFY(QTest::qWaitForWindowActive(main));
+    schedule(p);
+
+    QPointer<QWidget> boxOwner;
+    bool sheetBehindTheBox = false;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            boxOwner = box->parentWidget();
+            const auto* sheet = main->findChild<kv::SheetWindow*>();
+            sheetBehindTheBox = !sheet || !sheet->isVisible();
+            box->accept();
+        }
+    });
+    answer.start(20);
+    QTest::mouseClick(main->BitBtn1, Qt::LeftButton);
+    QCOMPARE(boxOwner, main);
+    QVERIFY(sheetBehindTheBox);
+
+    QTRY_VERIFY(main->findChild<kv::SheetWindow*>());
+    auto* sheet = main->findChild<kv::SheetWindow*>();
+    QTRY_COMPARE(QApplication::activeWindow(), sheet);
+    const QRect screen = sheet->screen()->availableGeometry();
+    const QRect results = p.w().form9->frameGeometry();
+    QVERIFY(p.w().form9->isVisible());
+    QVERIFY(screen.contains(sheet->frameGeometry()) && screen.contains(results));
+    QVERIFY(!sheet->frameGeometry().contains(results));
 }
 
 void TestWindowManners::theEveningByKeyboard() {
