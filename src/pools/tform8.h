@@ -24,6 +24,7 @@ public:
     void openFromMainWindow();
 
     static const QString kLogChangedQuestion;
+    static const QString kUnsavedQuestion;
     static const QColor kExhaustedColor;
     static const QColor kFreeColor;
 
@@ -31,6 +32,10 @@ public slots:
     void Button1Click();
     void Button2Click();
     void Button3Click();
+
+protected:
+    // Closing with edits not saved asks whether to save them, drop them or go back to them.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void loadLog();
@@ -41,4 +46,6 @@ private:
     // The log's bytes as the memo was loaded from them: a save must not silently drop what the
     // schedule (or anything else) added to the file since.
     std::optional<QByteArray> loaded_;
+    // The memo's text as loaded or saved last: anything else is an unsaved edit.
+    QString loadedText_;
 };

@@ -60,6 +60,8 @@ private slots:
     void failedClearKeepsTheText();
     void saveKeepsTeamsAddedSinceLoading_data();
     void saveKeepsTeamsAddedSinceLoading();
+    void closingWithUnsavedEditAsks_data();
+    void closingWithUnsavedEditAsks();
 };
 
 void TestTForm8::initTestCase() {
@@ -119,6 +121,13 @@ void TestTForm8::labelsShowWhichPoolsAreUsedUp() {
     QVERIFY(w.drawnIn("Label5", kGreen) && !w.drawnIn("Label5", kRed));
     for (const char* l : {"Label1", "Label2", "Label4", "Label6", "Label7"})
         QCOMPARE(w.color(l), kGreen);
+    // Every pool's name whole, on a dark mark that both colours read on.
+    for (QLabel* l : w.form->findChildren<QLabel*>()) {
+        QVERIFY2(l->width() >= l->sizeHint().width(), qPrintable(l->text()));
+        const QColor behind = l->grab().toImage().pixelColor(1, 1);
+        QVERIFY(behind.lightness() < w.form->palette().color(QPalette::Window).lightness());
+        QVERIFY(kv::contrastRatio(l->palette().color(QPalette::WindowText), behind) >= 4);
+    }
     QCOMPARE(kv::memoText(w.form->Memo1), log.join('\n') + '\n');
 
     // Clearing leaves the marks until the next opening.
@@ -290,6 +299,42 @@ void TestTForm8::saveKeepsTeamsAddedSinceLoading() {
     QCOMPARE(kv::memoText(w.form->Memo1), memo.join('\n') + '\n');
     QCOMPARE(!w.form->Memo1->isReadOnly(), editing);
     QCOMPARE(w.form->Button3->isEnabled(), editing);
+}
+
+void TestTForm8::closingWithUnsavedEditAsks_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("answer"); // -1: no question
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("memo");
+    using A = kv::Dialogs::Answer;
+    QTest::newRow("nothing typed") << "" << -1 << true << QByteArray("Ajax\r\n") << "Ajax\n";
+    QTest::newRow("save") << "PSV" << int(A::Yes) << true << QByteArray("Ajax\r\nPSV")
+                          << "Ajax\nPSV";
+    QTest::newRow("drop") << "PSV" << int(A::No) << true << QByteArray("Ajax\r\n") << "Ajax\n";
+    QTest::newRow("go back") << "PSV" << int(A::Cancel) << false << QByteArray("Ajax\r\n")
+                             << "Ajax\nPSV";
+}
+
+void TestTForm8::closingWithUnsavedEditAsks() {
+    QFETCH(QString, typed);
+    QFETCH(int, answer);
+    QFETCH(bool, closed);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, memo);
+    LogWindow w;
+    w.folder.writeBytes("all_last.txt", "Ajax\r\n");
+    w.form->openFromMainWindow();
+    w.form->Button1->click();
+    w.type(typed);
+    if (answer >= 0)
+        w.dialogs.queue(kv::Dialogs::Answer(answer));
+    w.form->close();
+    QCOMPARE(w.dialogs.texts(kv::ScriptedDialogs::Kind::YesNoCancel),
+             answer >= 0 ? QStringList{TForm8::kUnsavedQuestion} : QStringList());
+    QCOMPARE(w.form->isVisible(), !closed);
+    QCOMPARE(w.folder.bytes("all_last.txt"), file);
+    QCOMPARE(kv::memoText(w.form->Memo1), memo);
 }
 
 QTEST_MAIN(TestTForm8)
