@@ -9,9 +9,13 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QGridLayout>
 #include <QLabel>
+#include <QLegend>
 #include <QLineSeries>
+#include <QPainter>
 #include <QPointer>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -37,32 +41,54 @@ QValueAxis* axis(const QString& title, QChart* chart, Qt::Alignment where) {
     return a;
 }
 
-// The tournament axis: ticks on whole tournaments only, at most about ten of them.
 // An axis of counts from 0: ticks on whole numbers only, in steps of 1, 2, 5, 10, 20, 50, ...,
-// at most eight of them, ending on a tick at or above top. The axis's own nice numbers would
-// put ticks on halves for small counts, and "%d" would print them as 0, 0, 1, 1, 2.
-void countRange(QValueAxis* y, qreal top) {
+// at most `ticks` of them (fewer for a small chart, whose labels would not fit), ending on a
+// tick above top, so that the highest point or bar stands inside the plot. The axis's own nice
+// numbers would put ticks on halves for small counts, and "%d" would print them as 0, 0, 1, 1,
+// 2. Lines also get room below 0 for the points there.
+void countRange(QValueAxis* y, qreal top, bool roomBelow = false, int ticks = 8) {
     top = std::max<qreal>(top, 1);
     qreal step = 1;
-    for (int i = 0; top / step > 8; ++i)
+    for (int i = 0; top / step > ticks; ++i)
         step *= i % 3 == 1 ? 2.5 : 2;
-    y->setRange(0, std::ceil(top / step) * step);
+    y->setRange(roomBelow ? -step / 4 : 0, (std::floor(top / step) + 1) * step);
     y->setTickType(QValueAxis::TicksDynamic);
     y->setTickAnchor(0);
     y->setTickInterval(step);
 }
 
+// The tournament axis: half a tournament of room at either end, so that the first and last
+// points stand inside the plot, and ticks on whole tournaments only, at most about ten.
 void tournamentRange(QValueAxis* x, qreal last) {
-    last = std::max<qreal>(last, 2);
-    x->setRange(1, last);
+    last = std::max<qreal>(last, 1);
+    x->setRange(0.5, last + 0.5);
     x->setTickType(QValueAxis::TicksDynamic);
     x->setTickAnchor(1);
-    x->setTickInterval(std::max<qreal>(1, std::ceil((last - 1) / 10)));
+    x->setTickInterval(std::max<qreal>(1, std::ceil(last / 10)));
 }
 
 void mark(QLineSeries* line, bool on) {
     line->setPointsVisible(on);
     line->setMarkerSize(4);
+}
+
+// A point of goals for: a filled dot; of goals against: a hollow square around where a dot
+// would be, so that equal figures show both.
+QImage goalsMarker(const QColor& colour, bool against) {
+    constexpr int kSize = 12;
+    QImage marker(kSize, kSize, QImage::Format_ARGB32_Premultiplied);
+    marker.fill(Qt::transparent);
+    QPainter painter(&marker);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (against) {
+        painter.setPen(QPen(colour, 2));
+        painter.drawRect(QRectF(1, 1, kSize - 2, kSize - 2));
+    } else {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colour);
+        painter.drawEllipse(QRectF(3, 3, kSize - 6, kSize - 6));
+    }
+    return marker;
 }
 
 void attach(QChart* chart, QAbstractSeries* series, QValueAxis* x, QValueAxis* y) {
@@ -72,6 +98,9 @@ void attach(QChart* chart, QAbstractSeries* series, QValueAxis* x, QValueAxis* y
 }
 
 } // namespace
+
+// Goals against in every player's chart: a grey far from every player's colour.
+const QColor kAgainstColour(0x70, 0x70, 0x70);
 
 QColor playerColour(qsizetype player) {
     static const QColor fixed[] = {QColor(0x1f, 0x77, 0xb4), QColor(0xd6, 0x27, 0x28),
@@ -189,7 +218,7 @@ void TournamentCharts::draw(const History& all) {
         top = std::max(top, sums[p]);
     }
     tournamentRange(px, last);
-    countRange(py, top);
+    countRange(py, top, true);
 
     auto* placesChart = new QChart;
     placesChart->setTitle(QStringLiteral("Сколько раз занято место"));
@@ -214,35 +243,62 @@ void TournamentCharts::draw(const History& all) {
     countRange(count, most);
     bars->attachAxis(count);
 
-    auto* goals = new QChart;
-    goals->setTitle(QStringLiteral("Забито (сплошная) и пропущено (пунктир) за турнир"));
-    QValueAxis* gx = axis(QStringLiteral("Турнир"), goals, Qt::AlignBottom);
-    QValueAxis* gy = axis(QStringLiteral("Мячей"), goals, Qt::AlignLeft);
+    // Goals: one chart per player, for and against in colours the legend tells apart, all
+    // on the same scale.
     qreal high = 1;
+    for (qsizetype p = 0; p < n; ++p)
+        for (const QList<QPointF>* pts : {&goalsFor[p], &goalsAgainst[p]})
+            for (const QPointF& pt : *pts)
+                high = std::max(high, pt.y());
+    auto* goalsPage = new QScrollArea(tabs_);
+    goalsPage->setObjectName(QStringLiteral("GoalsPage"));
+    goalsPage->setWidgetResizable(true);
+    goalsPage->setFrameShape(QFrame::NoFrame);
+    auto* grid = new QWidget(goalsPage);
+    auto* cells = new QGridLayout(grid);
+    const int columns = n > 1 ? 2 : 1;
     for (qsizetype p = 0; p < n; ++p) {
+        auto* chart = new QChart;
+        chart->setMargins(QMargins(4, 4, 4, 4));
+        QValueAxis* x = axis(QStringLiteral("Турнир"), chart, Qt::AlignBottom);
+        QValueAxis* y = axis(QStringLiteral("Мячей"), chart, Qt::AlignLeft);
         for (const bool against : {false, true}) {
-            auto* line = new QLineSeries(goals);
-            line->setName(h.players[p] +
-                          (against ? QStringLiteral(": пропущено") : QStringLiteral(": забито")));
-            QPen pen(playerColour(p));
+            auto* line = new QLineSeries(chart);
+            line->setName(against ? QStringLiteral("Пропущено") : QStringLiteral("Забито"));
+            QPen pen(against ? kAgainstColour : playerColour(p));
             pen.setWidth(2);
             if (against)
                 pen.setStyle(Qt::DashLine);
             line->setPen(pen);
-            const QList<QPointF>& pts = against ? goalsAgainst[p] : goalsFor[p];
-            for (const QPointF& pt : pts)
-                high = std::max(high, pt.y());
-            line->replace(pts);
+            line->replace(against ? goalsAgainst[p] : goalsFor[p]);
             mark(line, markers);
-            attach(goals, line, gx, gy);
+            line->setLightMarker(goalsMarker(pen.color(), against));
+            line->setMarkerSize(12);
+            attach(chart, line, x, y);
         }
+        tournamentRange(x, last);
+        countRange(y, high, true, 4);
+        chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
+        auto* cell = new QWidget(grid);
+        auto* column = new QVBoxLayout(cell);
+        column->setContentsMargins(0, 0, 0, 0);
+        // The name as plain text: a name is data, never markup.
+        auto* name = new QLabel(h.players[p], cell);
+        name->setTextFormat(Qt::PlainText);
+        QFont bold = name->font();
+        bold.setBold(true);
+        name->setFont(bold);
+        column->addWidget(name);
+        QChartView* chartView = view(chart, cell);
+        chartView->setMinimumHeight(240);
+        column->addWidget(chartView, 1);
+        cells->addWidget(cell, int(p / columns), int(p % columns));
     }
-    tournamentRange(gx, last);
-    countRange(gy, high);
+    goalsPage->setWidget(grid);
 
     tabs_->addTab(view(points, tabs_), QStringLiteral("Очки"));
     tabs_->addTab(view(placesChart, tabs_), QStringLiteral("Места"));
-    tabs_->addTab(view(goals, tabs_), QStringLiteral("Мячи"));
+    tabs_->addTab(goalsPage, QStringLiteral("Мячи"));
 }
 
 TournamentCharts* showTournamentCharts(QWidget* parent, HistoryStore& store) {

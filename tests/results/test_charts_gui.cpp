@@ -16,8 +16,20 @@
 
 namespace {
 
+// The charts of a tab: one, or one per player on the goals tab.
+QList<QChart*> chartsOf(kv::TournamentCharts& w, int tab) {
+    QWidget* page = w.tabs()->widget(tab);
+    QList<QChartView*> views = page->findChildren<QChartView*>();
+    if (auto* one = qobject_cast<QChartView*>(page))
+        views = {one};
+    QList<QChart*> charts;
+    for (QChartView* v : views)
+        charts << v->chart();
+    return charts;
+}
+
 QChart* chartOf(kv::TournamentCharts& w, int tab) {
-    return static_cast<QChartView*>(w.tabs()->widget(tab))->chart();
+    return chartsOf(w, tab).value(0);
 }
 
 } // namespace
@@ -28,6 +40,8 @@ private slots:
     void nothingStored();
     void onePlayerOneColour();
     void followsTheHistoryAndNamesWhatItLeavesOut();
+    void everyPointInsideThePlot_data();
+    void everyPointInsideThePlot();
 };
 
 void TestCharts::nothingStored() {
@@ -75,25 +89,65 @@ void TestCharts::onePlayerOneColour() {
                      .value(0));
     }
     const QList<QBarSet*> bars = static_cast<QBarSeries*>(chartOf(w, 1)->series()[0])->barSets();
-    const QList<QAbstractSeries*> goals = chartOf(w, 2)->series();
+    // Goals: a chart per player, goals for in his colour, against in another the legend shows.
+    const QList<QChart*> goals = chartsOf(w, 2);
+    QCOMPARE(goals.size(), 4);
     for (int p = 0; p < 4; ++p) {
         const QColor colour = static_cast<QLineSeries*>(lines[p])->color();
         QCOMPARE(bars[p]->color(), colour);
-        QCOMPARE(static_cast<QLineSeries*>(goals[2 * p])->pen().color(), colour);
-        QCOMPARE(static_cast<QLineSeries*>(goals[2 * p + 1])->pen().color(), colour);
+        const QList<QAbstractSeries*> own = goals[p]->series();
+        QCOMPARE(own.size(), 2);
+        QCOMPARE(static_cast<QLineSeries*>(own[0])->pen().color(), colour);
+        QVERIFY(static_cast<QLineSeries*>(own[1])->pen().color() != colour);
+        QCOMPARE(own[0]->name(), QStringLiteral("Забито"));
+        QCOMPARE(own[1]->name(), QStringLiteral("Пропущено"));
     }
     QCOMPARE(bars[0]->at(0) + bars[0]->at(1) + bars[0]->at(2), 2.0);
 
     // Every value axis ticks on whole numbers only: "%d" labels never repeat a number.
     for (int tab = 0; tab < 3; ++tab)
-        for (QAbstractAxis* a : chartOf(w, tab)->axes())
-            if (auto* v = qobject_cast<QValueAxis*>(a)) {
-                QCOMPARE(v->tickType(), QValueAxis::TicksDynamic);
-                QVERIFY(v->tickInterval() >= 1);
-                QCOMPARE(std::floor(v->tickInterval()), v->tickInterval());
-                if (v->tickAnchor() == 0) // a count ends on a tick
-                    QCOMPARE(std::fmod(v->max(), v->tickInterval()), 0.0);
-            }
+        for (QChart* chart : chartsOf(w, tab))
+            for (QAbstractAxis* a : chart->axes())
+                if (auto* v = qobject_cast<QValueAxis*>(a)) {
+                    QCOMPARE(v->tickType(), QValueAxis::TicksDynamic);
+                    QVERIFY(v->tickInterval() >= 1);
+                    QCOMPARE(std::floor(v->tickInterval()), v->tickInterval());
+                    if (v->tickAnchor() == 0) // a count ends on a tick
+                        QCOMPARE(std::fmod(v->max(), v->tickInterval()), 0.0);
+                }
+}
+
+void TestCharts::everyPointInsideThePlot_data() {
+    QTest::addColumn<int>("evenings");
+    for (int n : {1, 2, 10})
+        QTest::newRow(qPrintable(QString::number(n))) << n;
+}
+
+void TestCharts::everyPointInsideThePlot() {
+    QFETCH(int, evenings);
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    kv::HistoryStore store;
+    for (int i = 0; i < evenings; ++i)
+        store.writeTournament(QStringLiteral("%1_11_2016__20_00_00").arg(10 + i),
+                              kvtest::sampleTournament());
+    kv::TournamentCharts w(store);
+    w.load();
+    QList<QChart*> lineCharts = chartsOf(w, 2);
+    lineCharts.prepend(chartOf(w, 0));
+    for (QChart* chart : lineCharts) {
+        const auto* x = qobject_cast<QValueAxis*>(chart->axes(Qt::Horizontal).value(0));
+        const auto* y = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).value(0));
+        // Ticks from tournament 1 on whole steps: the last tick is an evening that was played.
+        QCOMPARE(x->tickAnchor(), 1.0);
+        QVERIFY(x->max() < evenings + 1);
+        for (QAbstractSeries* s : chart->series())
+            for (const QPointF& p : static_cast<QLineSeries*>(s)->points())
+                QVERIFY2(p.x() > x->min() && p.x() < x->max() && p.y() > y->min() &&
+                             p.y() < y->max(),
+                         qPrintable(
+                             QStringLiteral("%1, %2 of %3").arg(p.x()).arg(p.y()).arg(s->name())));
+    }
 }
 
 void TestCharts::followsTheHistoryAndNamesWhatItLeavesOut() {
