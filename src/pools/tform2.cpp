@@ -186,8 +186,11 @@ void TForm2::saveTab(int n) {
         PoolTab& tab = tabs_[n];
         // Locked first: a failed save leaves OK enabled, so pressing it again retries.
         tab.memo->setReadOnly(true);
-        kv::saveEditableText(tab.file, kv::memoText(tab.memo), tab.encoding);
+        const QString text = kv::memoText(tab.memo);
+        kv::saveEditableText(tab.file, text, tab.encoding);
         tab.encoding = kv::savedEncoding(tab.encoding);
+        // The count follows what the file now holds.
+        tab.count->setText(kv::lineCountCaption(text));
         tab.edit->setEnabled(true);
         tab.ok->setEnabled(false);
     });
