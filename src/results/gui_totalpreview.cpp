@@ -2,12 +2,16 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kv {
 
@@ -15,6 +19,9 @@ namespace {
 
 const QStringList kColumns{"Игрок",   "Побед", "Ничьих", "Поражений", "Забито", "Пропущено",
                            "Разница", "Очки",  "Первый", "Второй",    "Третий"};
+
+// Room for a name of about twenty letters.
+constexpr int kNameColumnWidth = 140;
 
 QList<qint64> figures(const Figures& c) {
     return {c.wins,       c.draws,  c.losses,    c.goalsFor,  c.goalsAgainst,
@@ -30,7 +37,9 @@ QTableWidget* table(const QList<TotalLine>& lines, bool rebuilt, QWidget* parent
         const TotalLine& l = lines[r];
         const std::optional<Figures>& shown = rebuilt ? l.rebuilt : l.stored;
         const std::optional<Figures>& other = rebuilt ? l.stored : l.rebuilt;
-        t->setItem(r, 0, new QTableWidgetItem(l.player));
+        auto* name = new QTableWidgetItem(l.player);
+        name->setToolTip(l.player); // the whole name, also when the column cuts it
+        t->setItem(r, 0, name);
         // A row that stays as it is shows the stored sums on both sides.
         const std::optional<Figures>& value = (rebuilt && !l.rebuilt) ? l.stored : shown;
         if (!value)
@@ -49,6 +58,9 @@ QTableWidget* table(const QList<TotalLine>& lines, bool rebuilt, QWidget* parent
         }
     }
     t->resizeColumnsToContents();
+    // A long name is cut short with "..." rather than pushing the figures out of sight.
+    t->setTextElideMode(Qt::ElideRight);
+    t->setColumnWidth(0, std::min(t->columnWidth(0), kNameColumnWidth));
     return t;
 }
 
@@ -99,7 +111,10 @@ bool confirmTotalRebuild(QWidget* parent, const TotalRebuild& rebuild) {
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
-    dialog.resize(1100, 420);
+    // Both tables with all their figures where the screen allows: about 1540 pixels.
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    const int room = screen ? screen->availableGeometry().width() - 20 : 1100;
+    dialog.resize(std::min(room, 1540), 420);
     return dialog.exec() == QDialog::Accepted;
 }
 

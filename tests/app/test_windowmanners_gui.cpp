@@ -10,6 +10,7 @@
 #include "pools/tform7.h"
 #include "pools/tform8.h"
 #include "results/gui_charts.h"
+#include "results/gui_totalpreview.h"
 #include "results/tform9.h"
 #include "tform1env.h"
 #include "tournament/gui_sheetwindow.h"
@@ -17,8 +18,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTableWidget>
 #include <QTimer>
 
 #include <functional>
@@ -121,6 +124,7 @@ private slots:
     void enterPressesTheFocusedButton();
     void pressPutsTheNextStepInFront();
     void theEveningByKeyboard();
+    void rebuildPreviewKeepsFiguresInSight();
 };
 
 void TestWindowManners::everyWindowLiesOnTheScreen() {
@@ -266,6 +270,39 @@ void TestWindowManners::theEveningByKeyboard() {
     press(Qt::Key_Return); // Записать в базу
     QCOMPARE(results->ListBox1->count(), 2);
     QVERIFY(!results->BitBtn1->isEnabled());
+}
+
+// A 300-letter name is cut short (whole in its tip) instead of pushing the figures away.
+void TestWindowManners::rebuildPreviewKeepsFiguresInSight() {
+    const QString name = QStringLiteral("Очень длинное имя ").repeated(17).left(300);
+    kv::Figures figures;
+    figures.points = 9;
+    const kv::TotalRebuild rebuild{
+        {{name, figures, figures}, {QStringLiteral("Зурко"), {}, figures}}, {}};
+    struct Seen {
+        int nameWidth, pointsEnd, inSight;
+        QString tip;
+    };
+    QList<Seen> seen;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return kvtest::fail("no preview");
+        const int points = 7;
+        for (QTableWidget* t : dialog->findChildren<QTableWidget*>())
+            seen.append({t->columnWidth(0),
+                         t->columnViewportPosition(points) + t->columnWidth(points),
+                         t->viewport()->width(), t->item(0, 0)->toolTip()});
+        dialog->reject();
+    });
+    QVERIFY(!kv::confirmTotalRebuild(nullptr, rebuild));
+    QCOMPARE(seen.size(), 2);
+    for (const Seen& s : seen) {
+        QVERIFY(s.nameWidth < s.inSight / 4);
+        QVERIFY2(s.pointsEnd <= s.inSight,
+                 qPrintable(QStringLiteral("%1 of %2").arg(s.pointsEnd).arg(s.inSight)));
+        QCOMPARE(s.tip, name);
+    }
 }
 
 // A laptop's screen, 1366 x 768, with frames around the windows.
