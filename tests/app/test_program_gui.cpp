@@ -1,15 +1,21 @@
-// The program as a whole, as a player meets it: what the window manager shows as each title,
-// and which window a command brings to the front.
+// The program as a whole, as a player meets it on a laptop's screen with a window manager's
+// frames: what the window manager shows as each title, which window a command brings to the
+// front, wholly on the screen and answering Enter and Escape, and an evening by keyboard.
 #include "../results/resultsdb.h"
 #include "app/tform1.h"
 #include "app/tform6.h"
+#include "common/gui_windowmanners.h"
+#include "common/gui_windowplace.h"
 #include "common/programdir.h"
 #include "pools/tform2.h"
 #include "pools/tform7.h"
 #include "pools/tform8.h"
+#include "results/gui_charts.h"
+#include "results/gui_totalpreview.h"
 #include "results/tform9.h"
 #include "testsupport.h"
 #include "tform1env.h"
+#include "tournament/gui_sheetwindow.h"
 #include "tournament/tform5.h"
 
 #include <QAction>
@@ -18,7 +24,9 @@
 #include <QLabel>
 #include <QRegularExpression>
 #include <QSqlDatabase>
+#include <QTableWidget>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -45,8 +53,7 @@ QWidget* windowNamed(const Windows& w, const QString& name) {
     for (QWidget* window : all)
         if (window->objectName() == name)
             return window;
-    kvtest::fail("no window " + name);
-    return w.form1;
+    return kvtest::child<QWidget>(w.form1, name); // the sheet and the charts
 }
 
 } // namespace
@@ -68,6 +75,8 @@ private slots:
     void oneDatabaseConnectionClosedAfterTheWindows();
     void firstStartAsksForTheNames_data();
     void firstStartAsksForTheNames();
+    void theEveningByKeyboard();
+    void rebuildPreviewKeepsFiguresInSight();
 };
 
 void TestProgram::initTestCase() {
@@ -105,35 +114,68 @@ void TestProgram::titleIsTheCaption() {
 void TestProgram::commandBringsItsWindowToTheFront_data() {
     QTest::addColumn<QString>("window");
     QTest::addColumn<std::function<void(const Windows&)>>("command");
+    QTest::addColumn<QString>("button"); // one that Enter may press there without side effects
     using W = const Windows&;
-    QTest::newRow("Статистика...") << "TForm9" << std::function([](W w) { w.form1->N6Click(); });
-    QTest::newRow("Команды...") << "TForm2" << std::function([](W w) { w.form1->N5Click(); });
-    QTest::newRow("...") << "TForm8" << std::function([](W w) { w.form1->Button3Click(); });
+    QTest::newRow("Статистика...")
+        << "TForm9" << std::function([](W w) { w.form1->N6Click(); }) << "Button2";
+    QTest::newRow("Команды...") << "TForm2" << std::function([](W w) { w.form1->N5Click(); })
+                                << "TabSheet1Tab";
+    QTest::newRow("...") << "TForm8" << std::function([](W w) { w.form1->Button3Click(); })
+                         << "Button1";
     QTest::newRow("two players") << "TForm7" << std::function([](W w) {
         w.form1->ComboBox1->setCurrentIndex(0);
         w.form1->ComboBox1Change();
-    });
+    }) << "Button1";
     QTest::newRow("Посмотреть подарки...")
-        << "TForm5" << std::function([](W w) { w.form6->Button5Click(); });
+        << "TForm5" << std::function([](W w) { w.form6->Button5Click(); }) << "";
     QTest::newRow("results handed over")
-        << "TForm9" << std::function([](W w) { w.form9->showTournament({}); });
+        << "TForm9" << std::function([](W w) { w.form9->showTournament({}); }) << "Button2";
+    QTest::newRow("Настройки...") << "TForm6" << std::function([](W w) { w.form1->N8Click(); })
+                                  << "Button5";
+    QTest::newRow("Лист турнира...") << "SheetWindow" << std::function([](W w) {
+        w.form1->Button2->click(); // the draw and the schedule first
+        w.form1->Button1->click();
+        w.form1->SheetCommandClick();
+    }) << "";
+    QTest::newRow("Графики...") << "TournamentCharts" << std::function([](W w) {
+        w.form1->findChild<QAction*>("ChartsCommand")->trigger();
+    }) << "";
 }
 
 void TestProgram::commandBringsItsWindowToTheFront() {
     QFETCH(QString, window);
     QFETCH(std::function<void(const Windows&)>, command);
+    QFETCH(QString, button);
     Program p;
-    QWidget* target = windowNamed(p.w(), window);
-    // Already open, behind the main window.
-    target->show();
+    // The main window grown by the prizes low on the screen: moved up onto it.
+    p.w().form1->move(300, 400);
+    p.w().form1->setClientHeight(TForm1::kClientHeightWithPrizes);
+    if (window.startsWith("TForm")) // already open, behind the main window
+        windowNamed(p.w(), window)->show();
     p.w().form1->show();
     p.w().form1->activateWindow();
     QTRY_COMPARE(QApplication::activeWindow(), p.w().form1);
 
     command(p.w());
+    QPointer<QWidget> target = windowNamed(p.w(), window);
     QTRY_COMPARE(QApplication::activeWindow(), target);
     QVERIFY(target->isVisible());
     QVERIFY2(p.dialogs.errors().isEmpty(), qPrintable(p.dialogs.errors().join('\n')));
+    for (const QWidget* shown : {target.data(), static_cast<QWidget*>(p.w().form1)})
+        QVERIFY(kv::frameKnown(shown) &&
+                shown->screen()->availableGeometry().contains(shown->frameGeometry()));
+    if (!button.isEmpty()) { // Enter presses the focused button
+        auto* pressed = kvtest::child<QWidget>(target, button);
+        QSignalSpy clicks(pressed, SIGNAL(clicked(bool)));
+        pressed->setFocus();
+        QTest::keyClick(pressed, Qt::Key_Return);
+        QCOMPARE(clicks.count(), 1);
+    }
+    // Escape closes every window but the main one.
+    QTest::keyClick(target->focusWidget() ? target->focusWidget() : target.data(), Qt::Key_Escape);
+    QVERIFY(!target || !target->isVisible());
+    QTest::keyClick(p.w().form1, Qt::Key_Escape);
+    QVERIFY(p.w().form1->isVisible() && p.w().form1->isEnabled());
 }
 
 void TestProgram::smallWindowsOpenOnTheScreen_data() {
@@ -144,7 +186,7 @@ void TestProgram::smallWindowsOpenOnTheScreen_data() {
     QTest::newRow("...") << "TForm8" << std::function([](W w) { w.form1->Button3Click(); });
 }
 
-// The test screen (800 x 600) is smaller than the places these windows are given.
+// The test screen (1366 x 768) is smaller than the places these windows are given.
 void TestProgram::smallWindowsOpenOnTheScreen() {
     QFETCH(QString, window);
     QFETCH(std::function<void(const Windows&)>, command);
@@ -260,5 +302,61 @@ void TestProgram::firstStartAsksForTheNames() {
     QCOMPARE(p.w().form1->Label16->text(), QStringLiteral("Вася"));
 }
 
-QTEST_MAIN(TestProgram)
+void TestProgram::theEveningByKeyboard() {
+    Program p;
+    TForm9* results = p.w().form9;
+    kv::showInFront(p.w().form1);
+    QVERIFY(QTest::qWaitForWindowActive(p.w().form1));
+    const auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
+    // Заполнить, Расписание, Полная таблица и печать: each is the next one's Enter away.
+    for (QWidget* next : std::initializer_list<QWidget*>{p.w().form1->Button1, p.w().form1->BitBtn1,
+                                                         results->Edit1}) {
+        press(Qt::Key_Return);
+        QTRY_COMPARE(QApplication::focusWidget(), next);
+    }
+    for (int box = 0; box < 12; ++box) { // the scores typed over, then Посчитать
+        QTest::keyClicks(QApplication::focusWidget(), QString::number(box % 5));
+        press(box < 11 ? Qt::Key_Tab : Qt::Key_Return);
+    }
+    press(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), results->Button3);
+    press(Qt::Key_Return); // the best scorer, then Записать в базу
+    press(Qt::Key_Return);
+    QCOMPARE(p.work.lines("bomb.txt"), QStringList{results->Button3->text()});
+    QCOMPARE(results->ListBox1->count(), 2);
+}
+
+// A 300-letter name is cut short (whole in its tip) instead of pushing the figures away.
+void TestProgram::rebuildPreviewKeepsFiguresInSight() {
+    const QString name = QStringLiteral("Очень длинное имя ").repeated(17).left(300);
+    const kv::TotalRebuild rebuild{{{name, kv::Figures{}, kv::Figures{}}}, {}};
+    QList<QTableWidget*> tables;
+    QTimer::singleShot(0, [&] {
+        QWidget* preview = QApplication::activeModalWidget();
+        preview->close(); // it ends once this check is done
+        tables = preview->findChildren<QTableWidget*>();
+        for (QTableWidget* t : tables) {
+            const int inSight = t->viewport()->width(), points = 7;
+            QVERIFY(t->columnWidth(0) < inSight / 4);
+            QVERIFY(t->columnViewportPosition(points) + t->columnWidth(points) <= inSight);
+            QCOMPARE(t->item(0, 0)->toolTip(), name);
+        }
+    });
+    kv::confirmTotalRebuild(nullptr, rebuild);
+    QCOMPARE(tables.size(), 2);
+}
+
+// A laptop's screen, 1366 x 768, with frames around the windows; the program's manners.
+int main(int argc, char* argv[]) {
+    QTemporaryDir dir;
+    QFile config(dir.filePath(QStringLiteral("screen.json")));
+    config.open(QIODevice::WriteOnly);
+    config.write(R"({"screens": [{"name": "Laptop", "width": 1366, "height": 768}]})");
+    config.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toLocal8Bit());
+    QApplication app(argc, argv);
+    kv::WindowManners::install(app);
+    TestProgram test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_program_gui.moc"
