@@ -187,8 +187,9 @@ void runStartup(StartupResult& out, Dialogs& dialogs, Random& random) {
     out.choiceItems = sortedChoiceItems(candidates);
 
     // Prizes of the last tournament, one file after the other.
-    for (const QString& giftFile : {kGift1File, kGift2File}) {
-        const GiftGrants grants = giftGrants(readFirstLine(giftFile));
+    for (int gift = 0; gift < 2; ++gift) {
+        const GiftGrants grants = giftGrants(readFirstLine(gift == 0 ? kGift1File : kGift2File));
+        out.giftGrants[gift] = grants;
         if (grants.teamChoice)
             out.teamChoiceEnabled = {true, true, true};
         if (grants.exceptChoice)

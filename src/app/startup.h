@@ -32,6 +32,13 @@ struct BestScorerMark {
     std::array<bool, 3> marks{};
 };
 
+// A prize file's first line grants a privilege only when it is exactly this program's picture.
+struct GiftGrants {
+    bool teamChoice = false;
+    bool exceptChoice = false;
+};
+GiftGrants giftGrants(const QString& firstLine);
+
 // What the start of a run decides for the main window. The sequence fills it as it goes; when a
 // step fails, what it filled before stays, and every value not reached stays empty.
 struct StartupResult {
@@ -52,6 +59,8 @@ struct StartupResult {
     // last three teams left.
     std::array<bool, 3> exceptChoiceEnabled{};
     std::array<bool, 3> teamChoiceEnabled{};
+    // What each gift file (first place, second place) granted.
+    std::array<GiftGrants, 2> giftGrants{};
     std::optional<bool> lastThreeTeams;
     // The last tournament's teams of slots 1..3 and its date.
     std::optional<QStringList> lastTournament;
@@ -87,12 +96,5 @@ QString chooseCurrentPool(PoolGroup group, const std::function<bool(const QStrin
 
 // The order of the choice boxes: alphabetical, case-insensitive (ties by exact text).
 QStringList sortedChoiceItems(QStringList items);
-
-// A prize file's first line grants a privilege only when it is exactly this program's picture.
-struct GiftGrants {
-    bool teamChoice = false;
-    bool exceptChoice = false;
-};
-GiftGrants giftGrants(const QString& firstLine);
 
 } // namespace kv

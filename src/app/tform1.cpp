@@ -20,6 +20,7 @@
 #include "pools/tform7.h"
 #include "pools/tform8.h"
 #include "results/gui_charts.h"
+#include "results/historystore.h"
 #include "results/tform9.h"
 #include "tournament/gui_sheetwindow.h"
 #include "tournament/tournamentpress.h"
@@ -225,6 +226,18 @@ void TForm1::FormCreate() {
         if (r.logAll)
             CheckBox4->setChecked(*r.logAll);
         firstStart_ = r.settingsCreated;
+        const auto from = [&](bool kv::GiftGrants::*grant, const std::array<bool, 3>& enabled) {
+            for (int gift = 0; gift < 2; ++gift)
+                if (r.giftGrants[gift].*grant && enabled[0])
+                    return gift + 1;
+            return 0;
+        };
+        teamChoiceFrom_ = from(&kv::GiftGrants::teamChoice, r.teamChoiceEnabled);
+        exceptChoiceFrom_ = from(&kv::GiftGrants::exceptChoice, r.exceptChoiceEnabled);
+        privilegedScorer_.clear();
+        for (int i = 0; r.bestScorer && i < 3; ++i)
+            if (r.bestScorer->marks[i] && r.exceptChoiceEnabled[i])
+                privilegedScorer_ = r.bestScorer->name;
     };
     guard([&] {
         try {
@@ -265,6 +278,28 @@ void TForm1::N2Click() {
 void TForm1::N3Click() {
     if (mayEndProgram() && services_.endProgram)
         services_.endProgram();
+}
+
+void TForm1::setPeers(const MainWindowPeers& peers) {
+    peers_ = peers;
+    showPrizeHolders();
+}
+
+void TForm1::showPrizeHolders() {
+    // Without the database the holders stay unnamed; the results window says what is wrong.
+    kv::PrizeHolders holders;
+    if (peers_.history) {
+        try {
+            peers_.history->open();
+            holders = kv::findPrizeHolders(*peers_.history);
+        } catch (const kv::Error&) {
+        }
+    }
+    press_.holders = holders;
+    const QString line =
+        kv::privilegesLine(holders, teamChoiceFrom_, exceptChoiceFrom_, privilegedScorer_);
+    PrivilegeHolders->setText(line);
+    PrivilegeHolders->setVisible(!line.isEmpty());
 }
 
 bool TForm1::mayEndProgram() {

@@ -34,7 +34,8 @@ class TForm1 : public QMainWindow, public Ui::TForm1, public SettingsHost {
     Q_OBJECT
 public:
     TForm1(kv::Services& services, kv::RunState& state, QWidget* parent = nullptr);
-    void setPeers(const MainWindowPeers& peers) { peers_ = peers; }
+    // Also names the holders of the privileges, which the database tells.
+    void setPeers(const MainWindowPeers& peers);
 
     // The names of the three player slots.
     QStringList playerNames() const;
@@ -92,6 +93,8 @@ private:
     // Whether the program may end now: an evening the results window holds unwritten is only
     // given up when the players say so; otherwise they are taken back to it.
     bool mayEndProgram();
+    // Who holds the privileges of this evening, in the line above the schedule.
+    void showPrizeHolders();
     kv::SheetWindow& sheetWindow();
     // The program's own sheet after a press: beside the results window where the screen has
     // room, in front of it; after any message box of the press.
@@ -107,4 +110,9 @@ private:
     kv::SheetWindow* sheetWindow_ = nullptr;
     kv::PressMemory press_;
     bool firstStart_ = false;
+    // What the start granted, by whom: the gift files (1, 2) of the team choice and of the
+    // except-choice of every slot, and the best scorer when his own except-choice is granted.
+    int teamChoiceFrom_ = 0;
+    int exceptChoiceFrom_ = 0;
+    QString privilegedScorer_;
 };

@@ -72,7 +72,7 @@ QString drawSecondPlaceGift(Random& random) {
 }
 
 bool awardGifts(Random& random, Dialogs& dialogs, const ShowPrize& show,
-                const std::function<void()>& uncover) {
+                const std::function<void()>& uncover, const std::function<void()>& stored) {
     if (!giftsEnabled())
         return false;
     random.seedFromClock();
@@ -84,6 +84,8 @@ bool awardGifts(Random& random, Dialogs& dialogs, const ShowPrize& show,
     const QString second = drawSecondPlaceGift(random);
     show(PrizePlace::Second, second);
     writeLines(kGift2File, {second});
+    if (stored)
+        stored();
 
     show(PrizePlace::BestScorer, giftPaths()[0]);
     dialogs.information(kGiftsAwardedMessage);

@@ -56,7 +56,8 @@ using ShowPrize = std::function<void(PrizePlace, const QString& picturePath)>;
 // second-place gift (one of 3), each shown and then stored in its gift file, shows the best
 // scorer's gift, tells the players and calls uncover. A failure stops it where it happened.
 // Returns whether gifts were awarded.
+// stored is called once both gift files hold the new gifts.
 bool awardGifts(Random& random, Dialogs& dialogs, const ShowPrize& show,
-                const std::function<void()>& uncover);
+                const std::function<void()>& uncover, const std::function<void()>& stored = {});
 
 } // namespace kv

@@ -138,13 +138,24 @@ private:
     std::array<double, kRows.size() + 1> y_{};
 };
 
-void drawPicture(QPainter& painter, const QRectF& box, const QString& path) {
+// A prize: its picture in the box's corner, the name of its holder under it.
+void drawPrize(QPainter& painter, const QRectF& box, const QString& path, const QString& holder) {
     const QImage picture(path);
-    if (picture.isNull())
-        return; // the workbook could not have been made either; the box stays empty
-    const QSizeF size =
-        QSizeF(picture.size()).scaled(QSizeF(kPicture, kPicture), Qt::KeepAspectRatio);
-    painter.drawImage(QRectF(box.topLeft() + QPointF(12, 12), size), picture);
+    if (!picture.isNull()) { // else the workbook could not have been made either
+        const QSizeF size =
+            QSizeF(picture.size()).scaled(QSizeF(kPicture, kPicture), Qt::KeepAspectRatio);
+        painter.drawImage(QRectF(box.topLeft() + QPointF(12, 12), size), picture);
+    }
+    if (holder.isEmpty())
+        return;
+    const QRectF area = box.adjusted(kIndent, 12 + kPicture, -kIndent, 0);
+    QFont font = sheetFont(10);
+    const double width = QFontMetricsF(font).horizontalAdvance(holder);
+    if (width > area.width()) // a long name shrinks rather than being cut
+        font.setPixelSize(std::max(8, int(font.pixelSize() * area.width() / width)));
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, holder);
 }
 
 QString pdfFailure(const QString& path, const QString& reason, bool oldFileKept) {
@@ -220,8 +231,12 @@ void paintTournamentSheet(QPainter& painter, const QRectF& page, const Tournamen
     table.put(table.cell(15, 1), Look::PictureBox);
     table.put(table.cell(15, 2), Look::PictureBox);
     table.put(table.cell(15, 3, 4), Look::BestScorer, sheet.prizes.bestScorer);
-    drawPicture(painter, table.cell(15, 1), giftPicture(sheet.prizes.firstGift));
-    drawPicture(painter, table.cell(15, 2), giftPicture(sheet.prizes.secondGift));
+    // Before anybody won a prize there is none to show.
+    const PrizeHolders& holders = sheet.prizes.holders;
+    if (holders.won) {
+        drawPrize(painter, table.cell(15, 1), giftPicture(sheet.prizes.firstGift), holders.first);
+        drawPrize(painter, table.cell(15, 2), giftPicture(sheet.prizes.secondGift), holders.second);
+    }
     painter.restore();
 }
 

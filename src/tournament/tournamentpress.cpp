@@ -59,11 +59,23 @@ void fillTournamentSheet(SpreadsheetFactory& spreadsheets, const Tournament& inp
     sheet.makeVisible(answered);
 }
 
+namespace {
+
+PreviousPrizes previousPrizes(const PressMemory& memory) {
+    if (memory.prizes)
+        return *memory.prizes;
+    PreviousPrizes prizes = readPreviousPrizes();
+    prizes.holders = memory.holders;
+    return prizes;
+}
+
+} // namespace
+
 void runTournamentPress(const Tournament& input, Services& services, const PressView& view,
                         PressMemory& memory) {
     const QString date = services.clock->shortDate();
     writeLastTournament(input.teams, date);
-    const PreviousPrizes prizes = memory.prizes ? *memory.prizes : readPreviousPrizes();
+    const PreviousPrizes prizes = previousPrizes(memory);
     const TournamentSheet sheet = makeTournamentSheet(input, prizes, date);
     const auto sheetMade = view.sheetMade;
     if (services.spreadsheets) {
@@ -80,14 +92,14 @@ void runTournamentPress(const Tournament& input, Services& services, const Press
         memory.prizes = prizes;
     if (memory.awarded)
         return; // this evening's gifts are drawn already
-    awardGifts(*services.random, *services.dialogs, view.showPrize, view.uncoverPrizes);
+    awardGifts(*services.random, *services.dialogs, view.showPrize, view.uncoverPrizes,
+               [&] { writePrizeEvening(input, services.clock->now().date()); });
     memory.awarded = true;
 }
 
 TournamentSheet eveningSheet(const Tournament& input, const Clock& clock,
                              const PressMemory& memory) {
-    return makeTournamentSheet(input, memory.prizes ? *memory.prizes : readPreviousPrizes(),
-                               clock.shortDate());
+    return makeTournamentSheet(input, previousPrizes(memory), clock.shortDate());
 }
 
 } // namespace kv

@@ -3,6 +3,7 @@
 #include "common/datafiles.h"
 #include "results/tournament.h"
 #include "tournament/gifts.h"
+#include "tournament/prizeholders.h"
 
 #include <QList>
 #include <QString>
@@ -23,6 +24,7 @@ struct PreviousPrizes {
     QString firstGift;
     QString secondGift;
     QString bestScorer;
+    PrizeHolders holders = {}; // who won the two gifts (not in the files: found at the start)
     friend bool operator==(const PreviousPrizes&, const PreviousPrizes&) = default;
 };
 
@@ -56,6 +58,7 @@ struct PressView {
 // tournament's prizes for the evening: a later press shows those again and awards nothing, so
 // the players cannot press until they like the gifts.
 struct PressMemory {
+    PrizeHolders holders; // of the gift files as the run found them at its start
     std::optional<PreviousPrizes> prizes;
     bool awarded = false; // an award that failed part-way may run again
 };

@@ -13,6 +13,7 @@
 #include "common/textfile.h"
 #include "results/tform9.h"
 #include "testsupport.h"
+#include "tournament/gui_sheetwindow.h"
 #include "tournament/spreadsheet.h"
 
 #include <QApplication>
@@ -70,6 +71,11 @@ void TestEvening::anEveningAndTheNextStart() {
         QVERIFY(!p.state.currentPool.isEmpty());
         QVERIFY(main.windowTitle().startsWith(QStringLiteral("Zorvo Kickvale 6 - ")));
         QCOMPARE(main.Label16->text(), kPlayers[0]);
+
+        // nothing played yet: no privilege to name, no prize on the sheet
+        QVERIFY(main.PrivilegeHolders->isHidden());
+        main.SheetCommandClick();
+        QVERIFY(!main.findChild<kv::SheetWindow*>()->sheet().prizes.holders.won);
 
         // "Заполнить", then "Расписание"
         main.Button2->click();
@@ -155,8 +161,16 @@ void TestEvening::anEveningAndTheNextStart() {
     QVERIFY(main.Image2->isHidden());
     QVERIFY(!main.Image6->isHidden());
     QVERIFY(main.ComboBox4->isEnabled());
+    // who holds them: the best scorer, the first and second places of that evening
+    QVERIFY2(main.PrivilegeHolders->text().contains("«Кроме:» Вова (лучший бомбардир)"),
+             qPrintable(main.PrivilegeHolders->text()));
+    main.SheetCommandClick();
+    QCOMPARE(main.findChild<kv::SheetWindow*>()->sheet().prizes.holders,
+             (kv::PrizeHolders{true, kPlayers[0], kPlayers[1]}));
     // the privileges the stored prizes grant
     const bool teamChoice = gift1 == kv::imagePath("team.bmp");
+    QCOMPARE(main.PrivilegeHolders->text().contains("Выбор команды: Аня (первое место)"),
+             teamChoice);
     QCOMPARE(main.ComboBox5->isEnabled(), teamChoice);
     QCOMPARE(main.ComboBox6->isEnabled(), teamChoice);
     QCOMPARE(main.ComboBox2->isEnabled(), false);

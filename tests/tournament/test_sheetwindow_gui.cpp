@@ -43,7 +43,8 @@ kv::TournamentSheet sheetOf(const QStringList& players, const QStringList& teams
     return kv::makeTournamentSheet(input,
                                    {kv::imagePath(QStringLiteral("team.bmp")),
                                     kv::imagePath(QStringLiteral("travma.bmp")),
-                                    QStringLiteral("Пенва")},
+                                    QStringLiteral("Пенва"),
+                                    {true, QStringLiteral("Победитель"), QStringLiteral("Призёр")}},
                                    QStringLiteral("09.03.2024"));
 }
 
@@ -128,6 +129,8 @@ void TestSheetWindow::pdfHoldsTheSheet() {
                  qPrintable(text));
     }
     QVERIFY(text.contains(QStringLiteral("Призы прошлого турнира")));
+    // Under each prize, who won it.
+    QVERIFY2(text.contains(QRegularExpression("Победитель +Призёр")), qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("09.03.2024")));
 }
 

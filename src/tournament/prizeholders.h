@@ -1,0 +1,39 @@
+#pragma once
+
+#include "results/tournament.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+namespace kv {
+
+class HistoryStore;
+
+// The evening whose first and second places won the prizes in the gift files. The award writes
+// it beside them, since the places are only known once that evening's results are stored.
+inline const QString kPrizeEveningFile = QStringLiteral("prizes.txt");
+void writePrizeEvening(const Tournament& evening, const QDate& awarded);
+
+// Who holds the prizes of the gift files.
+struct PrizeHolders {
+    bool won = true; // false: no prize was ever awarded (nothing played yet), nothing to show
+    QString first;   // first place of the awarding evening; empty while it is not stored
+    QString second;
+    friend bool operator==(const PrizeHolders&, const PrizeHolders&) = default;
+};
+
+// Reads the awarding evening and looks for it among the stored tournaments, from the newest back
+// to the day of the award. Without a record, prizes count as won once a tournament is stored
+// (they came from an award before the record was kept), with their holders unknown.
+// Throws the database's error.
+PrizeHolders findPrizeHolders(HistoryStore& history);
+
+// The main window's line of who may use which privilege this evening; empty when none is
+// granted. teamChoiceFrom / exceptChoiceFrom: which gift granted that privilege to every slot
+// (1 first place, 2 second place, 0 none); bestScorer: the best scorer when his own except-choice
+// is granted, else empty.
+QString privilegesLine(const PrizeHolders& holders, int teamChoiceFrom, int exceptChoiceFrom,
+                       const QString& bestScorer);
+
+} // namespace kv
