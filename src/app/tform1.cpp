@@ -14,12 +14,14 @@
 #include "common/services.h"
 #include "common/textfile.h"
 #include "pools/draw.h"
+#include "pools/pools.h"
 #include "pools/schedule.h"
 #include "pools/teamlog.h"
 #include "pools/tform2.h"
 #include "pools/tform7.h"
 #include "pools/tform8.h"
 #include "results/gui_charts.h"
+#include "results/gui_records.h"
 #include "results/historystore.h"
 #include "results/tform9.h"
 #include "tournament/gui_sheetwindow.h"
@@ -75,6 +77,27 @@ TForm1::TForm1(kv::Services& services, kv::RunState& state, QWidget* parent)
             if (!peers_.history)
                 throw kv::Error(QStringLiteral("The database is not there."));
             kv::showTournamentCharts(this, *peers_.history);
+        });
+    });
+    recordsCommand_ = new QAction(QStringLiteral("Рекорды..."), this);
+    recordsCommand_->setObjectName(QStringLiteral("RecordsCommand"));
+    recordsCommand_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    N1->insertAction(N4, recordsCommand_);
+    addAction(recordsCommand_); // Ctrl+R works while the menu is closed
+    connect(recordsCommand_, &QAction::triggered, this, [this] {
+        kv::guarded(*services_.dialogs, [&] {
+            if (!peers_.history)
+                throw kv::Error(QStringLiteral("The database is not there."));
+            if (!recordsWindow_)
+                recordsWindow_ = new kv::RecordsWindow(
+                    *peers_.history, *services_.dialogs, *services_.clock,
+                    [] {
+                        const QHash<QString, QString> labels = kv::poolLabelsOfTeams();
+                        return kv::LevelOf(
+                            [labels](const QString& club) { return labels.value(club); });
+                    },
+                    this);
+            kv::showInFront(recordsWindow_);
         });
     });
 

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 namespace kv {
+class RecordsWindow;
 class SheetWindow;
 class HistoryStore;
 struct Services;
@@ -105,8 +106,10 @@ private:
     kv::RunState& state_;
     MainWindowPeers peers_;
     QAction* N4 = nullptr;
-    QAction* sheetCommand_ = nullptr;  // "Лист турнира..."
-    QAction* chartsCommand_ = nullptr; // "Графики..."
+    QAction* sheetCommand_ = nullptr;   // "Лист турнира..."
+    QAction* chartsCommand_ = nullptr;  // "Графики..."
+    QAction* recordsCommand_ = nullptr; // "Рекорды..."
+    kv::RecordsWindow* recordsWindow_ = nullptr;
     kv::SheetWindow* sheetWindow_ = nullptr;
     kv::PressMemory press_;
     bool firstStart_ = false;

@@ -1,5 +1,6 @@
 #include "pools/pools.h"
 
+#include "common/errors.h"
 #include "common/textfile.h"
 
 #include <QHash>
@@ -98,6 +99,22 @@ const QStringList& twoPlayerClubFiles() {
     static const QStringList files =
         filesBy(&PoolInfo::startPick, [](const PoolInfo& p) { return p.twoPlayerClubs; });
     return files;
+}
+
+QHash<QString, QString> poolLabelsOfTeams() {
+    QHash<QString, QString> labels;
+    for (const PoolInfo& info : pools()) {
+        QStringList teams;
+        try {
+            teams = readLines(info.file);
+        } catch (const Error&) {
+            continue;
+        }
+        for (const QString& team : teams)
+            if (!team.isEmpty() && !labels.contains(team))
+                labels.insert(team, info.label);
+    }
+    return labels;
 }
 
 QString PoolEmptyMessage(const QString& file) {

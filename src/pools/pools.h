@@ -43,6 +43,10 @@ const QStringList& clearingTestFiles();
 // The club pools of the two-player window, in the order of its random pick.
 const QStringList& twoPlayerClubFiles();
 
+// Every team of the seven pools with the label of the pool that holds it today ("Клубы 4*",
+// ...); a team in two pools has the first one's. A pool that cannot be read adds nothing.
+QHash<QString, QString> poolLabelsOfTeams();
+
 // The message shown when a pool runs out during the draw.
 QString PoolEmptyMessage(const QString& file);
 

@@ -1,6 +1,9 @@
 #include "results/records.h"
 
+#include "common/clock.h"
+
 #include <QHash>
+#include <QLocale>
 
 #include <algorithm>
 #include <cstdlib>
@@ -255,8 +258,6 @@ QString describeMatch(const History& history, const MatchAt& at, const Tournamen
         .arg(date(t));
 }
 
-namespace {
-
 QString describeTournament(const History& history, const TournamentRecord& r,
                            const TournamentDate& date) {
     const PlayedTournament& t = history.tournaments[r.tournament];
@@ -266,7 +267,13 @@ QString describeTournament(const History& history, const TournamentRecord& r,
              date(t));
 }
 
-} // namespace
+TournamentDate tournamentDate(const Clock& clock) {
+    const QLocale locale = clock.locale();
+    const QString format = clock.shortDateFormat();
+    return [locale, format](const PlayedTournament& t) {
+        return t.played.isValid() ? locale.toString(t.played.date(), format) : t.table;
+    };
+}
 
 QString countOf(qint64 n, const QString& one, const QString& few, const QString& many) {
     const qint64 tens = n % 100, units = n % 10;
@@ -279,6 +286,9 @@ QString countOf(qint64 n, const QString& one, const QString& few, const QString&
 QStringList newRecords(const RecordsBook& was, const History& history, const RecordsBook& is,
                        const TournamentDate& date) {
     QStringList news;
+    // The first evening sets every record: nothing to tell yet.
+    if (was.tournaments == 0)
+        return news;
     const auto beats = [](const auto& now, const auto& before) {
         return now && (!before || now->value > before->value);
     };

@@ -15,6 +15,8 @@
 // time from the history; the window and the CSV of the matches are built on it.
 namespace kv {
 
+class Clock;
+
 // A match of the history: the tournament (its place in History::tournaments) and the match
 // (its place in PlayedTournament::matches).
 struct MatchAt {
@@ -127,11 +129,13 @@ RecordsBook computeRecords(const History& history, const LevelOf& levelOf = {});
 
 // How a tournament's date is written for the players.
 using TournamentDate = std::function<QString(const PlayedTournament&)>;
+// As the program shows dates: the clock's short date, or the table's name when it names none.
+TournamentDate tournamentDate(const Clock& clock);
 
 // "Новый рекорд: ..." for each record of the group that `is` (the book of `history`) holds and
 // `was` did not, and each run longer than every run of its kind in `was` (wins, matches without
-// a loss, first places in a row; two at least); empty when none. A record only tied is no new
-// record.
+// a loss, first places in a row; two at least); empty when none, and after the very first
+// tournament, which sets them all. A record only tied is no new record.
 QStringList newRecords(const RecordsBook& was, const History& history, const RecordsBook& is,
                        const TournamentDate& date);
 
@@ -140,6 +144,10 @@ QString countOf(qint64 n, const QString& one, const QString& few, const QString&
 
 // A match as the players read it: "Зурко (Реал Мадрид) - Пенва (Ювентус) 3:1, 08.12.2016".
 QString describeMatch(const History& history, const MatchAt& at, const TournamentDate& date);
+// A player's tournament: "Пенва (Ювентус) против Лодыш (Бавария) и Зурко (Реал Мадрид),
+// 03.03.2024".
+QString describeTournament(const History& history, const TournamentRecord& record,
+                           const TournamentDate& date);
 
 // Every match of the counted tournaments as CSV in UTF-8 with a byte-order mark, one row per
 // match in the order played: date, table, home player, home club, away player, away club, home

@@ -11,6 +11,7 @@
 #include "common/textfile.h"
 #include "results/bestscorer.h"
 #include "results/gui_totalpreview.h"
+#include "results/records.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -423,6 +424,7 @@ kv::TournamentEntry TForm9::tournamentToWrite() {
 
 void TForm9::BitBtn1Click() {
     guard([&] {
+        std::optional<kv::History> before;
         try {
             if (!correcting_.isEmpty()) {
                 // A correction replaces the loaded tournament; it never stores a new one.
@@ -433,7 +435,10 @@ void TForm9::BitBtn1Click() {
                 return;
             }
             const QString table = kv::tournamentTableName(*services_.clock);
-            db_.writeTournament(table, tournamentToWrite(), chosenScorer_,
+            const kv::TournamentEntry entry = tournamentToWrite();
+            // The records the evening may break are those of the history before it.
+            before = readHistoryQuietly();
+            db_.writeTournament(table, entry, chosenScorer_,
                                 [&](int percent) { ProgressBar1->setValue(percent); });
             writtenTable_ = table;
         } catch (...) {
@@ -448,7 +453,28 @@ void TForm9::BitBtn1Click() {
         }
         unwrittenEvening_ = false;
         afterWrite();
+        announceNewRecords(before);
     });
+}
+
+std::optional<kv::History> TForm9::readHistoryQuietly() {
+    // The records are news, not part of the write: a history that cannot be read tells none.
+    try {
+        return db_.readHistory();
+    } catch (const kv::Error&) {
+        return std::nullopt;
+    }
+}
+
+void TForm9::announceNewRecords(const std::optional<kv::History>& before) {
+    const std::optional<kv::History> after = before ? readHistoryQuietly() : std::nullopt;
+    if (!after)
+        return;
+    const QStringList news =
+        kv::newRecords(kv::computeRecords(*before), *after, kv::computeRecords(*after),
+                       kv::tournamentDate(*services_.clock));
+    if (!news.isEmpty())
+        services_.dialogs->information(news.join(QLatin1Char('\n')));
 }
 
 void TForm9::afterWrite() {

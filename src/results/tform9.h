@@ -104,6 +104,9 @@ private:
     // The grid after a change made here: "Total" when nothing was chosen yet, columns 60 wide.
     void showGridAfterChange();
     void afterWrite();
+    std::optional<kv::History> readHistoryQuietly();
+    // "Новый рекорд: ..." when the evening just written broke a record of the group.
+    void announceNewRecords(const std::optional<kv::History>& before);
     void openGridTable(const QString& table, const QString& sortColumn);
     void selectAll();
     void setGridColumnWidths();

@@ -118,9 +118,12 @@ void TestTForm1Layout::menuAndShortcut() {
         items.append(a->isSeparator() ? QStringLiteral("-") : a->text());
     QCOMPARE(items, (QStringList{QStringLiteral("&Команды..."), QStringLiteral("&Настройки..."),
                                  QStringLiteral("Статистика..."), QStringLiteral("Лист турнира..."),
-                                 QStringLiteral("Графики..."), "-", QStringLiteral("&Выход")}));
+                                 QStringLiteral("Графики..."), QStringLiteral("Рекорды..."), "-",
+                                 QStringLiteral("&Выход")}));
     QCOMPARE(child<QAction>(&form, "ChartsCommand")->shortcut(),
              QKeySequence(QStringLiteral("Ctrl+G")));
+    QCOMPARE(child<QAction>(&form, "RecordsCommand")->shortcut(),
+             QKeySequence(QStringLiteral("Ctrl+R")));
     QCOMPARE(child<QAction>(&form, "N4")->isSeparator(), true);
     QCOMPARE(form.N3->shortcut(), QKeySequence(QStringLiteral("Ctrl+X")));
 }

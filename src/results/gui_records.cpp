@@ -1,0 +1,389 @@
+#include "results/gui_records.h"
+
+#include "common/clock.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/guard.h"
+#include "common/textfile.h"
+#include "results/historystore.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPageLayout>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextTable>
+#include <QVBoxLayout>
+
+namespace kv {
+
+namespace {
+
+// The document is built through a cursor: every text goes in as text, never as markup.
+class BookWriter {
+public:
+    explicit BookWriter(QTextDocument& document) : cursor_(&document) {
+        document.clear();
+        body_.setFontPointSize(10);
+        bold_ = body_;
+        bold_.setFontWeight(QFont::Bold);
+        heading_ = bold_;
+        heading_.setFontPointSize(13);
+    }
+
+    void title(const QString& text) {
+        QTextCharFormat big = heading_;
+        big.setFontPointSize(16);
+        cursor_.insertText(text, big);
+    }
+    void heading(const QString& text) {
+        QTextBlockFormat block;
+        block.setTopMargin(14);
+        block.setBottomMargin(4);
+        cursor_.insertBlock(block);
+        cursor_.insertText(text, heading_);
+    }
+    void paragraph(const QString& text, bool strong = false) {
+        cursor_.insertBlock(QTextBlockFormat());
+        cursor_.insertText(text, strong ? bold_ : body_);
+    }
+    // A table with a header row; each row as many cells as the header.
+    void table(const QStringList& header, const QList<QStringList>& rows) {
+        QTextTableFormat format;
+        format.setBorder(0.5);
+        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+        format.setCellPadding(3);
+        format.setCellSpacing(0);
+        format.setHeaderRowCount(1);
+        format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+        QTextTable* table = cursor_.insertTable(int(rows.size()) + 1, int(header.size()), format);
+        const auto fill = [&](int row, const QStringList& cells, const QTextCharFormat& f) {
+            for (int c = 0; c < header.size(); ++c)
+                table->cellAt(row, c).firstCursorPosition().insertText(cells.value(c), f);
+        };
+        fill(0, header, bold_);
+        for (int r = 0; r < rows.size(); ++r)
+            fill(r + 1, rows[r], body_);
+        cursor_.movePosition(QTextCursor::End);
+    }
+
+private:
+    QTextCursor cursor_;
+    QTextCharFormat body_, bold_, heading_;
+};
+
+QString tallyText(const Tally& t) {
+    return QStringLiteral("%1-%2-%3").arg(t.wins).arg(t.draws).arg(t.losses);
+}
+QString goalsText(const Tally& t) {
+    return QStringLiteral("%1:%2").arg(t.goalsFor).arg(t.goalsAgainst);
+}
+QString perMatch(const Tally& t) {
+    return t.matches ? QString::number(double(t.points()) / t.matches, 'f', 2).replace('.', ',')
+                     : QStringLiteral("-");
+}
+QString runText(const Run& current, const Run& longest) {
+    return QStringLiteral("%1 / %2").arg(current.length).arg(longest.length);
+}
+
+void groupRecords(BookWriter& w, const History& h, const GroupRecords& g,
+                  const TournamentDate& date) {
+    QList<QStringList> rows;
+    if (g.biggestWin) {
+        const PlayedMatch& m =
+            h.tournaments[g.biggestWin->at.tournament].matches[g.biggestWin->at.match];
+        rows.append({QStringLiteral("Самая крупная победа"),
+                     QStringLiteral("%1:%2")
+                         .arg(std::max(m.homeGoals, m.awayGoals))
+                         .arg(std::min(m.homeGoals, m.awayGoals)),
+                     describeMatch(h, g.biggestWin->at, date)});
+    }
+    if (g.mostGoals)
+        rows.append({QStringLiteral("Больше всего голов в матче"),
+                     QString::number(g.mostGoals->value), describeMatch(h, g.mostGoals->at, date)});
+    if (g.mostPoints)
+        rows.append({QStringLiteral("Больше всего очков за турнир"),
+                     QString::number(g.mostPoints->value),
+                     describeTournament(h, *g.mostPoints, date)});
+    if (g.bestDifference)
+        rows.append({QStringLiteral("Лучшая разница мячей за турнир"),
+                     QString::number(g.bestDifference->value),
+                     describeTournament(h, *g.bestDifference, date)});
+    w.heading(QStringLiteral("Рекорды группы"));
+    w.table({QStringLiteral("Рекорд"), QStringLiteral("Значение"),
+             QStringLiteral("Кто, против кого, какими командами, когда")},
+            rows);
+}
+
+void players(BookWriter& w, const RecordsBook& b) {
+    QList<QStringList> rows;
+    for (const PlayerRecord& p : b.players) {
+        const QString nemesis =
+            p.nemesis ? QStringLiteral("%1 (%2 матчей: %3, мячи %4)")
+                            .arg(*p.nemesis)
+                            .arg(p.againstNemesis.matches)
+                            .arg(tallyText(p.againstNemesis), goalsText(p.againstNemesis))
+                      : QStringLiteral("-");
+        rows.append({p.player, QString::number(p.tournaments), QString::number(p.firstPlaces),
+                     QString::number(p.bestScorer), runText(p.currentWins, p.longestWins),
+                     runText(p.currentUnbeaten, p.longestUnbeaten),
+                     runText(p.currentLosses, p.longestLosses),
+                     runText(p.currentFirstPlaces, p.longestFirstPlaces), nemesis});
+    }
+    w.heading(QStringLiteral("Игроки"));
+    w.table({QStringLiteral("Игрок"), QStringLiteral("Турниров"), QStringLiteral("Первых мест"),
+             QStringLiteral("Лучший бомбардир"), QStringLiteral("Побед подряд (сейчас / рекорд)"),
+             QStringLiteral("Без поражений подряд"), QStringLiteral("Поражений подряд"),
+             QStringLiteral("Первых мест подряд"),
+             QStringLiteral("Неудобный соперник (от трёх матчей)")},
+            rows);
+    if (b.withoutBestScorer > 0)
+        w.paragraph(QStringLiteral("Лучший бомбардир турнира хранится в базе с этой версии "
+                                   "программы: для турниров, записанных раньше (%1), он неизвестен "
+                                   "и не учтён.")
+                        .arg(b.withoutBestScorer));
+}
+
+void headToHead(BookWriter& w, const History& h, const RecordsBook& b, const TournamentDate& date) {
+    QList<QStringList> rows;
+    for (const HeadToHead& p : b.headToHead) {
+        QStringList last;
+        for (const MatchAt& at : p.lastFive) {
+            const PlayedMatch& m = h.tournaments[at.tournament].matches[at.match];
+            const bool home = h.tournaments[at.tournament].players[m.home] == p.player;
+            last << (home ? QStringLiteral("%1:%2").arg(m.homeGoals).arg(m.awayGoals)
+                          : QStringLiteral("%1:%2").arg(m.awayGoals).arg(m.homeGoals));
+        }
+        rows.append({p.player + QStringLiteral(" - ") + p.opponent,
+                     QString::number(p.tally.matches), tallyText(p.tally), goalsText(p.tally),
+                     last.join(QStringLiteral(", ")),
+                     p.biggestWin ? describeMatch(h, *p.biggestWin, date) : QStringLiteral("-"),
+                     p.biggestLoss ? describeMatch(h, *p.biggestLoss, date) : QStringLiteral("-")});
+    }
+    w.heading(QStringLiteral("Личные встречи"));
+    w.paragraph(QStringLiteral("Победы, ничьи и поражения и мячи - первого игрока пары; последние "
+                               "пять матчей - от старых к новым."));
+    w.table({QStringLiteral("Пара"), QStringLiteral("Матчей"), QStringLiteral("В-Н-П"),
+             QStringLiteral("Мячи"), QStringLiteral("Последние пять"),
+             QStringLiteral("Крупнейшая победа первого"),
+             QStringLiteral("Крупнейшая победа второго")},
+            rows);
+}
+
+void clubs(BookWriter& w, const RecordsBook& b, const LevelOf& levelOf) {
+    w.heading(QStringLiteral("Команды"));
+    w.paragraph(QStringLiteral("Каждая команда, которой игрок играл турнир; лучшая и худшая - по "
+                               "очкам за матч среди команд двух турниров и больше."));
+    const auto row = [](const ClubRecord& c, const QString& level) {
+        return QStringList{c.club,
+                           level,
+                           QString::number(c.tournaments),
+                           QString::number(c.tally.matches),
+                           tallyText(c.tally),
+                           goalsText(c.tally),
+                           perMatch(c.tally)};
+    };
+    for (const PlayerClubs& p : b.clubs) {
+        QList<QStringList> rows;
+        for (const ClubRecord& c : p.clubs) {
+            const QString level = levelOf ? levelOf(c.club) : QString();
+            rows.append(row(c, level.isEmpty() ? kOtherLevel : level));
+        }
+        w.paragraph(p.player, true);
+        w.table({QStringLiteral("Команда"), QStringLiteral("Уровень"), QStringLiteral("Турниров"),
+                 QStringLiteral("Матчей"), QStringLiteral("В-Н-П"), QStringLiteral("Мячи"),
+                 QStringLiteral("Очков за матч")},
+                rows);
+        if (p.best && p.worst)
+            w.paragraph(QStringLiteral("Лучшая команда: %1 (%2 очка за матч), худшая: %3 (%4).")
+                            .arg(p.best->club, perMatch(p.best->tally), p.worst->club,
+                                 perMatch(p.worst->tally)));
+    }
+    w.heading(QStringLiteral("По уровню команд"));
+    QList<QStringList> rows;
+    for (const PlayerClubs& p : b.clubs)
+        for (const ClubRecord& c : p.levels)
+            rows.append({p.player, c.club, QString::number(c.tournaments),
+                         QString::number(c.tally.matches), tallyText(c.tally), goalsText(c.tally),
+                         perMatch(c.tally)});
+    w.paragraph(QStringLiteral("Уровень - список команд, в котором команда стоит сегодня; "
+                               "\"%1\" - команды, которых нет ни в одном списке.")
+                    .arg(kOtherLevel));
+    w.table({QStringLiteral("Игрок"), QStringLiteral("Уровень"), QStringLiteral("Турниров"),
+             QStringLiteral("Матчей"), QStringLiteral("В-Н-П"), QStringLiteral("Мячи"),
+             QStringLiteral("Очков за матч")},
+            rows);
+}
+
+} // namespace
+
+void writeRecordsBook(QTextDocument& document, const History& history, const RecordsBook& book,
+                      const TournamentDate& date, const LevelOf& levelOf) {
+    BookWriter w(document);
+    w.title(QStringLiteral("Рекорды"));
+    if (book.tournaments == 0) {
+        w.paragraph(QStringLiteral("Турниров пока нет: рекорды появятся после первого турнира, "
+                                   "записанного в базу."));
+    } else {
+        w.paragraph(QStringLiteral("Турниров учтено: %1.").arg(book.tournaments));
+        groupRecords(w, history, book.group, date);
+        players(w, book);
+        headToHead(w, history, book, date);
+        clubs(w, book, levelOf);
+    }
+    if (!book.leftOut.isEmpty()) {
+        w.heading(QStringLiteral("Не учтены"));
+        w.paragraph(QStringLiteral("Эти таблицы базы не входят ни в один рекорд:"));
+        for (const QString& line : describeLeftOut(book.leftOut))
+            w.paragraph(line);
+    }
+}
+
+const QString RecordsWindow::kTitle = QStringLiteral("Рекорды");
+
+RecordsWindow::RecordsWindow(HistoryStore& store, Dialogs& dialogs, const Clock& clock,
+                             std::function<LevelOf()> levels, QWidget* parent)
+    : QWidget(parent, Qt::Window), store_(store), dialogs_(dialogs), clock_(clock),
+      levels_(std::move(levels)),
+      choosePdf_(fileDialogChooser(QStringLiteral("Сохранить рекорды в PDF"), pdfKind())),
+      chooseCsv_(fileDialogChooser(QStringLiteral("Сохранить матчи в CSV"), csvKind())) {
+    setObjectName(QStringLiteral("RecordsWindow"));
+    setWindowTitle(kTitle);
+
+    view_ = new QTextBrowser(this);
+    view_->setObjectName(QStringLiteral("RecordsView"));
+    view_->setOpenLinks(false);
+    const auto button = [this](const QString& text, const QString& name, const QString& keys,
+                               const QString& tip) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(name);
+        b->setShortcut(QKeySequence(keys));
+        b->setToolTip(tip);
+        return b;
+    };
+    print_ = button(QStringLiteral("Печать..."), QStringLiteral("PrintButton"),
+                    QStringLiteral("Ctrl+P"), QStringLiteral("Напечатать рекорды (Ctrl+P)"));
+    savePdf_ = button(QStringLiteral("Сохранить PDF..."), QStringLiteral("SavePdfButton"),
+                      QStringLiteral("Ctrl+S"), QStringLiteral("Сохранить рекорды в PDF (Ctrl+S)"));
+    saveCsv_ = button(QStringLiteral("Сохранить матчи в CSV..."), QStringLiteral("SaveCsvButton"),
+                      QStringLiteral("Ctrl+Shift+S"),
+                      QStringLiteral("Все матчи всех турниров одной таблицей (Ctrl+Shift+S)"));
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("RecordsStatus"));
+    status_->setTextFormat(Qt::PlainText);
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(print_);
+    buttons->addWidget(savePdf_);
+    buttons->addWidget(saveCsv_);
+    buttons->addWidget(status_, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(view_, 1);
+    resize(900, 620);
+
+    connect(print_, &QPushButton::clicked, this, &RecordsWindow::printClick);
+    connect(savePdf_, &QPushButton::clicked, this, &RecordsWindow::savePdfClick);
+    connect(saveCsv_, &QPushButton::clicked, this, &RecordsWindow::saveCsvClick);
+    // Computed afresh on each change, at once while shown, else when shown next.
+    connect(&store_, &HistoryStore::historyChanged, this, [this] {
+        stale_ = true;
+        if (isVisible())
+            refresh();
+    });
+}
+
+QTextDocument* RecordsWindow::document() const {
+    return view_->document();
+}
+
+void RecordsWindow::showEvent(QShowEvent* event) {
+    if (stale_)
+        refresh();
+    QWidget::showEvent(event);
+}
+
+void RecordsWindow::refresh() {
+    stale_ = false;
+    status_->clear();
+    try {
+        levelOf_ = levels_ ? levels_() : LevelOf();
+        history_ = store_.readHistory();
+        writeRecordsBook(*view_->document(), history_, computeRecords(history_, levelOf_),
+                         tournamentDate(clock_), levelOf_);
+    } catch (const Error& e) {
+        history_ = {};
+        BookWriter w(*view_->document());
+        w.title(kTitle);
+        w.paragraph(QStringLiteral("Историю турниров не удалось прочитать, поэтому рекорды не "
+                                   "показаны. База данных не изменена."));
+        w.paragraph(e.text());
+    }
+}
+
+QString RecordsWindow::fileBaseName(const QString& what) const {
+    return what + QLatin1Char('-') + clock_.now().date().toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+void RecordsWindow::printClick() {
+    guarded(dialogs_, [&] {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setDocName(fileBaseName(kTitle));
+        QPrintDialog dialog(&printer, this);
+        dialog.setWindowTitle(QStringLiteral("Печать рекордов"));
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        document()->print(&printer);
+        if (printer.printerState() == QPrinter::Error)
+            throw Error(QStringLiteral("Рекорды не напечатаны: принтер сообщил об ошибке."));
+        status_->setText(QStringLiteral("Рекорды отправлены на печать."));
+    });
+}
+
+void RecordsWindow::savePdfClick() {
+    guarded(dialogs_, [&] {
+        const QString path =
+            askSavePath(this, dialogs_, pdfKind(), fileBaseName(kTitle), choosePdf_);
+        if (path.isEmpty())
+            return;
+        status_->clear();
+        // Through a temporary file: an old PDF of that name stays until the new one is whole.
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            throw cannotCreate(path, file.errorString());
+        {
+            QPdfWriter writer(&file);
+            writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                             QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
+            writer.setTitle(kTitle);
+            writer.setCreator(QStringLiteral("Zorvo Kickvale 6"));
+            document()->print(&writer);
+        }
+        if (!file.commit())
+            throw cannotCreate(path, file.errorString());
+        status_->setText(QStringLiteral("Сохранено: ") + QFileInfo(path).fileName());
+    });
+}
+
+void RecordsWindow::saveCsvClick() {
+    guarded(dialogs_, [&] {
+        const QString path = askSavePath(this, dialogs_, csvKind(),
+                                         fileBaseName(QStringLiteral("Матчи")), chooseCsv_);
+        if (path.isEmpty())
+            return;
+        status_->clear();
+        writeBytes(path, matchesCsv(history_, levelOf_, tournamentDate(clock_)));
+        status_->setText(QStringLiteral("Сохранено: ") + QFileInfo(path).fileName());
+    });
+}
+
+} // namespace kv

@@ -1,0 +1,131 @@
+// The records window: what it shows for the history there is, that it follows a change of the
+// history while open, and its saves.
+#include "fakes.h"
+#include "recordshistory.h"
+#include "results/gui_records.h"
+#include "resultswindow.h"
+
+#include <QPushButton>
+
+#include <QTextDocument>
+
+namespace {
+
+struct RecordsOnScreen : kvtest::Fakes {
+    explicit RecordsOnScreen(const QString& database) {
+        if (database == QLatin1String("sample"))
+            kvtest::writeSampleHistory();
+        else if (database == QLatin1String("empty"))
+            kvtest::createBaseDb();
+        window = std::make_unique<kv::RecordsWindow>(store, dialogs, clock, [] {
+            return kv::LevelOf([](const QString& club) {
+                return club == QStringLiteral("Милан") ? QStringLiteral("Клубы 4,5*") : QString();
+            });
+        });
+        window->show();
+    }
+    QString text() const { return window->document()->toPlainText(); }
+
+    kvtest::WorkFolder folder;
+    kv::HistoryStore store;
+    std::unique_ptr<kv::RecordsWindow> window;
+};
+
+} // namespace
+
+class TestRecordsWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void showsWhatTheHistoryHolds_data();
+    void showsWhatTheHistoryHolds();
+    void followsAWrite();
+    void savesPdfAndCsv();
+    void aWriteTellsOfBrokenRecords_data();
+    void aWriteTellsOfBrokenRecords();
+};
+
+void TestRecordsWindow::showsWhatTheHistoryHolds_data() {
+    QTest::addColumn<QString>("database");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("three evenings and a damaged table")
+        << "sample"
+        << QStringList{"Турниров учтено: 3.",
+                       "Рекорды группы",
+                       "Зурко (Реал Мадрид) - Пенва (Милан) 9:0, 02.03.2024",
+                       "Зурко - Пенва",
+                       "Клубы 4,5*",
+                       "Другие",
+                       "для турниров, записанных раньше (2)",
+                       "\"04_03_2024__20_00_00\""};
+    QTest::newRow("no tournament yet") << "empty" << QStringList{"Турниров пока нет"};
+    QTest::newRow("no database") << "none"
+                                 << QStringList{"Историю турниров не удалось прочитать",
+                                                "База данных не изменена"};
+}
+
+void TestRecordsWindow::showsWhatTheHistoryHolds() {
+    QFETCH(QString, database);
+    QFETCH(QStringList, shown);
+    RecordsOnScreen s(database);
+    for (const QString& text : shown)
+        QVERIFY2(s.text().contains(text), qPrintable(text));
+    // Reading never writes: no database appears where there was none.
+    QCOMPARE(s.folder.exists(QStringLiteral("base.db")), database != QLatin1String("none"));
+}
+
+void TestRecordsWindow::followsAWrite() {
+    RecordsOnScreen s(QStringLiteral("sample"));
+    s.store.writeTournament(QStringLiteral("05_03_2024__20_00_00"), kvtest::sampleTournament());
+    QVERIFY2(s.text().contains(QStringLiteral("Турниров учтено: 4.")), qPrintable(s.text()));
+}
+
+void TestRecordsWindow::savesPdfAndCsv() {
+    RecordsOnScreen s(QStringLiteral("sample"));
+    QStringList offered;
+    s.window->setChooseSaveFile([&](QWidget*, const QString& proposed) {
+        offered << QFileInfo(proposed).fileName();
+        return s.folder.path(QFileInfo(proposed).completeBaseName());
+    });
+    s.window->savePdfClick();
+    s.window->saveCsvClick();
+    QCOMPARE(s.dialogs.errors(), QStringList{});
+    QCOMPARE(offered, (QStringList{"Рекорды-2024-03-09.pdf", "Матчи-2024-03-09.csv"}));
+    QVERIFY(s.folder.bytes(QStringLiteral("Рекорды-2024-03-09.pdf")).startsWith("%PDF"));
+    // A header and the six matches of each of the three counted evenings.
+    const QByteArray csv = s.folder.bytes(QStringLiteral("Матчи-2024-03-09.csv"));
+    QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
+    QCOMPARE(csv.count("\r\n"), 1 + 3 * 6);
+}
+
+void TestRecordsWindow::aWriteTellsOfBrokenRecords_data() {
+    QTest::addColumn<QStringList>("wins"); // Зурко's score over Пенва, evening by evening
+    QTest::addColumn<QString>("news");     // what the last write says, the start of it
+    QTest::newRow("the first evening sets records silently") << QStringList{"3"} << QString();
+    QTest::newRow("a bigger win") << QStringList{"3", "5"}
+                                  << "Новый рекорд: самая крупная победа - Зурко (Команда 1) - "
+                                     "Пенва (Команда 2) 5:0, 08.12.2016";
+    QTest::newRow("a tie is no record") << QStringList{"3", "3"} << QString();
+}
+
+void TestRecordsWindow::aWriteTellsOfBrokenRecords() {
+    QFETCH(QStringList, wins);
+    QFETCH(QString, news);
+    kvtest::ResultsWindow w;
+    for (const QString& score : wins) {
+        w.dialogs.clear();
+        w.clock.advance(60);
+        w.handOver();
+        w.scores({{0, score}});
+        kvtest::child<QPushButton>(w.form.get(), QStringLiteral("Button1"))->click();
+        kvtest::child<QPushButton>(w.form.get(), QStringLiteral("Button3"))->click();
+        kvtest::child<QPushButton>(w.form.get(), QStringLiteral("BitBtn1"))->click();
+    }
+    QCOMPARE(w.dialogs.errors(), QStringList{});
+    const QStringList said = w.dialogs.texts();
+    QCOMPARE(said.size(), news.isEmpty() ? 0 : 1);
+    if (!news.isEmpty())
+        QVERIFY2(said[0].startsWith(news), qPrintable(said[0]));
+}
+
+QTEST_MAIN(TestRecordsWindow)
+#include "test_records_gui.moc"
