@@ -4,6 +4,7 @@
 #include "common/errors.h"
 #include "common/textfile.h"
 
+#include <QHash>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -169,6 +170,22 @@ std::array<TournamentRow, 3> tournamentRows(const TournamentEntry& entry) {
         }
     }
     return rows;
+}
+
+QString columnHeading(const QString& column) {
+    static const QHash<QString, QString> headings{
+        {"id", "№"},           {"Player", "Игрок"},   {"-", "Команда"},
+        {"Team1", "Против 1"}, {"Team2", "Против 2"}, {"Team3", "Против 3"},
+        {"Goals", "Мячи"},     {"Scores", "Очки"},    {"Rank", "Место"}};
+    return headings.value(column, column);
+}
+
+QString shownCell(const QString& column, const QString& stored) {
+    static const QStringList scoreColumns{"Team1", "Team2", "Team3", "Goals"};
+    if (!scoreColumns.contains(column))
+        return stored;
+    const auto scores = storedScores(stored);
+    return scores ? QStringLiteral("%1:%2").arg(scores->first).arg(scores->second) : stored;
 }
 
 std::pair<QString, QString> splitScores(const QString& stored) {

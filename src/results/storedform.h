@@ -82,6 +82,11 @@ Error wrongPlace(const QString& playerName, const QString& place);
 inline const QStringList kTournamentColumns{"id",    "Player", "-",      "Team1", "Team2",
                                             "Team3", "Goals",  "Scores", "Rank"};
 QString createTournamentStatement(const QString& tableName);
+// How the grid shows a stored table: Russian headings for the tournament table's columns, and a
+// pair of scores as "4:1". Anything else is shown as stored.
+QString columnHeading(const QString& column);
+QString shownCell(const QString& column, const QString& stored);
+
 // The columns of "Total" that hold figures, in the order of Figures.
 inline const QStringList kTotalFigureColumns{"Побед",     "Ничьих",  "Поражений", "Забито",
                                              "Пропущено", "Разница", "Очки",      "Первый",

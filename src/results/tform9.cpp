@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QKeyEvent>
 #include <QScopeGuard>
 #include <QShortcut>
@@ -26,6 +27,31 @@
 #include <algorithm>
 
 using kv::StandingField;
+
+namespace {
+
+// The grid's view of the table: Russian headings and scores as 4:1; the table itself keeps the
+// database's columns and stored forms.
+class ShownTable : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        const QVariant value = QIdentityProxyModel::headerData(section, orientation, role);
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+            return kv::columnHeading(value.toString());
+        return value;
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        const QVariant value = QIdentityProxyModel::data(index, role);
+        if (role != Qt::DisplayRole || value.typeId() != QMetaType::QString)
+            return value;
+        const QString column =
+            sourceModel()->headerData(index.column(), Qt::Horizontal, Qt::DisplayRole).toString();
+        return kv::shownCell(column, value.toString());
+    }
+};
+
+} // namespace
 
 TForm9::TForm9(kv::Services& services, kv::RunState& state, kv::HistoryStore& history,
                QWidget* parent)
@@ -45,7 +71,9 @@ TForm9::TForm9(kv::Services& services, kv::RunState& state, kv::HistoryStore& hi
                    {Label20, Label21, Label22, Label36, Label37, Label38, Label23, Label44},
                    {Label24, Label25, Label26, Label39, Label40, Label41, Label27, Label45}}};
     names_ = {Label29, Label30, Label31};
-    teams_ = {Label3, Label4, Label5};
+    // No player, no best-scorer button to press.
+    for (QPushButton* button : {Button3, Button4, Button5})
+        button->setEnabled(false);
 
     // Fonts of single controls are the window's font with a change, so they keep its family.
     QFont heading = font();
@@ -60,7 +88,9 @@ TForm9::TForm9(kv::Services& services, kv::RunState& state, kv::HistoryStore& hi
     ADOTable1 = new QSqlTableModel(this, db_.database());
     ADOTable1->setObjectName(QStringLiteral("ADOTable1"));
     ADOTable1->setEditStrategy(QSqlTableModel::OnManualSubmit);
-    DBGrid1->setModel(ADOTable1);
+    auto* shown = new ShownTable(this);
+    shown->setSourceModel(ADOTable1);
+    DBGrid1->setModel(shown);
     DBGrid1->setSortingEnabled(false);
     DBGrid1->horizontalHeader()->setSectionsClickable(true);
     DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -130,20 +160,19 @@ QLabel* TForm9::standingLabel(int player, StandingField field) const {
 void TForm9::showTournament(const kv::Tournament& tournament) {
     // A new evening ends a correction the window may hold: its write must store the new one.
     abandonCorrection();
-    const std::array<QLabel*, 3> columnHeadings{Label6, Label7, Label8};
-    const std::array<QPushButton*, 3> scorers{Button3, Button4, Button5};
-    for (int i = 0; i < 3; ++i) {
-        const QString team = kv::lineAt(tournament.teams, i);
-        const QString player = kv::lineAt(tournament.players, i);
-        teams_[i]->setText(team);
-        columnHeadings[i]->setText(team);
-        names_[i]->setText(player);
-        scorers[i]->setText(player);
-    }
-    Button1->setEnabled(true);
-    unwrittenEvening_ = true;
+    showTeams({kv::lineAt(tournament.teams, 0), kv::lineAt(tournament.teams, 1),
+               kv::lineAt(tournament.teams, 2)});
+    for (int i = 0; i < 3; ++i)
+        names_[i]->setText(kv::lineAt(tournament.players, i));
+    // A new evening, a new choice of its best scorer.
     chosenScorer_.reset();
     writtenTable_.clear();
+    for (QPushButton* button : {Button3, Button4, Button5})
+        button->setText(QString());
+    Button6->setEnabled(true);
+    showScorerButtons(tournament.players);
+    Button1->setEnabled(true);
+    unwrittenEvening_ = true;
     // The scores come next: the first box has the keyboard, its "0" ready to be typed over.
     Edit1->setFocus();
     kv::showInFront(this);
@@ -154,7 +183,34 @@ void TForm9::showStatistics(const QStringList& players) {
     if (correcting_.isEmpty())
         for (int i = 0; i < 3; ++i)
             names_[i]->setText(kv::lineAt(players, i));
+    showScorerButtons(players);
     kv::showInFront(this);
+}
+
+void TForm9::showScorerButtons(const QStringList& players) {
+    // Only buttons without a name yet get one: a chosen best scorer stays chosen.
+    const std::array<QPushButton*, 3> scorers{Button3, Button4, Button5};
+    for (int i = 0; i < 3; ++i) {
+        if (!scorers[i]->text().isEmpty())
+            continue;
+        scorers[i]->setText(kv::lineAt(players, i));
+        scorers[i]->setEnabled(!scorers[i]->text().isEmpty() && !chosenScorer_);
+    }
+}
+
+void TForm9::showTeams(const std::array<QString, 3>& teams) {
+    teamNames_ = teams;
+    const std::array<std::array<QLabel*, 2>, 3> labels{
+        {{Label3, Label6}, {Label4, Label7}, {Label5, Label8}}};
+    for (int i = 0; i < 3; ++i)
+        for (QLabel* label : labels[i]) {
+            const QString shown = label->fontMetrics().elidedText(teams[i], Qt::ElideRight,
+                                                                  label->contentsRect().width());
+            label->setText(shown);
+            label->setToolTip(shown == teams[i]
+                                  ? QString()
+                                  : Qt::convertFromPlainText(teams[i], Qt::WhiteSpaceNoWrap));
+        }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -285,7 +341,7 @@ void TForm9::DBGrid1DeleteRecord() {
         }
         if (ADOTable1->rowCount() > 0)
             DBGrid1->setCurrentIndex(
-                ADOTable1->index(std::min(row, ADOTable1->rowCount() - 1), column));
+                DBGrid1->model()->index(std::min(row, ADOTable1->rowCount() - 1), column));
     });
 }
 
@@ -346,11 +402,9 @@ void TForm9::Button2Click() {
         ProgressBar1->setValue(0);
         Button1->setEnabled(true);
         BitBtn1->setEnabled(true);
-        // An evening typed in after the last one was written is an evening of its own.
-        if (!writtenTable_.isEmpty()) {
-            writtenTable_.clear();
-            chosenScorer_.reset();
-        }
+        // An evening typed in after the last one was written is stored in a table of its own: a
+        // best scorer chosen from now on belongs to that one.
+        writtenTable_.clear();
     });
 }
 
@@ -384,8 +438,8 @@ void TForm9::chooseBestScorer(QPushButton* pressed) {
         if (button != pressed)
             button->setEnabled(false);
     guard([&] {
-        kv::chooseBestScorer(state_, pressed->text());
         chosenScorer_ = pressed->text();
+        kv::chooseBestScorer(state_, pressed->text());
         if (!writtenTable_.isEmpty())
             db_.setBestScorer(writtenTable_, *chosenScorer_);
     });
@@ -415,11 +469,16 @@ kv::TournamentEntry TForm9::tournamentToWrite() {
     // tournament never holds scores and standings that disagree.
     if (computed_ && computed_->boxes != boxTexts())
         computeAndShow();
+    for (int i = 0; i < 3; ++i)
+        if (names_[i]->text().isEmpty() || teamNames_[i].isEmpty())
+            throw kv::Error(QStringLiteral(
+                "Турнир не записан: в окне нет команд или имён игроков. Проведите турнир из "
+                "главного окна (\"Заполнить\", \"Расписание\", \"Полная таблица и печать\"): "
+                "тогда здесь появятся команды и игроки, и результат можно записать."));
     if (!computed_)
         throw kv::notComputed(names_[0]->text());
     return kv::tournamentEntry({names_[0]->text(), names_[1]->text(), names_[2]->text()},
-                               {teams_[0]->text(), teams_[1]->text(), teams_[2]->text()},
-                               *computed_);
+                               {teamNames_[0], teamNames_[1], teamNames_[2]}, *computed_);
 }
 
 void TForm9::BitBtn1Click() {
@@ -434,13 +493,26 @@ void TForm9::BitBtn1Click() {
                 showGridAfterChange();
                 return;
             }
-            const QString table = kv::tournamentTableName(*services_.clock);
             const kv::TournamentEntry entry = tournamentToWrite();
+            if (!chosenScorer_ &&
+                services_.dialogs->yesNo(QStringLiteral(
+                    "Лучший бомбардир этого турнира не выбран. Записать турнир без него?\n"
+                    "Да - записать; прошлый бомбардир будет стёрт из \"bomb.txt\", и в следующем "
+                    "турнире никто не получит его привилегию.\n"
+                    "Нет - вернуться и выбрать бомбардира кнопкой с его именем (или "
+                    "\"Никто!\").")) != kv::Dialogs::Answer::Yes)
+                return;
+            const QString table = kv::tournamentTableName(*services_.clock);
             // The records the evening may break are those of the history before it.
             before = readHistoryQuietly();
             db_.writeTournament(table, entry, chosenScorer_,
                                 [&](int percent) { ProgressBar1->setValue(percent); });
             writtenTable_ = table;
+            if (!chosenScorer_) {
+                // Nobody chosen, nobody privileged: the last evening's scorer does not carry over.
+                state_.bestScorerName.clear();
+                kv::writeLines(kv::kBestScorerFile, {});
+            }
         } catch (...) {
             // Nothing was stored: the bar says so, and the grid is read again.
             ProgressBar1->setValue(0);
@@ -500,11 +572,21 @@ void TForm9::FixButtonClick() {
             abandonCorrection();
             return;
         }
-        const QListWidgetItem* item = ListBox1->currentItem();
-        if (!item)
-            throw kv::Error(QStringLiteral("Выберите турнир в списке \"Все турниры по дате:\" и "
-                                           "нажмите \"Исправить турнир\" ещё раз."));
-        loadCorrection(item->text(), db_.readTournament(item->text()));
+        if (!ListBox1->currentItem()) {
+            // Nothing chosen: the newest tournament, the one most likely to need it.
+            const kv::History history = db_.readHistory();
+            QString newest;
+            for (const kv::PlayedTournament& t : history.tournaments)
+                if (t.counted())
+                    newest = t.table;
+            const auto found = ListBox1->findItems(newest, Qt::MatchExactly);
+            if (newest.isEmpty() || found.isEmpty())
+                throw kv::Error(QStringLiteral("В базе нет турнира, который можно исправить. "
+                                               "Запишите турнир кнопкой \"Записать в базу\"."));
+            ListBox1->setCurrentItem(found.first());
+        }
+        const QString table = ListBox1->currentItem()->text();
+        loadCorrection(table, db_.readTournament(table));
     });
 }
 
@@ -512,13 +594,14 @@ QList<QWidget*> TForm9::correctedControls() const {
     QList<QWidget*> controls(boxes_.begin(), boxes_.end());
     for (const auto& line : standings_)
         controls.append(QList<QWidget*>(line.begin(), line.end()));
-    for (QWidget* w : {Label3, Label4, Label5, Label6, Label7, Label8, Label29, Label30, Label31})
+    for (QWidget* w : {Label29, Label30, Label31})
         controls.append(w);
     return controls;
 }
 
 TForm9::HeldEntry TForm9::heldEntry() const {
-    HeldEntry held{{}, computed_, Button1->isEnabled(), BitBtn1->isEnabled(), button1Default_};
+    HeldEntry held{
+        {}, teamNames_, computed_, Button1->isEnabled(), BitBtn1->isEnabled(), button1Default_};
     for (QWidget* w : correctedControls())
         held.texts.append(w->property("text").toString());
     return held;
@@ -528,6 +611,7 @@ void TForm9::restoreEntry(const HeldEntry& held) {
     const QList<QWidget*> controls = correctedControls();
     for (int i = 0; i < controls.size() && i < held.texts.size(); ++i)
         controls[i]->setProperty("text", held.texts[i]);
+    showTeams(held.teams);
     computed_ = held.computed;
     Button1->setEnabled(held.computeEnabled);
     BitBtn1->setEnabled(held.writeEnabled);
@@ -579,12 +663,10 @@ void TForm9::loadCorrection(const QString& table, const kv::TournamentEntry& sto
     beforeCorrection_ = heldEntry();
     for (int i = 0; i < 12; ++i)
         boxes_[i]->setText(stored.boxes.value(i));
-    const std::array<QLabel*, 3> columns{Label6, Label7, Label8};
+    showTeams({stored.players[0].team, stored.players[1].team, stored.players[2].team});
     for (int p = 0; p < 3; ++p) {
         const kv::PlayerEntry& e = stored.players[p];
         names_[p]->setText(e.name);
-        teams_[p]->setText(e.team);
-        columns[p]->setText(e.team);
         const kv::Figures& f = e.figures;
         const qint64 figures[] = {f.goalsFor, f.goalsAgainst, f.difference, f.wins,
                                   f.draws,    f.losses,       f.points,     f.place()};

@@ -79,6 +79,10 @@ private:
 
     QLabel* standingLabel(int player, kv::StandingField field) const;
     QStringList boxTexts() const;
+    // The teams head the rows and columns, shortened with "..." when too long for the column;
+    // the whole name is kept for the write and shown as the tooltip.
+    void showTeams(const std::array<QString, 3>& teams);
+    void showScorerButtons(const QStringList& players);
     // What a write stores: the computed standings, computed again first when a box changed
     // since; throws when nothing was computed.
     kv::TournamentEntry tournamentToWrite();
@@ -93,6 +97,7 @@ private:
     // written or cancelled, so that neither the old evening nor a new one is lost or stored twice.
     struct HeldEntry {
         QStringList texts; // the score boxes, then every label a correction fills
+        std::array<QString, 3> teams;
         std::optional<kv::ComputedStandings> computed;
         bool computeEnabled = false;
         bool writeEnabled = false;
@@ -120,7 +125,7 @@ private:
     std::array<QLineEdit*, 12> boxes_{};
     std::array<std::array<QLabel*, 8>, 3> standings_{};
     std::array<QLabel*, 3> names_{};
-    std::array<QLabel*, 3> teams_{};
+    std::array<QString, 3> teamNames_;
 
     // The last standings computed, with the boxes they came from.
     std::optional<kv::ComputedStandings> computed_;

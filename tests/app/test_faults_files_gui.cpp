@@ -273,7 +273,7 @@ void TestFaultsFiles::failedWriteKeepsTheOldFile() {
         p.form6->Edit1->setText("Новое имя");
         break;
     case Action::BestScorer:
-        p.form9->Button3->setText("Лодыш");
+        p.form9->showStatistics({"Лодыш", "Пенва", "Зурко"});
         break;
     case Action::PoolsOk:
         p.form2->openFromMenu();

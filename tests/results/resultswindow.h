@@ -25,12 +25,15 @@ struct ResultsWindow : Fakes {
             createBaseDb();
         form = std::make_unique<TForm9>(services, state, database);
     }
-    // What the press hands over: teams, names, captions, an enabled compute button.
-    void handOver() {
+    // What the press hands over: teams, names, captions, an enabled compute button; unless told
+    // otherwise, "Никто!" is chosen as the best scorer, so that a write asks nothing.
+    void handOver(bool nobodyScored = true) {
         form->showTournament(
             {kResultsNames,
              {"Команда 1", "Команда 2", "Команда 3"},
              {"Команда 2", "Команда 3", "Команда 1", "Команда 2", "Команда 3", "Команда 1"}});
+        if (nobodyScored)
+            form->Button6->click();
     }
     // Boxes Edit1..Edit12 all "0" but the given ones {index, text}, index 0 = Edit1.
     void scores(std::initializer_list<std::pair<int, QString>> set) {

@@ -28,11 +28,8 @@ struct Env {
     }
     void open() { form = std::make_unique<TForm9>(fakes.services, fakes.state, database); }
     void enter(const QStringList& boxes) {
-        for (int i = 0; i < 3; ++i) {
-            child<QLabel>(form.get(), QStringLiteral("Label%1").arg(3 + i))
-                ->setText(QStringLiteral("Команда %1").arg(i + 1));
-            child<QLabel>(form.get(), QStringLiteral("Label%1").arg(29 + i))->setText(kNames[i]);
-        }
+        if (form->Label3->text().isEmpty())
+            form->showTournament({kNames, {"Команда 1", "Команда 2", "Команда 3"}, {}});
         for (int i = 0; i < 12; ++i)
             form->findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(i + 1))->setText(boxes[i]);
         form->Button1->setEnabled(true);
@@ -58,6 +55,7 @@ void make(Env& env, Change change) {
     switch (change) {
     case Change::Write:
         env.enter({"3", "1", "0", "2", "1", "1", "2", "2", "4", "0", "1", "3"});
+        env.fakes.dialogs.queue(Answer::Yes); // written without a best scorer
         env.form->BitBtn1->click();
         break;
     case Change::DeleteRow:
@@ -98,6 +96,8 @@ private slots:
     void deletionTakesTheTournamentOffTotal();
     void bestScorerIsKeptWithItsTournament_data();
     void bestScorerIsKeptWithItsTournament();
+    void fixWithoutChoiceTakesTheNewest_data();
+    void fixWithoutChoiceTakesTheNewest();
     void cancelledCorrectionLeavesNothingToStore_data();
     void cancelledCorrectionLeavesNothingToStore();
 };
@@ -260,10 +260,11 @@ void TestHistory::bestScorerIsKeptWithItsTournament() {
     QFETCH(bool, afterTheWrite);
     Env env;
     env.open();
-    env.form->showTournament({kNames, {"Команда 1", "Команда 2", "Команда 3"}, {}});
     env.enter({"3", "1", "0", "2", "1", "1", "2", "2", "4", "0", "1", "3"});
     if (!afterTheWrite)
         env.form->Button4->click();
+    else
+        env.fakes.dialogs.queue(Answer::Yes);
     env.form->BitBtn1->click();
     if (afterTheWrite)
         env.form->Button4->click();
@@ -291,6 +292,30 @@ void TestHistory::bestScorerIsKeptWithItsTournament() {
     QVERIFY(sqliteRows(kept).isEmpty());
 }
 
+void TestHistory::fixWithoutChoiceTakesTheNewest_data() {
+    QTest::addColumn<QString>("setUp");
+    QTest::addColumn<QString>("loaded"); // the tournament loaded; empty: an error says why not
+    const QString newer = QStringLiteral("05_03_2024__19_00_00");
+    QTest::newRow("the newest") << QStringLiteral("CREATE TABLE \"%1\" AS SELECT * FROM \"%2\"; "
+                                                  "UPDATE \"%1\" SET \"-\" = 'Другая';")
+                                       .arg(newer, kStored)
+                                << newer;
+    QTest::newRow("none") << QStringLiteral("DROP TABLE \"%1\";").arg(kStored) << "";
+}
+
+void TestHistory::fixWithoutChoiceTakesTheNewest() {
+    QFETCH(QString, setUp);
+    QFETCH(QString, loaded);
+    Env env;
+    sqlite3(setUp);
+    env.open();
+    env.form->FixButton->click();
+    QCOMPARE(env.form->correctedTable(), loaded);
+    QCOMPARE(env.fakes.dialogs.errors().size(), loaded.isEmpty() ? 1 : 0);
+    if (!loaded.isEmpty())
+        QCOMPARE(env.form->ListBox1->currentItem()->text(), loaded);
+}
+
 void TestHistory::cancelledCorrectionLeavesNothingToStore_data() {
     QTest::addColumn<bool>("evening"); // an evening was computed before the correction was loaded
     QTest::newRow("nothing entered before") << false;
@@ -305,6 +330,7 @@ void TestHistory::cancelledCorrectionLeavesNothingToStore() {
     if (evening)
         env.enter(scores);
     const QString box = env.form->Edit1->text();
+    env.fakes.dialogs.queue(Answer::Yes); // the write of the evening asks for its best scorer
     env.choose(kStored);
     env.form->FixButton->click();
     QCOMPARE(env.form->Edit1->text(), QStringLiteral("3"));

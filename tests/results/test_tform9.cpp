@@ -7,6 +7,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QSqlTableModel>
+#include <QTextDocumentFragment>
 
 #include <memory>
 
@@ -80,6 +81,9 @@ private slots:
     void writeRecomputesChangedScores();
     void typedTournamentIsShown_data();
     void typedTournamentIsShown();
+    void writeWithoutBestScorerAsks_data();
+    void writeWithoutBestScorerAsks();
+    void longTeamIsShortenedAndStoredWhole();
 };
 
 void TestTForm9::controlsStandWhereDesigned_data() {
@@ -158,8 +162,8 @@ void TestTForm9::badBoxKeepsTheLabelsWrittenBefore() {
     QCOMPARE(env.label(19), QStringLiteral("4"));
     QCOMPARE(env.label(20), QStringLiteral("0"));
     for (int n : {21, 22, 23, 36, 24, 27})
-        QCOMPARE(env.label(n), QStringLiteral("00"));
-    QCOMPARE(env.places(), QStringList({"0", "0", "0"}));
+        QCOMPARE(env.label(n), QString());
+    QCOMPARE(env.places(), QStringList({"", "", ""}));
     QVERIFY(!env.form->BitBtn1->isEnabled());
     QCOMPARE(env.form->enterButton(), env.form->Button1);
 }
@@ -188,7 +192,7 @@ void TestTForm9::bestScorerButtons() {
     QFETCH(QString, button);
     QFETCH(QString, name);
     Env env;
-    env.handOver();
+    env.handOver(false);
     for (int twice = 0; twice < 2; ++twice)
         child<QPushButton>(env.form.get(), button)->click();
     QCOMPARE(env.folder.lines("bomb.txt"), QStringList{name});
@@ -262,7 +266,7 @@ void TestTForm9::manualEntryWithoutPlacesWritesNothing() {
     QCOMPARE(env.form->ProgressBar1->value(), 0);
     env.form->BitBtn1->click();
     QCOMPARE(env.dialogs.errors().size(), 1);
-    QVERIFY(env.dialogs.errors().first().contains("Гыук"));
+    QVERIFY(env.dialogs.errors().first().contains("нет команд или имён игроков"));
     QCOMPARE(sqliteRows("SELECT count(*) FROM sqlite_master WHERE type='table' AND name<>'Total' "
                         "AND name NOT LIKE 'sqlite%'"),
              QStringList{"0"});
@@ -273,7 +277,7 @@ void TestTForm9::missingDatabaseIsReportedAndNotCreated() {
     Env env(false);
     QCOMPARE(env.dialogs.errors().size(), 1);
     QVERIFY(env.dialogs.errors().first().startsWith("Cannot open file \"base.db\"."));
-    QCOMPARE(env.form->Label2->text(), QStringLiteral("Label2"));
+    QCOMPARE(env.form->Label2->text(), QString());
     QCOMPARE(env.form->ListBox1->count(), 0);
     env.handOver();
     env.form->Button1->click();
@@ -300,6 +304,11 @@ void TestTForm9::gridShowsChosenTableSortedByTitle() {
     QCOMPARE(titles, QStringList({"id", "Player", "-", "Team1", "Team2", "Team3", "Goals", "Scores",
                                   "Rank"}));
     QCOMPARE(env.gridWidths(), QList<int>(9, 60));
+    // The grid itself speaks Russian and shows scores as 4:1.
+    QAbstractItemModel* shown = env.form->DBGrid1->model();
+    QCOMPARE(shown->headerData(4, Qt::Horizontal).toString(), QStringLiteral("Против 2"));
+    QCOMPARE(shown->index(0, 4).data().toString(), QStringLiteral("0:0"));
+    QCOMPARE(shown->index(0, 6).data().toString(), QStringLiteral("2:1"));
     QCOMPARE(env.gridColumn("Player"), QStringList({"Зурко", "Пенва", "Лодыш"}));
     env.clickTitle("Rank");
     QCOMPARE(env.gridColumn("Player"), QStringList({"Зурко", "Лодыш", "Пенва"}));
@@ -336,7 +345,7 @@ void TestTForm9::ctrlDeleteAsksFirst() {
     env.handOver();
     env.form->Button1->click();
     env.form->BitBtn1->click();
-    env.form->DBGrid1->setCurrentIndex(env.form->ADOTable1->index(1, 1));
+    env.form->DBGrid1->setCurrentIndex(env.form->DBGrid1->model()->index(1, 1));
 
     env.dialogs.queue(Answer::Cancel);
     QTest::keyClick(env.form->DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
@@ -366,7 +375,7 @@ void TestTForm9::statisticsMenuShowsNamesOnly() {
     QVERIFY(env.form->isVisible());
     QCOMPARE(QStringList({env.label(29), env.label(30), env.label(31)}),
              QStringList({"Аня", "Боря", "Вера"}));
-    QCOMPARE(env.label(3), QStringLiteral("Label3"));
+    QCOMPARE(env.label(3), QString());
     QVERIFY(!env.form->Button1->isEnabled() && !env.form->BitBtn1->isEnabled());
 }
 
@@ -440,6 +449,64 @@ void TestTForm9::typedTournamentIsShown() {
                  players[i]);
     }
     QCOMPARE(env.form->Button6->text(), QStringLiteral("Никто!")); // not a player's button
+}
+
+void TestTForm9::writeWithoutBestScorerAsks_data() {
+    QTest::addColumn<QString>("scorer"); // the button pressed before the write; none: ""
+    QTest::addColumn<int>("answer");     // to the question; Closed: none is asked
+    QTest::addColumn<QString>("bomb");   // bomb.txt afterwards
+    QTest::addColumn<QString>("kept");   // the best scorer kept with the tournament
+    QTest::newRow("chosen: nothing asked") << "Button4" << int(Answer::Closed) << "Пенва\r\n"
+                                           << "Пенва";
+    QTest::newRow("none: written anyway, nobody privileged") << "" << int(Answer::Yes) << ""
+                                                             << "";
+    QTest::newRow("none: back to choose") << "" << int(Answer::No) << "Старый\r\n"
+                                          << "";
+}
+
+void TestTForm9::writeWithoutBestScorerAsks() {
+    QFETCH(QString, scorer);
+    QFETCH(int, answer);
+    QFETCH(QString, bomb);
+    QFETCH(QString, kept);
+    Env env;
+    env.folder.write("bomb.txt", {"Старый"});
+    env.state.bestScorerName = QStringLiteral("Старый");
+    env.handOver(false);
+    if (!scorer.isEmpty())
+        child<QPushButton>(env.form.get(), scorer)->click();
+    env.form->Button1->click();
+    if (Answer(answer) != Answer::Closed)
+        env.dialogs.queue(Answer(answer));
+    env.form->BitBtn1->click();
+
+    QCOMPARE(env.dialogs.texts(kv::ScriptedDialogs::Kind::YesNo).size(),
+             Answer(answer) == Answer::Closed ? 0 : 1);
+    QCOMPARE(env.folder.bytes("bomb.txt"), bomb.toUtf8());
+    QCOMPARE(env.state.bestScorerName, QString(bomb).remove("\r\n"));
+    const bool stored = Answer(answer) != Answer::No;
+    QCOMPARE(env.list().contains(kTable), stored);
+    QCOMPARE(env.form->BitBtn1->isEnabled(), !stored);
+    if (stored)
+        QCOMPARE(env.database.readHistory().find(kTable)->bestScorer.value_or(""), kept);
+}
+
+void TestTForm9::longTeamIsShortenedAndStoredWhole() {
+    Env env;
+    const QString team =
+        QStringLiteral("Атлетико Мадрид Клуб де Футбол Сociedad Anónima Deportiva");
+    env.form->showTournament({kvtest::kResultsNames, {team, "Б", "В"}, {}});
+    env.form->Button6->click();
+    for (const char* label : {"Label3", "Label6"}) {
+        const QLabel* shown = child<QLabel>(env.form.get(), label);
+        QVERIFY2(shown->text().endsWith(QChar(0x2026)) && team.startsWith(shown->text().chopped(1)),
+                 qPrintable(shown->text()));
+        QCOMPARE(QTextDocumentFragment::fromHtml(shown->toolTip()).toPlainText(), team);
+    }
+    env.form->Button1->click();
+    env.form->BitBtn1->click();
+    QCOMPARE(sqliteRows(QStringLiteral("SELECT \"-\" FROM \"%1\" WHERE id=1").arg(kTable)),
+             QStringList{team});
 }
 
 QTEST_MAIN(TestTForm9)
