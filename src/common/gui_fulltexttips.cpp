@@ -19,10 +19,6 @@ namespace {
 // The tooltip this filter last gave a control: a tooltip the control got elsewhere is kept.
 constexpr const char* kOwnTip = "kvFullTextTip";
 
-QString plainTip(const QString& text) {
-    return text.isEmpty() ? QString() : Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap);
-}
-
 bool cut(const QFontMetrics& metrics, const QString& text, int width) {
     return !text.isEmpty() && metrics.horizontalAdvance(text) > width;
 }
@@ -112,6 +108,10 @@ private:
 };
 
 } // namespace
+
+QString plainTip(const QString& text) {
+    return text.isEmpty() ? QString() : Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap);
+}
 
 bool textIsCut(const QWidget* control) {
     if (const auto* label = qobject_cast<const QLabel*>(control))

@@ -1,5 +1,6 @@
 #pragma once
 
+class QString;
 class QWidget;
 
 namespace kv {
@@ -9,6 +10,9 @@ namespace kv {
 // shows the whole text as its tooltip; a text that fits shows none, and a control's own tooltip
 // stays as it is.
 void tipCutTexts(QWidget* window);
+
+// A tooltip that shows text exactly as typed: tooltips take markup, names are data.
+QString plainTip(const QString& text);
 
 // Whether a control's text is cut at its present size (for tests and the tooltips above).
 bool textIsCut(const QWidget* control);

@@ -26,6 +26,12 @@ namespace kv {
 
 namespace {
 
+// The legend draws its labels as rich text; a name is data, never markup (an image in a name
+// would be read from wherever it points).
+QString legendName(const QString& player) {
+    return player.toHtmlEscaped();
+}
+
 QChartView* view(QChart* chart, QWidget* parent) {
     chart->legend()->setAlignment(Qt::AlignBottom);
     auto* v = new QChartView(chart, parent);
@@ -208,7 +214,7 @@ void TournamentCharts::draw(const History& all) {
     qint64 top = 0;
     for (qsizetype p = 0; p < n; ++p) {
         auto* line = new QLineSeries(points);
-        line->setName(h.players[p]);
+        line->setName(legendName(h.players[p]));
         QPen pen(playerColour(p));
         pen.setWidth(2);
         line->setPen(pen);
@@ -225,7 +231,7 @@ void TournamentCharts::draw(const History& all) {
     auto* bars = new QBarSeries(placesChart);
     qreal most = 1;
     for (qsizetype p = 0; p < n; ++p) {
-        auto* set = new QBarSet(h.players[p], bars);
+        auto* set = new QBarSet(legendName(h.players[p]), bars);
         set->setColor(playerColour(p));
         for (qreal count : places[p]) {
             set->append(count);

@@ -1,5 +1,7 @@
 #include "results/gui_totalpreview.h"
 
+#include "common/gui_fulltexttips.h"
+
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
@@ -38,7 +40,7 @@ QTableWidget* table(const QList<TotalLine>& lines, bool rebuilt, QWidget* parent
         const std::optional<Figures>& shown = rebuilt ? l.rebuilt : l.stored;
         const std::optional<Figures>& other = rebuilt ? l.stored : l.rebuilt;
         auto* name = new QTableWidgetItem(l.player);
-        name->setToolTip(l.player); // the whole name, also when the column cuts it
+        name->setToolTip(plainTip(l.player)); // the whole name, also when the column cuts it
         t->setItem(r, 0, name);
         // A row that stays as it is shows the stored sums on both sides.
         const std::optional<Figures>& value = (rebuilt && !l.rebuilt) ? l.stored : shown;

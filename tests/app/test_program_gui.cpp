@@ -4,6 +4,7 @@
 #include "../results/resultsdb.h"
 #include "app/tform1.h"
 #include "app/tform6.h"
+#include "common/gui_fulltexttips.h"
 #include "common/gui_windowmanners.h"
 #include "common/gui_windowplace.h"
 #include "common/programdir.h"
@@ -18,8 +19,11 @@
 #include "tournament/gui_sheetwindow.h"
 #include "tournament/tform5.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QGraphicsTextItem>
+#include <QGraphicsView>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QRegularExpression>
@@ -76,6 +80,8 @@ private slots:
     void firstStartAsksForTheNames();
     void theEveningByKeyboard();
     void rebuildPreviewKeepsFiguresInSight();
+    void hostileNamesShowAsTyped_data();
+    void hostileNamesShowAsTyped();
 };
 
 void TestProgram::initTestCase() {
@@ -330,11 +336,73 @@ void TestProgram::rebuildPreviewKeepsFiguresInSight() {
             const int inSight = t->viewport()->width(), points = 7;
             QVERIFY(t->columnWidth(0) < inSight / 4);
             QVERIFY(t->columnViewportPosition(points) + t->columnWidth(points) <= inSight);
-            QCOMPARE(t->item(0, 0)->toolTip(), name);
+            QCOMPARE(t->item(0, 0)->toolTip(), kv::plainTip(name));
         }
     });
     kv::confirmTotalRebuild(nullptr, rebuild);
     QCOMPARE(tables.size(), 2);
+}
+
+void TestProgram::hostileNamesShowAsTyped_data() {
+    QTest::addColumn<QString>("name");
+    for (const QString& name :
+         {QStringLiteral("Вася<img src=\"/dev/zero\">"), QStringLiteral("<b>x</b>"),
+          QStringLiteral("<h1>y</h1>"), QString(300, QChar(u'Щ'))})
+        QTest::newRow(qPrintable(name.left(30))) << name;
+}
+
+// A name or a team is data wherever it shows: as a player, a team, in the log, the stored
+// history, the charts, the sheet and the rebuild preview. A label, a tip or a chart that took
+// it for markup would show something else, or read /dev/zero without end.
+void TestProgram::hostileNamesShowAsTyped() {
+    QFETCH(QString, name);
+    Program p(kvtest::Settings{.players = {name, "Петя", "Коля"}});
+    const Windows& w = p.w();
+    kv::TournamentEntry stored = kvtest::sampleTournament({name, "Петя", "Коля"});
+    stored.players[1].team = name;
+    w.form9->database().writeTournament("01_05_2024__20_00_00", stored);
+    p.work.write("all_last.txt", {name, "Ajax", "Roma"});
+    const bool markup = Qt::mightBeRichText(name);
+    bool legendShowsIt = !markup; // a long plain name is cut short there
+    const auto walk = [&](QWidget* window) {
+        QList<QWidget*> all = window->findChildren<QWidget*>();
+        for (QWidget* c : all << window) {
+            auto* label = qobject_cast<QLabel*>(c);
+            QVERIFY2(!label || label->textFormat() == Qt::PlainText ||
+                         !Qt::mightBeRichText(label->text()),
+                     qPrintable(c->objectName()));
+            QVERIFY2(!markup || !c->toolTip().contains(name), qPrintable(c->objectName()));
+            if (auto* view = qobject_cast<QAbstractItemView*>(c); view && view->model())
+                for (int r = 0; r < view->model()->rowCount(); ++r)
+                    QVERIFY(!markup || !view->model()
+                                            ->index(r, 0)
+                                            .data(Qt::ToolTipRole)
+                                            .toString()
+                                            .contains(name));
+            if (auto* chart = qobject_cast<QGraphicsView*>(c); chart && chart->scene())
+                for (QGraphicsItem* item : chart->scene()->items())
+                    if (auto* text = dynamic_cast<QGraphicsTextItem*>(item))
+                        legendShowsIt |= text->toPlainText().contains(name);
+        }
+    };
+    w.form1->show();
+    w.form1->N8Click();
+    w.form1->Button3Click();
+    w.form1->N6Click();
+    w.form9->ListBox1->setCurrentRow(0);
+    w.form9->showTournament({{name, "Петя", "Коля"}, {name, "Ajax", "Roma"}, {}});
+    w.form1->SheetCommandClick();
+    kvtest::child<QAction>(w.form1, "ChartsCommand")->trigger();
+    QTimer::singleShot(0, [&] {
+        walk(QApplication::activeModalWidget());
+        QApplication::activeModalWidget()->close();
+    });
+    w.form9->RebuildButtonClick();
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible())
+            walk(window);
+    QVERIFY(legendShowsIt);
+    QVERIFY2(p.dialogs.errors().isEmpty(), qPrintable(p.dialogs.errors().join('\n')));
 }
 
 // A laptop's screen, 1366 x 768, with frames around the windows; the program's manners.
