@@ -29,6 +29,7 @@
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QTableWidget>
+#include <QTextBrowser>
 #include <QTextDocument>
 #include <QTimer>
 
@@ -352,8 +353,8 @@ void TestProgram::hostileNamesShowAsTyped_data() {
 }
 
 // A name or a team is data wherever it shows: as a player, a team, in the log, the stored
-// history, the charts, the sheet and the rebuild preview. A label, a tip or a chart that took
-// it for markup would show something else, or read /dev/zero without end.
+// history, the charts, the records, the sheet and the rebuild preview. A label, a tip, a chart
+// or the records book that took it for markup would show something else, or read /dev/zero without end.
 void TestProgram::hostileNamesShowAsTyped() {
     QFETCH(QString, name);
     Program p(kvtest::Settings{.players = {name, "Петя", "Коля"}});
@@ -379,6 +380,8 @@ void TestProgram::hostileNamesShowAsTyped() {
                                             .data(Qt::ToolTipRole)
                                             .toString()
                                             .contains(name));
+            if (auto* book = qobject_cast<QTextBrowser*>(c))
+                QVERIFY(book->toPlainText().contains(name));
             if (auto* chart = qobject_cast<QGraphicsView*>(c); chart && chart->scene())
                 for (QGraphicsItem* item : chart->scene()->items())
                     if (auto* text = dynamic_cast<QGraphicsTextItem*>(item))
@@ -393,6 +396,7 @@ void TestProgram::hostileNamesShowAsTyped() {
     w.form9->showTournament({{name, "Петя", "Коля"}, {name, "Ajax", "Roma"}, {}});
     w.form1->SheetCommandClick();
     kvtest::child<QAction>(w.form1, "ChartsCommand")->trigger();
+    kvtest::child<QAction>(w.form1, "RecordsCommand")->trigger();
     QTimer::singleShot(0, [&] {
         walk(QApplication::activeModalWidget());
         QApplication::activeModalWidget()->close();
