@@ -1,8 +1,10 @@
-// Opening the charts window on a database of 5,000 stored tournaments, against reading the
-// same rows through SQLite's C API (the floor).
+// Opening the charts and the records windows on a database of 5,000 stored tournaments, against
+// reading the same rows through SQLite's C API (the floor).
 
 #include "results/gui_charts.h"
+#include "results/gui_records.h"
 #include "results/historystore.h"
+#include "fakes.h"
 
 #include "benchsql.h"
 #include "goals.h"
@@ -119,6 +121,21 @@ void BM_ChartsWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_ChartsWindow)->Unit(benchmark::kMillisecond);
 
+// "Рекорды...": the window read afresh, the book computed and written, shown once.
+void BM_RecordsWindow(benchmark::State& state) {
+    database();
+    kv::Clock clock;
+    kv::ScriptedDialogs dialogs;
+    for (auto _ : state) {
+        kv::HistoryStore store;
+        kv::RecordsWindow window(store, dialogs, clock, {});
+        window.show();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(window.grab());
+    }
+}
+BENCHMARK(BM_RecordsWindow)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -127,6 +144,8 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     kvbench::declare(
         {"BM_ChartsWindow", "charts window, 5,000 tables", "BM_ChartsFloorCApi", 3, 300, ""});
+    kvbench::declare(
+        {"BM_RecordsWindow", "records window, 5,000 tables", "BM_ChartsFloorCApi", 3, 300, ""});
     kvbench::declare({"BM_ReadHistory", "the history read as values, 5,000 tables",
                       "BM_ChartsFloorCApi", 2, 100, ""});
     benchmark::RunSpecifiedBenchmarks();
