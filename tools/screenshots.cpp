@@ -1,7 +1,6 @@
 // Makes the pictures of the README: plays one evening in a fresh data folder with fixed choices
 // and saves the main window, the results window and the statistics view as PNG files.
 // Usage: kv_screenshots SOURCE_DIR OUTPUT_DIR   (run by tools/screenshots.sh under xvfb)
-#include "fakes.h"
 #include "app/gui_program.h"
 #include "app/tform1.h"
 #include "app/tform6.h"
@@ -13,10 +12,14 @@
 #include "common/random.h"
 #include "common/services.h"
 #include "common/textfile.h"
+#include "fakes.h"
+#include "pools/pools.h"
 #include "pools/tform2.h"
 #include "pools/tform7.h"
 #include "pools/tform8.h"
 #include "results/gui_charts.h"
+#include "results/gui_records.h"
+#include "results/historystore.h"
 #include "results/tform9.h"
 #include "tournament/gui_sheetwindow.h"
 #include "tournament/spreadsheet.h"
@@ -151,6 +154,30 @@ int main(int argc, char* argv[]) {
     save(w.form6, out + QStringLiteral("/settings-dialog.png"));
     w.form6->Button5->click();
     save(w.form5, out + QStringLiteral("/gifts.png"));
+
+    w.form5->hide();
+    w.form6->hide();
+
+    // The records book on the tests' sample history, in a folder of its own.
+    QTemporaryDir sample;
+    QFile sql(sample.filePath(QStringLiteral("history.sql")));
+    if (!sql.open(QIODevice::WriteOnly) ||
+        sql.write(kv::readBytes(source + QStringLiteral("/data/base.sql")) +
+                  kv::readBytes(source + QStringLiteral("/tests/results/sample-history.sql"))) < 0)
+        fail(QStringLiteral("cannot write the sample history"));
+    sql.close();
+    QProcess history;
+    history.setStandardInputFile(sql.fileName());
+    history.start(QStringLiteral("sqlite3"), {sample.filePath(QStringLiteral("base.db"))});
+    if (!history.waitForFinished() || history.exitCode() != 0)
+        fail(QStringLiteral("sqlite3 could not write the sample history"));
+    kv::HistoryStore sampleStore(sample.filePath(QStringLiteral("base.db")));
+    kv::RecordsWindow records(sampleStore, dialogs, clock, [] {
+        const QHash<QString, QString> labels = kv::poolLabelsOfTeams();
+        return kv::LevelOf([labels](const QString& club) { return labels.value(club); });
+    });
+    records.resize(1000, 700);
+    save(&records, out + QStringLiteral("/records-window.png"));
 
     if (!dialogs.errors().isEmpty())
         fail(dialogs.errors().join(QLatin1Char('\n')));
