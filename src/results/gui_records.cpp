@@ -7,6 +7,7 @@
 #include "common/textfile.h"
 #include "results/historystore.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,8 +21,11 @@
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QTextTable>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace kv {
 
@@ -202,7 +206,11 @@ void clubs(BookWriter& w, const RecordsBook& b, const LevelOf& levelOf) {
                  QStringLiteral("Матчей"), QStringLiteral("В-Н-П"), QStringLiteral("Мячи"),
                  QStringLiteral("Очков за матч")},
                 rows);
-        if (p.best && p.worst)
+        if (p.best && p.worst && p.best->club == p.worst->club)
+            w.paragraph(QStringLiteral("Не меньше двух турниров сыграно одной командой: %1 (%2 "
+                                       "очка за матч), лучшей и худшей не выбрать.")
+                            .arg(p.best->club, perMatch(p.best->tally)));
+        else if (p.best && p.worst)
             w.paragraph(QStringLiteral("Лучшая команда: %1 (%2 очка за матч), худшая: %3 (%4).")
                             .arg(p.best->club, perMatch(p.best->tally), p.worst->club,
                                  perMatch(p.worst->tally)));
@@ -221,6 +229,19 @@ void clubs(BookWriter& w, const RecordsBook& b, const LevelOf& levelOf) {
              QStringLiteral("Матчей"), QStringLiteral("В-Н-П"), QStringLiteral("Мячи"),
              QStringLiteral("Очков за матч")},
             rows);
+}
+
+// Prints the book on pages of the device's own size. Left to itself, a document laid out for the
+// screen is printed with two centimetres of its own margins inside the page's margins, which
+// leaves the tables a narrow column in the middle of the sheet.
+void printBook(const QTextDocument& book, QPagedPaintDevice& device) {
+    const std::unique_ptr<QTextDocument> pages(book.clone());
+    pages->documentLayout()->setPaintDevice(&device);
+    QTextFrameFormat frame = pages->rootFrame()->frameFormat();
+    frame.setMargin(0);
+    pages->rootFrame()->setFrameFormat(frame);
+    pages->setPageSize(QSizeF(device.width(), device.height()));
+    pages->print(&device);
 }
 
 } // namespace
@@ -342,7 +363,7 @@ void RecordsWindow::printClick() {
         dialog.setWindowTitle(QStringLiteral("Печать рекордов"));
         if (dialog.exec() != QDialog::Accepted)
             return;
-        document()->print(&printer);
+        printBook(*document(), printer);
         if (printer.printerState() == QPrinter::Error)
             throw Error(QStringLiteral("Рекорды не напечатаны: принтер сообщил об ошибке."));
         status_->setText(QStringLiteral("Рекорды отправлены на печать."));
@@ -366,7 +387,7 @@ void RecordsWindow::savePdfClick() {
                                              QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
             writer.setTitle(kTitle);
             writer.setCreator(QStringLiteral("Zorvo Kickvale 6"));
-            document()->print(&writer);
+            printBook(*document(), writer);
         }
         if (!file.commit())
             throw cannotCreate(path, file.errorString());
