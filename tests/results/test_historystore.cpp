@@ -1,7 +1,10 @@
 #include "common/clock.h"
 #include "common/errors.h"
 #include "results/historystore.h"
+#include "results/safetycopy.h"
 #include "resultsdb.h"
+
+#include <QSqlQuery>
 
 using namespace kv;
 using kvtest::sqlite3;
@@ -11,8 +14,8 @@ namespace {
 
 const QString kTable = QStringLiteral("08_12_2016__21_05_33");
 
-QString dump() {
-    return sqlite3(QStringLiteral(".dump"));
+QString dump(const QString& file = QStringLiteral("base.db")) {
+    return sqlite3(QStringLiteral(".dump"), file);
 }
 
 QStringList totalRows() {
@@ -38,6 +41,8 @@ private slots:
     void placeOutsideOneToThreeWritesNothing();
     void missingFileIsAnErrorAndNeverCreated();
     void listsTablesAndViewsSortedWithoutSystemTables();
+    void copiesKeepTheOrderOfMaking_data();
+    void copiesKeepTheOrderOfMaking();
 };
 
 void TestHistoryStore::tableNameFromTheClock_data() {
@@ -260,6 +265,71 @@ void TestHistoryStore::listsTablesAndViewsSortedWithoutSystemTables() {
     // sqlite_sequence and sqlite_stat1 exist now, but are the engine's own.
     QCOMPARE(db.tableNames(),
              QStringList({kTable, "15_11_2016__10_00_00", "Total", "a_view", "b"}));
+}
+
+void TestHistoryStore::copiesKeepTheOrderOfMaking_data() {
+    QTest::addColumn<QStringList>("present"); // in backups/ before
+    QTest::addColumn<QList<int>>("clock");    // seconds after 09.03.2024 20:15 at each copy
+    QTest::addColumn<bool>("wal");
+    QTest::addColumn<QStringList>("kept"); // three at most, in the order made
+    const QString future = QStringLiteral("base-2031-01-01_00-00-0%1.db");
+    QTest::newRow("copies dated in the future")
+        << QStringList{future.arg(2), future.arg(0), future.arg(1)} << QList<int>{0, 60} << false
+        << QStringList{future.arg(2), "base-2024-03-09_20-15-00-1.db",
+                       "base-2024-03-09_20-16-00-2.db"};
+    QTest::newRow("clock set back, then right again")
+        << QStringList{} << QList<int>{0, -3600, 3600} << false
+        << QStringList{"base-2024-03-09_20-15-00.db", "base-2024-03-09_19-15-00-1.db",
+                       "base-2024-03-09_21-15-00-2.db"};
+    QTest::newRow("leftovers of a killed copy")
+        << QStringList{"base-2024-03-09_20-00-00.db.part", "base-2024-03-09_20-01-00.db",
+                       "base-2024-03-09_20-02-00-7.db.part"}
+        << QList<int>{0} << false
+        << QStringList{"base-2024-03-09_20-01-00.db", "base-2024-03-09_20-15-00.db"};
+    QTest::newRow("old names within a second, then the same second")
+        << QStringList{"base-2024-03-09_20-14-00_2.db", "base-2024-03-09_20-10-00.db",
+                       "base-2024-03-09_20-14-00.db"}
+        << QList<int>{0, 0} << false
+        << QStringList{"base-2024-03-09_20-14-00_2.db", "base-2024-03-09_20-15-00.db",
+                       "base-2024-03-09_20-15-00_2.db"};
+    QTest::newRow("old and ordered names together")
+        << QStringList{future.arg(0), "base-2024-03-09_20-00-00-4.db",
+                       "base-2031-01-01_00-00-00_2.db"}
+        << QList<int>{0} << false
+        << QStringList{"base-2031-01-01_00-00-00_2.db", "base-2024-03-09_20-00-00-4.db",
+                       "base-2024-03-09_20-15-00-5.db"};
+    // Committed changes still in the write-ahead log are in the copy too.
+    QTest::newRow("write-ahead log")
+        << QStringList{} << QList<int>{0} << true << QStringList{"base-2024-03-09_20-15-00.db"};
+}
+
+void TestHistoryStore::copiesKeepTheOrderOfMaking() {
+    QFETCH(QStringList, present);
+    QFETCH(QList<int>, clock);
+    QFETCH(bool, wal);
+    QFETCH(QStringList, kept);
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    QDir().mkdir(QStringLiteral("backups"));
+    for (const QString& name : present)
+        folder.writeBytes(QStringLiteral("backups/") + name, "an earlier copy");
+    HistoryStore store;
+    store.open();
+    QSqlQuery query(store.database());
+    if (wal)
+        QVERIFY(query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) &&
+                query.exec(QStringLiteral("INSERT INTO Total (Игрок) VALUES ('Зурко')")));
+
+    for (const int seconds : clock)
+        kv::keepSafetyCopy(store.database(), kDatabaseFile,
+                           QDateTime(QDate(2024, 3, 9), QTime(20, 15)).addSecs(seconds), 3);
+    QStringList names;
+    for (const QString& path : safetyCopies(kDatabaseFile))
+        names.append(QFileInfo(path).fileName());
+    QCOMPARE(names, kept);
+    names.sort();
+    QCOMPARE(QDir(QStringLiteral("backups")).entryList(QDir::Files, QDir::Name), names);
+    QCOMPARE(dump(QStringLiteral("backups/") + kept.last()), dump());
 }
 
 QTEST_GUILESS_MAIN(TestHistoryStore)
