@@ -22,6 +22,7 @@
 #include "pools/tform8.h"
 #include "results/gui_charts.h"
 #include "results/gui_records.h"
+#include "results/gui_restore.h"
 #include "results/historystore.h"
 #include "results/tform9.h"
 #include "tournament/gui_sheetwindow.h"
@@ -98,6 +99,17 @@ TForm1::TForm1(kv::Services& services, kv::RunState& state, QWidget* parent)
                     },
                     this);
             kv::showInFront(recordsWindow_);
+        });
+    });
+
+    auto* restoreCommand = new QAction(QStringLiteral("Восстановить из копии..."), this);
+    restoreCommand->setObjectName(QStringLiteral("RestoreCommand"));
+    N1->insertAction(N4, restoreCommand);
+    connect(restoreCommand, &QAction::triggered, this, [this] {
+        kv::guarded(*services_.dialogs, [&] {
+            if (!peers_.history)
+                throw kv::Error(QStringLiteral("The database is not there."));
+            kv::showRestoreWindow(this, *peers_.history, *services_.dialogs);
         });
     });
 

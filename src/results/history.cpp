@@ -1,6 +1,7 @@
 #include "results/history.h"
 
 #include "common/errors.h"
+#include "results/historyrepair.h"
 #include "results/historystore.h"
 #include "results/tournamentdates.h"
 
@@ -33,13 +34,14 @@ public:
     Statement(sqlite3* db, const QString& sql) : db_(db) {
         sqlite3_stmt* st = nullptr;
         if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
-            throw Error(QString::fromUtf8(sqlite3_errmsg(db)));
+            throwEngineError(sqlite3_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)),
+                             kDatabaseFile);
         st_.reset(st);
     }
     bool next() {
         const int rc = sqlite3_step(st_.get());
         if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-            throw Error(QString::fromUtf8(sqlite3_errmsg(db_)));
+            throwEngineError(rc, QString::fromUtf8(sqlite3_errmsg(db_)), kDatabaseFile);
         return rc == SQLITE_ROW;
     }
     QString text(int column) const {

@@ -1,6 +1,7 @@
 #include "results/historystore.h"
 
 #include "common/errors.h"
+#include "results/historyrepair.h"
 #include "results/safetycopy.h"
 
 #include <QAtomicInt>
@@ -17,8 +18,8 @@ namespace kv {
 namespace {
 
 using sql::exec;
+using sql::fail;
 using sql::prepare;
-using sql::sqlError;
 
 Error notATournament(const QString& table) {
     return Error(QStringLiteral("\"%1\" - не таблица турнира. Выберите в списке турнир "
@@ -77,23 +78,74 @@ bool HistoryStore::isOpen() const {
 }
 
 void HistoryStore::open() {
+    if (!isOpen())
+        openFile(false);
+}
+
+void HistoryStore::openReadOnly() {
+    if (!isOpen())
+        openFile(true);
+}
+
+void HistoryStore::close() {
     QSqlDatabase db = database();
-    if (db.isOpen())
-        return;
+    db.close();
+    readOnly_ = false;
+    formatWarning_.clear();
+}
+
+void HistoryStore::openFile(bool readOnly) {
+    QSqlDatabase db = database();
     const QFileInfo file(fileName_);
     if (!file.exists())
         throw cannotOpen(fileName_, QStringLiteral("No such file or directory"));
     if (!file.isFile())
-        throw cannotOpen(fileName_, QStringLiteral("Not a file"));
-    // mode=rw: the engine itself refuses to create the file, should it vanish meanwhile.
-    db.setDatabaseName(QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded) +
-                       QStringLiteral("?mode=rw"));
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
-    if (!db.open()) {
-        const QString reason = db.lastError().text().trimmed();
+        throw damagedHistory(fileName_, file.isDir() ? QStringLiteral("на месте файла - папка")
+                                                     : QStringLiteral("это не обычный файл"));
+    const auto connect = [&](bool ro) {
+        // mode=rw: the engine itself refuses to create the file, should it vanish meanwhile.
+        db.setDatabaseName(
+            QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded) +
+            (ro ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
+        db.setConnectOptions(
+            QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyWaitMs));
+        if (!db.open()) {
+            const QString reason = db.lastError().text().trimmed();
+            db.close();
+            throw cannotOpen(fileName_, reason);
+        }
+    };
+    // The engine reads nothing at opening: the first statements tell a damaged, empty, busy or
+    // newer file, before any window shows a half of it.
+    const auto value = [&](const QString& statement) {
+        QSqlQuery query(db);
+        if (!query.exec(statement) || !query.next()) {
+            const QSqlError e = query.lastError();
+            query.finish();
+            db.close();
+            throwEngineError(e.nativeErrorCode().toInt(), e.text().trimmed(), fileName_);
+        }
+        return query.value(0).toInt();
+    };
+    connect(readOnly);
+    const int format = value(QStringLiteral("PRAGMA user_version"));
+    if (value(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                             "name = 'Total'")) == 0) {
         db.close();
-        throw cannotOpen(fileName_, reason);
+        throw damagedHistory(fileName_, file.size() == 0
+                                            ? QStringLiteral("файл пуст")
+                                            : QStringLiteral("в ней нет таблицы \"Total\""));
     }
+    formatWarning_.clear();
+    if (format > kHistoryFormat) {
+        if (!readOnly) {
+            db.close();
+            connect(true);
+        }
+        readOnly = true;
+        formatWarning_ = newerFormatWarning(fileName_, format);
+    }
+    readOnly_ = readOnly;
 }
 
 QStringList HistoryStore::tableNames() {
@@ -113,11 +165,11 @@ QStringList HistoryStore::tableNames() {
 void HistoryStore::inTransaction(const std::function<void()>& work) {
     QSqlDatabase db = database();
     if (!db.transaction())
-        throw sqlError(db.lastError());
+        fail(db.lastError());
     try {
         work();
         if (!db.commit())
-            throw sqlError(db.lastError());
+            fail(db.lastError());
     } catch (...) {
         db.rollback();
         throw;
@@ -126,7 +178,21 @@ void HistoryStore::inTransaction(const std::function<void()>& work) {
 
 QString HistoryStore::keepSafetyCopy() {
     open();
+    if (readOnly_)
+        throw readOnlyHistory(fileName_);
     return kv::keepSafetyCopy(database(), fileName_, clock_->now());
+}
+
+QString HistoryStore::restoreFromCopy(const QString& copy) {
+    {
+        // A copy that cannot be read is never put in place.
+        HistoryStore check(copy);
+        check.openReadOnly();
+    }
+    close();
+    const QString kept = replaceWithCopy(fileName_, copy, clock_->now());
+    emit historyChanged();
+    return kept;
 }
 
 void HistoryStore::change(const std::function<void()>& work) {

@@ -27,9 +27,16 @@ public:
                           QObject* parent = nullptr);
     ~HistoryStore() override;
 
-    // Opens the existing file read-write. A missing file is an error, never created.
+    // Opens the existing file read-write. A missing file is an error, never created. A file
+    // that is not a readable history throws DamagedHistory, one held by another program longer
+    // than the program waits throws its message; a newer format opens read-only.
     void open();
+    // Opens it only for reading (a safety copy being looked at).
+    void openReadOnly();
+    void close();
     bool isOpen() const;
+    // Non-empty when the database came from a newer program and was opened read-only.
+    QString formatWarning() const { return formatWarning_; }
     QSqlDatabase database() const;
     QString fileName() const { return fileName_; }
 
@@ -69,12 +76,16 @@ public:
 
     // A consistent copy of the database in backups/, before a change; throws when none is made.
     QString keepSafetyCopy();
+    // Puts a readable safety copy in the place of the database, keeping the current file beside
+    // it, and tells the listeners. Returns the kept file's path (empty when there was none).
+    QString restoreFromCopy(const QString& copy);
 
 signals:
     // After every change of the database made through the store.
     void historyChanged();
 
 private:
+    void openFile(bool readOnly);
     void inTransaction(const std::function<void()>& work);
     QHash<QString, QString> bestScorers();
 
@@ -82,6 +93,8 @@ private:
     QString connectionName_;
     Clock systemClock_;
     const Clock* clock_;
+    bool readOnly_ = false;
+    QString formatWarning_;
 };
 
 // The program's own table of the best scorers; the lists of tables never show it.

@@ -3,6 +3,7 @@
 #include "common/clock.h"
 #include "common/errors.h"
 #include "common/textfile.h"
+#include "results/historyrepair.h"
 
 #include <QHash>
 #include <QSqlDriver>
@@ -14,26 +15,23 @@ namespace kv {
 
 namespace sql {
 
-Error sqlError(const QSqlError& error) {
-    QString text = error.text().trimmed();
-    if (text.isEmpty())
-        text = QStringLiteral("Database error");
-    return Error(text);
+void fail(const QSqlError& error) {
+    throwEngineError(error.nativeErrorCode().toInt(), error.text().trimmed(), kDatabaseFile);
 }
 
 void prepare(QSqlQuery& query, const QString& statement) {
     if (!query.prepare(statement))
-        throw sqlError(query.lastError());
+        fail(query.lastError());
 }
 
 void exec(QSqlQuery& query) {
     if (!query.exec())
-        throw sqlError(query.lastError());
+        fail(query.lastError());
 }
 
 void exec(QSqlQuery& query, const QString& statement) {
     if (!query.exec(statement))
-        throw sqlError(query.lastError());
+        fail(query.lastError());
 }
 
 sqlite3* handle(const QSqlDatabase& db) {

@@ -21,7 +21,8 @@ class Clock;
 // The statement steps of every read and change of the database: each throws the database's own
 // text on failure.
 namespace sql {
-Error sqlError(const QSqlError& error);
+// Throws the engine's error as the players read it (see throwEngineError).
+[[noreturn]] void fail(const QSqlError& error);
 void prepare(QSqlQuery& query, const QString& statement);
 void exec(QSqlQuery& query);
 void exec(QSqlQuery& query, const QString& statement);

@@ -10,8 +10,10 @@
 #include "common/services.h"
 #include "common/textfile.h"
 #include "results/bestscorer.h"
+#include "results/gui_restore.h"
 #include "results/gui_totalpreview.h"
 #include "results/records.h"
+#include "results/safetycopy.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -23,6 +25,7 @@
 #include <QSqlRecord>
 #include <QSqlTableModel>
 #include <QStyle>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -147,7 +150,29 @@ TForm9::~TForm9() {
 }
 
 template <typename F> void TForm9::guard(F&& handler) {
-    kv::guarded(*services_.dialogs, std::forward<F>(handler));
+    kv::guarded(*services_.dialogs, [&] {
+        try {
+            std::forward<F>(handler)();
+        } catch (const kv::DamagedHistory& damage) {
+            offerRestore(damage);
+        }
+    });
+}
+
+void TForm9::offerRestore(const kv::DamagedHistory& damage) {
+    if (kv::safetyCopies(db_.fileName()).isEmpty())
+        throw damage;
+    if (services_.dialogs->yesNo(damage.text() + QStringLiteral("\n\nВосстановить из копии?")) !=
+        kv::Dialogs::Answer::Yes)
+        return;
+    // After the handler, and at start after the main window is up, so that it comes in front.
+    QTimer::singleShot(0, this, [this] { kv::showRestoreWindow(this, db_, *services_.dialogs); });
+}
+
+void TForm9::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (listBusy_)
+        FormCreate();
 }
 
 QLabel* TForm9::standingLabel(int player, StandingField field) const {
@@ -225,7 +250,14 @@ void TForm9::FormCreate() {
 }
 
 void TForm9::reloadTournamentList() {
-    const QStringList names = db_.tableNames();
+    QStringList names;
+    try {
+        names = db_.tableNames();
+    } catch (const kv::BusyHistory&) {
+        listBusy_ = true;
+        throw;
+    }
+    listBusy_ = false;
     reloadingList_ = true;
     // One sort after the whole list is in, not one per item.
     ListBox1->setSortingEnabled(false);
@@ -234,6 +266,10 @@ void TForm9::reloadTournamentList() {
     ListBox1->setSortingEnabled(true);
     reloadingList_ = false;
     chosenByPress_ = -1;
+    if (!formatWarned_ && !db_.formatWarning().isEmpty()) {
+        formatWarned_ = true;
+        services_.dialogs->information(db_.formatWarning());
+    }
 }
 
 void TForm9::historyChanged() {
@@ -285,7 +321,7 @@ void TForm9::selectAll() {
         ok = ADOTable1->rowCount() > rows;
     }
     if (ADOTable1->lastError().isValid())
-        throw kv::Error(ADOTable1->lastError().text().trimmed());
+        kv::sql::fail(ADOTable1->lastError());
 }
 
 void TForm9::setGridColumnWidths() {
@@ -331,7 +367,7 @@ void TForm9::DBGrid1DeleteRecord() {
         try {
             db_.change([&] {
                 if (!ADOTable1->removeRow(row) || !ADOTable1->submitAll())
-                    throw kv::Error(ADOTable1->lastError().text().trimmed());
+                    kv::sql::fail(ADOTable1->lastError());
             });
         } catch (...) {
             ADOTable1->revertAll();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "results/historyrepair.h"
 #include "results/historystore.h"
 #include "results/standings.h"
 #include "results/tournament.h"
@@ -72,10 +73,14 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // A list that could not be filled while the database was busy is read again.
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     template <typename F> void guard(F&& handler);
+    // A damaged history: says so and offers the safety copies.
+    void offerRestore(const kv::DamagedHistory& damage);
 
     QLabel* standingLabel(int player, kv::StandingField field) const;
     QStringList boxTexts() const;
@@ -131,7 +136,9 @@ private:
     std::optional<kv::ComputedStandings> computed_;
     bool button1Default_ = true;
     bool reloadingList_ = false;
-    int chosenByPress_ = -1; // row the list changed to while the mouse was pressed
+    bool listBusy_ = false;     // the list could not be read: another program held the database
+    bool formatWarned_ = false; // a newer database was said to be read-only
+    int chosenByPress_ = -1;    // row the list changed to while the mouse was pressed
     // What the grid shows: set by the list and the column titles, kept by a reopening.
     QString gridTable_ = kv::kTotalTable;
     QString gridSort_ = QStringLiteral("id");

@@ -146,6 +146,9 @@ void TestProgram::commandBringsItsWindowToTheFront_data() {
     QTest::newRow("Графики...") << "TournamentCharts" << std::function([](W w) {
         w.form1->findChild<QAction*>("ChartsCommand")->trigger();
     }) << "";
+    QTest::newRow("Восстановить из копии...") << "RestoreWindow" << std::function([](W w) {
+        w.form1->findChild<QAction*>("RestoreCommand")->trigger();
+    }) << "CloseButton";
 }
 
 void TestProgram::commandBringsItsWindowToTheFront() {
@@ -354,7 +357,8 @@ void TestProgram::hostileNamesShowAsTyped_data() {
 
 // A name or a team is data wherever it shows: as a player, a team, in the log, the stored
 // history, the charts, the records, the sheet and the rebuild preview. A label, a tip, a chart
-// or the records book that took it for markup would show something else, or read /dev/zero without end.
+// or the records book that took it for markup would show something else, or read /dev/zero without
+// end.
 void TestProgram::hostileNamesShowAsTyped() {
     QFETCH(QString, name);
     Program p(kvtest::Settings{.players = {name, "Петя", "Коля"}});
@@ -397,6 +401,7 @@ void TestProgram::hostileNamesShowAsTyped() {
     w.form1->SheetCommandClick();
     kvtest::child<QAction>(w.form1, "ChartsCommand")->trigger();
     kvtest::child<QAction>(w.form1, "RecordsCommand")->trigger();
+    kvtest::child<QAction>(w.form1, "RestoreCommand")->trigger();
     QTimer::singleShot(0, [&] {
         walk(QApplication::activeModalWidget());
         QApplication::activeModalWidget()->close();

@@ -118,7 +118,8 @@ void TestTForm1Layout::menuAndShortcut() {
         items.append(a->isSeparator() ? QStringLiteral("-") : a->text());
     QCOMPARE(items, (QStringList{QStringLiteral("&Команды..."), QStringLiteral("&Настройки..."),
                                  QStringLiteral("Статистика..."), QStringLiteral("Лист турнира..."),
-                                 QStringLiteral("Графики..."), QStringLiteral("Рекорды..."), "-",
+                                 QStringLiteral("Графики..."), QStringLiteral("Рекорды..."),
+                                 QStringLiteral("Восстановить из копии..."), "-",
                                  QStringLiteral("&Выход")}));
     QCOMPARE(child<QAction>(&form, "ChartsCommand")->shortcut(),
              QKeySequence(QStringLiteral("Ctrl+G")));

@@ -3,11 +3,16 @@
 // the results window shows the error, and the next press stores the tournament once.
 #include "resultswindow.h"
 
+#include "results/gui_restore.h"
+
+#include <QRandomGenerator>
 #include <QSqlDriver>
 #include <QSqlQuery>
+#include <QTableWidget>
 
 #include <csignal>
 #include <memory>
+#include <optional>
 #ifdef KV_SQLITE3_API
 #include <sqlite3.h>
 #else
@@ -58,6 +63,12 @@ struct Env : kvtest::ResultsWindow {
     }
 #endif
     // Points of each player as the window shows them.
+    QStringList list() const {
+        QStringList items;
+        for (int i = 0; i < form->ListBox1->count(); ++i)
+            items.append(form->ListBox1->item(i)->text());
+        return items;
+    }
     QStringList points() const {
         return {form->Label19->text(), form->Label23->text(), form->Label27->text()};
     }
@@ -116,6 +127,9 @@ private slots:
     void failureAtEachStatementChangesNothing_data();
     void failureAtEachStatementChangesNothing();
     void fullDiskChangesNothing();
+    void damagedDatabaseIsToldInRussian_data();
+    void damagedDatabaseIsToldInRussian();
+    void restorePutsCopyInPlaceAndKeepsCurrentFile();
 };
 
 void TestFaultsDatabase::failureAtEachStatementChangesNothing_data() {
@@ -274,6 +288,121 @@ void TestFaultsDatabase::fullDiskChangesNothing() {
     QVERIFY(stored);
     QVERIFY(failures > 0);
     verifyStoredOnce(env, 15);
+}
+
+enum class Damage { RandomBytes, Truncated, ZeroBytes, Folder, OtherDatabase, Locked, Newer };
+
+QByteArray randomBytes() {
+    QByteArray bytes(8192, '\0');
+    QRandomGenerator random(7);
+    for (char& b : bytes)
+        b = char(random.bounded(256));
+    return bytes;
+}
+
+void TestFaultsDatabase::damagedDatabaseIsToldInRussian_data() {
+    QTest::addColumn<int>("damage");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("random bytes") << int(Damage::RandomBytes) << "это не файл базы данных";
+    QTest::newRow("truncated") << int(Damage::Truncated) << "файл испорчен или обрезан";
+    QTest::newRow("zero bytes") << int(Damage::ZeroBytes) << "файл пуст";
+    QTest::newRow("a folder") << int(Damage::Folder) << "на месте файла - папка";
+    QTest::newRow("no Total") << int(Damage::OtherDatabase) << "нет таблицы \"Total\"";
+    QTest::newRow("locked") << int(Damage::Locked) << "занята другой программой";
+    QTest::newRow("newer format") << int(Damage::Newer) << "более новой версией программы";
+}
+
+void TestFaultsDatabase::damagedDatabaseIsToldInRussian() {
+    QFETCH(int, damage);
+    QFETCH(QString, told);
+    Env env;
+    env.form->BitBtn1->click(); // a safety copy is made
+    env.database.close();
+    const QByteArray stored = env.folder.bytes("base.db");
+    const QHash<int, QByteArray> bytes{{int(Damage::RandomBytes), randomBytes()},
+                                       {int(Damage::Truncated), stored.left(stored.size() / 2)},
+                                       {int(Damage::ZeroBytes), {}}};
+    if (bytes.contains(damage))
+        env.folder.writeBytes("base.db", bytes[damage]);
+    if (damage == int(Damage::Folder))
+        QVERIFY(QFile::remove("base.db") && QDir().mkdir("base.db"));
+    if (damage == int(Damage::OtherDatabase))
+        kvtest::sqlite3("DROP TABLE Total;");
+    if (damage == int(Damage::Newer))
+        kvtest::sqlite3("PRAGMA user_version = 7;");
+    std::optional<QSqlDatabase> other;
+    if (damage == int(Damage::Locked)) {
+        other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        other->setDatabaseName(env.folder.path("base.db"));
+        QVERIFY(other->open() && QSqlQuery(*other).exec("BEGIN EXCLUSIVE"));
+    }
+    const QString before = QFileInfo("base.db").isDir() ? QString() : dump();
+    env.form->ListBox1->clear();
+    env.dialogs.clear();
+    if (damage < int(Damage::Locked))
+        env.dialogs.queue(kv::Dialogs::Answer::No); // damage asks whether to restore
+    env.form->FormCreate();
+
+    const QList<kv::ScriptedDialogs::Shown> shown = env.dialogs.shown();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown[0].text.contains(told), qPrintable(shown[0].text));
+    if (damage < int(Damage::Locked)) {
+        // Damage is offered the copies, and the file stays as it was for whoever looks at it.
+        QCOMPARE(shown[0].kind, kv::ScriptedDialogs::Kind::YesNo);
+        QVERIFY(shown[0].text.contains("backups") &&
+                shown[0].text.endsWith("Восстановить из копии?"));
+        if (bytes.contains(damage))
+            QCOMPARE(env.folder.bytes("base.db"), bytes[damage]);
+    } else if (damage == int(Damage::Locked)) {
+        QCOMPARE(env.form->ListBox1->count(), 0);
+        QSqlQuery(*other).exec("ROLLBACK");
+        other->close();
+        other.reset();
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        env.form->hide();
+        env.form->show();
+        QCOMPARE(env.list(), QStringList({kTable, "Total"}));
+    } else {
+        // A newer database is read, never changed.
+        QCOMPARE(env.list(), QStringList({kTable, "Total"}));
+        env.dialogs.clear();
+        env.form->ListBox1->setCurrentRow(0);
+        env.dialogs.queue(kv::Dialogs::Answer::Yes);
+        env.form->DeleteButton->click();
+        QVERIFY(env.dialogs.texts().join("|").contains("только для чтения"));
+        QCOMPARE(dump(), before);
+    }
+}
+
+void TestFaultsDatabase::restorePutsCopyInPlaceAndKeepsCurrentFile() {
+    Env env;
+    env.form->BitBtn1->click(); // the first copy holds no tournament
+    env.database.writeTournament("09_12_2016__21_05_33", kvtest::sampleTournament());
+    env.database.close();
+    const QByteArray damaged = randomBytes();
+    env.folder.writeBytes("base.db", damaged);
+
+    env.dialogs.queue(kv::Dialogs::Answer::Yes);
+    env.form->FormCreate();
+    kv::RestoreWindow* window = nullptr;
+    QTRY_VERIFY((window = env.form->findChild<kv::RestoreWindow*>()) && window->isVisible());
+    const auto* copies = child<QTableWidget>(window, "CopyList");
+    QCOMPARE(copies->rowCount(), 2);
+    QCOMPARE(copies->item(0, 1)->text() + ' ' + copies->item(0, 2)->text(), "1 " + kTable);
+    QCOMPARE(copies->item(1, 1)->text(), "0");
+
+    // A journal belongs to the file it was written for, never to the copy.
+    env.folder.writeBytes("base.db-journal", "left by a change cut short");
+    env.dialogs.queue(kv::Dialogs::Answer::Yes);
+    child<QPushButton>(window, "RestoreButton")->click();
+    QVERIFY2(env.dialogs.errors().isEmpty(), qPrintable(env.dialogs.errors().join(" | ")));
+    QCOMPARE(env.list(), QStringList({kTable, "Total"}));
+    QCOMPARE(sqliteRows("SELECT count(*) FROM \"" + kTable + "\""), QStringList{"3"});
+    const QStringList kept = QDir().entryList({"base-replaced-*"}, QDir::Files, QDir::Name);
+    QCOMPARE(kept.size(), 2);
+    QCOMPARE(env.folder.bytes(kept[0]), damaged);
+    QVERIFY(kept[1].endsWith("-journal") && !env.folder.exists("base.db-journal"));
+    QVERIFY(!window->isVisible());
 }
 
 QTEST_MAIN(TestFaultsDatabase)

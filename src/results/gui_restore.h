@@ -1,0 +1,44 @@
+#pragma once
+
+#include "results/historyrepair.h"
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace kv {
+
+class Dialogs;
+class HistoryStore;
+
+// "Восстановить из копии": the safety copies of the history, newest first, each with the time
+// it was made, how many tournaments it holds and the last of them; the chosen one is put in the
+// place of base.db after a question, the current file kept beside it.
+class RestoreWindow : public QWidget {
+    Q_OBJECT
+public:
+    RestoreWindow(HistoryStore& store, Dialogs& dialogs, QWidget* parent = nullptr);
+
+    static const QString kTitle;
+    // Reads the copies again (each showing does).
+    void refresh();
+    void restoreClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    HistoryStore& store_;
+    Dialogs& dialogs_;
+    QList<CopySummary> copies_;
+    QTableWidget* list_ = nullptr;
+    QLabel* note_ = nullptr;
+    QPushButton* restore_ = nullptr;
+};
+
+// Shows the owner's restore window, made on first use.
+void showRestoreWindow(QWidget* owner, HistoryStore& store, Dialogs& dialogs);
+
+} // namespace kv
