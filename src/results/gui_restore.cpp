@@ -49,7 +49,8 @@ RestoreWindow::RestoreWindow(HistoryStore& store, Dialogs& dialogs, QWidget* par
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->verticalHeader()->hide();
-    list_->horizontalHeader()->setStretchLastSection(true);
+    list_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    list_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
     note_ = new QLabel(this);
     note_->setObjectName(QStringLiteral("CopyNote"));
     note_->setTextFormat(Qt::PlainText);
@@ -96,7 +97,6 @@ void RestoreWindow::refresh() {
         if (first < 0 && c.fault.isEmpty())
             first = r;
     }
-    list_->resizeColumnsToContents();
     list_->selectRow(std::max(first, 0));
     restore_->setEnabled(first >= 0);
     note_->setText(copies_.isEmpty() ? QStringLiteral("Копий пока нет: их делает первое "
