@@ -180,6 +180,11 @@ QString HistoryStore::keepSafetyCopy() {
     open();
     if (readOnly_)
         throw readOnlyHistory(fileName_);
+    // Another program holding the file is named as such, not taken for a copy that could not be
+    // written.
+    QSqlQuery probe(database());
+    exec(probe, QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    probe.finish();
     return kv::keepSafetyCopy(database(), fileName_, clock_->now());
 }
 
