@@ -13,7 +13,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QThread>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace kv {
 
@@ -80,8 +83,32 @@ void RestoreWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
+RestoreWindow::~RestoreWindow() {
+    if (reader_)
+        reader_->wait();
+}
+
 void RestoreWindow::refresh() {
-    copies_ = describeSafetyCopies(store_.fileName());
+    // Each copy is opened and its tables counted: on a long history that takes a while, so it is
+    // done beside the window, which fills when the reading is done.
+    const int reading = ++reading_;
+    auto found = std::make_shared<QList<CopySummary>>();
+    QThread* reader =
+        QThread::create([found, file = store_.fileName()] { *found = describeSafetyCopies(file); });
+    connect(reader, &QThread::finished, reader, &QObject::deleteLater);
+    connect(reader, &QThread::finished, this, [this, found, reading] {
+        if (reading == reading_)
+            fill(*found);
+    });
+    reader_ = reader;
+    list_->setRowCount(0);
+    restore_->setEnabled(false);
+    note_->setText(QStringLiteral("Копии читаются..."));
+    reader->start();
+}
+
+void RestoreWindow::fill(const QList<CopySummary>& copies) {
+    copies_ = copies;
     list_->setRowCount(int(copies_.size()));
     int first = -1;
     for (int r = 0; r < copies_.size(); ++r) {

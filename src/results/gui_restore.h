@@ -2,6 +2,8 @@
 
 #include "results/historyrepair.h"
 
+#include <QPointer>
+#include <QThread>
 #include <QWidget>
 
 class QLabel;
@@ -20,9 +22,10 @@ class RestoreWindow : public QWidget {
     Q_OBJECT
 public:
     RestoreWindow(HistoryStore& store, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~RestoreWindow() override;
 
     static const QString kTitle;
-    // Reads the copies again (each showing does).
+    // Reads the copies again (each showing does); the list fills when they are read.
     void refresh();
     void restoreClick();
 
@@ -30,12 +33,16 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void fill(const QList<CopySummary>& copies);
+
     HistoryStore& store_;
     Dialogs& dialogs_;
     QList<CopySummary> copies_;
     QTableWidget* list_ = nullptr;
     QLabel* note_ = nullptr;
     QPushButton* restore_ = nullptr;
+    QPointer<QThread> reader_;
+    int reading_ = 0;
 };
 
 // Shows the owner's restore window, made on first use.

@@ -399,7 +399,7 @@ void TestFaultsDatabase::restorePutsCopyInPlaceAndKeepsCurrentFile() {
     kv::RestoreWindow* window = nullptr;
     QTRY_VERIFY((window = env.form->findChild<kv::RestoreWindow*>()) && window->isVisible());
     const auto* copies = child<QTableWidget>(window, "CopyList");
-    QCOMPARE(copies->rowCount(), 2);
+    QTRY_COMPARE(copies->rowCount(), 2);
     QCOMPARE(copies->item(0, 1)->text() + ' ' + copies->item(0, 2)->text(), "1 " + kTable);
     QCOMPARE(copies->item(1, 1)->text(), "0");
 
