@@ -19,12 +19,12 @@ ProgramWindows::ProgramWindows(kv::Services& services, kv::RunState& state) {
     form2_ = std::make_unique<TForm2>(services);
     // The gifts window before the settings dialog, which opens it.
     form5_ = std::make_unique<TForm5>();
-    form6_ = std::make_unique<TForm6>(services, *form1_, *form5_);
+    // The store is opened as the results window lists the tournaments: a missing or broken
+    // base.db says so once, at start. The settings dialog renames players through it.
+    history_ = std::make_unique<kv::HistoryStore>(kv::kDatabaseFile, services.clock);
+    form6_ = std::make_unique<TForm6>(services, *form1_, *form5_, history_.get());
     form7_ = std::make_unique<TForm7>(services);
     form8_ = std::make_unique<TForm8>(services);
-    // The store is made where the results window made its connection before, and opened as that
-    // window lists the tournaments: a missing or broken base.db says so once, at start.
-    history_ = std::make_unique<kv::HistoryStore>(kv::kDatabaseFile, services.clock);
     form9_ = std::make_unique<TForm9>(services, state, *history_);
     form1_->setPeers(
         {form2_.get(), form6_.get(), form7_.get(), form8_.get(), form9_.get(), history_.get()});

@@ -1,5 +1,6 @@
 #include "app/tform6.h"
 
+#include "common/errors.h"
 #include "common/guard.h"
 #include "common/gui_fulltexttips.h"
 #include "common/gui_theme.h"
@@ -7,6 +8,7 @@
 #include "common/services.h"
 #include "common/settings.h"
 #include "common/textfile.h"
+#include "results/historystore.h"
 #include "tournament/gifts.h"
 #include "tournament/tform5.h"
 
@@ -27,8 +29,10 @@ bool isOwnOrdinaryWindow(const QWidget* window) {
 
 } // namespace
 
-TForm6::TForm6(kv::Services& services, SettingsHost& mainWindow, TForm5& gifts, QWidget* parent)
-    : QWidget(parent, Qt::Window), services_(services), mainWindow_(mainWindow), gifts_(gifts) {
+TForm6::TForm6(kv::Services& services, SettingsHost& mainWindow, TForm5& gifts,
+               kv::HistoryStore* history, QWidget* parent)
+    : QWidget(parent, Qt::Window), services_(services), mainWindow_(mainWindow), gifts_(gifts),
+      history_(history) {
     // Before the controls exist, so that they are made with it instead of each being told of
     // a change.
     setFont(kv::classicFont(11));
@@ -208,6 +212,8 @@ void TForm6::BitBtn1Click() {
         }
         values.computeGifts = CheckBox4->isChecked();
         values.logAll = mainWindow_.logAllTeams();
+        if (!renameInHistory(values.names))
+            return;
         // Atomic: a failed write keeps the old file, the dialog stays open, the main window
         // disabled.
         kv::settings::writeDialogValues(values);
@@ -221,6 +227,28 @@ void TForm6::applyPlayerNames(const QStringList& before, const QStringList& afte
     Q_UNUSED(before) // a changed name starts a new row in "Total"
     mainWindow_.showPlayerNames(after);
     namesAtOpening_ = after;
+}
+
+bool TForm6::renameInHistory(const QStringList& names) {
+    if (!history_)
+        return true;
+    QList<kv::PlayerRename> renames;
+    try {
+        renames = history_->heldRenames(namesAtOpening_, names);
+    } catch (const kv::Error& e) {
+        // A history that cannot be read cannot be renamed; the names are still saved.
+        services_.dialogs->information(e.text() + QStringLiteral("\n\nИмена в истории турниров "
+                                                                 "не меняются."));
+        return true;
+    }
+    if (renames.isEmpty())
+        return true;
+    const kv::Dialogs::Answer answer = services_.dialogs->yesNoCancel(
+        kv::renameQuestion(renames),
+        {QStringLiteral("Переименовать"), QStringLiteral("Новое имя"), QStringLiteral("Отмена")});
+    if (answer == kv::Dialogs::Answer::Yes)
+        history_->renamePlayers(renames);
+    return answer == kv::Dialogs::Answer::Yes || answer == kv::Dialogs::Answer::No;
 }
 
 void TForm6::Button5Click() {

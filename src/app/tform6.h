@@ -8,7 +8,8 @@
 
 namespace kv {
 struct Services;
-}
+class HistoryStore;
+} // namespace kv
 class TForm5;
 
 // What the settings dialog needs of the main window.
@@ -29,8 +30,9 @@ public:
 class TForm6 : public QWidget, public Ui::TForm6 {
     Q_OBJECT
 public:
+    // With the history, a name it holds that OK changes may be renamed in the whole history.
     TForm6(kv::Services& services, SettingsHost& mainWindow, TForm5& gifts,
-           QWidget* parent = nullptr);
+           kv::HistoryStore* history = nullptr, QWidget* parent = nullptr);
     ~TForm6() override;
 
     // The main menu's "&Настройки...": shows the names the main window shows, then shows and
@@ -65,10 +67,14 @@ private:
     QRadioButton* categoryButton(kv::Category category) const;
     // The names just saved take effect; `before` are those the dialog was opened with.
     void applyPlayerNames(const QStringList& before, const QStringList& after);
+    // Asks whether changed names the history holds are renamed there too, and does so. False
+    // when the user cancels: nothing is to be saved.
+    bool renameInHistory(const QStringList& names);
 
     kv::Services& services_;
     SettingsHost& mainWindow_;
     TForm5& gifts_;
+    kv::HistoryStore* history_;
     // The program's window that was active last, message boxes aside. When the dialog is
     // activated and this is the dialog itself, the user came back from another program, which
     // does not reload the boxes.

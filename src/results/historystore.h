@@ -2,9 +2,11 @@
 
 #include "common/clock.h"
 #include "results/history.h"
+#include "results/playerrename.h"
 #include "results/storedform.h"
 
 #include <QObject>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -69,6 +71,14 @@ public:
     // Puts the rebuilt sums in "Total": rows of players of some counted tournament get them (new
     // players get a row, a name's second rows go), the rows of other players stay.
     void replaceTotal(const TotalRebuild& rebuild);
+    // Every name the history holds: in "Total", in the tournament tables, among the best scorers.
+    QSet<QString> playerNames();
+    // The names changed from before to after (box by box) that the history holds.
+    QList<PlayerRename> heldRenames(const QStringList& before, const QStringList& after);
+    // Renames players in the whole history (every tournament table, "Total", the best scorers
+    // and "bomb.txt" beside the database) in one change. A new name the history already holds
+    // throws before anything changes: two players would become one.
+    void renamePlayers(const QList<PlayerRename>& renames);
     // Keeps the best scorer of a stored tournament.
     void setBestScorer(const QString& table, const QString& player);
     // Any other change (a row deleted in the grid) with the same copy, transaction and signal.

@@ -5,9 +5,12 @@
 #include "common/random.h"
 #include "common/services.h"
 #include "pools/tform7.h"
+#include "results/safetycopy.h"
 #include "testsupport.h"
 #include "tournament/tform5.h"
 #include "windowsupport.h"
+
+#include "../results/resultsdb.h"
 
 #include <QApplication>
 #include <memory>
@@ -80,6 +83,8 @@ private slots:
     void closeBoxWritesNothing();
     void missingFileKeepsTheBoxes();
     void giftsButtonEnablesMainWindowAndShowsGifts();
+    void changedNameTheHistoryHoldsIsRenamedOrStartsAfresh_data();
+    void changedNameTheHistoryHoldsIsRenamedOrStartsAfresh();
 };
 
 void TestTForm6::layout() {
@@ -318,6 +323,62 @@ void TestTForm6::giftsButtonEnablesMainWindowAndShowsGifts() {
     QVERIFY(p.form5->isVisible());
     QVERIFY(p.form6->isVisible());
     p.form5->hide();
+}
+
+void TestTForm6::changedNameTheHistoryHoldsIsRenamedOrStartsAfresh_data() {
+    QTest::addColumn<QString>("first"); // typed in the first box
+    QTest::addColumn<int>("answer");    // to the question; -1: none asked
+    QTest::addColumn<QString>("held");  // the first player's name in the history afterwards
+    QTest::addColumn<bool>("saved");
+    using A = kv::Dialogs::Answer;
+    QTest::newRow("renamed in the whole history") << "Анна" << int(A::Yes) << "Анна" << true;
+    QTest::newRow("new name starts afresh") << "Анна" << int(A::No) << "Аня" << true;
+    QTest::newRow("cancelled") << "Анна" << int(A::Cancel) << "Аня" << false;
+    QTest::newRow("two players would merge") << "Дед" << int(A::Yes) << "Аня" << false;
+    QTest::newRow("only the letter case differs") << "аня" << int(A::Yes) << "аня" << true;
+}
+
+void TestTForm6::changedNameTheHistoryHoldsIsRenamedOrStartsAfresh() {
+    QFETCH(QString, first);
+    QFETCH(int, answer);
+    QFETCH(QString, held);
+    QFETCH(bool, saved);
+    kv::HistoryStore store;
+    Program p(settingsFile("0", "clubs", "1"));
+    // The history holds the first two players of the dialog, a third who is not in it, and the
+    // first as the last best scorer.
+    kvtest::createBaseDb();
+    const QString table = QStringLiteral("01_03_2024__19_00_00");
+    store.writeTournament(table, kvtest::sampleTournament({kNames[0], kNames[1], "Дед"}),
+                          kNames[0]);
+    QDir(QStringLiteral("backups")).removeRecursively();
+    p.folder.write(QStringLiteral("bomb.txt"), {kNames[0]});
+    p.form6 = std::make_unique<TForm6>(p.services, *p.form1, *p.form5, &store);
+    p.form1->setPeers({nullptr, p.form6.get(), p.form7.get(), nullptr, nullptr});
+    const QByteArray before = p.folder.bytes("settings.ini");
+    QSignalSpy changed(&store, &kv::HistoryStore::historyChanged);
+
+    p.open();
+    p.form6->Edit1->setText(first);
+    p.dialogs.queue(kv::Dialogs::Answer(answer));
+    p.form6->BitBtn1->click();
+    QCOMPARE(p.dialogs.texts(kv::ScriptedDialogs::Kind::YesNoCancel).size(), 1);
+    const bool renamed = held != kNames[0];
+    QCOMPARE(changed.count(), renamed ? 1 : 0);
+    QCOMPARE(kv::safetyCopies(kv::kDatabaseFile).size(), renamed ? 1 : 0);
+    const QString players = held + "|" + kNames[1] + "|Дед";
+    QCOMPARE(kvtest::sqliteRows("SELECT group_concat(Игрок, '|') FROM Total"),
+             QStringList{players});
+    QCOMPARE(kvtest::sqliteRows("SELECT group_concat(Player, '|') FROM \"" + table + "\""),
+             QStringList{players});
+    QCOMPARE(kvtest::sqliteRows("SELECT player FROM " + kv::kBestScorerTable), QStringList{held});
+    QCOMPARE(p.folder.lines("bomb.txt"), QStringList{held});
+    QCOMPARE(p.dialogs.errors().size(), first == "Дед" ? 1 : 0);
+    QCOMPARE(p.form6->isVisible(), !saved);
+    if (saved)
+        QCOMPARE(p.folder.lines("settings.ini").value(3), first);
+    else
+        QCOMPARE(p.folder.bytes("settings.ini"), before);
 }
 
 QTEST_MAIN(TestTForm6)
