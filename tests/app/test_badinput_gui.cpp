@@ -1,6 +1,8 @@
 // What a new user may type or keep in the data folder: odd names, pool files in any encoding,
 // damaged files, scores that are not numbers. Everything goes through the real windows, and is
 // either stored and shown exactly as given or refused with the program's own message.
+#include "../results/resultswindow.h"
+#include "programfixture.h"
 #include "testsupport.h"
 
 #include "../results/resultsdb.h"
@@ -32,19 +34,11 @@ namespace {
 const QStringList kOtherPools{"teams4.txt",     "teams45.txt",   "natteams4.txt",
                               "natteams45.txt", "natteams5.txt", "superteams.txt"};
 
-struct Program : kvtest::Fakes {
-    kvtest::WorkFolder folder;
-    TForm5 gifts;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
-    std::unique_ptr<TForm6> form6;
-    kv::HistoryStore database;
-    std::unique_ptr<TForm9> form9;
-
-    // A folder where the draw can only pick from teams5.txt: the other pools hold two teams
-    // each, too few for a tournament.
-    explicit Program(const QStringList& teams5, const QStringList& players)
-        : Fakes(5, QDateTime(QDate(2024, 3, 9), QTime(20, 15, 7))) {
+// A folder where the draw can only pick from teams5.txt: the other pools hold two teams each,
+// too few for a tournament.
+struct Program : kvtest::ProgramFixture {
+    Program(const QStringList& teams5, const QStringList& players)
+        : ProgramFixture(5, QDateTime(QDate(2024, 3, 9), QTime(20, 15, 7))) {
         folder.write("teams5.txt", teams5);
         for (const QString& pool : kOtherPools)
             folder.write(pool, {"Занято 1", "Занято 2"});
@@ -53,15 +47,7 @@ struct Program : kvtest::Fakes {
         folder.write("all_last.txt", {});
         kvtest::createBaseDb();
     }
-
-    void openWindows() {
-        form1 = std::make_unique<TForm1>(services, state);
-        form2 = std::make_unique<TForm2>(services);
-        form6 = std::make_unique<TForm6>(services, *form1, gifts);
-        form9 = std::make_unique<TForm9>(services, state, database);
-        form1->setPeers({form2.get(), form6.get(), nullptr, nullptr, form9.get()});
-    }
-
+    void openWindows() { open(); }
     QStringList teams() const {
         return {form1->Edit1->text(), form1->Edit2->text(), form1->Edit3->text()};
     }
@@ -72,21 +58,6 @@ QStringList column(QSqlQuery query) {
     while (query.next())
         values.append(query.value(0).toString());
     return values;
-}
-
-QStringList gridColumn(const QSqlTableModel* model, const QString& name) {
-    QStringList values;
-    const int c = model->record().indexOf(name);
-    for (int r = 0; r < model->rowCount(); ++r)
-        values.append(model->index(r, c).data().toString());
-    return values;
-}
-
-QStringList items(const QComboBox* box) {
-    QStringList out;
-    for (int i = 0; i < box->count(); ++i)
-        out.append(box->itemText(i));
-    return out;
 }
 
 QStringList sorted(QStringList list) {
@@ -137,7 +108,7 @@ void TestBadInput::oddNamesTravelUnchanged() {
 
     // Start-up: the candidate list and the choice boxes, the player's name.
     QCOMPARE(p.folder.lines("temp"), pool);
-    QCOMPARE(sorted(items(p.form1->ComboBox5)), sorted(pool));
+    QCOMPARE(sorted(kvtest::comboItems(p.form1->ComboBox5)), sorted(pool));
     QCOMPARE(p.form1->Label16->text(), name);
 
     // The draw and the schedule.
@@ -158,7 +129,7 @@ void TestBadInput::oddNamesTravelUnchanged() {
     // Results: computed, stored, shown.
     const QStringList scores{"3", "1", "0", "2", "1", "1", "2", "2", "4", "0", "1", "3"};
     for (int i = 0; i < 12; ++i)
-        child<QLineEdit>(p.form9.get(), QStringLiteral("Edit%1").arg(i + 1))->setText(scores[i]);
+        child<QLineEdit>(p.form9, QStringLiteral("Edit%1").arg(i + 1))->setText(scores[i]);
     p.form9->Button1->click();
     p.dialogs.queue(kv::Dialogs::Answer::Yes); // the best scorer is chosen below
     p.form9->BitBtn1->click();
@@ -172,11 +143,11 @@ void TestBadInput::oddNamesTravelUnchanged() {
         column(QSqlQuery(QStringLiteral("SELECT \"-\" FROM \"%1\" ORDER BY id").arg(table), db)),
         p.teams());
     QCOMPARE(column(QSqlQuery("SELECT Игрок FROM Total ORDER BY id", db)), players);
-    QCOMPARE(gridColumn(p.form9->ADOTable1, "Игрок"), players);
+    QCOMPARE(kvtest::gridColumn(*p.form9, "Игрок"), players);
     const auto found = p.form9->ListBox1->findItems(table, Qt::MatchExactly);
     QCOMPARE(found.size(), 1);
     p.form9->ListBox1->setCurrentItem(found.first());
-    QCOMPARE(gridColumn(p.form9->ADOTable1, "Player"), players);
+    QCOMPARE(kvtest::gridColumn(*p.form9, "Player"), players);
 
     // The best scorer, and his mark at the next start.
     QCOMPARE(p.form9->Button3->text(), name);
@@ -286,7 +257,7 @@ void TestBadInput::damagedDataFiles() {
     p.form1->Button1->click();
     p.form1->BitBtn1->click();
     for (int i = 1; i <= 12; ++i)
-        child<QLineEdit>(p.form9.get(), QStringLiteral("Edit%1").arg(i))->setText("1");
+        child<QLineEdit>(p.form9, QStringLiteral("Edit%1").arg(i))->setText("1");
     p.form9->Button1->click();
     p.dialogs.queue(kv::Dialogs::Answer::Yes);
     p.form9->BitBtn1->click();

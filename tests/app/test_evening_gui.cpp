@@ -11,6 +11,7 @@
 #include "common/random.h"
 #include "common/services.h"
 #include "common/textfile.h"
+#include "programfixture.h"
 #include "results/tform9.h"
 #include "testsupport.h"
 #include "tournament/gui_sheetwindow.h"
@@ -24,18 +25,14 @@ namespace {
 
 const QStringList kPlayers{QStringLiteral("Аня"), QStringLiteral("Боря"), QStringLiteral("Вова")};
 
-// The program as main.cpp builds it, with the seams replaced by fakes.
-struct Program : kvtest::Fakes {
-    std::unique_ptr<ProgramWindows> program;
-    TForm1* form1 = nullptr;
-    TForm9* form9 = nullptr;
-
-    Program(quint64 seed, const QDateTime& at, kv::Dialogs::Answer category) : Fakes(seed, at) {
+// The program started in the given folder, answering the category question.
+struct Program : kvtest::ProgramFixture {
+    Program(kvtest::WorkFolder& folder, quint64 seed, const QDateTime& at,
+            kv::Dialogs::Answer category)
+        : ProgramFixture(folder, seed, at) {
         dialogs.queue(category); // asked while the main window is made
         sheets.checkFiles = true;
-        program = std::make_unique<ProgramWindows>(services, state);
-        form1 = &program->main();
-        form9 = program->windows().form9;
+        open();
         form1->show();
     }
 };
@@ -62,7 +59,8 @@ void TestEvening::anEveningAndTheNextStart() {
     QStringList evening;
     QString tableName;
     {
-        Program p(7, QDateTime(QDate(2026, 12, 9), QTime(21, 5, 33)), kv::Dialogs::Answer::Yes);
+        Program p(folder, 7, QDateTime(QDate(2026, 12, 9), QTime(21, 5, 33)),
+                  kv::Dialogs::Answer::Yes);
         // the category question was asked at start, before the window was shown
         QCOMPARE(p.dialogs.texts(kv::ScriptedDialogs::Kind::YesNoCancel),
                  QStringList{QStringLiteral("Клубы - Yes, Сборные - No, Случайно - Cancel")});
@@ -149,7 +147,7 @@ void TestEvening::anEveningAndTheNextStart() {
 
     // the next start, in the same folder
     // national teams this time
-    Program next(99, QDateTime(QDate(2026, 12, 16), QTime(20, 0)), kv::Dialogs::Answer::No);
+    Program next(folder, 99, QDateTime(QDate(2026, 12, 16), QTime(20, 0)), kv::Dialogs::Answer::No);
     TForm1& main = *next.form1;
     QVERIFY2(next.dialogs.errors().isEmpty(), qPrintable(next.dialogs.errors().join('\n')));
     QCOMPARE(main.Label22->text(), evening[0]);

@@ -6,6 +6,7 @@
 // File permissions do not stop root: run as root, the read-only cases become the user "nobody"
 // around the one press (an ordinary user is stopped as he is). The full disk is a file size
 // limit (RLIMIT_FSIZE), which binds root too.
+#include "programfixture.h"
 #include "testsupport.h"
 
 #include "app/tform1.h"
@@ -121,20 +122,12 @@ private:
     bool active_ = false;
 };
 
-// The program as main.cpp builds it, in a fresh folder holding one evening's files.
-struct Program : kvtest::Fakes {
-    kvtest::WorkFolder folder{kvtest::Reach::Everyone};
-    TForm5 gifts;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
-    std::unique_ptr<TForm6> form6;
-    std::unique_ptr<TForm8> form8;
-    kv::HistoryStore database;
-    std::unique_ptr<TForm9> form9;
-
-    Program() : Fakes(11) {
+// The program in a fresh folder holding one evening's files.
+struct Program : kvtest::ProgramFixture {
+    Program()
+        : ProgramFixture(11, QDateTime(QDate(2024, 3, 9), QTime(20, 15)), kvtest::Reach::Everyone) {
         // Pictures the award never draws, so that a new award always changes the files.
-        folder.writeStartData({.players = {"Зурко", "Пенва", "Лодыш"}}, "unteam.bmp", "unteam.bmp");
+        folder.writeStartData({.players = kvtest::kPlayers}, "unteam.bmp", "unteam.bmp");
         folder.write("bomb.txt", {"Пенва"});
         folder.write("all_last.txt", {"Спартак", "Зенит", "Динамо"});
         folder.write("temp", {"старый список"});
@@ -142,28 +135,9 @@ struct Program : kvtest::Fakes {
                           {folder.path("base.db"), QStringLiteral("CREATE TABLE Total (id INTEGER "
                                                                   "PRIMARY KEY, Игрок TEXT)")});
     }
-
     void openWindows() {
-        form1 = std::make_unique<TForm1>(services, state);
-        form2 = std::make_unique<TForm2>(services);
-        form6 = std::make_unique<TForm6>(services, *form1, gifts);
-        form8 = std::make_unique<TForm8>(services);
-        form9 = std::make_unique<TForm9>(services, state, database);
-        form1->setPeers({form2.get(), form6.get(), nullptr, form8.get(), form9.get()});
+        open();
         form1->show();
-    }
-
-    void tournamentOnScreen(const QStringList& teams) {
-        form1->Edit1->setText(teams[0]);
-        form1->Edit2->setText(teams[1]);
-        form1->Edit3->setText(teams[2]);
-        const QStringList schedule{teams[1], teams[2], teams[0], teams[1], teams[2], teams[0]};
-        QLabel* labels[] = {form1->Label7,  form1->Label8,  form1->Label10,
-                            form1->Label11, form1->Label14, form1->Label15};
-        for (int i = 0; i < 6; ++i)
-            labels[i]->setText(schedule[i]);
-        form1->BitBtn1->setEnabled(true);
-        form1->Button1->setEnabled(true);
     }
 };
 

@@ -274,7 +274,7 @@ void TestProgram::cutTextsShowWholeAsTooltip() {
 // after every window that holds it.
 void TestProgram::oneDatabaseConnectionClosedAfterTheWindows() {
     kvtest::WorkFolder work;
-    writeDefaultData(work);
+    work.writeStartData(std::nullopt);
     kvtest::createBaseDb();
     QTest::failOnWarning(QRegularExpression(QStringLiteral("still in use")));
     {
@@ -293,7 +293,7 @@ void TestProgram::oneDatabaseConnectionClosedAfterTheWindows() {
 void TestProgram::firstStartAsksForTheNames() {
     for (const bool settingsThere : {false, true}) {
         Program p(settingsThere ? std::optional(kvtest::Settings{}) : std::nullopt);
-        p.windows->showMainWindow();
+        p.program->showMainWindow();
         QTest::qWait(50);
         QCOMPARE(p.w().form6->isVisible(), !settingsThere);
         if (!settingsThere) {
@@ -323,7 +323,7 @@ void TestProgram::theEveningByKeyboard() {
     QCOMPARE(QApplication::focusWidget(), results->Button3);
     press(Qt::Key_Return); // the best scorer, then Записать в базу
     press(Qt::Key_Return);
-    QCOMPARE(p.work.lines("bomb.txt"), QStringList{results->Button3->text()});
+    QCOMPARE(p.folder.lines("bomb.txt"), QStringList{results->Button3->text()});
     QCOMPARE(results->ListBox1->count(), 2);
 }
 
@@ -366,7 +366,7 @@ void TestProgram::hostileNamesShowAsTyped() {
     kv::TournamentEntry stored = kvtest::sampleTournament({name, "Петя", "Коля"});
     stored.players[1].team = name;
     w.form9->database().writeTournament("01_05_2024__20_00_00", stored);
-    p.work.write("all_last.txt", {name, "Ajax", "Roma"});
+    p.folder.write("all_last.txt", {name, "Ajax", "Roma"});
     const bool markup = Qt::mightBeRichText(name);
     bool legendShowsIt = !markup; // a long plain name is cut short there
     const auto walk = [&](QWidget* window) {

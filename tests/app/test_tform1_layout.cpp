@@ -38,8 +38,7 @@ class TestTForm1Layout : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void controlsStandWhereTheyBelong_data();
-    void controlsStandWhereTheyBelong();
+    void captionsFit();
     void windowAndStartStates();
     void menuAndShortcut();
     void twoPlayersOpensTheSmallWindow();
@@ -54,14 +53,10 @@ void TestTForm1Layout::initTestCase() {
     QCOMPARE(qApp->palette().color(QPalette::Window), QColor(0x2d, 0x2d, 0x30));
 }
 
-void TestTForm1Layout::controlsStandWhereTheyBelong_data() {
-    kvtest::addDesignRows(QStringLiteral("app/tform1.ui"));
-}
-
-void TestTForm1Layout::controlsStandWhereTheyBelong() {
+void TestTForm1Layout::captionsFit() {
     Fixture f;
     TForm1 form(f.services, f.state);
-    kvtest::verifyAsDesigned(&form);
+    kvtest::verifyCaptionsFit(&form);
 }
 
 void TestTForm1Layout::windowAndStartStates() {

@@ -21,7 +21,7 @@ private slots:
 
 void TestTForm1Startup::newInstallationShowsTheTournament() {
     kvtest::WorkFolder work;
-    writeDefaultData(work);
+    work.writeStartData(std::nullopt);
     Tform1Env env;
     env.dialogs.queue(Dialogs::Answer::Yes);
     TForm1& w = env.open();
@@ -63,7 +63,7 @@ void TestTForm1Startup::newInstallationShowsTheTournament() {
 
 void TestTForm1Startup::withoutBestScorerFileNothingTakesEffect() {
     kvtest::WorkFolder work;
-    writeDefaultData(work, "team.bmp", "unteam.bmp");
+    work.writeStartData(std::nullopt, "team.bmp", "unteam.bmp");
     QFile::remove(work.path("bomb.txt"));
     Tform1Env env;
     TForm1& w = env.open();
@@ -91,7 +91,7 @@ void TestTForm1Startup::withoutBestScorerFileNothingTakesEffect() {
 
 void TestTForm1Startup::failureAfterThePrizesKeepsWhatWasReached() {
     kvtest::WorkFolder work;
-    writeDefaultData(work, "team.bmp");
+    work.writeStartData(std::nullopt, "team.bmp");
     QFile::remove(work.path("last.txt"));
     Tform1Env env;
     env.dialogs.queue(Dialogs::Answer::No);

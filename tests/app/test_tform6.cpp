@@ -5,6 +5,7 @@
 #include "common/random.h"
 #include "common/services.h"
 #include "pools/tform7.h"
+#include "programfixture.h"
 #include "results/safetycopy.h"
 #include "testsupport.h"
 #include "tournament/tform5.h"
@@ -22,29 +23,19 @@ namespace {
 
 const QStringList kNames{QStringLiteral("Аня"), QStringLiteral(" Boris "), QStringLiteral("Вика")};
 
-// The main window, the dialog and two other windows of the program, in a working folder with
-// the default data and a settings file that asks nothing at start.
-struct Program : kvtest::Fakes {
-    kvtest::WorkFolder folder;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm5> form5;
-    std::unique_ptr<TForm6> form6;
-    std::unique_ptr<TForm7> form7;
-
+// The program in a working folder with the default data and a settings file that asks nothing
+// at start; the main window shows the names the tests expect.
+struct Program : kvtest::ProgramFixture {
     explicit Program(const QStringList& settings)
-        : Fakes(5, QDateTime(QDate(2024, 5, 1), QTime(20, 0))) {
+        : ProgramFixture(5, QDateTime(QDate(2024, 5, 1), QTime(20, 0))) {
         folder.copyDefaultData();
         folder.writeSettings({.players = {"Player 1", "Player 2", "Player 3"}});
-        form1 = std::make_unique<TForm1>(services, state);
-        form5 = std::make_unique<TForm5>();
-        form6 = std::make_unique<TForm6>(services, *form1, *form5);
-        form7 = std::make_unique<TForm7>(services);
-        form1->setPeers({nullptr, form6.get(), form7.get(), nullptr, nullptr});
+        ProgramFixture::open();
         form1->Label16->setText(kNames[0]);
         form1->Label17->setText(kNames[1]);
         form1->Label18->setText(kNames[2]);
         form1->show();
-        QApplication::setActiveWindow(form1.get());
+        QApplication::setActiveWindow(form1);
         folder.write("settings.ini", settings);
         dialogs.clear();
     }
@@ -54,7 +45,7 @@ struct Program : kvtest::Fakes {
     }
     void open() {
         form1->N8Click();
-        QApplication::setActiveWindow(form6.get());
+        QApplication::setActiveWindow(form6);
         QVERIFY(form6->isVisible());
     }
 };
@@ -89,7 +80,7 @@ private slots:
 
 void TestTForm6::layout() {
     Program p(settingsFile("1", "clubs", "1"));
-    TForm6* d = p.form6.get();
+    TForm6* d = p.form6;
     QCOMPARE(d->windowTitle(), QStringLiteral("Настройки"));
     QCOMPARE(d->size(), QSize(380, 185));
     QCOMPARE(child<QWidget>(d, "Bevel1")->size(), QSize(177, 105));
@@ -162,7 +153,7 @@ void TestTForm6::loadsTheBoxesFromTheFile() {
     QFETCH(bool, gifts);
     Program p(file);
     p.open();
-    TForm6* d = p.form6.get();
+    TForm6* d = p.form6;
     QCOMPARE(d->CheckBox1->isChecked(), ask);
     const QList<QRadioButton*> radios{d->RadioButton1, d->RadioButton2, d->RadioButton3};
     for (int i = 0; i < 3; ++i) {
@@ -250,13 +241,13 @@ void TestTForm6::namesTypedAreSavedOrPutRight() {
 void TestTForm6::leavingAndComingBackReloadsAndEnablesMainWindow() {
     Program p(settingsFile("0", "clubs", "1"));
     p.open();
-    TForm6* d = p.form6.get();
+    TForm6* d = p.form6;
     d->RadioButton2->click(); // "Сборные", not saved
     d->CheckBox4->click();
     QVERIFY(d->RadioButton2->isChecked() && !d->RadioButton1->isChecked());
 
     p.form7->show();
-    QApplication::setActiveWindow(p.form7.get());
+    QApplication::setActiveWindow(p.form7);
     QVERIFY(p.form1->isEnabled());
     QVERIFY(d->isVisible());
 
@@ -270,7 +261,7 @@ void TestTForm6::leavingAndComingBackReloadsAndEnablesMainWindow() {
 void TestTForm6::messageBoxOrDisabledMainWindowIsNotLeavingTheDialog() {
     Program p(settingsFile("0", "clubs", "1"));
     p.open();
-    TForm6* d = p.form6.get();
+    TForm6* d = p.form6;
     d->RadioButton3->click();
     QWidget box(nullptr, Qt::Dialog); // stands for a modal message box of a handler
     box.setWindowModality(Qt::ApplicationModal);
@@ -282,7 +273,7 @@ void TestTForm6::messageBoxOrDisabledMainWindowIsNotLeavingTheDialog() {
     QVERIFY(d->RadioButton3->isChecked()); // not reloaded
 
     // Clicking the disabled main window is not leaving the dialog either.
-    QApplication::setActiveWindow(p.form1.get());
+    QApplication::setActiveWindow(p.form1);
     QVERIFY(!p.form1->isEnabled());
     QApplication::setActiveWindow(d);
     QVERIFY(d->RadioButton3->isChecked());
@@ -305,8 +296,8 @@ void TestTForm6::missingFileKeepsTheBoxes() {
     p.open();
     QFile::remove(p.folder.path("settings.ini"));
     p.form7->show();
-    QApplication::setActiveWindow(p.form7.get());
-    QApplication::setActiveWindow(p.form6.get());
+    QApplication::setActiveWindow(p.form7);
+    QApplication::setActiveWindow(p.form6);
     QCOMPARE(p.dialogs.errors().size(), 1);
     QVERIFY(p.dialogs.errors()[0].startsWith("Cannot open file \"settings.ini\"."));
     QVERIFY(p.form6->RadioButton2->isChecked());
@@ -343,8 +334,8 @@ void TestTForm6::changedNameTheHistoryHoldsIsRenamedOrStartsAfresh() {
     QFETCH(int, answer);
     QFETCH(QString, held);
     QFETCH(bool, saved);
-    kv::HistoryStore store;
     Program p(settingsFile("0", "clubs", "1"));
+    kv::HistoryStore& store = p.database();
     // The history holds the first two players of the dialog, a third who is not in it, and the
     // first as the last best scorer.
     kvtest::createBaseDb();
@@ -353,8 +344,6 @@ void TestTForm6::changedNameTheHistoryHoldsIsRenamedOrStartsAfresh() {
                           kNames[0]);
     QDir(QStringLiteral("backups")).removeRecursively();
     p.folder.write(QStringLiteral("bomb.txt"), {kNames[0]});
-    p.form6 = std::make_unique<TForm6>(p.services, *p.form1, *p.form5, &store);
-    p.form1->setPeers({nullptr, p.form6.get(), p.form7.get(), nullptr, nullptr});
     const QByteArray before = p.folder.bytes("settings.ini");
     QSignalSpy changed(&store, &kv::HistoryStore::historyChanged);
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "../results/resultsdb.h"
-#include "app/gui_program.h"
 #include "app/tform1.h"
 #include "common/clock.h"
 #include "common/dialogs.h"
@@ -9,6 +8,7 @@
 #include "common/programdir.h"
 #include "common/random.h"
 #include "common/services.h"
+#include "programfixture.h"
 #include "testsupport.h"
 
 #include <memory>
@@ -28,35 +28,16 @@ struct Tform1Env : kvtest::Fakes {
     std::unique_ptr<TForm1> form;
 };
 
-// The data of a new installation, with prize files naming the given pictures of this program.
-inline void writeDefaultData(const kvtest::WorkFolder& work,
-                             const QString& gift1 = QStringLiteral("splayer.bmp"),
-                             const QString& gift2 = QStringLiteral("yellowcard.bmp")) {
-    work.copyDefaultData();
-    work.write(QStringLiteral("gift1.txt"), {kv::imagePath(gift1)});
-    work.write(QStringLiteral("gift2.txt"), {kv::imagePath(gift2)});
-}
+using kvtest::comboItems;
 
-inline QStringList comboItems(const QComboBox* box) {
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i)
-        items.append(box->itemText(i));
-    return items;
-}
-
-// The program as main.cpp builds it, with the seams replaced by fakes.
-// It starts on the data of a new installation without a settings file, unless given one.
-struct Program : kvtest::Fakes {
+// The program on the data of a new installation without a settings file, unless given one.
+struct Program : kvtest::ProgramFixture {
     explicit Program(const std::optional<kvtest::Settings>& settings = {}) {
-        writeDefaultData(work);
+        folder.writeStartData(settings);
         kvtest::createBaseDb();
-        if (settings)
-            work.writeSettings(*settings);
-        else
+        if (!settings)
             dialogs.queue(kv::Dialogs::Answer::Yes); // the category question at start
-        windows = std::make_unique<ProgramWindows>(services, state);
+        open();
     }
-    const Windows& w() const { return windows->windows(); }
-    kvtest::WorkFolder work;
-    std::unique_ptr<ProgramWindows> windows;
+    const Windows& w() const { return *this; }
 };

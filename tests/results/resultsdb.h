@@ -33,8 +33,7 @@ inline void createBaseDb(const QString& db = QStringLiteral("base.db")) {
 }
 
 // A tournament as the results window would hand it over after a computation.
-inline kv::TournamentEntry sampleTournament(const QStringList& names = {"Зурко", "Пенва",
-                                                                        "Лодыш"}) {
+inline kv::TournamentEntry sampleTournament(const QStringList& names = kPlayers) {
     kv::TournamentEntry e;
     e.boxes = {"3", "1", "0", "2", "1", "1", "2", "2", "4", "0", "1", "3"};
     const QList<kv::Figures> figures{

@@ -8,6 +8,9 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QSqlRecord>
+#include <QSqlTableModel>
 
 #include <memory>
 
@@ -15,8 +18,22 @@ namespace kvtest {
 
 // The clock stands at the moment this table name stands for.
 inline const QString kResultsTable = QStringLiteral("08_12_2016__21_05_33");
-inline const QStringList kResultsNames{QStringLiteral("Зурко"), QStringLiteral("Пенва"),
-                                       QStringLiteral("Лодыш")};
+
+// The values of one column of the table the grid shows, by the database's name of the column.
+inline QStringList gridColumn(const TForm9& form, const QString& name) {
+    QStringList values;
+    const int c = form.ADOTable1->record().indexOf(name);
+    for (int r = 0; r < form.ADOTable1->rowCount(); ++r)
+        values << form.ADOTable1->index(r, c).data().toString();
+    return values;
+}
+
+// Chooses a table in the list of tournaments, as a click on it does.
+inline void choose(const TForm9& form, const QString& table) {
+    const auto found = form.ListBox1->findItems(table, Qt::MatchExactly);
+    QVERIFY(!found.isEmpty());
+    form.ListBox1->setCurrentItem(found.first());
+}
 
 struct ResultsWindow : Fakes {
     explicit ResultsWindow(bool withDatabase = true)
@@ -29,7 +46,7 @@ struct ResultsWindow : Fakes {
     // otherwise, "Никто!" is chosen as the best scorer, so that a write asks nothing.
     void handOver(bool nobodyScored = true) {
         form->showTournament(
-            {kResultsNames,
+            {kPlayers,
              {"Команда 1", "Команда 2", "Команда 3"},
              {"Команда 2", "Команда 3", "Команда 1", "Команда 2", "Команда 3", "Команда 1"}});
         if (nobodyScored)
@@ -42,6 +59,14 @@ struct ResultsWindow : Fakes {
         for (const auto& [i, text] : set)
             child<QLineEdit>(form.get(), QStringLiteral("Edit%1").arg(i + 1))->setText(text);
     }
+    QStringList list() const {
+        QStringList items;
+        for (int i = 0; i < form->ListBox1->count(); ++i)
+            items << form->ListBox1->item(i)->text();
+        return items;
+    }
+    void choose(const QString& table) const { kvtest::choose(*form, table); }
+    QStringList gridColumn(const QString& name) const { return kvtest::gridColumn(*form, name); }
     QString label(int n) const {
         return child<QLabel>(form.get(), QStringLiteral("Label%1").arg(n))->text();
     }

@@ -28,7 +28,7 @@ using kvtest::sqliteRows;
 namespace {
 
 const QString& kTable = kvtest::kResultsTable;
-const QStringList& kNames = kvtest::kResultsNames;
+const QStringList& kNames = kvtest::kPlayers;
 
 // Everything a reader of the file sees: the schema and every row of every table.
 QString dump() {

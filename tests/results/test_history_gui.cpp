@@ -4,6 +4,7 @@
 #include "results/safetycopy.h"
 #include "results/tform9.h"
 #include "resultsdb.h"
+#include "resultswindow.h"
 
 #include <QSqlTableModel>
 
@@ -16,7 +17,6 @@ using kvtest::sqliteRows;
 
 namespace {
 
-const QStringList kNames{"Зурко", "Пенва", "Лодыш"};
 const QString kStored = QStringLiteral("01_03_2024__19_00_00");
 
 // A results window over a base.db that already holds one tournament.
@@ -29,15 +29,13 @@ struct Env {
     void open() { form = std::make_unique<TForm9>(fakes.services, fakes.state, database); }
     void enter(const QStringList& boxes) {
         if (form->Label3->text().isEmpty())
-            form->showTournament({kNames, {"Команда 1", "Команда 2", "Команда 3"}, {}});
+            form->showTournament({kvtest::kPlayers, {"Команда 1", "Команда 2", "Команда 3"}, {}});
         for (int i = 0; i < 12; ++i)
             form->findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(i + 1))->setText(boxes[i]);
         form->Button1->setEnabled(true);
         form->Button1->click();
     }
-    void choose(const QString& table) {
-        form->ListBox1->setCurrentItem(form->ListBox1->findItems(table, Qt::MatchExactly).value(0));
-    }
+    void choose(const QString& table) const { kvtest::choose(*form, table); }
 
     kvtest::WorkFolder folder;
     kvtest::Fakes fakes;
@@ -176,10 +174,10 @@ void TestHistory::correctionReplacesTheTournament() {
     // The stored evening is in the window, and only its correction can be written.
     QCOMPARE(env.form->correctedTable(), kStored);
     QVERIFY(env.form->windowTitle().contains(kStored));
-    QCOMPARE(env.form->Label30->text(), kNames[1]);
+    QCOMPARE(env.form->Label30->text(), kvtest::kPlayers[1]);
     // "Статистика..." from the main window, whose players differ, leaves the evening's own.
     env.form->showStatistics({"Гость 1", "Гость 2", "Гость 3"});
-    QCOMPARE(env.form->Label30->text(), kNames[1]);
+    QCOMPARE(env.form->Label30->text(), kvtest::kPlayers[1]);
     QCOMPARE(env.form->Edit1->text(), QStringLiteral("3"));
     QCOMPARE(env.form->Edit2->text(), QStringLiteral("1"));
     QCOMPARE(env.form->Label19->text(), QStringLiteral("7"));

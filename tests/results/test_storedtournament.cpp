@@ -11,7 +11,7 @@ using kvtest::sqliteRows;
 
 namespace {
 
-const QStringList kNames{"Зурко", "Пенва", "Лодыш"};
+const QStringList& kNames = kvtest::kPlayers;
 const QStringList kAllDraws(12, QStringLiteral("0"));
 const QStringList kReal{"3", "1", "0", "2", "1", "1", "2", "2", "4", "0", "1", "3"};
 const QStringList kOther{"0", "2", "5", "1", "2", "2", "0", "1", "1", "1", "3", "0"};

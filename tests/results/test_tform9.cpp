@@ -25,24 +25,6 @@ const QString& kTable = kvtest::kResultsTable;
 struct Env : kvtest::ResultsWindow {
     using ResultsWindow::ResultsWindow;
     QStringList places() const { return {label(43), label(44), label(45)}; }
-    QStringList list() const {
-        QStringList items;
-        for (int i = 0; i < form->ListBox1->count(); ++i)
-            items << form->ListBox1->item(i)->text();
-        return items;
-    }
-    void choose(const QString& table) {
-        const auto found = form->ListBox1->findItems(table, Qt::MatchExactly);
-        QVERIFY(!found.isEmpty());
-        form->ListBox1->setCurrentItem(found.first());
-    }
-    QStringList gridColumn(const QString& name) const {
-        QStringList values;
-        const int c = form->ADOTable1->record().indexOf(name);
-        for (int r = 0; r < form->ADOTable1->rowCount(); ++r)
-            values << form->ADOTable1->index(r, c).data().toString();
-        return values;
-    }
     QList<int> gridWidths() const {
         QList<int> w;
         for (int c = 0; c < form->ADOTable1->columnCount(); ++c)
@@ -62,8 +44,7 @@ struct Env : kvtest::ResultsWindow {
 class TestTForm9 : public QObject {
     Q_OBJECT
 private slots:
-    void controlsStandWhereDesigned_data();
-    void controlsStandWhereDesigned();
+    void captionsFit();
     void tabOrderAndStartState();
     void computesAndRecomputes();
     void badBoxKeepsTheLabelsWrittenBefore();
@@ -86,15 +67,11 @@ private slots:
     void longTeamIsShortenedAndStoredWhole();
 };
 
-void TestTForm9::controlsStandWhereDesigned_data() {
-    kvtest::addDesignRows(QStringLiteral("results/tform9.ui"));
-}
-
-void TestTForm9::controlsStandWhereDesigned() {
+void TestTForm9::captionsFit() {
     Env env;
     QCOMPARE(env.form->windowTitle(), QStringLiteral("Введите результаты турнира"));
     QCOMPARE(env.form->size(), QSize(957, 426));
-    kvtest::verifyAsDesigned(env.form.get());
+    kvtest::verifyCaptionsFit(env.form.get());
 }
 
 void TestTForm9::tabOrderAndStartState() {
@@ -495,7 +472,7 @@ void TestTForm9::longTeamIsShortenedAndStoredWhole() {
     Env env;
     const QString team =
         QStringLiteral("Атлетико Мадрид Клуб де Футбол Сociedad Anónima Deportiva");
-    env.form->showTournament({kvtest::kResultsNames, {team, "Б", "В"}, {}});
+    env.form->showTournament({kvtest::kPlayers, {team, "Б", "В"}, {}});
     env.form->Button6->click();
     for (const char* label : {"Label3", "Label6"}) {
         const QLabel* shown = child<QLabel>(env.form.get(), label);

@@ -155,11 +155,12 @@ void WorkFolder::writeSettings(const Settings& settings) const {
     write(QStringLiteral("settings.ini"), settings.lines());
 }
 
-void WorkFolder::writeStartData(const Settings& settings, const QString& gift1,
+void WorkFolder::writeStartData(const std::optional<Settings>& settings, const QString& gift1,
                                 const QString& gift2) const {
     write(QStringLiteral("gift1.txt"), {kv::imagePath(gift1)});
     write(QStringLiteral("gift2.txt"), {kv::imagePath(gift2)});
-    writeSettings(settings);
+    if (settings)
+        writeSettings(*settings);
     copyDefaultData();
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "fakes.h"
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "common/opener.h"
 #include "common/random.h"
 #include "common/services.h"
+#include "fakes.h"
 #include "tournament/spreadsheet.h"
 
 #include <QDir>
@@ -16,6 +16,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 #include <source_location>
 
 namespace kvtest {
@@ -23,6 +24,12 @@ namespace kvtest {
 // Who must reach a working folder: its owner alone, or also the user a permission test runs
 // as (see Unprivileged).
 enum class Reach { Owner, Everyone };
+
+// One evening's players and teams, for the tests that need an evening and no particular one.
+inline const QStringList kPlayers{QStringLiteral("Зурко"), QStringLiteral("Пенва"),
+                                  QStringLiteral("Лодыш")};
+inline const QStringList kTeams{QStringLiteral("Милан"), QStringLiteral("Аякс"),
+                                QStringLiteral("Порту")};
 
 // The settings file as the program writes it, with values that ask nothing at start.
 struct Settings {
@@ -57,10 +64,15 @@ public:
     void copyDefaultData() const;
     void writeSettings(const Settings& settings = {}) const;
     // A data folder a start needs nothing more in: the data of a new installation, prizes
-    // naming the given pictures of this program, and the settings file.
-    void writeStartData(const Settings& settings = {},
+    // naming the given pictures of this program, and the settings file (none: a first start).
+    void writeStartData(const std::optional<Settings>& settings,
                         const QString& gift1 = QStringLiteral("splayer.bmp"),
                         const QString& gift2 = QStringLiteral("yellowcard.bmp")) const;
+    void writeStartData(const Settings& settings = {},
+                        const QString& gift1 = QStringLiteral("splayer.bmp"),
+                        const QString& gift2 = QStringLiteral("yellowcard.bmp")) const {
+        writeStartData(std::optional(settings), gift1, gift2);
+    }
 
 private:
     QTemporaryDir dir_;

@@ -1,5 +1,6 @@
 // The full-table button of the main window: what the players see after a press, in the main
 // window and in the results window, and that a failing step leaves the rest undone.
+#include "programfixture.h"
 #include "testsupport.h"
 
 #include "app/tform1.h"
@@ -26,48 +27,24 @@
 
 namespace {
 
-struct MainWindow : kvtest::Fakes {
-    kvtest::WorkFolder folder;
-    std::unique_ptr<TForm1> form1;
-    kv::HistoryStore database;
-    std::unique_ptr<TForm9> form9;
-
-    explicit MainWindow(const QString& giftFlag) : Fakes(42) {
+struct MainWindow : kvtest::ProgramFixture {
+    explicit MainWindow(const QString& giftFlag) : ProgramFixture(42) {
         folder.write(QStringLiteral("bomb.txt"), {QStringLiteral("Пенва")});
-        folder.writeStartData({.players = {"Зурко", "Пенва", "Лодыш"}, .gift = giftFlag});
-        form1 = std::make_unique<TForm1>(services, state);
-        form9 = std::make_unique<TForm9>(services, state, database);
-        MainWindowPeers peers;
-        peers.results = form9.get();
-        form1->setPeers(peers);
+        folder.writeStartData({.players = kvtest::kPlayers, .gift = giftFlag});
+        open();
         dialogs.clear(); // whatever the start-up had to say
         form1->show();
     }
+    void prepareTournament() const { tournamentOnScreen(); }
 
-    // A drawn and scheduled tournament, as the fill and schedule buttons leave it.
-    void prepareTournament() {
-        form1->Label16->setText(QStringLiteral("Зурко"));
-        form1->Label17->setText(QStringLiteral("Пенва"));
-        form1->Label18->setText(QStringLiteral("Лодыш"));
-        form1->Edit1->setText(QStringLiteral("Милан"));
-        form1->Edit2->setText(QStringLiteral("Аякс"));
-        form1->Edit3->setText(QStringLiteral("Порту"));
-        const QStringList schedule = {"Аякс", "Порту", "Милан", "Аякс", "Порту", "Милан"};
-        QLabel* labels[] = {form1->Label7,  form1->Label8,  form1->Label10,
-                            form1->Label11, form1->Label14, form1->Label15};
-        for (int i = 0; i < 6; ++i)
-            labels[i]->setText(schedule[i]);
-        form1->BitBtn1->setEnabled(true);
-    }
-
-    void press() { kvtest::child<QPushButton>(form1.get(), "BitBtn1")->click(); }
+    void press() { kvtest::child<QPushButton>(form1, "BitBtn1")->click(); }
 
     kv::SheetWindow* sheetWindow() const { return form1->findChild<kv::SheetWindow*>(); }
 
     QString results(const char* name) const {
         if (auto* label = form9->findChild<QLabel*>(QLatin1String(name)))
             return label->text();
-        return kvtest::child<QPushButton>(form9.get(), QLatin1String(name))->text();
+        return kvtest::child<QPushButton>(form9, QLatin1String(name))->text();
     }
 };
 
@@ -107,7 +84,7 @@ void TestTForm1Press::pressWithAward() {
     QCOMPARE(w.sheets.calls.last(), QStringLiteral("visible"));
 
     QVERIFY(w.form9->isVisible());
-    QVERIFY(kvtest::child<QPushButton>(w.form9.get(), "Button1")->isEnabled());
+    QVERIFY(kvtest::child<QPushButton>(w.form9, "Button1")->isEnabled());
     const char* names[] = {"Label3",  "Label4",  "Label5",  "Label6",  "Label7",  "Label8",
                            "Label29", "Label30", "Label31", "Button3", "Button4", "Button5"};
     const QStringList expected = {"Милан", "Аякс",  "Порту", "Милан", "Аякс",  "Порту",
@@ -182,7 +159,7 @@ void TestTForm1Press::failingStepEndsThePress() {
     QCOMPARE(w.folder.lines(QStringLiteral("last.txt")).size(), 4); // done before the failure
     QVERIFY(!w.sheets.calls.contains(QStringLiteral("visible")));
     QVERIFY(!w.form9->isVisible());
-    QVERIFY(!kvtest::child<QPushButton>(w.form9.get(), "Button1")->isEnabled());
+    QVERIFY(!kvtest::child<QPushButton>(w.form9, "Button1")->isEnabled());
     QCOMPARE(w.form1->clientHeight(), TForm1::kClientHeight);
     QCOMPARE(w.folder.lines(QStringLiteral("gift1.txt")), QStringList{gone}); // no award
     QVERIFY(!w.form1->Button2->isDefault());
@@ -247,7 +224,7 @@ void TestTForm1Press::pressOnAnyDesktop() {
 
 void TestTForm1Press::sheetCommandFollowsTheSchedule() {
     MainWindow w(QStringLiteral("1"));
-    auto* command = kvtest::child<QAction>(w.form1.get(), "SheetCommand");
+    auto* command = kvtest::child<QAction>(w.form1, "SheetCommand");
     QCOMPARE(command->text(), QStringLiteral("Лист турнира..."));
     const QList<QAction*> menu = w.form1->N1->actions();
     QCOMPARE(menu.indexOf(command), menu.indexOf(w.form1->N6) + 1);
