@@ -30,6 +30,7 @@ struct Program : kvtest::ProgramFixture {
         : ProgramFixture(5, QDateTime(QDate(2024, 5, 1), QTime(20, 0))) {
         folder.copyDefaultData();
         folder.writeSettings({.players = {"Player 1", "Player 2", "Player 3"}});
+        kvtest::createBaseDb();
         ProgramFixture::open();
         form1->Label16->setText(kNames[0]);
         form1->Label17->setText(kNames[1]);
@@ -338,7 +339,6 @@ void TestTForm6::changedNameTheHistoryHoldsIsRenamedOrStartsAfresh() {
     kv::HistoryStore& store = p.database();
     // The history holds the first two players of the dialog, a third who is not in it, and the
     // first as the last best scorer.
-    kvtest::createBaseDb();
     const QString table = QStringLiteral("01_03_2024__19_00_00");
     store.writeTournament(table, kvtest::sampleTournament({kNames[0], kNames[1], "Дед"}),
                           kNames[0]);
