@@ -1,10 +1,10 @@
 // Opening the charts and the records windows on a database of 5,000 stored tournaments, against
 // reading the same rows through SQLite's C API (the floor).
 
+#include "fakes.h"
 #include "results/gui_charts.h"
 #include "results/gui_records.h"
 #include "results/historystore.h"
-#include "fakes.h"
 
 #include "benchsql.h"
 #include "goals.h"
@@ -112,7 +112,8 @@ void BM_ChartsWindow(benchmark::State& state) {
     database();
     for (auto _ : state) {
         kv::HistoryStore store;
-        kv::TournamentCharts window(store);
+        kv::ScriptedDialogs dialogs;
+        kv::TournamentCharts window(store, dialogs);
         window.load();
         window.show();
         QApplication::processEvents();

@@ -322,9 +322,8 @@ struct ResultsWindow {
         s.clock = &clock;
         return s;
     }()};
-    kv::RunState run;
     kv::HistoryStore database{kv::kDatabaseFile, &clock};
-    TForm9 form{services, run, database};
+    TForm9 form{services, database};
 };
 
 // The whole press in the window: write, list reload with every table, grid reopened on Total.

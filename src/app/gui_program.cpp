@@ -25,7 +25,7 @@ ProgramWindows::ProgramWindows(kv::Services& services, kv::RunState& state) {
     form6_ = std::make_unique<TForm6>(services, *form1_, *form5_, history_.get());
     form7_ = std::make_unique<TForm7>(services);
     form8_ = std::make_unique<TForm8>(services);
-    form9_ = std::make_unique<TForm9>(services, state, *history_);
+    form9_ = std::make_unique<TForm9>(services, *history_);
     form1_->setPeers(
         {form2_.get(), form6_.get(), form7_.get(), form8_.get(), form9_.get(), history_.get()});
     windows_ = {form1_.get(), form2_.get(), form6_.get(), form5_.get(),

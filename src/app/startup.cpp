@@ -114,21 +114,25 @@ GiftGrants giftGrants(const QString& firstLine) {
     return {name == QLatin1String("team.bmp"), name == QLatin1String("unteam.bmp")};
 }
 
-void runStartup(StartupResult& out, Dialogs& dialogs, Random& random) {
-    random.seedFromClock();
+namespace {
 
-    // Best scorer. The mark follows the name he was saved under: his name in the settings file
-    // (which may not exist yet on a first start), else a design-time caption.
-    const QString bestScorerName = readFirstLine(kBestScorerFile);
+// Every pool's lines, read once at start: the pool total and the exhaustion tests use them.
+using PoolLines = QHash<QString, QStringList>;
+
+// The mark follows the name he was saved under: his name in the settings file (which may not
+// exist yet on a first start), else a design-time caption.
+void readBestScorer(StartupResult& out) {
+    const QString name = readFirstLine(kBestScorerFile);
     QStringList settingsNames;
     try {
         settingsNames = settings::readPlayerNames();
     } catch (const Error&) {
     }
-    out.bestScorer = BestScorerMark{bestScorerName, bestScorerMarks(bestScorerName, settingsNames)};
+    out.bestScorer = BestScorerMark{name, bestScorerMarks(name, settingsNames)};
+}
 
-    // Pool total. Each pool is read once here and kept for the tests below.
-    QHash<QString, QStringList> poolLines;
+PoolLines readPools(StartupResult& out) {
+    PoolLines poolLines;
     int total = 0;
     for (const PoolInfo& info : pools()) {
         QStringList lines = readLines(info.file);
@@ -136,16 +140,19 @@ void runStartup(StartupResult& out, Dialogs& dialogs, Random& random) {
         poolLines.insert(info.file, std::move(lines));
     }
     out.poolTotal = total;
+    return poolLines;
+}
 
-    // The log, created empty when missing, then the first clearing rule.
+// The log, created empty when missing, cleared when too long for the pools or when every pool
+// is used up by it (the second rule on the log as the first one left it). Returns how often
+// each team stands in what is left.
+LineCounts readRecentTeams(StartupResult& out, PoolLines& poolLines, Dialogs& dialogs) {
     QStringList log = openOrCreateLog();
-    if (logTooLong(log.size(), total)) {
+    if (logTooLong(log.size(), *out.poolTotal)) {
         dialogs.information(kLogClearedMessage);
         clearLog();
         log.clear();
     }
-
-    // Second clearing rule, on the log as the first rule left it.
     LineCounts logCounts = countEachLine(log);
     const auto linesOf = [&](const QString& file) -> const QStringList& { return poolLines[file]; };
     if (allPoolsExhausted(linesOf, logCounts)) {
@@ -155,20 +162,26 @@ void runStartup(StartupResult& out, Dialogs& dialogs, Random& random) {
         logCounts.clear();
     }
     out.log = log;
+    return logCounts;
+}
 
-    // Settings, first read. Only a missing file is replaced by the default one: a file that
-    // exists but cannot be read keeps the players' names and fails below instead.
+// Only a missing file is replaced by the default one: a file that exists but cannot be read
+// keeps the players' names and fails here instead.
+settings::FirstRead readOrCreateSettings(StartupResult& out, Dialogs& dialogs) {
+    if (QFileInfo::exists(settings::kFileName))
+        return settings::readFirst();
+    dialogs.information(kSettingsCreatedMessage);
+    settings::writeDefault();
+    out.settingsCreated = true;
     settings::FirstRead first;
-    if (!QFileInfo::exists(settings::kFileName)) {
-        dialogs.information(kSettingsCreatedMessage);
-        settings::writeDefault();
-        out.settingsCreated = true;
-        first.askFlag = QStringLiteral("1");
-    } else {
-        first = settings::readFirst();
-    }
+    first.askFlag = QStringLiteral("1");
+    return first;
+}
 
-    // Category group and current pool.
+// The category group, the pool the draw picks from and its free teams for the choice boxes.
+QStringList chooseTodaysPool(StartupResult& out, const settings::FirstRead& first,
+                             PoolLines& poolLines, const LineCounts& logCounts, Dialogs& dialogs,
+                             Random& random) {
     const PoolGroup group = chooseGroup(first, dialogs, random);
     out.group = group;
     QHash<QString, bool> exhaustedCache;
@@ -181,12 +194,14 @@ void runStartup(StartupResult& out, Dialogs& dialogs, Random& random) {
     const QString currentPool = chooseCurrentPool(group, exhausted, random);
     out.currentPool = currentPool;
     out.captionSuffix = poolInfo(currentPool)->captionSuffix;
-
-    // Candidate list "temp", and the choice boxes.
-    const QStringList candidates = BuildCandidateList(poolLines[currentPool], logCounts);
+    QStringList candidates = BuildCandidateList(poolLines[currentPool], logCounts);
     out.choiceItems = sortedChoiceItems(candidates);
+    return candidates;
+}
 
-    // Prizes of the last tournament, one file after the other.
+// The prizes of the last tournament, one file after the other, and the best scorer's mark open
+// the choice boxes; with only three free teams left there is nothing to choose.
+void grantChoices(StartupResult& out, qsizetype freeTeams) {
     for (int gift = 0; gift < 2; ++gift) {
         const GiftGrants grants = giftGrants(readFirstLine(gift == 0 ? kGift1File : kGift2File));
         out.giftGrants[gift] = grants;
@@ -195,27 +210,38 @@ void runStartup(StartupResult& out, Dialogs& dialogs, Random& random) {
         if (grants.exceptChoice)
             out.exceptChoiceEnabled = {true, true, true};
     }
-
     // The best scorer may exclude one team from his own draw.
     for (int i = 0; i < 3; ++i)
         if (out.bestScorer->marks[i])
             out.exceptChoiceEnabled[i] = true;
-
-    // With only three free teams left there is nothing to choose.
-    const bool lastThree = candidates.size() == 3;
+    const bool lastThree = freeTeams == 3;
     if (lastThree) {
         out.exceptChoiceEnabled = {};
         out.teamChoiceEnabled = {};
     }
     out.lastThreeTeams = lastThree;
+}
 
-    // Last tournament.
+void readLastTournamentAndPlayers(StartupResult& out) {
     const QStringList last = readLines(kLastTournamentFile);
     out.lastTournament =
         QStringList{lineAt(last, 0), lineAt(last, 1), lineAt(last, 2), lineAt(last, 3)};
-
     out.playerNames = settings::readPlayerNames();
     out.logAll = settings::readLogAllFlag() == 1;
+}
+
+} // namespace
+
+void runStartup(StartupResult& out, Dialogs& dialogs, Random& random) {
+    random.seedFromClock();
+    readBestScorer(out);
+    PoolLines poolLines = readPools(out);
+    const LineCounts logCounts = readRecentTeams(out, poolLines, dialogs);
+    const settings::FirstRead first = readOrCreateSettings(out, dialogs);
+    const QStringList candidates =
+        chooseTodaysPool(out, first, poolLines, logCounts, dialogs, random);
+    grantChoices(out, candidates.size());
+    readLastTournamentAndPlayers(out);
 }
 
 } // namespace kv

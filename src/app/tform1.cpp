@@ -49,18 +49,56 @@ const QString TForm1::kUnwrittenEveningQuestion =
 
 TForm1::TForm1(kv::Services& services, kv::RunState& state, QWidget* parent)
     : QMainWindow(parent), services_(services), state_(state) {
-    // Before the controls exist: changing a window's flags re-parents it, which polishes every
-    // control again.
-    setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) &
-                   ~Qt::WindowMaximizeButtonHint);
+    // Its client area is fixed by the central widget's size, below.
+    kv::prepareWindow(this, {}, Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
     setupUi(this);
-    setFont(kv::classicFont(11));
     setWindowTitle(kTitle);
 
     ComboBox1->addItems({QStringLiteral("2"), QStringLiteral("3")});
     ComboBox1->setCurrentIndex(1);
+    addMenuCommands();
+
+    const QPixmap ball = kv::footballPixmap(20);
+    for (QLabel* mark : {Image2, Image5, Image6})
+        mark->setPixmap(ball);
+    BitBtn1->setIcon(kv::tablePixmap());
+    Label12->setText(QStringLiteral("kickvale.example.org"));
+    Label12->setToolTip(kWebAddress);
+    Label12->installEventFilter(this);
+
+    kv::Dialogs& dialogs = *services_.dialogs;
+    kv::connectGuarded(dialogs, ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Change);
+    kv::connectGuarded(dialogs, CheckBox1, &QCheckBox::clicked, this, &TForm1::CheckBox1Click);
+    kv::connectGuarded(dialogs, Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    kv::connectGuarded(dialogs, Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    kv::connectGuarded(dialogs, BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+    kv::connectGuarded(dialogs, ComboBox5, &QComboBox::currentTextChanged, this,
+                       &TForm1::ComboBox5Change);
+    kv::connectGuarded(dialogs, ComboBox6, &QComboBox::currentTextChanged, this,
+                       &TForm1::ComboBox6Change);
+    kv::connectGuarded(dialogs, ComboBox7, &QComboBox::currentTextChanged, this,
+                       &TForm1::ComboBox7Change);
+    kv::connectGuarded(dialogs, CheckBox4, &QCheckBox::clicked, this, &TForm1::CheckBox4Click);
+    kv::connectGuarded(dialogs, Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    kv::connectGuarded(dialogs, N5, &QAction::triggered, this, &TForm1::N5Click);
+    kv::connectGuarded(dialogs, N8, &QAction::triggered, this, &TForm1::N8Click);
+    kv::connectGuarded(dialogs, N6, &QAction::triggered, this, &TForm1::N6Click);
+    kv::connectGuarded(dialogs, N3, &QAction::triggered, this, &TForm1::N3Click);
+    kv::connectGuarded(dialogs, N2, &QAction::triggered, this, &TForm1::N2Click);
+    kv::connectGuarded(dialogs, sheetCommand_, &QAction::triggered, this,
+                       &TForm1::SheetCommandClick);
+    kv::connectGuarded(dialogs, chartsCommand_, &QAction::triggered, this,
+                       &TForm1::ChartsCommandClick);
+    kv::connectGuarded(dialogs, recordsCommand_, &QAction::triggered, this,
+                       &TForm1::RecordsCommandClick);
+
+    setClientHeight(kClientHeight);
+    kv::tipCutTexts(this);
+
+    FormCreate();
+}
+
+void TForm1::addMenuCommands() {
     N4 = N1->insertSeparator(N3);
     N4->setObjectName(QStringLiteral("N4"));
     addAction(N3); // Ctrl+X works while the menu is closed
@@ -73,75 +111,42 @@ TForm1::TForm1(kv::Services& services, kv::RunState& state, QWidget* parent)
     chartsCommand_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
     N1->insertAction(N4, chartsCommand_);
     addAction(chartsCommand_); // Ctrl+G works while the menu is closed
-    connect(chartsCommand_, &QAction::triggered, this, [this] {
-        kv::guarded(*services_.dialogs, [&] {
-            if (!peers_.history)
-                throw kv::Error(QStringLiteral("The database is not there."));
-            kv::showTournamentCharts(this, *peers_.history);
-        });
-    });
     recordsCommand_ = new QAction(QStringLiteral("Рекорды..."), this);
     recordsCommand_->setObjectName(QStringLiteral("RecordsCommand"));
     recordsCommand_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     N1->insertAction(N4, recordsCommand_);
     addAction(recordsCommand_); // Ctrl+R works while the menu is closed
-    connect(recordsCommand_, &QAction::triggered, this, [this] {
-        kv::guarded(*services_.dialogs, [&] {
-            if (!peers_.history)
-                throw kv::Error(QStringLiteral("The database is not there."));
-            if (!recordsWindow_)
-                recordsWindow_ = new kv::RecordsWindow(
-                    *peers_.history, *services_.dialogs, *services_.clock,
-                    [] {
-                        const QHash<QString, QString> labels = kv::poolLabelsOfTeams();
-                        return kv::LevelOf(
-                            [labels](const QString& club) { return labels.value(club); });
-                    },
-                    this);
-            kv::showInFront(recordsWindow_);
-        });
-    });
-
     auto* restoreCommand = new QAction(QStringLiteral("Восстановить из копии..."), this);
     restoreCommand->setObjectName(QStringLiteral("RestoreCommand"));
     N1->insertAction(N4, restoreCommand);
-    connect(restoreCommand, &QAction::triggered, this, [this] {
-        kv::guarded(*services_.dialogs, [&] {
-            if (!peers_.history)
-                throw kv::Error(QStringLiteral("The database is not there."));
-            kv::showRestoreWindow(this, *peers_.history, *services_.dialogs);
-        });
-    });
+    kv::connectGuarded(*services_.dialogs, restoreCommand, &QAction::triggered, this,
+                       &TForm1::RestoreCommandClick);
+}
 
-    const QPixmap ball = kv::footballPixmap(20);
-    for (QLabel* mark : {Image2, Image5, Image6})
-        mark->setPixmap(ball);
-    BitBtn1->setIcon(kv::tablePixmap());
-    Label12->setText(QStringLiteral("kickvale.example.org"));
-    Label12->setToolTip(kWebAddress);
-    Label12->installEventFilter(this);
+void TForm1::ChartsCommandClick() {
+    if (!peers_.history)
+        throw kv::Error(QStringLiteral("The database is not there."));
+    kv::showTournamentCharts(this, *peers_.history, *services_.dialogs);
+}
 
-    connect(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Change);
-    connect(CheckBox1, &QCheckBox::clicked, this, &TForm1::CheckBox1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
-    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
-    connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
-    connect(ComboBox5, &QComboBox::currentTextChanged, this, &TForm1::ComboBox5Change);
-    connect(ComboBox6, &QComboBox::currentTextChanged, this, &TForm1::ComboBox6Change);
-    connect(ComboBox7, &QComboBox::currentTextChanged, this, &TForm1::ComboBox7Change);
-    connect(CheckBox4, &QCheckBox::clicked, this, &TForm1::CheckBox4Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
-    connect(N5, &QAction::triggered, this, &TForm1::N5Click);
-    connect(N8, &QAction::triggered, this, &TForm1::N8Click);
-    connect(N6, &QAction::triggered, this, &TForm1::N6Click);
-    connect(N3, &QAction::triggered, this, &TForm1::N3Click);
-    connect(N2, &QAction::triggered, this, &TForm1::N2Click);
-    connect(sheetCommand_, &QAction::triggered, this, &TForm1::SheetCommandClick);
+void TForm1::RestoreCommandClick() {
+    if (!peers_.history)
+        throw kv::Error(QStringLiteral("The database is not there."));
+    kv::showRestoreWindow(this, *peers_.history, *services_.dialogs);
+}
 
-    setClientHeight(kClientHeight);
-    kv::tipCutTexts(this);
-
-    FormCreate();
+void TForm1::RecordsCommandClick() {
+    if (!peers_.history)
+        throw kv::Error(QStringLiteral("The database is not there."));
+    if (!recordsWindow_)
+        recordsWindow_ = new kv::RecordsWindow(
+            *peers_.history, *services_.dialogs, *services_.clock,
+            [] {
+                const QHash<QString, QString> labels = kv::poolLabelsOfTeams();
+                return kv::LevelOf([labels](const QString& club) { return labels.value(club); });
+            },
+            this);
+    kv::showInFront(recordsWindow_);
 }
 
 template <typename F> void TForm1::guard(F&& handler) {
@@ -216,7 +221,6 @@ void TForm1::FormCreate() {
     // Shows whatever the sequence reached, also when a step failed.
     const auto apply = [&] {
         if (r.bestScorer) {
-            state_.bestScorerName = r.bestScorer->name;
             Image2->setVisible(r.bestScorer->marks[0]);
             Image5->setVisible(r.bestScorer->marks[1]);
             Image6->setVisible(r.bestScorer->marks[2]);
@@ -517,7 +521,8 @@ void TForm1::BitBtn1Click() {
 void TForm1::showEveningSheet() {
     // A message box being answered keeps the front; the sheet comes when it is closed.
     if (QWidget* box = QApplication::activeModalWidget()) {
-        connect(box, &QObject::destroyed, this, &TForm1::showEveningSheet, Qt::QueuedConnection);
+        kv::connectGuarded(*services_.dialogs, box, &QObject::destroyed, this,
+                           &TForm1::showEveningSheet, Qt::QueuedConnection);
         return;
     }
     kv::SheetWindow& sheet = sheetWindow();

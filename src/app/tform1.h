@@ -90,6 +90,12 @@ protected:
 
 private:
     template <typename F> void guard(F&& handler);
+    // The commands of the main menu that have no control of the form: the sheet, the charts,
+    // the records, the restore from a safety copy.
+    void addMenuCommands();
+    void ChartsCommandClick();
+    void RecordsCommandClick();
+    void RestoreCommandClick();
     kv::Tournament currentTournament() const;
     // Whether the program may end now: an evening the results window holds unwritten is only
     // given up when the players say so; otherwise they are taken back to it.

@@ -33,36 +33,39 @@ TForm6::TForm6(kv::Services& services, SettingsHost& mainWindow, TForm5& gifts,
                kv::HistoryStore* history, QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services), mainWindow_(mainWindow), gifts_(gifts),
       history_(history) {
-    // Before the controls exist, so that they are made with it instead of each being told of
-    // a change.
-    setFont(kv::classicFont(11));
-    // The window's flags before its controls exist: changing them re-parents the window, which
-    // polishes every control again.
-    kv::fixClientSize(this, 380, 185);
+    kv::prepareWindow(this, {380, 185});
     setupUi(this);
     BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
 
-    connect(CheckBox1, &QCheckBox::toggled, this, &TForm6::CheckBox1Click);
-    connect(RadioButton1, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            RadioButton1Click();
-    });
-    connect(RadioButton2, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            RadioButton2Click();
-    });
-    connect(RadioButton3, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            RadioButton3Click();
-    });
-    connect(BitBtn1, &QPushButton::clicked, this, &TForm6::BitBtn1Click);
-    connect(Button5, &QPushButton::clicked, this, &TForm6::Button5Click);
+    kv::connectGuarded(*services_.dialogs, CheckBox1, &QCheckBox::toggled, this,
+                       &TForm6::CheckBox1Click);
+    kv::connectGuarded(*services_.dialogs, RadioButton1, &QRadioButton::toggled, this,
+                       [this](bool on) {
+                           if (on)
+                               RadioButton1Click();
+                       });
+    kv::connectGuarded(*services_.dialogs, RadioButton2, &QRadioButton::toggled, this,
+                       [this](bool on) {
+                           if (on)
+                               RadioButton2Click();
+                       });
+    kv::connectGuarded(*services_.dialogs, RadioButton3, &QRadioButton::toggled, this,
+                       [this](bool on) {
+                           if (on)
+                               RadioButton3Click();
+                       });
+    kv::connectGuarded(*services_.dialogs, BitBtn1, &QPushButton::clicked, this,
+                       &TForm6::BitBtn1Click);
+    kv::connectGuarded(*services_.dialogs, Button5, &QPushButton::clicked, this,
+                       &TForm6::Button5Click);
 
     kv::tipCutTexts(this);
     // Which of our windows the user went to: the active window changes with the focus, both
     // when the desktop activates a window and when the program does.
-    connect(qApp, &QApplication::focusChanged, this, &TForm6::noteActiveWindow);
-    connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm6::noteActiveWindow);
+    kv::connectGuarded(*services_.dialogs, qApp, &QApplication::focusChanged, this,
+                       &TForm6::noteActiveWindow);
+    kv::connectGuarded(*services_.dialogs, qApp, &QGuiApplication::focusWindowChanged, this,
+                       &TForm6::noteActiveWindow);
 }
 
 TForm6::~TForm6() {
@@ -77,7 +80,7 @@ void TForm6::showFromMainWindow(const QStringList& names) {
     namesAtOpening_ = {Edit1->text(), Edit2->text(), Edit3->text()};
     const bool wasActive = isActiveWindow();
     kv::showInFront(this);
-    loadedOnShow_ = !wasActive;
+    activation_.shownByMenu(wasActive);
     FormActivate();
 }
 
@@ -88,22 +91,12 @@ void TForm6::focusFirstName() {
 
 void TForm6::noteActiveWindow() {
     QWidget* window = QApplication::activeWindow();
-    if (window == seenActive_)
-        return; // the focus moved within a window
-    seenActive_ = window;
-    if (window != this && isOwnOrdinaryWindow(window)) {
-        lastActive_ = window;
-        loadedOnShow_ = false;
-    }
+    activation_.activeWindowIs(window, isOwnOrdinaryWindow(window));
 }
 
 bool TForm6::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate) {
-        const bool cameBackFromOtherProgram = lastActive_ == this;
-        lastActive_ = this;
-        if (loadedOnShow_)
-            loadedOnShow_ = false;
-        else if (!cameBackFromOtherProgram)
+        if (activation_.activated())
             FormActivate();
     } else if (event->type() == QEvent::WindowDeactivate) {
         QWidget* now = QApplication::activeWindow();
@@ -114,9 +107,7 @@ bool TForm6::event(QEvent* event) {
 }
 
 void TForm6::hideEvent(QHideEvent* event) {
-    if (lastActive_ == this)
-        lastActive_ = nullptr;
-    loadedOnShow_ = false;
+    activation_.hidden();
     QWidget::hideEvent(event);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/dialogactivation.h"
 #include "common/settings.h"
 #include "ui_tform6.h"
 
@@ -61,7 +62,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // Remembers another window of ours the user went to (see lastActive_).
+    // Tells the activation tracking which window is active now.
     void noteActiveWindow();
     void enableMainWindow();
     QRadioButton* categoryButton(kv::Category category) const;
@@ -75,11 +76,6 @@ private:
     SettingsHost& mainWindow_;
     TForm5& gifts_;
     kv::HistoryStore* history_;
-    // The program's window that was active last, message boxes aside. When the dialog is
-    // activated and this is the dialog itself, the user came back from another program, which
-    // does not reload the boxes.
-    QPointer<QWidget> lastActive_;
-    QPointer<QWidget> seenActive_; // the application's active window when last looked at
-    bool loadedOnShow_ = false;
+    kv::DialogActivation activation_{this};
     QStringList namesAtOpening_;
 };

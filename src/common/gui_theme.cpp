@@ -344,11 +344,15 @@ QPixmap tablePixmap(int size) {
     return pixmap;
 }
 
-void fixClientSize(QWidget* window, int width, int height) {
-    window->setFixedSize(width, height);
+void prepareWindow(QWidget* window, QSize fixedClient, Qt::WindowFlags extraFlags) {
+    window->setFont(classicFont(11));
+    if (!fixedClient.isValid() && !extraFlags)
+        return;
+    if (fixedClient.isValid())
+        window->setFixedSize(fixedClient);
     window->setWindowFlags((window->windowFlags() | Qt::MSWindowsFixedSizeDialogHint |
                             Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                            Qt::WindowCloseButtonHint) &
+                            Qt::WindowCloseButtonHint | extraFlags) &
                            ~Qt::WindowMaximizeButtonHint);
 }
 

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPixmap>
+#include <QSize>
 
 class QApplication;
 class QWidget;
@@ -35,8 +36,12 @@ QPixmap footballPixmap(int size = 20);
 // picture file would load every image plugin before the window is shown).
 QPixmap tablePixmap(int size = 16);
 
-// Makes a window's client area exactly width x height, not resizable, without a maximise box.
-void fixClientSize(QWidget* window, int width, int height);
+// The start of every window's constructor, before its controls exist (setupUi): the classic
+// font, so that the controls are made with it instead of each being told of a change; with a
+// client size, that fixed size and the flags of a window that cannot be resized or maximised,
+// plus `extraFlags`. The flags come before the controls too: changing them re-parents the
+// window, which polishes every control again.
+void prepareWindow(QWidget* window, QSize fixedClient = {}, Qt::WindowFlags extraFlags = {});
 
 // Reads a picture file (a bitmap, or anything Qt reads); throws "Cannot open file ..." when it
 // is missing or unreadable.

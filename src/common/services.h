@@ -26,8 +26,6 @@ struct Services {
 
 // Values that live for one run and are shared by several windows.
 struct RunState {
-    QString
-        bestScorerName;  // BestScorerName: from bomb.txt at start, replaced by the results window
     QString currentPool; // file name of the pool the draw picks from; empty when none was chosen
     int poolTotal = 0;   // lines of the seven pools together, counted at start
 };

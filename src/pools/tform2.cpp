@@ -1,6 +1,7 @@
 #include "pools/tform2.h"
 
 #include "common/guard.h"
+#include "common/gui_flowlayout.h"
 #include "common/gui_theme.h"
 #include "common/gui_windowplace.h"
 #include "common/services.h"
@@ -9,79 +10,12 @@
 #include "pools/pools.h"
 
 #include <QButtonGroup>
-#include <QLayout>
 #include <QStyle>
 #include <QToolButton>
 
-namespace {
-
-// Lays its items out left to right and starts a new row when the next one does not fit, so
-// that the tabs wrap instead of scrolling.
-class FlowLayout : public QLayout {
-public:
-    explicit FlowLayout(QWidget* parent, int spacing) : QLayout(parent), spacing_(spacing) {
-        setContentsMargins(0, 0, 0, 0);
-    }
-    ~FlowLayout() override {
-        while (QLayoutItem* item = takeAt(0))
-            delete item;
-    }
-
-    void addItem(QLayoutItem* item) override { items_.append(item); }
-    int count() const override { return static_cast<int>(items_.size()); }
-    QLayoutItem* itemAt(int index) const override { return items_.value(index); }
-    QLayoutItem* takeAt(int index) override {
-        return index >= 0 && index < items_.size() ? items_.takeAt(index) : nullptr;
-    }
-    Qt::Orientations expandingDirections() const override { return {}; }
-    bool hasHeightForWidth() const override { return true; }
-    int heightForWidth(int width) const override { return arrange(QRect(0, 0, width, 0), false); }
-    void setGeometry(const QRect& rect) override {
-        QLayout::setGeometry(rect);
-        arrange(rect, true);
-    }
-    QSize sizeHint() const override { return minimumSize(); }
-    QSize minimumSize() const override {
-        QSize size;
-        for (const QLayoutItem* item : items_)
-            size = size.expandedTo(item->minimumSize());
-        return size;
-    }
-
-private:
-    int arrange(const QRect& rect, bool apply) const {
-        int x = rect.x();
-        int y = rect.y();
-        int rowHeight = 0;
-        for (QLayoutItem* item : items_) {
-            const QSize hint = item->sizeHint();
-            if (x > rect.x() && x + hint.width() > rect.right() + 1) {
-                x = rect.x();
-                y += rowHeight + spacing_;
-                rowHeight = 0;
-            }
-            if (apply)
-                item->setGeometry(QRect(QPoint(x, y), hint));
-            x += hint.width() + spacing_;
-            rowHeight = std::max(rowHeight, hint.height());
-        }
-        return y + rowHeight - rect.y();
-    }
-
-    QList<QLayoutItem*> items_;
-    int spacing_;
-};
-
-} // namespace
-
 TForm2::TForm2(kv::Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services) {
-    // Before the controls exist, so that they are made with it instead of each being told of
-    // a change.
-    setFont(kv::classicFont(11));
-    // The window's flags before its controls exist: changing them re-parents the window, which
-    // polishes every control again.
-    kv::fixClientSize(this, 219, 507);
+    kv::prepareWindow(this, {219, 507});
     setupUi(this);
     // The pages are made without a parent and only then put into the page stack: their
     // controls are given the window's font outright.
@@ -100,20 +34,34 @@ TForm2::TForm2(kv::Services& services, QWidget* parent)
     for (int n = 1; n <= 7; ++n)
         tabs_[n].ok->setIcon(okGlyph);
 
-    connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm2::Button3Click);
-    connect(Button4, &QPushButton::clicked, this, &TForm2::Button4Click);
-    connect(Button5, &QPushButton::clicked, this, &TForm2::Button5Click);
-    connect(Button6, &QPushButton::clicked, this, &TForm2::Button6Click);
-    connect(Button7, &QPushButton::clicked, this, &TForm2::Button7Click);
-    connect(BitBtn1, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TForm2::BitBtn2Click);
-    connect(BitBtn3, &QPushButton::clicked, this, &TForm2::BitBtn3Click);
-    connect(BitBtn4, &QPushButton::clicked, this, &TForm2::BitBtn4Click);
-    connect(BitBtn5, &QPushButton::clicked, this, &TForm2::BitBtn5Click);
-    connect(BitBtn6, &QPushButton::clicked, this, &TForm2::BitBtn6Click);
-    connect(BitBtn7, &QPushButton::clicked, this, &TForm2::BitBtn7Click);
+    kv::connectGuarded(*services_.dialogs, Button1, &QPushButton::clicked, this,
+                       &TForm2::Button1Click);
+    kv::connectGuarded(*services_.dialogs, Button2, &QPushButton::clicked, this,
+                       &TForm2::Button2Click);
+    kv::connectGuarded(*services_.dialogs, Button3, &QPushButton::clicked, this,
+                       &TForm2::Button3Click);
+    kv::connectGuarded(*services_.dialogs, Button4, &QPushButton::clicked, this,
+                       &TForm2::Button4Click);
+    kv::connectGuarded(*services_.dialogs, Button5, &QPushButton::clicked, this,
+                       &TForm2::Button5Click);
+    kv::connectGuarded(*services_.dialogs, Button6, &QPushButton::clicked, this,
+                       &TForm2::Button6Click);
+    kv::connectGuarded(*services_.dialogs, Button7, &QPushButton::clicked, this,
+                       &TForm2::Button7Click);
+    kv::connectGuarded(*services_.dialogs, BitBtn1, &QPushButton::clicked, this,
+                       &TForm2::BitBtn1Click);
+    kv::connectGuarded(*services_.dialogs, BitBtn2, &QPushButton::clicked, this,
+                       &TForm2::BitBtn2Click);
+    kv::connectGuarded(*services_.dialogs, BitBtn3, &QPushButton::clicked, this,
+                       &TForm2::BitBtn3Click);
+    kv::connectGuarded(*services_.dialogs, BitBtn4, &QPushButton::clicked, this,
+                       &TForm2::BitBtn4Click);
+    kv::connectGuarded(*services_.dialogs, BitBtn5, &QPushButton::clicked, this,
+                       &TForm2::BitBtn5Click);
+    kv::connectGuarded(*services_.dialogs, BitBtn6, &QPushButton::clicked, this,
+                       &TForm2::BitBtn6Click);
+    kv::connectGuarded(*services_.dialogs, BitBtn7, &QPushButton::clicked, this,
+                       &TForm2::BitBtn7Click);
 
     buildTabs();
     Pages->setCurrentWidget(TabSheet7);
@@ -124,7 +72,7 @@ TForm2::TForm2(kv::Services& services, QWidget* parent)
 
 void TForm2::buildTabs() {
     // Flat buttons, one per page in the pages' order; the pressed one is the page shown.
-    auto* flow = new FlowLayout(Tabs, 1);
+    auto* flow = new kv::FlowLayout(Tabs, 1);
     tabGroup_ = new QButtonGroup(this);
     tabGroup_->setExclusive(true);
     Tabs->setStyleSheet(

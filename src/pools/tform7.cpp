@@ -8,18 +8,15 @@
 
 TForm7::TForm7(kv::Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services) {
-    // Before the controls exist, so that they are made with it instead of each being told of
-    // a change.
-    setFont(kv::classicFont(11));
-    // The window's flags before its controls exist: changing them re-parents the window, which
-    // polishes every control again.
-    kv::fixClientSize(this, 225, 88);
+    kv::prepareWindow(this, {225, 88});
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setupUi(this);
     Label1->hide();
     Label2->hide();
-    connect(Button1, &QPushButton::clicked, this, &TForm7::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm7::Button2Click);
+    kv::connectGuarded(*services_.dialogs, Button1, &QPushButton::clicked, this,
+                       &TForm7::Button1Click);
+    kv::connectGuarded(*services_.dialogs, Button2, &QPushButton::clicked, this,
+                       &TForm7::Button2Click);
     kv::tipCutTexts(this);
 }
 

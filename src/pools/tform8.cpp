@@ -39,13 +39,14 @@ const QColor TForm8::kFreeColor(0, 128, 0);
 
 TForm8::TForm8(kv::Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services) {
-    // Before the controls exist, so that they are made with it instead of each being told of
-    // a change.
-    setFont(kv::classicFont(11));
+    kv::prepareWindow(this);
     setupUi(this);
-    connect(Button1, &QPushButton::clicked, this, &TForm8::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm8::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm8::Button3Click);
+    kv::connectGuarded(*services_.dialogs, Button1, &QPushButton::clicked, this,
+                       &TForm8::Button1Click);
+    kv::connectGuarded(*services_.dialogs, Button2, &QPushButton::clicked, this,
+                       &TForm8::Button2Click);
+    kv::connectGuarded(*services_.dialogs, Button3, &QPushButton::clicked, this,
+                       &TForm8::Button3Click);
 
     // The labels as marks from the start, so that the window is made wide enough for all
     // seven of them.

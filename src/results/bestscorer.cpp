@@ -1,12 +1,10 @@
 #include "results/bestscorer.h"
 
-#include "common/services.h"
 #include "common/textfile.h"
 
 namespace kv {
 
-void chooseBestScorer(RunState& state, const QString& caption) {
-    state.bestScorerName = caption;
+void chooseBestScorer(const QString& caption) {
     writeLines(kBestScorerFile, {caption});
 }
 

@@ -6,11 +6,8 @@
 
 namespace kv {
 
-struct RunState;
-
 // The best-scorer file in the working folder: one line, the name on the pressed button.
-// Makes caption the run's best scorer, then rewrites "bomb.txt" with it. The name is taken
-// even when the file cannot be written (the error is thrown after).
-void chooseBestScorer(RunState& state, const QString& caption);
+// Rewrites "bomb.txt" with caption; the next start reads it from there.
+void chooseBestScorer(const QString& caption);
 
 } // namespace kv

@@ -1,6 +1,7 @@
 #include "results/gui_charts.h"
 
 #include "common/errors.h"
+#include "common/guard.h"
 #include "common/gui_windowplace.h"
 #include "results/historystore.h"
 
@@ -119,7 +120,7 @@ QColor playerColour(qsizetype player) {
     return QColor::fromHsv(int((player * 137) % 360), 200, 200); // golden-angle steps
 }
 
-TournamentCharts::TournamentCharts(HistoryStore& store, QWidget* parent)
+TournamentCharts::TournamentCharts(HistoryStore& store, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent, Qt::Window), store_(store) {
     setObjectName(QStringLiteral("TournamentCharts"));
     setWindowTitle(QStringLiteral("Графики турниров"));
@@ -134,18 +135,19 @@ TournamentCharts::TournamentCharts(HistoryStore& store, QWidget* parent)
     tabs_ = new QTabWidget(this);
     layout->addWidget(tabs_);
     resize(900, 600);
-    // A write, a correction or a rebuild shows at once; a history that cannot be read now is
-    // said in the window, which has no one else to tell.
-    connect(&store_, &HistoryStore::historyChanged, this, [this] {
-        try {
-            load();
-        } catch (const Error& e) {
-            clear();
-            note_->setText(
-                QStringLiteral("Историю турниров не удалось прочитать: %1").arg(e.text()));
-            note_->show();
-        }
-    });
+    // A write, a correction or a rebuild shows at once.
+    connectGuarded(dialogs, &store_, &HistoryStore::historyChanged, this,
+                   &TournamentCharts::historyChanged);
+}
+
+void TournamentCharts::historyChanged() {
+    try {
+        load();
+    } catch (const Error& e) {
+        clear();
+        note_->setText(QStringLiteral("Историю турниров не удалось прочитать: %1").arg(e.text()));
+        note_->show();
+    }
 }
 
 void TournamentCharts::load() {
@@ -160,6 +162,160 @@ void TournamentCharts::clear() {
     }
 }
 
+namespace {
+
+// What the charts show of each player (by his index in the history), tournament by tournament.
+struct PlayerSeries {
+    // Points so far: a player who missed an evening keeps the sum he had.
+    QList<QList<QPointF>> cumulative, goalsFor, goalsAgainst;
+    QList<qint64> sums;
+    QList<std::array<qreal, 3>> places;
+    qreal last = 0;       // tournaments drawn
+    bool markers = false; // a few tournaments are marked one by one
+};
+
+PlayerSeries playerSeries(const History& h) {
+    const qsizetype n = h.players.size();
+    QHash<QString, qsizetype> at;
+    for (qsizetype p = 0; p < n; ++p)
+        at.insert(h.players[p], p);
+    PlayerSeries s;
+    for (auto* perPlayer : {&s.cumulative, &s.goalsFor, &s.goalsAgainst})
+        perPlayer->resize(n);
+    s.sums.fill(0, n);
+    s.places.fill({0, 0, 0}, n);
+    for (qsizetype t = 0; t < h.tournaments.size(); ++t) {
+        const PlayedTournament& pt = h.tournaments[t];
+        for (int slot = 0; slot < 3; ++slot) {
+            const qsizetype p = at.value(pt.players[slot], -1);
+            if (p < 0)
+                continue;
+            s.sums[p] += pt.points[slot];
+            if (pt.places[slot] > 0)
+                s.places[p][pt.places[slot] - 1] += 1;
+            s.goalsFor[p].append(QPointF(t + 1, pt.goalsFor[slot]));
+            s.goalsAgainst[p].append(QPointF(t + 1, pt.goalsAgainst[slot]));
+        }
+        for (qsizetype p = 0; p < n; ++p)
+            s.cumulative[p].append(QPointF(t + 1, s.sums[p]));
+    }
+    s.last = h.tournaments.size();
+    // After the first evening a line has one point: it shows only as a mark.
+    s.markers = h.tournaments.size() <= 40;
+    return s;
+}
+
+QChart* pointsChart(const QStringList& players, const PlayerSeries& s) {
+    auto* chart = new QChart;
+    chart->setTitle(QStringLiteral("Очки по турнирам, нарастающим итогом"));
+    QValueAxis* x = axis(QStringLiteral("Турнир"), chart, Qt::AlignBottom);
+    QValueAxis* y = axis(QStringLiteral("Очки"), chart, Qt::AlignLeft);
+    qint64 top = 0;
+    for (qsizetype p = 0; p < players.size(); ++p) {
+        auto* line = new QLineSeries(chart);
+        line->setName(legendName(players[p]));
+        QPen pen(playerColour(p));
+        pen.setWidth(2);
+        line->setPen(pen);
+        line->replace(s.cumulative[p]);
+        mark(line, s.markers);
+        attach(chart, line, x, y);
+        top = std::max(top, s.sums[p]);
+    }
+    tournamentRange(x, s.last);
+    countRange(y, top, true);
+    return chart;
+}
+
+QChart* placesChart(const QStringList& players, const PlayerSeries& s) {
+    auto* chart = new QChart;
+    chart->setTitle(QStringLiteral("Сколько раз занято место"));
+    auto* bars = new QBarSeries(chart);
+    qreal most = 1;
+    for (qsizetype p = 0; p < players.size(); ++p) {
+        auto* set = new QBarSet(legendName(players[p]), bars);
+        set->setColor(playerColour(p));
+        for (qreal count : s.places[p]) {
+            set->append(count);
+            most = std::max(most, count);
+        }
+        bars->append(set);
+    }
+    chart->addSeries(bars);
+    auto* categories = new QBarCategoryAxis(chart);
+    categories->append(
+        {QStringLiteral("1-е место"), QStringLiteral("2-е место"), QStringLiteral("3-е место")});
+    chart->addAxis(categories, Qt::AlignBottom);
+    bars->attachAxis(categories);
+    QValueAxis* count = axis(QStringLiteral("Турниров"), chart, Qt::AlignLeft);
+    countRange(count, most);
+    bars->attachAxis(count);
+    return chart;
+}
+
+// One player's goals, for and against in colours the legend tells apart, on the scale `high`
+// that every player's chart shares.
+QChart* goalsChart(qsizetype p, const PlayerSeries& s, qreal high) {
+    auto* chart = new QChart;
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    QValueAxis* x = axis(QStringLiteral("Турнир"), chart, Qt::AlignBottom);
+    QValueAxis* y = axis(QStringLiteral("Мячей"), chart, Qt::AlignLeft);
+    for (const bool against : {false, true}) {
+        auto* line = new QLineSeries(chart);
+        line->setName(against ? QStringLiteral("Пропущено") : QStringLiteral("Забито"));
+        QPen pen(against ? kAgainstColour : playerColour(p));
+        pen.setWidth(2);
+        if (against)
+            pen.setStyle(Qt::DashLine);
+        line->setPen(pen);
+        line->replace(against ? s.goalsAgainst[p] : s.goalsFor[p]);
+        mark(line, s.markers);
+        line->setLightMarker(goalsMarker(pen.color(), against));
+        line->setMarkerSize(12);
+        attach(chart, line, x, y);
+    }
+    tournamentRange(x, s.last);
+    countRange(y, high, true, 4);
+    chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
+    return chart;
+}
+
+// Every player's goals chart under his name, two to a row.
+QScrollArea* goalsPage(const QStringList& players, const PlayerSeries& s, QWidget* parent) {
+    qreal high = 1;
+    for (qsizetype p = 0; p < players.size(); ++p)
+        for (const QList<QPointF>* pts : {&s.goalsFor[p], &s.goalsAgainst[p]})
+            for (const QPointF& pt : *pts)
+                high = std::max(high, pt.y());
+    auto* page = new QScrollArea(parent);
+    page->setObjectName(QStringLiteral("GoalsPage"));
+    page->setWidgetResizable(true);
+    page->setFrameShape(QFrame::NoFrame);
+    auto* grid = new QWidget(page);
+    auto* cells = new QGridLayout(grid);
+    const int columns = players.size() > 1 ? 2 : 1;
+    for (qsizetype p = 0; p < players.size(); ++p) {
+        auto* cell = new QWidget(grid);
+        auto* column = new QVBoxLayout(cell);
+        column->setContentsMargins(0, 0, 0, 0);
+        // The name as plain text: a name is data, never markup.
+        auto* name = new QLabel(players[p], cell);
+        name->setTextFormat(Qt::PlainText);
+        QFont bold = name->font();
+        bold.setBold(true);
+        name->setFont(bold);
+        column->addWidget(name);
+        QChartView* chartView = view(goalsChart(p, s, high), cell);
+        chartView->setMinimumHeight(240);
+        column->addWidget(chartView, 1);
+        cells->addWidget(cell, int(p / columns), int(p % columns));
+    }
+    page->setWidget(grid);
+    return page;
+}
+
+} // namespace
+
 void TournamentCharts::draw(const History& all) {
     clear();
     const QList<SkippedTable> leftOut = all.leftOut();
@@ -169,148 +325,30 @@ void TournamentCharts::draw(const History& all) {
     History h = all;
     h.tournaments.removeIf([](const PlayedTournament& t) { return !t.counted(); });
     if (h.tournaments.isEmpty()) {
-        auto* empty = new QLabel(QStringLiteral("В базе ещё нет ни одного турнира. Запишите "
-                                                "турнир кнопкой \"Записать в базу\" в окне "
-                                                "результатов, и здесь появятся графики."),
-                                 tabs_);
-        empty->setObjectName(QStringLiteral("NoTournaments"));
-        empty->setWordWrap(true);
-        empty->setAlignment(Qt::AlignCenter);
-        tabs_->addTab(empty, QStringLiteral("Графики"));
+        showNoTournaments();
         return;
     }
-    const qsizetype n = h.players.size();
-    QHash<QString, qsizetype> at;
-    for (qsizetype p = 0; p < n; ++p)
-        at.insert(h.players[p], p);
-
-    // Points over the tournaments: a player who missed an evening keeps the sum he had.
-    QList<QList<QPointF>> cumulative(n), goalsFor(n), goalsAgainst(n);
-    QList<qint64> sums(n, 0);
-    QList<std::array<qreal, 3>> places(n, {0, 0, 0});
-    for (qsizetype t = 0; t < h.tournaments.size(); ++t) {
-        const PlayedTournament& pt = h.tournaments[t];
-        for (int s = 0; s < 3; ++s) {
-            const qsizetype p = at.value(pt.players[s], -1);
-            if (p < 0)
-                continue;
-            sums[p] += pt.points[s];
-            if (pt.places[s] > 0)
-                places[p][pt.places[s] - 1] += 1;
-            goalsFor[p].append(QPointF(t + 1, pt.goalsFor[s]));
-            goalsAgainst[p].append(QPointF(t + 1, pt.goalsAgainst[s]));
-        }
-        for (qsizetype p = 0; p < n; ++p)
-            cumulative[p].append(QPointF(t + 1, sums[p]));
-    }
-    const qreal last = h.tournaments.size();
-    // A few tournaments are marked one by one; after the first evening a line has one point.
-    const bool markers = h.tournaments.size() <= 40;
-
-    auto* points = new QChart;
-    points->setTitle(QStringLiteral("Очки по турнирам, нарастающим итогом"));
-    QValueAxis* px = axis(QStringLiteral("Турнир"), points, Qt::AlignBottom);
-    QValueAxis* py = axis(QStringLiteral("Очки"), points, Qt::AlignLeft);
-    qint64 top = 0;
-    for (qsizetype p = 0; p < n; ++p) {
-        auto* line = new QLineSeries(points);
-        line->setName(legendName(h.players[p]));
-        QPen pen(playerColour(p));
-        pen.setWidth(2);
-        line->setPen(pen);
-        line->replace(cumulative[p]);
-        mark(line, markers);
-        attach(points, line, px, py);
-        top = std::max(top, sums[p]);
-    }
-    tournamentRange(px, last);
-    countRange(py, top, true);
-
-    auto* placesChart = new QChart;
-    placesChart->setTitle(QStringLiteral("Сколько раз занято место"));
-    auto* bars = new QBarSeries(placesChart);
-    qreal most = 1;
-    for (qsizetype p = 0; p < n; ++p) {
-        auto* set = new QBarSet(legendName(h.players[p]), bars);
-        set->setColor(playerColour(p));
-        for (qreal count : places[p]) {
-            set->append(count);
-            most = std::max(most, count);
-        }
-        bars->append(set);
-    }
-    placesChart->addSeries(bars);
-    auto* categories = new QBarCategoryAxis(placesChart);
-    categories->append(
-        {QStringLiteral("1-е место"), QStringLiteral("2-е место"), QStringLiteral("3-е место")});
-    placesChart->addAxis(categories, Qt::AlignBottom);
-    bars->attachAxis(categories);
-    QValueAxis* count = axis(QStringLiteral("Турниров"), placesChart, Qt::AlignLeft);
-    countRange(count, most);
-    bars->attachAxis(count);
-
-    // Goals: one chart per player, for and against in colours the legend tells apart, all
-    // on the same scale.
-    qreal high = 1;
-    for (qsizetype p = 0; p < n; ++p)
-        for (const QList<QPointF>* pts : {&goalsFor[p], &goalsAgainst[p]})
-            for (const QPointF& pt : *pts)
-                high = std::max(high, pt.y());
-    auto* goalsPage = new QScrollArea(tabs_);
-    goalsPage->setObjectName(QStringLiteral("GoalsPage"));
-    goalsPage->setWidgetResizable(true);
-    goalsPage->setFrameShape(QFrame::NoFrame);
-    auto* grid = new QWidget(goalsPage);
-    auto* cells = new QGridLayout(grid);
-    const int columns = n > 1 ? 2 : 1;
-    for (qsizetype p = 0; p < n; ++p) {
-        auto* chart = new QChart;
-        chart->setMargins(QMargins(4, 4, 4, 4));
-        QValueAxis* x = axis(QStringLiteral("Турнир"), chart, Qt::AlignBottom);
-        QValueAxis* y = axis(QStringLiteral("Мячей"), chart, Qt::AlignLeft);
-        for (const bool against : {false, true}) {
-            auto* line = new QLineSeries(chart);
-            line->setName(against ? QStringLiteral("Пропущено") : QStringLiteral("Забито"));
-            QPen pen(against ? kAgainstColour : playerColour(p));
-            pen.setWidth(2);
-            if (against)
-                pen.setStyle(Qt::DashLine);
-            line->setPen(pen);
-            line->replace(against ? goalsAgainst[p] : goalsFor[p]);
-            mark(line, markers);
-            line->setLightMarker(goalsMarker(pen.color(), against));
-            line->setMarkerSize(12);
-            attach(chart, line, x, y);
-        }
-        tournamentRange(x, last);
-        countRange(y, high, true, 4);
-        chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
-        auto* cell = new QWidget(grid);
-        auto* column = new QVBoxLayout(cell);
-        column->setContentsMargins(0, 0, 0, 0);
-        // The name as plain text: a name is data, never markup.
-        auto* name = new QLabel(h.players[p], cell);
-        name->setTextFormat(Qt::PlainText);
-        QFont bold = name->font();
-        bold.setBold(true);
-        name->setFont(bold);
-        column->addWidget(name);
-        QChartView* chartView = view(chart, cell);
-        chartView->setMinimumHeight(240);
-        column->addWidget(chartView, 1);
-        cells->addWidget(cell, int(p / columns), int(p % columns));
-    }
-    goalsPage->setWidget(grid);
-
-    tabs_->addTab(view(points, tabs_), QStringLiteral("Очки"));
-    tabs_->addTab(view(placesChart, tabs_), QStringLiteral("Места"));
-    tabs_->addTab(goalsPage, QStringLiteral("Мячи"));
+    const PlayerSeries series = playerSeries(h);
+    tabs_->addTab(view(pointsChart(h.players, series), tabs_), QStringLiteral("Очки"));
+    tabs_->addTab(view(placesChart(h.players, series), tabs_), QStringLiteral("Места"));
+    tabs_->addTab(goalsPage(h.players, series, tabs_), QStringLiteral("Мячи"));
 }
 
-TournamentCharts* showTournamentCharts(QWidget* parent, HistoryStore& store) {
+void TournamentCharts::showNoTournaments() {
+    auto* empty = new QLabel(QStringLiteral("В базе ещё нет ни одного турнира. Запишите "
+                                            "турнир кнопкой \"Записать в базу\" в окне "
+                                            "результатов, и здесь появятся графики."),
+                             tabs_);
+    empty->setObjectName(QStringLiteral("NoTournaments"));
+    empty->setWordWrap(true);
+    empty->setAlignment(Qt::AlignCenter);
+    tabs_->addTab(empty, QStringLiteral("Графики"));
+}
+
+TournamentCharts* showTournamentCharts(QWidget* parent, HistoryStore& store, Dialogs& dialogs) {
     static QPointer<TournamentCharts> window;
     if (!window)
-        window = new TournamentCharts(store, parent);
+        window = new TournamentCharts(store, dialogs, parent);
     window->load();
     showInFront(window);
     return window;

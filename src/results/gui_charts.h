@@ -10,6 +10,7 @@ class QTabWidget;
 
 namespace kv {
 
+class Dialogs;
 class HistoryStore;
 
 // The colour of a player in every chart: by the order in which the players first played.
@@ -20,7 +21,8 @@ QColor playerColour(qsizetype player);
 class TournamentCharts : public QWidget {
     Q_OBJECT
 public:
-    explicit TournamentCharts(HistoryStore& store, QWidget* parent = nullptr);
+    // Errors of its own handlers that it cannot show in itself go to dialogs.
+    TournamentCharts(HistoryStore& store, Dialogs& dialogs, QWidget* parent = nullptr);
     // Reads the history afresh and draws it; throws the database's error.
     void load();
     QTabWidget* tabs() const { return tabs_; }
@@ -28,7 +30,12 @@ public:
     QLabel* note() const { return note_; }
 
 private:
+    // Draws the history afresh; one that cannot be read is said in the window, which has no
+    // one else to tell.
+    void historyChanged();
     void draw(const History& history);
+    // In place of the charts while no tournament is written.
+    void showNoTournaments();
     void clear();
     HistoryStore& store_;
     QTabWidget* tabs_ = nullptr;
@@ -36,6 +43,6 @@ private:
 };
 
 // Opens the window (one at a time) on the program's history; throws when it cannot be read.
-TournamentCharts* showTournamentCharts(QWidget* parent, HistoryStore& store);
+TournamentCharts* showTournamentCharts(QWidget* parent, HistoryStore& store, Dialogs& dialogs);
 
 } // namespace kv

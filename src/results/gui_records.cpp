@@ -312,11 +312,13 @@ RecordsWindow::RecordsWindow(HistoryStore& store, Dialogs& dialogs, const Clock&
     layout->addWidget(view_, 1);
     resize(900, 620);
 
-    connect(print_, &QPushButton::clicked, this, &RecordsWindow::printClick);
-    connect(savePdf_, &QPushButton::clicked, this, &RecordsWindow::savePdfClick);
-    connect(saveCsv_, &QPushButton::clicked, this, &RecordsWindow::saveCsvClick);
+    kv::connectGuarded(dialogs_, print_, &QPushButton::clicked, this, &RecordsWindow::printClick);
+    kv::connectGuarded(dialogs_, savePdf_, &QPushButton::clicked, this,
+                       &RecordsWindow::savePdfClick);
+    kv::connectGuarded(dialogs_, saveCsv_, &QPushButton::clicked, this,
+                       &RecordsWindow::saveCsvClick);
     // Computed afresh on each change, at once while shown, else when shown next.
-    connect(&store_, &HistoryStore::historyChanged, this, [this] {
+    kv::connectGuarded(dialogs_, &store_, &HistoryStore::historyChanged, this, [this] {
         stale_ = true;
         if (isVisible())
             refresh();

@@ -73,9 +73,10 @@ RestoreWindow::RestoreWindow(HistoryStore& store, Dialogs& dialogs, QWidget* par
     layout->addLayout(buttons);
     resize(640, 420);
 
-    connect(restore_, &QPushButton::clicked, this, &RestoreWindow::restoreClick);
+    connectGuarded(dialogs_, restore_, &QPushButton::clicked, this, &RestoreWindow::restoreClick);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
-    connect(list_, &QTableWidget::cellDoubleClicked, this, &RestoreWindow::restoreClick);
+    connectGuarded(dialogs_, list_, &QTableWidget::cellDoubleClicked, this,
+                   &RestoreWindow::restoreClick);
 }
 
 void RestoreWindow::showEvent(QShowEvent* event) {

@@ -80,171 +80,221 @@ const QStringList& starLevels() {
     return levels;
 }
 
-RecordsBook computeRecords(const History& history, const LevelOf& levelOf) {
-    RecordsBook book;
-    book.leftOut = history.leftOut();
+namespace {
 
-    QHash<QString, int> index;
-    QList<Walker> walkers;
-    const auto walker = [&](const QString& name) -> int {
-        auto it = index.constFind(name);
-        if (it == index.constEnd()) {
-            it = index.insert(name, int(walkers.size()));
-            walkers.append(Walker{});
-            walkers.last().record.player = name;
-        }
-        return *it;
-    };
-    QHash<PairKey, HeadToHead> pairs;
-    QList<PairKey> pairOrder;
-    const auto pair = [&](int a, int b) -> HeadToHead& {
-        auto it = pairs.find({a, b});
-        if (it == pairs.end()) {
-            it = pairs.insert(
-                {a, b},
-                HeadToHead{walkers[a].record.player, walkers[b].record.player, {}, {}, {}, {}});
-            pairOrder.append({a, b});
-        }
-        return *it;
-    };
-    QHash<QString, QString> levelCache;
-    const auto level = [&](const QString& club) {
-        auto it = levelCache.constFind(club);
-        if (it == levelCache.constEnd()) {
-            QString found = levelOf ? levelOf(club) : QString();
-            it = levelCache.insert(club, found.isEmpty() ? kOtherLevel : found);
-        }
-        return *it;
-    };
+// One walk through the history, tournament by tournament and match by match, filling the book.
+class RecordsWalk {
+public:
+    RecordsWalk(const History& history, const LevelOf& levelOf)
+        : history_(history), levelOf_(levelOf) {}
+    void tournament(int t);
+    RecordsBook finish();
 
-    GroupRecords& group = book.group;
-    for (int t = 0; t < history.tournaments.size(); ++t) {
-        const PlayedTournament& played = history.tournaments[t];
-        if (!played.counted())
+private:
+    int walker(const QString& name);
+    HeadToHead& pair(int a, int b);
+    QString level(const QString& club);
+    void match(const MatchAt& at, const std::array<int, 3>& who, std::array<Tally, 3>& evening);
+    void headToHead(int me, int other, qint64 own, qint64 theirs, const MatchAt& at);
+    void placing(int t, int slot, Walker& w, const Tally& evening);
+    void nemesis(Walker& w) const;
+    PlayerClubs clubsOf(const Walker& w) const;
+
+    const History& history_;
+    const LevelOf& levelOf_;
+    RecordsBook book_;
+    QHash<QString, int> index_;
+    QList<Walker> walkers_;
+    QHash<PairKey, HeadToHead> pairs_;
+    QList<PairKey> pairOrder_;
+    QHash<QString, QString> levelCache_;
+};
+
+int RecordsWalk::walker(const QString& name) {
+    auto it = index_.constFind(name);
+    if (it == index_.constEnd()) {
+        it = index_.insert(name, int(walkers_.size()));
+        walkers_.append(Walker{});
+        walkers_.last().record.player = name;
+    }
+    return *it;
+}
+
+HeadToHead& RecordsWalk::pair(int a, int b) {
+    auto it = pairs_.find({a, b});
+    if (it == pairs_.end()) {
+        it = pairs_.insert(
+            {a, b},
+            HeadToHead{walkers_[a].record.player, walkers_[b].record.player, {}, {}, {}, {}});
+        pairOrder_.append({a, b});
+    }
+    return *it;
+}
+
+QString RecordsWalk::level(const QString& club) {
+    auto it = levelCache_.constFind(club);
+    if (it == levelCache_.constEnd()) {
+        QString found = levelOf_ ? levelOf_(club) : QString();
+        it = levelCache_.insert(club, found.isEmpty() ? kOtherLevel : found);
+    }
+    return *it;
+}
+
+void RecordsWalk::tournament(int t) {
+    const PlayedTournament& played = history_.tournaments[t];
+    if (!played.counted())
+        return;
+    ++book_.tournaments;
+    if (!played.bestScorer)
+        ++book_.withoutBestScorer;
+    std::array<int, 3> who{};
+    std::array<Tally, 3> evening{};
+    for (int s = 0; s < 3; ++s)
+        who[s] = walker(played.players[s]);
+    for (int m = 0; m < int(played.matches.size()); ++m)
+        if (played.matches[m].valid)
+            match(MatchAt{t, m}, who, evening);
+    for (int s = 0; s < 3; ++s)
+        placing(t, s, walkers_[who[s]], evening[s]);
+}
+
+void RecordsWalk::match(const MatchAt& at, const std::array<int, 3>& who,
+                        std::array<Tally, 3>& evening) {
+    const PlayedMatch& match = matchAt(history_, at);
+    const int home = who[match.home], away = who[match.away];
+    const qint64 hg = match.homeGoals, ag = match.awayGoals;
+    evening[match.home].add(hg, ag);
+    evening[match.away].add(ag, hg);
+    for (const auto& [me, other, own, theirs] :
+         {std::tuple{home, away, hg, ag}, std::tuple{away, home, ag, hg}}) {
+        PlayerRecord& r = walkers_[me].record;
+        step(r.currentWins, r.longestWins, own > theirs, at.tournament);
+        step(r.currentUnbeaten, r.longestUnbeaten, own >= theirs, at.tournament);
+        step(r.currentLosses, r.longestLosses, own < theirs, at.tournament);
+        walkers_[me].against[other].add(own, theirs);
+        // Each pair once, from the side of the one who played first.
+        if (me < other)
+            headToHead(me, other, own, theirs, at);
+    }
+    GroupRecords& group = book_.group;
+    if (hg != ag && (!group.biggestWin || std::abs(hg - ag) > group.biggestWin->value))
+        group.biggestWin = MatchRecord{at, std::abs(hg - ag)};
+    if (!group.mostGoals || hg + ag > group.mostGoals->value)
+        group.mostGoals = MatchRecord{at, hg + ag};
+}
+
+void RecordsWalk::headToHead(int me, int other, qint64 own, qint64 theirs, const MatchAt& at) {
+    HeadToHead& h = pair(me, other);
+    h.tally.add(own, theirs);
+    h.lastFive.append(at);
+    if (h.lastFive.size() > 5)
+        h.lastFive.removeFirst();
+    const auto bigger = [&](const std::optional<MatchAt>& held, qint64 margin) {
+        if (!held)
+            return true;
+        const PlayedMatch& before = matchAt(history_, *held);
+        return margin > std::abs(before.homeGoals - before.awayGoals);
+    };
+    if (own > theirs && bigger(h.biggestWin, own - theirs))
+        h.biggestWin = at;
+    if (own < theirs && bigger(h.biggestLoss, theirs - own))
+        h.biggestLoss = at;
+}
+
+// One player's evening: his place, his points and difference, his club and its level.
+void RecordsWalk::placing(int t, int slot, Walker& w, const Tally& evening) {
+    const PlayedTournament& played = history_.tournaments[t];
+    GroupRecords& group = book_.group;
+    PlayerRecord& r = w.record;
+    ++r.tournaments;
+    const bool first = played.places[slot] == 1;
+    if (first)
+        ++r.firstPlaces;
+    step(r.currentFirstPlaces, r.longestFirstPlaces, first, t);
+    if (played.bestScorer && *played.bestScorer == r.player)
+        ++r.bestScorer;
+    const qint64 points = played.points[slot];
+    if (!group.mostPoints || points > group.mostPoints->value)
+        group.mostPoints = TournamentRecord{t, slot, points};
+    const qint64 difference = played.goalsFor[slot] - played.goalsAgainst[slot];
+    if (!group.bestDifference || difference > group.bestDifference->value)
+        group.bestDifference = TournamentRecord{t, slot, difference};
+
+    const QString& club = played.teams[slot];
+    auto at = w.clubAt.constFind(club);
+    if (at == w.clubAt.constEnd()) {
+        at = w.clubAt.insert(club, int(w.clubs.size()));
+        w.clubs.append(ClubRecord{r.player, club, 0, {}});
+    }
+    for (ClubRecord* c : {&w.clubs[*at], &w.levels[level(club)]}) {
+        ++c->tournaments;
+        c->tally.matches += evening.matches;
+        c->tally.wins += evening.wins;
+        c->tally.draws += evening.draws;
+        c->tally.losses += evening.losses;
+        c->tally.goalsFor += evening.goalsFor;
+        c->tally.goalsAgainst += evening.goalsAgainst;
+    }
+}
+
+void RecordsWalk::nemesis(Walker& w) const {
+    PlayerRecord& r = w.record;
+    // The opponents in the order they were first met.
+    for (int other = 0; other < walkers_.size(); ++other) {
+        const auto it = w.against.constFind(other);
+        if (it == w.against.constEnd() || it->matches < 3)
             continue;
-        ++book.tournaments;
-        if (!played.bestScorer)
-            ++book.withoutBestScorer;
-        std::array<int, 3> who{};
-        std::array<Tally, 3> evening{};
-        for (int s = 0; s < 3; ++s)
-            who[s] = walker(played.players[s]);
-
-        for (int m = 0; m < int(played.matches.size()); ++m) {
-            const PlayedMatch& match = played.matches[m];
-            if (!match.valid)
-                continue;
-            const MatchAt at{t, m};
-            const int home = who[match.home], away = who[match.away];
-            const qint64 hg = match.homeGoals, ag = match.awayGoals;
-            evening[match.home].add(hg, ag);
-            evening[match.away].add(ag, hg);
-            for (const auto& [me, other, own, theirs] :
-                 {std::tuple{home, away, hg, ag}, std::tuple{away, home, ag, hg}}) {
-                PlayerRecord& r = walkers[me].record;
-                step(r.currentWins, r.longestWins, own > theirs, t);
-                step(r.currentUnbeaten, r.longestUnbeaten, own >= theirs, t);
-                step(r.currentLosses, r.longestLosses, own < theirs, t);
-                walkers[me].against[other].add(own, theirs);
-                // Each pair once, from the side of the one who played first.
-                if (me < other) {
-                    HeadToHead& h = pair(me, other);
-                    h.tally.add(own, theirs);
-                    h.lastFive.append(at);
-                    if (h.lastFive.size() > 5)
-                        h.lastFive.removeFirst();
-                    const auto bigger = [&](const std::optional<MatchAt>& held, qint64 margin) {
-                        if (!held)
-                            return true;
-                        const PlayedMatch& before = matchAt(history, *held);
-                        return margin > std::abs(before.homeGoals - before.awayGoals);
-                    };
-                    if (own > theirs && bigger(h.biggestWin, own - theirs))
-                        h.biggestWin = at;
-                    if (own < theirs && bigger(h.biggestLoss, theirs - own))
-                        h.biggestLoss = at;
-                }
-            }
-            if (hg != ag && (!group.biggestWin || std::abs(hg - ag) > group.biggestWin->value))
-                group.biggestWin = MatchRecord{at, std::abs(hg - ag)};
-            if (!group.mostGoals || hg + ag > group.mostGoals->value)
-                group.mostGoals = MatchRecord{at, hg + ag};
-        }
-
-        for (int s = 0; s < 3; ++s) {
-            Walker& w = walkers[who[s]];
-            PlayerRecord& r = w.record;
-            ++r.tournaments;
-            const bool first = played.places[s] == 1;
-            if (first)
-                ++r.firstPlaces;
-            step(r.currentFirstPlaces, r.longestFirstPlaces, first, t);
-            if (played.bestScorer && *played.bestScorer == r.player)
-                ++r.bestScorer;
-            const qint64 points = played.points[s];
-            if (!group.mostPoints || points > group.mostPoints->value)
-                group.mostPoints = TournamentRecord{t, s, points};
-            const qint64 difference = played.goalsFor[s] - played.goalsAgainst[s];
-            if (!group.bestDifference || difference > group.bestDifference->value)
-                group.bestDifference = TournamentRecord{t, s, difference};
-
-            const QString& club = played.teams[s];
-            auto at = w.clubAt.constFind(club);
-            if (at == w.clubAt.constEnd()) {
-                at = w.clubAt.insert(club, int(w.clubs.size()));
-                w.clubs.append(ClubRecord{r.player, club, 0, {}});
-            }
-            for (ClubRecord* c : {&w.clubs[*at], &w.levels[level(club)]}) {
-                ++c->tournaments;
-                c->tally.matches += evening[s].matches;
-                c->tally.wins += evening[s].wins;
-                c->tally.draws += evening[s].draws;
-                c->tally.losses += evening[s].losses;
-                c->tally.goalsFor += evening[s].goalsFor;
-                c->tally.goalsAgainst += evening[s].goalsAgainst;
-            }
+        if (!r.nemesis || it->compare(r.againstNemesis) < 0) {
+            r.nemesis = walkers_[other].record.player;
+            r.againstNemesis = *it;
         }
     }
+}
 
-    for (const PairKey& key : pairOrder)
-        book.headToHead.append(pairs.value(key));
-    for (Walker& w : walkers) {
-        PlayerRecord& r = w.record;
-        // The opponents in the order they were first met.
-        for (int other = 0; other < walkers.size(); ++other) {
-            const auto it = w.against.constFind(other);
-            if (it == w.against.constEnd() || it->matches < 3)
-                continue;
-            if (!r.nemesis || it->compare(r.againstNemesis) < 0) {
-                r.nemesis = walkers[other].record.player;
-                r.againstNemesis = *it;
-            }
-        }
-        book.players.append(r);
-
-        PlayerClubs clubs{r.player, w.clubs, {}, {}, {}};
-        for (const ClubRecord& c : w.clubs) {
-            if (c.tournaments < 2)
-                continue;
-            if (!clubs.best || c.tally.compare(clubs.best->tally) > 0)
-                clubs.best = c;
-            if (!clubs.worst || c.tally.compare(clubs.worst->tally) < 0)
-                clubs.worst = c;
-        }
-        // The known levels in their order, then any other a pool may be named by.
-        QStringList names = starLevels();
-        for (auto it = w.levels.cbegin(); it != w.levels.cend(); ++it)
-            if (!names.contains(it.key()))
-                names.insert(names.size() - 1, it.key());
-        for (const QString& name : names)
-            if (const auto it = w.levels.constFind(name); it != w.levels.constEnd()) {
-                ClubRecord c = *it;
-                c.player = r.player;
-                c.club = name;
-                clubs.levels.append(c);
-            }
-        book.clubs.append(clubs);
+PlayerClubs RecordsWalk::clubsOf(const Walker& w) const {
+    PlayerClubs clubs{w.record.player, w.clubs, {}, {}, {}};
+    for (const ClubRecord& c : w.clubs) {
+        if (c.tournaments < 2)
+            continue;
+        if (!clubs.best || c.tally.compare(clubs.best->tally) > 0)
+            clubs.best = c;
+        if (!clubs.worst || c.tally.compare(clubs.worst->tally) < 0)
+            clubs.worst = c;
     }
+    // The known levels in their order, then any other a pool may be named by.
+    QStringList names = starLevels();
+    for (auto it = w.levels.cbegin(); it != w.levels.cend(); ++it)
+        if (!names.contains(it.key()))
+            names.insert(names.size() - 1, it.key());
+    for (const QString& name : names)
+        if (const auto it = w.levels.constFind(name); it != w.levels.constEnd()) {
+            ClubRecord c = *it;
+            c.player = w.record.player;
+            c.club = name;
+            clubs.levels.append(c);
+        }
+    return clubs;
+}
+
+RecordsBook RecordsWalk::finish() {
+    for (const PairKey& key : pairOrder_)
+        book_.headToHead.append(pairs_.value(key));
+    for (Walker& w : walkers_) {
+        nemesis(w);
+        book_.players.append(w.record);
+        book_.clubs.append(clubsOf(w));
+    }
+    return std::move(book_);
+}
+
+} // namespace
+
+RecordsBook computeRecords(const History& history, const LevelOf& levelOf) {
+    RecordsWalk walk(history, levelOf);
+    for (int t = 0; t < history.tournaments.size(); ++t)
+        walk.tournament(t);
+    RecordsBook book = walk.finish();
+    book.leftOut = history.leftOut();
     return book;
 }
 

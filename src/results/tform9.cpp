@@ -56,15 +56,9 @@ public:
 
 } // namespace
 
-TForm9::TForm9(kv::Services& services, kv::RunState& state, kv::HistoryStore& history,
-               QWidget* parent)
-    : QWidget(parent, Qt::Window), services_(services), state_(state), db_(history) {
-    // Before the controls exist, so that they are made with it instead of each being told of
-    // a change.
-    setFont(kv::classicFont(11));
-    // The window's flags before its controls exist: changing them re-parents the window, which
-    // polishes every control again.
-    kv::fixClientSize(this, 957, 426);
+TForm9::TForm9(kv::Services& services, kv::HistoryStore& history, QWidget* parent)
+    : QWidget(parent, Qt::Window), services_(services), db_(history) {
+    kv::prepareWindow(this, {957, 426});
     setupUi(this);
 
     boxes_ = {Edit1, Edit2, Edit3, Edit4,  Edit5,  Edit6,
@@ -88,6 +82,60 @@ TForm9::TForm9(kv::Services& services, kv::RunState& state, kv::HistoryStore& hi
 
     BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
 
+    setUpGrid();
+    DBGrid1->installEventFilter(this);
+    ListBox1->installEventFilter(this);
+    for (QLineEdit* box : boxes_)
+        box->installEventFilter(this);
+    kv::tipCutTexts(this);
+
+    kv::Dialogs& dialogs = *services_.dialogs;
+    kv::connectGuarded(dialogs, Button1, &QPushButton::clicked, this, &TForm9::Button1Click);
+    kv::connectGuarded(dialogs, Button2, &QPushButton::clicked, this, &TForm9::Button2Click);
+    kv::connectGuarded(dialogs, BitBtn1, &QPushButton::clicked, this, &TForm9::BitBtn1Click);
+    kv::connectGuarded(dialogs, Button3, &QPushButton::clicked, this, &TForm9::Button3Click);
+    kv::connectGuarded(dialogs, Button4, &QPushButton::clicked, this, &TForm9::Button4Click);
+    kv::connectGuarded(dialogs, Button5, &QPushButton::clicked, this, &TForm9::Button5Click);
+    kv::connectGuarded(dialogs, Button6, &QPushButton::clicked, this, &TForm9::Button6Click);
+    kv::connectGuarded(dialogs, FixButton, &QPushButton::clicked, this, &TForm9::FixButtonClick);
+    kv::connectGuarded(dialogs, DeleteButton, &QPushButton::clicked, this,
+                       &TForm9::DeleteButtonClick);
+    kv::connectGuarded(dialogs, RebuildButton, &QPushButton::clicked, this,
+                       &TForm9::RebuildButtonClick);
+    auto* fix = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
+    connect(fix, &QShortcut::activated, FixButton, &QPushButton::click);
+    kv::connectGuarded(dialogs, DBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this,
+                       &TForm9::DBGrid1TitleClick);
+    // Every change of the chosen item opens its table (mouse or keyboard); a click on the item
+    // already chosen opens it again, but the click that chose it does not open it twice.
+    kv::connectGuarded(dialogs, ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (reloadingList_ || row < 0)
+            return;
+        chosenByPress_ = QApplication::mouseButtons() != Qt::NoButton ? row : -1;
+        ListBox1Click();
+    });
+    kv::connectGuarded(dialogs, ListBox1, &QListWidget::itemClicked, this,
+                       [this](QListWidgetItem* item) {
+                           const bool justOpened = ListBox1->row(item) == chosenByPress_;
+                           chosenByPress_ = -1;
+                           if (!justOpened)
+                               ListBox1Click();
+                       });
+
+    kv::connectGuarded(dialogs, &db_, &kv::HistoryStore::historyChanged, this,
+                       &TForm9::historyChanged);
+
+    FormCreate();
+}
+
+TForm9::~TForm9() {
+    // The grid's table holds the connection; it goes before the connection is removed.
+    DBGrid1->setModel(nullptr);
+    delete ADOTable1;
+    ADOTable1 = nullptr;
+}
+
+void TForm9::setUpGrid() {
     ADOTable1 = new QSqlTableModel(this, db_.database());
     ADOTable1->setObjectName(QStringLiteral("ADOTable1"));
     ADOTable1->setEditStrategy(QSqlTableModel::OnManualSubmit);
@@ -99,54 +147,6 @@ TForm9::TForm9(kv::Services& services, kv::RunState& state, kv::HistoryStore& hi
     DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     DBGrid1->horizontalHeader()->setHighlightSections(false);
     DBGrid1->verticalHeader()->setDefaultSectionSize(18);
-    DBGrid1->installEventFilter(this);
-    ListBox1->installEventFilter(this);
-    for (QLineEdit* box : boxes_)
-        box->installEventFilter(this);
-    kv::tipCutTexts(this);
-
-    connect(Button1, &QPushButton::clicked, this, &TForm9::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm9::Button2Click);
-    connect(BitBtn1, &QPushButton::clicked, this, &TForm9::BitBtn1Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm9::Button3Click);
-    connect(Button4, &QPushButton::clicked, this, &TForm9::Button4Click);
-    connect(Button5, &QPushButton::clicked, this, &TForm9::Button5Click);
-    connect(Button6, &QPushButton::clicked, this, &TForm9::Button6Click);
-    connect(FixButton, &QPushButton::clicked, this, &TForm9::FixButtonClick);
-    connect(DeleteButton, &QPushButton::clicked, this, &TForm9::DeleteButtonClick);
-    connect(RebuildButton, &QPushButton::clicked, this, &TForm9::RebuildButtonClick);
-    auto* fix = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
-    connect(fix, &QShortcut::activated, FixButton, &QPushButton::click);
-    connect(DBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            &TForm9::DBGrid1TitleClick);
-    // Every change of the chosen item opens its table (mouse or keyboard); a click on the item
-    // already chosen opens it again, but the click that chose it does not open it twice.
-    connect(ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (reloadingList_ || row < 0)
-            return;
-        chosenByPress_ = QApplication::mouseButtons() != Qt::NoButton ? row : -1;
-        ListBox1Click();
-    });
-    connect(ListBox1, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        const bool justOpened = ListBox1->row(item) == chosenByPress_;
-        chosenByPress_ = -1;
-        if (!justOpened)
-            ListBox1Click();
-    });
-
-    confirmRebuild = [this](const kv::TotalRebuild& rebuild) {
-        return kv::confirmTotalRebuild(this, rebuild);
-    };
-    connect(&db_, &kv::HistoryStore::historyChanged, this, &TForm9::historyChanged);
-
-    FormCreate();
-}
-
-TForm9::~TForm9() {
-    // The grid's table holds the connection; it goes before the connection is removed.
-    DBGrid1->setModel(nullptr);
-    delete ADOTable1;
-    ADOTable1 = nullptr;
 }
 
 template <typename F> void TForm9::guard(F&& handler) {
@@ -475,7 +475,7 @@ void TForm9::chooseBestScorer(QPushButton* pressed) {
             button->setEnabled(false);
     guard([&] {
         chosenScorer_ = pressed->text();
-        kv::chooseBestScorer(state_, pressed->text());
+        kv::chooseBestScorer(pressed->text());
         if (!writtenTable_.isEmpty())
             db_.setBestScorer(writtenTable_, *chosenScorer_);
     });
@@ -546,7 +546,6 @@ void TForm9::BitBtn1Click() {
             writtenTable_ = table;
             if (!chosenScorer_) {
                 // Nobody chosen, nobody privileged: the last evening's scorer does not carry over.
-                state_.bestScorerName.clear();
                 kv::writeLines(kv::kBestScorerFile, {});
             }
         } catch (...) {
@@ -738,7 +737,7 @@ void TForm9::abandonCorrection() {
 void TForm9::RebuildButtonClick() {
     guard([&] {
         const kv::TotalRebuild rebuild = db_.rebuiltTotal();
-        if (!confirmRebuild(rebuild))
+        if (!kv::confirmTotalRebuild(this, rebuild))
             return;
         db_.replaceTotal(rebuild);
         showGridAfterChange();

@@ -14,7 +14,6 @@
 
 namespace kv {
 struct Services;
-struct RunState;
 } // namespace kv
 
 class QSqlTableModel;
@@ -24,8 +23,7 @@ class TForm9 : public QWidget, public Ui::TForm9 {
     Q_OBJECT
 public:
     // The store is the program's history; it outlives the window.
-    TForm9(kv::Services& services, kv::RunState& state, kv::HistoryStore& history,
-           QWidget* parent = nullptr);
+    TForm9(kv::Services& services, kv::HistoryStore& history, QWidget* parent = nullptr);
     ~TForm9() override;
 
     // A scheduled tournament from the main window: its teams head the rows and columns, its
@@ -37,8 +35,6 @@ public:
     // The statistics view: the players' names as the main window shows them.
     void showStatistics(const QStringList& players);
 
-    // The table shown in the grid (inactive until a table is chosen or a tournament written).
-    QSqlTableModel* ADOTable1 = nullptr;
     kv::HistoryStore& database() { return db_; }
     // The button the Enter key presses now, or nullptr.
     QPushButton* enterButton() const;
@@ -68,8 +64,6 @@ public:
     // The table a loaded correction replaces; empty when none is loaded.
     QString correctedTable() const { return correcting_; }
     void abandonCorrection();
-    // Asks before "Total" is replaced by its rebuild; tests answer it themselves.
-    std::function<bool(const kv::TotalRebuild&)> confirmRebuild;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -81,6 +75,8 @@ private:
     template <typename F> void guard(F&& handler);
     // A damaged history: says so and offers the safety copies.
     void offerRestore(const kv::DamagedHistory& damage);
+    // The grid shows the history's tables as stored, sorted by the column title clicked.
+    void setUpGrid();
 
     QLabel* standingLabel(int player, kv::StandingField field) const;
     QStringList boxTexts() const;
@@ -124,8 +120,9 @@ private:
     void restoreGridColumnWidths(const QList<int>& widths);
 
     kv::Services& services_;
-    kv::RunState& state_;
     kv::HistoryStore& db_;
+    // The table shown in the grid (inactive until a table is chosen or a tournament written).
+    QSqlTableModel* ADOTable1 = nullptr;
 
     std::array<QLineEdit*, 12> boxes_{};
     std::array<std::array<QLabel*, 8>, 3> standings_{};

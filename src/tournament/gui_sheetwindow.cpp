@@ -84,9 +84,10 @@ SheetWindow::SheetWindow(Dialogs& dialogs, const Clock& clock, Opener* opener, Q
     layout->addLayout(buttons);
     layout->addWidget(page_, 1);
 
-    connect(print_, &QPushButton::clicked, this, &SheetWindow::printClick);
-    connect(savePdf_, &QPushButton::clicked, this, &SheetWindow::savePdfClick);
-    connect(openWorkbook_, &QPushButton::clicked, this, &SheetWindow::openInSpreadsheetClick);
+    kv::connectGuarded(dialogs_, print_, &QPushButton::clicked, this, &SheetWindow::printClick);
+    kv::connectGuarded(dialogs_, savePdf_, &QPushButton::clicked, this, &SheetWindow::savePdfClick);
+    kv::connectGuarded(dialogs_, openWorkbook_, &QPushButton::clicked, this,
+                       &SheetWindow::openInSpreadsheetClick);
     fitToScreen();
 }
 

@@ -9,12 +9,9 @@
 #include <QScreen>
 
 TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window) {
-    // The window's flags before its controls exist: changing them re-parents the window, which
-    // polishes every control again.
-    kv::fixClientSize(this, 513, 105);
+    kv::prepareWindow(this, {513, 105});
     setWindowFlag(Qt::WindowMinimizeButtonHint, false);
     setupUi(this);
-    setFont(kv::classicFont(11));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }

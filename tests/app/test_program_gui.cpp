@@ -4,6 +4,7 @@
 #include "../results/resultsdb.h"
 #include "app/tform1.h"
 #include "app/tform6.h"
+#include "common/errors.h"
 #include "common/gui_fulltexttips.h"
 #include "common/gui_windowmanners.h"
 #include "common/gui_windowplace.h"
@@ -81,6 +82,7 @@ private slots:
     void firstStartAsksForTheNames();
     void theEveningByKeyboard();
     void rebuildPreviewKeepsFiguresInSight();
+    void failedCommandShowsItsErrorAndTheProgramGoesOn();
     void hostileNamesShowAsTyped_data();
     void hostileNamesShowAsTyped();
 };
@@ -345,6 +347,16 @@ void TestProgram::rebuildPreviewKeepsFiguresInSight() {
     });
     kv::confirmTotalRebuild(nullptr, rebuild);
     QCOMPARE(tables.size(), 2);
+}
+
+void TestProgram::failedCommandShowsItsErrorAndTheProgramGoesOn() {
+    Program p;
+    p.services.endProgram = [] { throw kv::Error(QStringLiteral("Не закрылось")); };
+    p.dialogs.clear();
+    kvtest::child<QAction>(p.w().form1, "N3")->trigger();
+    QCOMPARE(p.dialogs.errors(), QStringList{"Не закрылось"});
+    kvtest::child<QAction>(p.w().form1, "N2")->trigger();
+    QCOMPARE(p.dialogs.texts(kv::ScriptedDialogs::Kind::Information).size(), 1);
 }
 
 void TestProgram::hostileNamesShowAsTyped_data() {

@@ -16,15 +16,21 @@
 
 namespace kvtest {
 
+// The table the results window's grid shows.
+inline QSqlTableModel* gridTable(const TForm9* form) {
+    return child<QSqlTableModel>(const_cast<TForm9*>(form), QStringLiteral("ADOTable1"));
+}
+
 // The clock stands at the moment this table name stands for.
 inline const QString kResultsTable = QStringLiteral("08_12_2016__21_05_33");
 
 // The values of one column of the table the grid shows, by the database's name of the column.
 inline QStringList gridColumn(const TForm9& form, const QString& name) {
     QStringList values;
-    const int c = form.ADOTable1->record().indexOf(name);
-    for (int r = 0; r < form.ADOTable1->rowCount(); ++r)
-        values << form.ADOTable1->index(r, c).data().toString();
+    const QSqlTableModel* table = gridTable(&form);
+    const int c = table->record().indexOf(name);
+    for (int r = 0; r < table->rowCount(); ++r)
+        values << table->index(r, c).data().toString();
     return values;
 }
 
@@ -40,7 +46,7 @@ struct ResultsWindow : Fakes {
         : Fakes(1, QDateTime(QDate(2016, 12, 8), QTime(21, 5, 33))) {
         if (withDatabase)
             createBaseDb();
-        form = std::make_unique<TForm9>(services, state, database);
+        form = std::make_unique<TForm9>(services, database);
     }
     // What the press hands over: teams, names, captions, an enabled compute button; unless told
     // otherwise, "Никто!" is chosen as the best scorer, so that a write asks nothing.

@@ -57,7 +57,8 @@ private slots:
 void TestCharts::nothingStored() {
     kvtest::WorkFolder folder;
     kv::HistoryStore store;
-    kv::TournamentCharts w(store);
+    kv::ScriptedDialogs dialogs;
+    kv::TournamentCharts w(store, dialogs);
     // No database file: the message the results window gives.
     try {
         w.load();
@@ -81,7 +82,8 @@ void TestCharts::onePlayerOneColour() {
     store.writeTournament("08_12_2016__21_05_33", kvtest::sampleTournament());
     store.writeTournament("15_11_2016__20_00_00",
                           kvtest::sampleTournament({"Пенва", "Зурко", "Гость"}));
-    kv::TournamentCharts w(store);
+    kv::ScriptedDialogs dialogs;
+    kv::TournamentCharts w(store, dialogs);
     w.load();
     QCOMPARE(w.tabs()->count(), 3);
 
@@ -128,7 +130,8 @@ void TestCharts::followsTheHistoryAndNamesWhatItLeavesOut() {
     kvtest::createBaseDb();
     kv::HistoryStore store;
     store.writeTournament("08_12_2016__21_05_33", kvtest::sampleTournament());
-    kv::TournamentCharts w(store);
+    kv::ScriptedDialogs dialogs;
+    kv::TournamentCharts w(store, dialogs);
     w.load();
     verifyInsideThePlot(w, 1);
     QVERIFY(w.note()->isHidden());

@@ -6,6 +6,7 @@
 #include "resultsdb.h"
 #include "resultswindow.h"
 
+#include <QDialog>
 #include <QSqlTableModel>
 
 #include <memory>
@@ -26,7 +27,7 @@ struct Env {
         kv::HistoryStore(kv::kDatabaseFile).writeTournament(kStored, kvtest::sampleTournament());
         QDir(kv::safetyCopyFolder(kv::kDatabaseFile)).removeRecursively();
     }
-    void open() { form = std::make_unique<TForm9>(fakes.services, fakes.state, database); }
+    void open() { form = std::make_unique<TForm9>(fakes.services, database); }
     void enter(const QStringList& boxes) {
         if (form->Label3->text().isEmpty())
             form->showTournament({kvtest::kPlayers, {"Команда 1", "Команда 2", "Команда 3"}, {}});
@@ -58,7 +59,7 @@ void make(Env& env, Change change) {
         break;
     case Change::DeleteRow:
         env.choose(kv::kTotalTable);
-        env.form->DBGrid1->setCurrentIndex(env.form->ADOTable1->index(1, 1));
+        env.form->DBGrid1->setCurrentIndex(kvtest::gridTable(env.form.get())->index(1, 1));
         env.fakes.dialogs.queue(Answer::Ok);
         env.form->DBGrid1DeleteRecord();
         break;
@@ -70,7 +71,8 @@ void make(Env& env, Change change) {
         env.form->BitBtn1->click();
         break;
     case Change::Rebuild:
-        env.form->confirmRebuild = [](const kv::TotalRebuild&) { return true; };
+        QTimer::singleShot(
+            0, [] { qobject_cast<QDialog*>(QApplication::activeModalWidget())->accept(); });
         env.form->RebuildButton->click();
         break;
     case Change::DeleteTournament:
