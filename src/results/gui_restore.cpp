@@ -97,7 +97,7 @@ void RestoreWindow::refresh() {
     QThread* reader =
         QThread::create([found, file = store_.fileName()] { *found = describeSafetyCopies(file); });
     connect(reader, &QThread::finished, reader, &QObject::deleteLater);
-    connect(reader, &QThread::finished, this, [this, found, reading] {
+    connectGuarded(dialogs_, reader, &QThread::finished, this, [this, found, reading] {
         if (reading == reading_)
             fill(*found);
     });
