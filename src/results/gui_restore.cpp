@@ -1,6 +1,7 @@
 #include "results/gui_restore.h"
 
 #include "common/dialogs.h"
+#include "common/errors.h"
 #include "common/guard.h"
 #include "common/gui_windowplace.h"
 #include "results/historystore.h"
@@ -94,12 +95,26 @@ void RestoreWindow::refresh() {
     // done beside the window, which fills when the reading is done.
     const int reading = ++reading_;
     auto found = std::make_shared<QList<CopySummary>>();
-    QThread* reader =
-        QThread::create([found, file = store_.fileName()] { *found = describeSafetyCopies(file); });
+    auto failure = std::make_shared<QString>();
+    // Nothing may leave the reading thread: what fails there is told in the window's thread.
+    QThread* reader = QThread::create([found, failure, file = store_.fileName()] {
+        try {
+            *found = describeSafetyCopies(file);
+        } catch (const Error& e) {
+            *failure = e.text();
+        } catch (const std::exception& e) {
+            *failure = QString::fromLocal8Bit(e.what());
+        }
+    });
     connect(reader, &QThread::finished, reader, &QObject::deleteLater);
-    connectGuarded(dialogs_, reader, &QThread::finished, this, [this, found, reading] {
-        if (reading == reading_)
-            fill(*found);
+    connectGuarded(dialogs_, reader, &QThread::finished, this, [this, found, failure, reading] {
+        if (reading != reading_)
+            return;
+        if (!failure->isEmpty()) {
+            note_->setText(QStringLiteral("Копии не прочитаны."));
+            throw Error(QStringLiteral("Не удалось прочитать копии базы: ") + *failure);
+        }
+        fill(*found);
     });
     reader_ = reader;
     list_->setRowCount(0);
