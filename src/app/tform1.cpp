@@ -123,24 +123,24 @@ void TForm1::addMenuCommands() {
                        &TForm1::RestoreCommandClick);
 }
 
-void TForm1::ChartsCommandClick() {
+kv::HistoryStore& TForm1::history() const {
     if (!peers_.history)
-        throw kv::Error(QStringLiteral("The database is not there."));
-    kv::showTournamentCharts(this, *peers_.history, *services_.dialogs);
+        throw kv::Error(QStringLiteral("История турниров недоступна: база не открыта."));
+    return *peers_.history;
+}
+
+void TForm1::ChartsCommandClick() {
+    kv::showTournamentCharts(this, history(), *services_.dialogs);
 }
 
 void TForm1::RestoreCommandClick() {
-    if (!peers_.history)
-        throw kv::Error(QStringLiteral("The database is not there."));
-    kv::showRestoreWindow(this, *peers_.history, *services_.dialogs);
+    kv::showRestoreWindow(this, history(), *services_.dialogs);
 }
 
 void TForm1::RecordsCommandClick() {
-    if (!peers_.history)
-        throw kv::Error(QStringLiteral("The database is not there."));
     if (!recordsWindow_)
         recordsWindow_ = new kv::RecordsWindow(
-            *peers_.history, *services_.dialogs, *services_.clock,
+            history(), *services_.dialogs, *services_.clock,
             [] {
                 const QHash<QString, QString> labels = kv::poolLabelsOfTeams();
                 return kv::LevelOf([labels](const QString& club) { return labels.value(club); });

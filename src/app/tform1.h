@@ -89,6 +89,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The history the windows share; an error when the program was built without one.
+    kv::HistoryStore& history() const;
     template <typename F> void guard(F&& handler);
     // The commands of the main menu that have no control of the form: the sheet, the charts,
     // the records, the restore from a safety copy.
