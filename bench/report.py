@@ -81,6 +81,8 @@ def measure(runs, name, counter):
         value = statistics.median(values)
         if counter.endswith("_kb"):
             return value, f"{value / 1024:.1f} MB"
+        if counter.endswith("_ms"):
+            return value, f"{value:.3g} ms"
         return value, f"{value:.4g}"
     value = statistics.median(b["real_time"] * TO_MS[b.get("time_unit", "ns")] for b in reps)
     return value, f"{value:.3g} ms" if value >= 0.01 else f"{value * 1000:.3g} us"

@@ -2,6 +2,10 @@
 
 #include "app/tform1.h"
 #include "app/tform6.h"
+#include "common/guard.h"
+#include "common/gui_dialogs.h"
+#include "common/gui_theme.h"
+#include "common/gui_windowmanners.h"
 #include "common/services.h"
 #include "pools/tform2.h"
 #include "pools/tform7.h"
@@ -10,22 +14,73 @@
 #include "results/tform9.h"
 #include "tournament/tform5.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
+#include <QPointer>
 #include <QTimer>
 
-ProgramWindows::ProgramWindows(kv::Services& services, kv::RunState& state) {
+namespace {
+
+// Runs a step on the pass of the event loop after a window's first paint, when the painted
+// window is on the screen.
+class AfterFirstPaint : public QObject {
+public:
+    AfterFirstPaint(QWidget* window, std::function<void()> step)
+        : QObject(window), step_(std::move(step)) {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && step_) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                std::exchange(step_, nullptr)();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> step_;
+};
+
+} // namespace
+
+void kv::dressApplication(QApplication& app, Dialogs& dialogs) {
+    kv::installToolkitTranslations(app);
+    QApplication::setFont(kv::classicFont(11));
+    kv::guarded(dialogs, [&] { kv::applyCarbonTheme(app); });
+    kv::WindowManners::install(app);
+}
+
+ProgramWindows::ProgramWindows(kv::Services& services, kv::RunState& state) : services_(services) {
     form1_ = std::make_unique<TForm1>(services, state);
-    form2_ = std::make_unique<TForm2>(services);
+    windows_.form1 = form1_.get();
+    form1_->setPeersMaker([this] { makeOtherWindows(); });
+}
+
+const Windows& ProgramWindows::windows() {
+    makeOtherWindows();
+    return windows_;
+}
+
+// Nothing of these is seen before a command of the main window: the main window shows without
+// waiting for them.
+void ProgramWindows::makeOtherWindows() {
+    if (form2_)
+        return;
+    form2_ = std::make_unique<TForm2>(services_);
     // The gifts window before the settings dialog, which opens it.
     form5_ = std::make_unique<TForm5>();
     // The store is opened as the results window lists the tournaments: a missing or broken
     // base.db says so once, at start. The settings dialog renames players through it.
-    history_ = std::make_unique<kv::HistoryStore>(kv::kDatabaseFile, services.clock);
-    form6_ = std::make_unique<TForm6>(services, *form1_, *form5_, history_.get());
-    form7_ = std::make_unique<TForm7>(services);
-    form8_ = std::make_unique<TForm8>(services);
-    form9_ = std::make_unique<TForm9>(services, *history_);
+    history_ = std::make_unique<kv::HistoryStore>(kv::kDatabaseFile, services_.clock);
+    form6_ = std::make_unique<TForm6>(services_, *form1_, *form5_, history_.get());
+    form7_ = std::make_unique<TForm7>(services_);
+    form8_ = std::make_unique<TForm8>(services_);
+    form9_ = std::make_unique<TForm9>(services_, *history_);
     form1_->setPeers(
         {form2_.get(), form6_.get(), form7_.get(), form8_.get(), form9_.get(), history_.get()});
     windows_ = {form1_.get(), form2_.get(), form6_.get(), form5_.get(),
@@ -37,9 +92,13 @@ ProgramWindows::ProgramWindows(kv::Services& services, kv::RunState& state) {
 
 void ProgramWindows::showMainWindow() {
     form1_->show();
-    // Once the main window is up, so that the dialog opens over it.
-    if (form1_->firstStart())
-        QTimer::singleShot(0, form1_.get(), &TForm1::askForPlayerNames);
+    // The rest of the start once the main window is up: the other windows, then on a first
+    // start the settings dialog over it.
+    new AfterFirstPaint(form1_.get(), [this] {
+        makeOtherWindows();
+        if (form1_->firstStart())
+            form1_->askForPlayerNames();
+    });
 }
 
 // In the reverse order of creation; the history goes after every window that reads through it (the

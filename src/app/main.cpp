@@ -5,8 +5,6 @@
 #include "common/datafolder.h"
 #include "common/guard.h"
 #include "common/gui_dialogs.h"
-#include "common/gui_theme.h"
-#include "common/gui_windowmanners.h"
 #include "common/programdir.h"
 #include "common/random.h"
 #include "common/services.h"
@@ -24,10 +22,10 @@ int main(int argc, char* argv[]) {
     kv::nameProgram();
     // A logout or a kill ends the run as a close does: the windows go and the lock with them.
     kv::quitOnTerminationSignals();
-    // Before the first box: even the data folder's complaints have Russian buttons.
-    kv::installToolkitTranslations(app);
-
     kv::MessageBoxDialogs dialogs;
+    // Before the first box: even the data folder's complaints have Russian buttons.
+    kv::dressApplication(app, dialogs);
+
     // Without its data folder the program has nothing to work on: the box says why, then it ends.
     if (!kv::guarded(dialogs, [] { kv::enterDataFolder(QCoreApplication::arguments()); }))
         return 1;
@@ -43,11 +41,6 @@ int main(int argc, char* argv[]) {
     services.spreadsheets = &spreadsheets;
     services.endProgram = [] { QCoreApplication::exit(0); };
     kv::RunState state;
-
-    // The classic font for every window and message box.
-    QApplication::setFont(kv::classicFont(11));
-    kv::guarded(dialogs, [&] { kv::applyCarbonTheme(app); });
-    kv::WindowManners::install(app);
 
     const std::unique_ptr<QLockFile> folderLock = kv::lockDataFolder(dialogs);
     if (!folderLock)

@@ -123,10 +123,10 @@ void TForm1::addMenuCommands() {
                        &TForm1::RestoreCommandClick);
 }
 
-kv::HistoryStore& TForm1::history() const {
-    if (!peers_.history)
+kv::HistoryStore& TForm1::history() {
+    if (!peers().history)
         throw kv::Error(QStringLiteral("История турниров недоступна: база не открыта."));
-    return *peers_.history;
+    return *peers().history;
 }
 
 void TForm1::ChartsCommandClick() {
@@ -296,7 +296,7 @@ void TForm1::ComboBox1Change() {
     if (ComboBox1->currentText() != QLatin1String("2"))
         return;
     ComboBox1->setCurrentIndex(1);
-    if (TForm7* two = peers_.twoPlayers) {
+    if (TForm7* two = peers().twoPlayers) {
         two->move(frameGeometry().topRight() + QPoint(8, 0));
         kv::showInFront(two);
     }
@@ -320,8 +320,15 @@ void TForm1::N3Click() {
 }
 
 void TForm1::setPeers(const MainWindowPeers& peers) {
+    makePeers_ = nullptr;
     peers_ = peers;
     showPrizeHolders();
+}
+
+const MainWindowPeers& TForm1::peers() {
+    if (makePeers_)
+        std::exchange(makePeers_, nullptr)();
+    return peers_;
 }
 
 void TForm1::showPrizeHolders() {
@@ -470,8 +477,8 @@ void TForm1::CheckBox4Click() {
 
 void TForm1::Button3Click() {
     guard([&] {
-        if (peers_.recentTeams)
-            peers_.recentTeams->openFromMainWindow();
+        if (peers().recentTeams)
+            peers().recentTeams->openFromMainWindow();
     });
 }
 
@@ -487,9 +494,9 @@ void TForm1::BitBtn1Click() {
         const kv::Tournament input = currentTournament();
         kv::PressView view;
         view.handOverToResults = [&](const kv::Tournament& tournament) {
-            if (!peers_.results)
+            if (!peers().results)
                 throw kv::Error(QStringLiteral("The results window is not there."));
-            peers_.results->showTournament(tournament);
+            peers().results->showTournament(tournament);
             handedOver = true;
         };
         view.showPrize = [&](kv::PrizePlace place, const QString& path) {
@@ -526,13 +533,13 @@ void TForm1::showEveningSheet() {
         return;
     }
     kv::SheetWindow& sheet = sheetWindow();
-    if (peers_.results && peers_.results->isVisible())
-        kv::placeSideBySide(&sheet, kv::SheetWindow::kReadableWidth, peers_.results);
+    if (peers().results && peers().results->isVisible())
+        kv::placeSideBySide(&sheet, kv::SheetWindow::kReadableWidth, peers().results);
     sheet.showSheet();
 }
 
 void TForm1::bringEveningForward() {
-    TForm9* results = peers_.results;
+    TForm9* results = peers().results;
     if (!results || !results->isVisible())
         return;
     // The results window over this one, and the sheet to print over both.
@@ -571,8 +578,8 @@ void TForm1::SheetCommandClick() {
 
 void TForm1::N5Click() {
     guard([&] {
-        if (peers_.poolsEditor)
-            peers_.poolsEditor->openFromMenu();
+        if (peers().poolsEditor)
+            peers().poolsEditor->openFromMenu();
     });
 }
 
@@ -581,7 +588,7 @@ void TForm1::N5Click() {
 
 void TForm1::N8Click() {
     guard([&] {
-        TForm6* dialog = peers_.settings;
+        TForm6* dialog = peers().settings;
         if (!dialog)
             return;
         // Every opening shows the names the main window shows.
@@ -592,14 +599,14 @@ void TForm1::N8Click() {
 
 void TForm1::askForPlayerNames() {
     N8Click();
-    if (peers_.settings && peers_.settings->isVisible())
-        peers_.settings->focusFirstName();
+    if (peers().settings && peers().settings->isVisible())
+        peers().settings->focusFirstName();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Statistics view
 
 void TForm1::N6Click() {
-    if (peers_.results)
-        peers_.results->showStatistics(playerNames());
+    if (peers().results)
+        peers().results->showStatistics(playerNames());
 }

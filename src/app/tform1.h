@@ -6,6 +6,8 @@
 
 #include <QMainWindow>
 
+#include <functional>
+
 namespace kv {
 class RecordsWindow;
 class SheetWindow;
@@ -37,6 +39,9 @@ public:
     TForm1(kv::Services& services, kv::RunState& state, QWidget* parent = nullptr);
     // Also names the holders of the privileges, which the database tells.
     void setPeers(const MainWindowPeers& peers);
+    // The other windows come after the main window is on the screen; a command that needs them
+    // sooner has them made by this first.
+    void setPeersMaker(std::function<void()> make) { makePeers_ = std::move(make); }
 
     // The names of the three player slots.
     QStringList playerNames() const;
@@ -90,7 +95,7 @@ protected:
 
 private:
     // The history the windows share; an error when the program was built without one.
-    kv::HistoryStore& history() const;
+    kv::HistoryStore& history();
     template <typename F> void guard(F&& handler);
     // The commands of the main menu that have no control of the form: the sheet, the charts,
     // the records, the restore from a safety copy.
@@ -112,7 +117,10 @@ private:
 
     kv::Services& services_;
     kv::RunState& state_;
+    // The other windows, made when first needed.
+    const MainWindowPeers& peers();
     MainWindowPeers peers_;
+    std::function<void()> makePeers_;
     QAction* N4 = nullptr;
     QAction* sheetCommand_ = nullptr;   // "Лист турнира..."
     QAction* chartsCommand_ = nullptr;  // "Графики..."

@@ -80,6 +80,7 @@ private slots:
     void cutTextsShowWholeAsTooltip();
     void oneDatabaseConnectionClosedAfterTheWindows();
     void firstStartAsksForTheNames();
+    void otherWindowsFollowTheMainWindow();
     void theEveningByKeyboard();
     void rebuildPreviewKeepsFiguresInSight();
     void failedCommandShowsItsErrorAndTheProgramGoesOn();
@@ -302,6 +303,26 @@ void TestProgram::firstStartAsksForTheNames() {
             QCOMPARE(p.w().form6->focusWidget(), p.w().form6->Edit1);
             QCOMPARE(p.w().form6->Edit1->selectedText(), QStringLiteral("Player 1"));
         }
+    }
+}
+
+// The main window shows before the other windows are made; they follow on the next pass of the
+// event loop, or at once when a command of the main window needs one first.
+void TestProgram::otherWindowsFollowTheMainWindow() {
+    for (const bool commandFirst : {false, true}) {
+        kvtest::ProgramFixture p;
+        p.folder.writeStartData(kvtest::Settings{});
+        kvtest::createBaseDb();
+        p.program = std::make_unique<ProgramWindows>(p.services, p.state);
+        QVERIFY(!p.program->complete());
+        if (commandFirst) {
+            p.program->main().N6->trigger(); // Статистика...
+            QVERIFY(p.program->complete());
+            QVERIFY(p.program->windows().form9->isVisible());
+        }
+        p.program->showMainWindow();
+        QTRY_VERIFY(p.program->complete());
+        QVERIFY2(p.dialogs.texts().isEmpty(), qPrintable(p.dialogs.texts().join('\n')));
     }
 }
 
