@@ -26,24 +26,37 @@ void moveSidecars(const QString& from, const QString& to) {
 
 } // namespace
 
-DamagedHistory damagedHistory(const QString& databaseFile, const QString& reason) {
+namespace {
+// What can be done about a database that cannot be read: the copies, or the players' own.
+QString restoreHelp(const QString& databaseFile) {
     const QString folder = safetyCopyFolder(databaseFile);
     const qsizetype copies = safetyCopies(databaseFile).size();
-    const QString help =
-        copies > 0
-            ? QStringLiteral("В папке \"%1\" есть копии базы (%2), программа делает их перед "
-                             "каждым изменением. Выберите копию в окне \"Восстановить из "
-                             "копии...\" (меню \"Меню\"): она встанет на место базы, а нынешний "
-                             "файл останется рядом.")
-                  .arg(shown(folder))
-                  .arg(copies)
-            : QStringLiteral("Копий базы в папке \"%1\" нет: верните файл \"%2\" из своей "
-                             "резервной копии и перезапустите программу.")
-                  .arg(shown(folder), QFileInfo(databaseFile).fileName());
+    return copies > 0
+               ? QStringLiteral("В папке \"%1\" есть копии базы (%2), программа делает их перед "
+                                "каждым изменением. Выберите копию в окне \"Восстановить из "
+                                "копии...\" (меню \"Меню\"): она встанет на место базы, а "
+                                "нынешний файл останется рядом.")
+                     .arg(shown(folder))
+                     .arg(copies)
+               : QStringLiteral("Копий базы в папке \"%1\" нет: верните файл \"%2\" из своей "
+                                "резервной копии и перезапустите программу.")
+                     .arg(shown(folder), QFileInfo(databaseFile).fileName());
+}
+} // namespace
+
+DamagedHistory damagedHistory(const QString& databaseFile, const QString& reason) {
     return DamagedHistory(QStringLiteral("База турниров \"%1\" повреждена: %2. Турниры из неё "
                                          "сейчас не прочитать и не записать.\n%3")
-                              .arg(shown(databaseFile), reason, help),
+                              .arg(shown(databaseFile), reason, restoreHelp(databaseFile)),
                           reason);
+}
+
+DamagedHistory missingHistory(const QString& databaseFile) {
+    return DamagedHistory(QStringLiteral("Файла базы турниров \"%1\" нет: его удалили или "
+                                         "переместили. Турниры сейчас не прочитать и не "
+                                         "записать.\n%2")
+                              .arg(shown(databaseFile), restoreHelp(databaseFile)),
+                          QStringLiteral("файла нет"));
 }
 
 BusyHistory busyHistory(const QString& databaseFile) {

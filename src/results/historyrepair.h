@@ -33,6 +33,8 @@ public:
 };
 
 DamagedHistory damagedHistory(const QString& databaseFile, const QString& reason);
+// The database is gone while copies of it are at hand.
+DamagedHistory missingHistory(const QString& databaseFile);
 BusyHistory busyHistory(const QString& databaseFile);
 // Said once when a database of a newer format is opened read-only.
 QString newerFormatWarning(const QString& databaseFile, int format);

@@ -97,8 +97,12 @@ void HistoryStore::close() {
 void HistoryStore::openFile(bool readOnly) {
     QSqlDatabase db = database();
     const QFileInfo file(fileName_);
-    if (!file.exists())
+    if (!file.exists()) {
+        // Gone, with its copies at hand: one of them can take its place.
+        if (!file.isSymLink() && !safetyCopies(fileName_).isEmpty())
+            throw missingHistory(fileName_);
         throw cannotOpen(fileName_, QStringLiteral("No such file or directory"));
+    }
     if (!file.isFile())
         throw damagedHistory(fileName_, file.isDir() ? QStringLiteral("на месте файла - папка")
                                                      : QStringLiteral("это не обычный файл"));

@@ -290,7 +290,16 @@ void TestFaultsDatabase::fullDiskChangesNothing() {
     verifyStoredOnce(env, 15);
 }
 
-enum class Damage { RandomBytes, Truncated, ZeroBytes, Folder, OtherDatabase, Locked, Newer };
+enum class Damage {
+    RandomBytes,
+    Truncated,
+    ZeroBytes,
+    Folder,
+    OtherDatabase,
+    Missing,
+    Locked,
+    Newer
+};
 
 QByteArray randomBytes() {
     QByteArray bytes(8192, '\0');
@@ -308,6 +317,7 @@ void TestFaultsDatabase::damagedDatabaseIsToldInRussian_data() {
     QTest::newRow("zero bytes") << int(Damage::ZeroBytes) << "файл пуст";
     QTest::newRow("a folder") << int(Damage::Folder) << "на месте файла - папка";
     QTest::newRow("no Total") << int(Damage::OtherDatabase) << "нет таблицы \"Total\"";
+    QTest::newRow("missing") << int(Damage::Missing) << "нет: его удалили или переместили";
     QTest::newRow("locked") << int(Damage::Locked) << "занята другой программой";
     QTest::newRow("newer format") << int(Damage::Newer) << "более новой версией программы";
 }
@@ -328,6 +338,8 @@ void TestFaultsDatabase::damagedDatabaseIsToldInRussian() {
         QVERIFY(QFile::remove("base.db") && QDir().mkdir("base.db"));
     if (damage == int(Damage::OtherDatabase))
         kvtest::sqlite3("DROP TABLE Total;");
+    if (damage == int(Damage::Missing))
+        QVERIFY(QFile::remove("base.db"));
     if (damage == int(Damage::Newer))
         kvtest::sqlite3("PRAGMA user_version = 7;");
     std::optional<QSqlDatabase> other;
@@ -336,7 +348,7 @@ void TestFaultsDatabase::damagedDatabaseIsToldInRussian() {
         other->setDatabaseName(env.folder.path("base.db"));
         QVERIFY(other->open() && QSqlQuery(*other).exec("BEGIN EXCLUSIVE"));
     }
-    const QString before = QFileInfo("base.db").isDir() ? QString() : dump();
+    const QString before = QFileInfo("base.db").isFile() ? dump() : QString();
     env.form->ListBox1->clear();
     env.dialogs.clear();
     if (damage < int(Damage::Locked))
@@ -353,6 +365,7 @@ void TestFaultsDatabase::damagedDatabaseIsToldInRussian() {
                 shown[0].text.endsWith("Восстановить из копии?"));
         if (bytes.contains(damage))
             QCOMPARE(env.folder.bytes("base.db"), bytes[damage]);
+        QCOMPARE(QFileInfo::exists("base.db"), damage != int(Damage::Missing)); // none made
     } else if (damage == int(Damage::Locked)) {
         // The list fills at the next showing once the other program let go; a change while it
         // holds the file again is named the same way.
