@@ -332,11 +332,11 @@ const MainWindowPeers& TForm1::peers() {
 }
 
 void TForm1::showPrizeHolders() {
-    // Without the database the holders stay unnamed; the results window says what is wrong.
+    // Without the database the holders stay unnamed; the results window, which opens it first,
+    // has said what is wrong (a busy database is not waited for twice).
     kv::PrizeHolders holders;
-    if (peers_.history) {
+    if (peers_.history && peers_.history->isOpen()) {
         try {
-            peers_.history->open();
             holders = kv::findPrizeHolders(*peers_.history);
         } catch (const kv::Error&) {
         }
