@@ -15,6 +15,7 @@
 #include "common/textfile.h"
 #include "fakes.h"
 #include "goals.h"
+#include "programfiles.h"
 #include "tournament/gui_xlsxspreadsheet.h"
 
 #include <QApplication>
@@ -46,14 +47,16 @@ const char kChildArg[] = "--kv-child=";
 // A data folder as a new installation has it: the default files, the gift files of a new
 // installation, base.db from base.sql and a settings file that asks nothing at start.
 void makeDataFolder(const QString& folder) {
-    const QDir data(kv::defaultsDir());
+    const QDir data(kvbench::programFiles().defaultsDir());
     for (const QString& name : data.entryList({QStringLiteral("*.txt")}, QDir::Files))
         if (!QFile::copy(data.filePath(name), folder + QLatin1Char('/') + name))
             throw std::runtime_error("cannot copy the default data");
     kv::writeLines(folder + QStringLiteral("/gift1.txt"),
-                   {QDir::toNativeSeparators(kv::imagePath(QStringLiteral("splayer.bmp")))});
+                   {QDir::toNativeSeparators(
+                       kvbench::programFiles().imagePath(QStringLiteral("splayer.bmp")))});
     kv::writeLines(folder + QStringLiteral("/gift2.txt"),
-                   {QDir::toNativeSeparators(kv::imagePath(QStringLiteral("yellowcard.bmp")))});
+                   {QDir::toNativeSeparators(
+                       kvbench::programFiles().imagePath(QStringLiteral("yellowcard.bmp")))});
     QStringList settings = kv::settings::defaultLines();
     settings[0] = QStringLiteral("0");
     kv::writeLines(folder + QLatin1Char('/') + kv::settings::kFileName, settings);
@@ -120,6 +123,7 @@ struct Program {
         services.opener = &opener;
         services.spreadsheets = &spreadsheets;
         services.endProgram = [] {};
+        services.files = kvbench::programFiles();
     }
 
     void start(QApplication& app) {
@@ -153,7 +157,6 @@ struct Program {
 int runChild(int argc, char** argv, const QString& what) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    kv::setProgramDir(QCoreApplication::applicationDirPath());
     Program::step("app");
     std::unique_ptr<Program> program;
     std::unique_ptr<QMainWindow> window;
@@ -255,7 +258,6 @@ int main(int argc, char** argv) {
             return runChild(argc, argv, QString::fromLatin1(argv[i] + std::strlen(kChildArg)));
 
     QCoreApplication app(argc, argv);
-    kv::setProgramDir(QCoreApplication::applicationDirPath());
     benchmark::Initialize(&argc, argv);
     const std::string empty = "BM_ProcessStart/empty/iterations:7/manual_time";
     const std::string label = "BM_ProcessStart/label/iterations:7/manual_time";

@@ -4,7 +4,6 @@
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "common/errors.h"
-#include "common/programdir.h"
 #include "common/services.h"
 #include "fakes.h"
 #include "results/historystore.h"
@@ -12,6 +11,7 @@
 
 #include "benchsql.h"
 #include "goals.h"
+#include "programfiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -63,7 +63,7 @@ private:
     QString master() const { return dir_.filePath(QStringLiteral("master.db")); }
 
     BigDatabase() {
-        QFile script(kv::defaultsDir() + QStringLiteral("base.sql"));
+        QFile script(kvbench::programFiles().defaultsDir() + QStringLiteral("base.sql"));
         if (!dir_.isValid() || !script.open(QIODevice::ReadOnly))
             throw std::runtime_error("no temporary folder or no base.sql");
         sqlite3* db = nullptr;

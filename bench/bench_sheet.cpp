@@ -1,12 +1,11 @@
 // The program's own tournament sheet as a PDF file against the floor of a PDF of the same page
 // that holds only the page's texts in one font. Run from the build folder's bin/ (images).
-#include "common/programdir.h"
 #include "tournament/gui_sheetpage.h"
 #include "tournament/tournamentsheet.h"
 
 #include "goals.h"
+#include "programfiles.h"
 
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPdfWriter>
@@ -28,9 +27,9 @@ const kv::TournamentSheet& sheet() {
          {QStringLiteral("Реал Мадрид"), QStringLiteral("Ювентус"), QStringLiteral("Бавария")},
          {QStringLiteral("Ювентус"), QStringLiteral("Бавария"), QStringLiteral("Бавария"),
           QStringLiteral("Реал Мадрид"), QStringLiteral("Реал Мадрид"), QStringLiteral("Ювентус")}},
-        {kv::imagePath(QStringLiteral("team.bmp")), kv::imagePath(QStringLiteral("travma.bmp")),
-         QStringLiteral("Пенва")},
-        QStringLiteral("09.03.2024"));
+        {kvbench::programFiles().imagePath(QStringLiteral("team.bmp")),
+         kvbench::programFiles().imagePath(QStringLiteral("travma.bmp")), QStringLiteral("Пенва")},
+        QStringLiteral("09.03.2024"), kvbench::programFiles());
     return made;
 }
 
@@ -93,7 +92,6 @@ BENCHMARK(BM_SheetPdf)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv); // fonts and pictures
-    kv::setProgramDir(QCoreApplication::applicationDirPath());
     benchmark::Initialize(&argc, argv);
     kvbench::declare({"BM_SheetPdf", "tournament sheet as PDF", "BM_TextOnlyPdf", 3, 100, ""});
     benchmark::RunSpecifiedBenchmarks();

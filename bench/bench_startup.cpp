@@ -1,14 +1,14 @@
 // Start of a run on realistic and on large data, beside the floor of reading the same files once.
-#include "fakes.h"
 #include "app/startup.h"
 #include "common/dialogs.h"
-#include "common/programdir.h"
 #include "common/random.h"
 #include "common/settings.h"
 #include "common/textfile.h"
+#include "fakes.h"
 #include "pools/pools.h"
 
 #include "goals.h"
+#include "programfiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -41,8 +41,10 @@ public:
                                   : QStringLiteral("Старая команда ") + QString::number(i));
         kv::writeLines(kv::kLogFile, log);
         kv::writeLines(kv::kBestScorerFile, {QStringLiteral("Пенва")});
-        kv::writeLines(kv::kGift1File, {kv::imagePath(QStringLiteral("team.bmp"))});
-        kv::writeLines(kv::kGift2File, {kv::imagePath(QStringLiteral("unteam.bmp"))});
+        kv::writeLines(kv::kGift1File,
+                       {kvbench::programFiles().imagePath(QStringLiteral("team.bmp"))});
+        kv::writeLines(kv::kGift2File,
+                       {kvbench::programFiles().imagePath(QStringLiteral("unteam.bmp"))});
         kv::writeLines(kv::kLastTournamentFile, {"Милан", "Интер", "Рома", "01.02.2024"});
         QStringList s = kv::settings::defaultLines();
         s[0] = QStringLiteral("0");
@@ -115,7 +117,6 @@ BENCHMARK(BM_Startup)->Apply(sizes);
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    kv::setProgramDir(QCoreApplication::applicationDirPath());
     const QString start = QDir::currentPath();
     benchmark::Initialize(&argc, argv);
     kvbench::declare({"BM_Startup/60/300", "start-up logic, realistic (60 a pool, 300 logged)",

@@ -4,6 +4,7 @@
 // kv::Error is the program's normal answer to a bad file and is fine.
 
 #include "common/errors.h"
+#include "common/programdir.h"
 #include "common/settings.h"
 #include "common/textfile.h"
 #include "results/standings.h"
@@ -396,7 +397,8 @@ inline QByteArray serialized(const pugi::xml_node& node) {
 // whether the two prize pictures go in (bit 1). The saved workbook must unzip, every XML part
 // must parse, the cells must stand in order, every other cell must stay as the template has it,
 // and each text must read back as written less the characters XML cannot hold.
-inline void workbookFill(const std::uint8_t* data, std::size_t size) {
+inline void workbookFill(const std::uint8_t* data, std::size_t size,
+                         const kv::ProgramFiles& files) {
     if (size == 0)
         return;
     const bool utf16 = data[0] & 1;
@@ -412,14 +414,14 @@ inline void workbookFill(const std::uint8_t* data, std::size_t size) {
     static QTemporaryDir dir;
     check(dir.isValid(), "cannot make a temporary folder");
     const QString output = dir.filePath(QStringLiteral("filled.xlsx"));
-    const QString templatePath = kv::tournamentTemplatePath();
+    const QString templatePath = files.sheetTemplate();
     WorkbookFactory factory(output);
     kv::Tournament input;
     input.players = {text(0), text(1), text(2)};
     input.teams = {text(3), text(4), text(5)};
     input.matches = {text(6), text(7), text(8), text(9), text(10), text(11)};
     const QString picture = pictures ? QStringLiteral("prize.png") : QString();
-    kv::fillTournamentSheet(factory, input, {picture, picture, text(12)}, templatePath);
+    kv::fillTournamentSheet(factory, input, {picture, picture, text(12)}, files);
 
     static std::vector<kv::ZipPart> templateParts;
     static pugi::xml_document templateSheet;

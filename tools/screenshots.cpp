@@ -72,8 +72,9 @@ int main(int argc, char* argv[]) {
     kv::writeLines(QStringLiteral("settings.ini"),
                    {"0", "clubs", "[players]", QStringLiteral("Зурко"), QStringLiteral("Пенва"),
                     QStringLiteral("Лодыш"), "[gift]", "1", "[log all teams]", "1"});
-    kv::writeLines(QStringLiteral("gift1.txt"), {kv::imagePath(QStringLiteral("splayer.bmp"))});
-    kv::writeLines(QStringLiteral("gift2.txt"), {kv::imagePath(QStringLiteral("yellowcard.bmp"))});
+    const kv::ProgramFiles own = kv::ProgramFiles::installed();
+    kv::writeLines(QStringLiteral("gift1.txt"), {own.imagePath(QStringLiteral("splayer.bmp"))});
+    kv::writeLines(QStringLiteral("gift2.txt"), {own.imagePath(QStringLiteral("yellowcard.bmp"))});
     QProcess sqlite;
     sqlite.setStandardInputFile(source + QStringLiteral("/data/base.sql"));
     sqlite.start(QStringLiteral("sqlite3"), {QStringLiteral("base.db")});
@@ -85,7 +86,7 @@ int main(int argc, char* argv[]) {
     kv::FixedClock clock(QDateTime(QDate(2026, 12, 9), QTime(21, 5, 33)));
     kv::RecordingOpener opener;
     kv::RecordingSpreadsheetFactory sheets;
-    kv::Services services{&dialogs, &random, &clock, &opener, &sheets, [] {}};
+    kv::Services services{&dialogs, &random, &clock, &opener, &sheets, [] {}, own};
     kv::RunState state;
     ProgramWindows program(services, state);
     TForm1& form1 = program.main();

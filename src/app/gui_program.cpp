@@ -73,7 +73,7 @@ void ProgramWindows::makeOtherWindows() {
         return;
     form2_ = std::make_unique<TForm2>(services_);
     // The gifts window before the settings dialog, which opens it.
-    form5_ = std::make_unique<TForm5>();
+    form5_ = std::make_unique<TForm5>(services_.files);
     // The store is opened as the results window lists the tournaments: a missing or broken
     // base.db says so once, at start. The settings dialog renames players through it.
     history_ = std::make_unique<kv::HistoryStore>(kv::kDatabaseFile, services_.clock);

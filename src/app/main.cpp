@@ -26,8 +26,9 @@ int main(int argc, char* argv[]) {
     // Before the first box: even the data folder's complaints have Russian buttons.
     kv::dressApplication(app, dialogs);
 
+    const kv::ProgramFiles files = kv::ProgramFiles::installed();
     // Without its data folder the program has nothing to work on: the box says why, then it ends.
-    if (!kv::guarded(dialogs, [] { kv::enterDataFolder(QCoreApplication::arguments()); }))
+    if (!kv::guarded(dialogs, [&] { kv::enterDataFolder(QCoreApplication::arguments(), files); }))
         return 1;
     kv::Random random;
     kv::Clock clock;
@@ -40,6 +41,7 @@ int main(int argc, char* argv[]) {
     kv::XlsxSpreadsheetFactory spreadsheets(opener);
     services.spreadsheets = &spreadsheets;
     services.endProgram = [] { QCoreApplication::exit(0); };
+    services.files = files;
     kv::RunState state;
 
     const std::unique_ptr<QLockFile> folderLock = kv::lockDataFolder(dialogs);

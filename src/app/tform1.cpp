@@ -567,8 +567,9 @@ kv::SheetWindow& TForm1::sheetWindow() {
 void TForm1::SheetCommandClick() {
     guard([&] {
         kv::SheetWindow& window = sheetWindow();
-        window.setSheet(kv::eveningSheet(currentTournament(), *services_.clock, press_),
-                        window.workbook());
+        window.setSheet(
+            kv::eveningSheet(currentTournament(), *services_.clock, press_, services_.files),
+            window.workbook());
         window.showSheet();
     });
 }

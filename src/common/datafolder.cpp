@@ -195,7 +195,7 @@ QString userDataHome() {
     return QDir::homePath() + QStringLiteral("/.local/share");
 }
 
-bool prepareDataFolder(const QString& dir, const QString& defaultsDir) {
+bool prepareDataFolder(const QString& dir, const ProgramFiles& files) {
     const QFileInfo info(dir);
     MadeFiles made;
     if (info.exists()) {
@@ -211,13 +211,13 @@ bool prepareDataFolder(const QString& dir, const QString& defaultsDir) {
         throw Error(setUpFailed(dir, QStringLiteral("папка не создана")));
     }
 
-    const QDir defaults(defaultsDir);
-    const QStringList files = defaults.entryList({QStringLiteral("*.txt")}, QDir::Files);
-    if (files.isEmpty() || !defaults.exists(kSchemaFile))
+    const QDir defaults(files.defaultsDir());
+    const QStringList texts = defaults.entryList({QStringLiteral("*.txt")}, QDir::Files);
+    if (texts.isEmpty() || !defaults.exists(kSchemaFile))
         throw Error(setUpFailed(
             dir, QStringLiteral("не найдены исходные файлы программы в «%1»; переустановите "
                                 "программу")
-                     .arg(QDir::toNativeSeparators(defaultsDir))));
+                     .arg(QDir::toNativeSeparators(files.defaultsDir()))));
     const QString mark = dir + QLatin1Char('/') + kUnfinishedMark;
     if (!taken(mark)) {
         QFile marker(mark);
@@ -227,10 +227,12 @@ bool prepareDataFolder(const QString& dir, const QString& defaultsDir) {
         made.made(mark);
     }
     removeTemporaryFiles(QDir(dir));
-    for (const QString& name : files)
+    for (const QString& name : texts)
         writeNew(dir + QLatin1Char('/') + name, readBytes(defaults.filePath(name)), dir, made);
     // Prizes of a new installation grant nothing: neither a team choice nor an except-choice.
-    const auto gift = [](const QString& picture) { return (imagePath(picture) + "\r\n").toUtf8(); };
+    const auto gift = [&](const QString& picture) {
+        return (files.imagePath(picture) + "\r\n").toUtf8();
+    };
     writeNew(dir + QLatin1Char('/') + kGift1File, gift(QStringLiteral("splayer.bmp")), dir, made);
     writeNew(dir + QLatin1Char('/') + kGift2File, gift(QStringLiteral("yellowcard.bmp")), dir,
              made);
@@ -241,9 +243,9 @@ bool prepareDataFolder(const QString& dir, const QString& defaultsDir) {
     return true;
 }
 
-QString enterDataFolder(const QStringList& arguments) {
+QString enterDataFolder(const QStringList& arguments, const ProgramFiles& files) {
     const QString dir = chooseDataFolder(arguments, QDir::currentPath(), userDataHome());
-    prepareDataFolder(dir, defaultsDir());
+    prepareDataFolder(dir, files);
     if (!QDir::setCurrent(dir))
         throw Error(QStringLiteral("Не удалось открыть папку данных «%1». Проверьте, что она "
                                    "существует и доступна, и запустите программу снова.")
@@ -264,7 +266,7 @@ int runSetUpOnly(int argc, char* argv[]) {
     const QString dir =
         QDir::cleanPath(QDir::current().absoluteFilePath(QFile::decodeName(argv[2])));
     try {
-        const bool filled = prepareDataFolder(dir, defaultsDir());
+        const bool filled = prepareDataFolder(dir, ProgramFiles::installed());
         const QString text = filled
                                  ? QStringLiteral("Папка данных создана: %1")
                                  : QStringLiteral("Папка данных уже есть и оставлена как есть: %1");

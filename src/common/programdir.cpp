@@ -6,23 +6,6 @@
 
 namespace kv {
 
-namespace {
-QString& overrideDir() {
-    static QString dir;
-    return dir;
-}
-
-// Installed, the executable is in <prefix>/bin and its files in <prefix>/share/zorvo-kickvale-6;
-// in the build tree they lie beside the executable.
-QString findProgramDir() {
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    const QString installed = exeDir + QStringLiteral("/../share/zorvo-kickvale-6");
-    if (QFileInfo(installed + QStringLiteral("/images")).isDir())
-        return QDir::cleanPath(installed);
-    return exeDir;
-}
-} // namespace
-
 QString programTitle() {
     return QStringLiteral("Zorvo Kickvale 6");
 }
@@ -31,27 +14,34 @@ void nameProgram() {
     QCoreApplication::setApplicationName(QStringLiteral("zorvo-kickvale-6"));
 }
 
-QString programDir() {
-    QString dir = overrideDir();
-    if (dir.isEmpty()) {
-        static const QString found = findProgramDir();
-        dir = found;
-    }
-    if (!dir.endsWith(QLatin1Char('/')))
-        dir += QLatin1Char('/');
-    return dir;
+ProgramFiles::ProgramFiles(const QString& dir) : dir_(dir) {
+    if (!dir_.isEmpty() && !dir_.endsWith(QLatin1Char('/')))
+        dir_ += QLatin1Char('/');
 }
 
-void setProgramDir(const QString& dir) {
-    overrideDir() = dir;
+ProgramFiles ProgramFiles::installed() {
+    return besideExecutable(QCoreApplication::applicationDirPath());
 }
 
-QString defaultsDir() {
-    return programDir() + QStringLiteral("defaults/");
+// Installed, the executable is in <prefix>/bin and its files in <prefix>/share/zorvo-kickvale-6;
+// in the build tree they lie beside the executable.
+ProgramFiles ProgramFiles::besideExecutable(const QString& exeDir) {
+    const QString installed = exeDir + QStringLiteral("/../share/zorvo-kickvale-6");
+    if (QFileInfo(installed + QStringLiteral("/images")).isDir())
+        return ProgramFiles(QDir::cleanPath(installed));
+    return ProgramFiles(exeDir);
 }
 
-QString imagePath(const QString& fileName) {
-    return programDir() + QStringLiteral("images/") + fileName;
+QString ProgramFiles::imagePath(const QString& fileName) const {
+    return dir_ + QStringLiteral("images/") + fileName;
+}
+
+QString ProgramFiles::defaultsDir() const {
+    return dir_ + QStringLiteral("defaults/");
+}
+
+QString ProgramFiles::sheetTemplate() const {
+    return dir_ + QStringLiteral("table.xlsx");
 }
 
 } // namespace kv

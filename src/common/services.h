@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/programdir.h"
+
 #include <QString>
 
 #include <functional>
@@ -22,6 +24,8 @@ struct Services {
     SpreadsheetFactory* spreadsheets = nullptr;
     // Ends the program at once (the exit command, a draw that ran out of teams).
     std::function<void()> endProgram;
+    // The program's own files: the gift pictures and the sheet's template.
+    ProgramFiles files;
 };
 
 // Values that live for one run and are shared by several windows.

@@ -30,10 +30,10 @@ const QList<Gift>& giftCatalogue() {
     return gifts;
 }
 
-QStringList giftPaths() {
+QStringList giftPaths(const ProgramFiles& files) {
     QStringList paths;
     for (const Gift& gift : giftCatalogue())
-        paths.append(imagePath(gift.file));
+        paths.append(files.imagePath(gift.file));
     return paths;
 }
 
@@ -43,13 +43,13 @@ QString giftFileName(const QString& storedPath) {
     return storedPath.mid(slash + 1).toLower();
 }
 
-QString giftPicture(const QString& storedPath) {
+QString giftPicture(const QString& storedPath, const ProgramFiles& files) {
     if (QFileInfo(storedPath).isFile())
         return storedPath;
     const QString name = giftFileName(storedPath);
     for (const Gift& gift : giftCatalogue())
         if (gift.file == name)
-            return imagePath(gift.file);
+            return files.imagePath(gift.file);
     return storedPath;
 }
 
@@ -63,31 +63,31 @@ bool giftsEnabled() {
     return flag && *flag == QLatin1String("1");
 }
 
-QString drawFirstPlaceGift(Random& random) {
-    return giftPaths()[1 + random.below(5)];
+QString drawFirstPlaceGift(Random& random, const ProgramFiles& files) {
+    return giftPaths(files)[1 + random.below(5)];
 }
 
-QString drawSecondPlaceGift(Random& random) {
-    return giftPaths()[4 + random.below(3)];
+QString drawSecondPlaceGift(Random& random, const ProgramFiles& files) {
+    return giftPaths(files)[4 + random.below(3)];
 }
 
-bool awardGifts(Random& random, Dialogs& dialogs, const ShowPrize& show,
+bool awardGifts(Random& random, Dialogs& dialogs, const ProgramFiles& files, const ShowPrize& show,
                 const std::function<void()>& uncover, const std::function<void()>& stored) {
     if (!giftsEnabled())
         return false;
     random.seedFromClock();
 
-    const QString first = drawFirstPlaceGift(random);
+    const QString first = drawFirstPlaceGift(random, files);
     show(PrizePlace::First, first);
     writeLines(kGift1File, {first});
 
-    const QString second = drawSecondPlaceGift(random);
+    const QString second = drawSecondPlaceGift(random, files);
     show(PrizePlace::Second, second);
     writeLines(kGift2File, {second});
     if (stored)
         stored();
 
-    show(PrizePlace::BestScorer, giftPaths()[0]);
+    show(PrizePlace::BestScorer, giftPaths(files)[0]);
     dialogs.information(kGiftsAwardedMessage);
     uncover();
     return true;

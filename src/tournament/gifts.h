@@ -10,6 +10,7 @@
 namespace kv {
 
 class Dialogs;
+class ProgramFiles;
 class Random;
 
 struct Gift {
@@ -21,7 +22,7 @@ struct Gift {
 // (2..6), the second-place gifts (5..7).
 const QList<Gift>& giftCatalogue();
 // Full picture paths in award order.
-QStringList giftPaths();
+QStringList giftPaths(const ProgramFiles& files);
 
 // A gift is known by its picture's file name, whatever folder the stored path names (gift files
 // outlive moves of the program, and older ones hold Windows paths): the part after the last
@@ -29,7 +30,7 @@ QStringList giftPaths();
 QString giftFileName(const QString& storedPath);
 // The picture to show for a stored gift path: the path itself when the file is there, else the
 // program's own picture of that gift, else the stored path (whose load then fails and says so).
-QString giftPicture(const QString& storedPath);
+QString giftPicture(const QString& storedPath, const ProgramFiles& files);
 
 // The catalogue in the order the gifts window shows it, left to right.
 QList<Gift> giftsWindowOrder();
@@ -43,8 +44,8 @@ bool giftsEnabled();
 
 // The place gifts as full paths: first place one of award indexes 2..6, second place one of
 // 5..7, each uniformly.
-QString drawFirstPlaceGift(Random& random);
-QString drawSecondPlaceGift(Random& random);
+QString drawFirstPlaceGift(Random& random, const ProgramFiles& files);
+QString drawSecondPlaceGift(Random& random, const ProgramFiles& files);
 
 enum class PrizePlace { First, Second, BestScorer };
 
@@ -57,7 +58,7 @@ using ShowPrize = std::function<void(PrizePlace, const QString& picturePath)>;
 // scorer's gift, tells the players and calls uncover. A failure stops it where it happened.
 // Returns whether gifts were awarded.
 // stored is called once both gift files hold the new gifts.
-bool awardGifts(Random& random, Dialogs& dialogs, const ShowPrize& show,
+bool awardGifts(Random& random, Dialogs& dialogs, const ProgramFiles& files, const ShowPrize& show,
                 const std::function<void()>& uncover, const std::function<void()>& stored = {});
 
 } // namespace kv

@@ -1,7 +1,6 @@
 #include "tournament/gui_sheetpage.h"
 
 #include "common/errors.h"
-#include "tournament/gifts.h"
 #include "tournament/tournamentsheet.h"
 
 #include <QDir>
@@ -234,8 +233,8 @@ void paintTournamentSheet(QPainter& painter, const QRectF& page, const Tournamen
     // Before anybody won a prize there is none to show.
     const PrizeHolders& holders = sheet.prizes.holders;
     if (holders.won) {
-        drawPrize(painter, table.cell(15, 1), giftPicture(sheet.prizes.firstGift), holders.first);
-        drawPrize(painter, table.cell(15, 2), giftPicture(sheet.prizes.secondGift), holders.second);
+        drawPrize(painter, table.cell(15, 1), sheet.firstPicture, holders.first);
+        drawPrize(painter, table.cell(15, 2), sheet.secondPicture, holders.second);
     }
     painter.restore();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/programdir.h"
 #include "tournament/gifts.h"
 #include "ui_tform5.h"
 
@@ -9,9 +10,13 @@
 class TForm5 : public QWidget, public Ui::TForm5 {
     Q_OBJECT
 public:
-    explicit TForm5(QWidget* parent = nullptr);
+    // The pictures come from the program's files.
+    explicit TForm5(const kv::ProgramFiles& files, QWidget* parent = nullptr);
 
     // Shows the gifts left to right with their hints and shows the window. A missing picture
     // throws kv::Error; the window is then not shown.
     void showGifts(const QList<kv::Gift>& gifts);
+
+private:
+    kv::ProgramFiles files_;
 };

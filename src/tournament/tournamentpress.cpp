@@ -29,15 +29,11 @@ PreviousPrizes readPreviousPrizes() {
     return prizes;
 }
 
-QString tournamentTemplatePath() {
-    return programDir() + QStringLiteral("table.xlsx");
-}
-
 void fillTournamentSheet(SpreadsheetFactory& spreadsheets, const Tournament& input,
-                         const PreviousPrizes& prizes, const QString& templatePath,
+                         const PreviousPrizes& prizes, const ProgramFiles& files,
                          const WorkbookShown& answered) {
     Spreadsheet& sheet = spreadsheets.create();
-    sheet.openTemplate(templatePath);
+    sheet.openTemplate(files.sheetTemplate());
     const QStringList playerCells = {QStringLiteral("a2"), QStringLiteral("a3"),
                                      QStringLiteral("a4")};
     const QStringList teamCells = {QStringLiteral("b2"), QStringLiteral("b3"),
@@ -53,9 +49,9 @@ void fillTournamentSheet(SpreadsheetFactory& spreadsheets, const Tournament& inp
         sheet.setCell(matchCells[i], at(input.matches, i));
     sheet.setCell(QStringLiteral("d15"), prizes.bestScorer);
     sheet.selectCell(QStringLiteral("b15"));
-    sheet.insertPicture(giftPicture(prizes.firstGift));
+    sheet.insertPicture(giftPicture(prizes.firstGift, files));
     sheet.selectCell(QStringLiteral("c15"));
-    sheet.insertPicture(giftPicture(prizes.secondGift));
+    sheet.insertPicture(giftPicture(prizes.secondGift, files));
     sheet.makeVisible(answered);
 }
 
@@ -76,10 +72,10 @@ void runTournamentPress(const Tournament& input, Services& services, const Press
     const QString date = services.clock->shortDate();
     writeLastTournament(input.teams, date);
     const PreviousPrizes prizes = previousPrizes(memory);
-    const TournamentSheet sheet = makeTournamentSheet(input, prizes, date);
+    const TournamentSheet sheet = makeTournamentSheet(input, prizes, date, services.files);
     const auto sheetMade = view.sheetMade;
     if (services.spreadsheets) {
-        fillTournamentSheet(*services.spreadsheets, input, prizes, tournamentTemplatePath(),
+        fillTournamentSheet(*services.spreadsheets, input, prizes, services.files,
                             [sheetMade, sheet](bool shown, const QString& file) {
                                 if (sheetMade)
                                     sheetMade(sheet, shown, file);
@@ -92,14 +88,14 @@ void runTournamentPress(const Tournament& input, Services& services, const Press
         memory.prizes = prizes;
     if (memory.awarded)
         return; // this evening's gifts are drawn already
-    awardGifts(*services.random, *services.dialogs, view.showPrize, view.uncoverPrizes,
-               [&] { writePrizeEvening(input, services.clock->now().date()); });
+    awardGifts(*services.random, *services.dialogs, services.files, view.showPrize,
+               view.uncoverPrizes, [&] { writePrizeEvening(input, services.clock->now().date()); });
     memory.awarded = true;
 }
 
-TournamentSheet eveningSheet(const Tournament& input, const Clock& clock,
-                             const PressMemory& memory) {
-    return makeTournamentSheet(input, previousPrizes(memory), clock.shortDate());
+TournamentSheet eveningSheet(const Tournament& input, const Clock& clock, const PressMemory& memory,
+                             const ProgramFiles& files) {
+    return makeTournamentSheet(input, previousPrizes(memory), clock.shortDate(), files);
 }
 
 } // namespace kv

@@ -15,6 +15,7 @@
 namespace kv {
 
 class Clock;
+class ProgramFiles;
 struct Services;
 class SpreadsheetFactory;
 struct TournamentSheet;
@@ -32,14 +33,13 @@ struct PreviousPrizes {
 void writeLastTournament(const QStringList& teams, const QString& date);
 // Throws when one of the three files cannot be read.
 PreviousPrizes readPreviousPrizes();
-// The template beside the program.
-QString tournamentTemplatePath();
 // Whether the desktop showed the filled workbook, and its file (empty when there is none).
 using WorkbookShown = std::function<void(bool shown, const QString& file)>;
-// Fills a new spreadsheet from the template and shows it, step by step; a failing step throws
-// and nothing after it happens. Whether the desktop showed it may come later, to `answered`.
+// Fills a new spreadsheet from the program's template and shows it, step by step; a failing step
+// throws and nothing after it happens. Whether the desktop showed it may come later, to
+// `answered`.
 void fillTournamentSheet(SpreadsheetFactory& spreadsheets, const Tournament& input,
-                         const PreviousPrizes& prizes, const QString& templatePath,
+                         const PreviousPrizes& prizes, const ProgramFiles& files,
                          const WorkbookShown& answered = {});
 
 // What the press does to windows.
@@ -72,7 +72,7 @@ void runTournamentPress(const Tournament& input, Services& services, const Press
 
 // The sheet of the evening as the main window holds it now, with the prizes a press fixed or
 // else those in the gift files. Reads nothing else and changes nothing.
-TournamentSheet eveningSheet(const Tournament& input, const Clock& clock,
-                             const PressMemory& memory);
+TournamentSheet eveningSheet(const Tournament& input, const Clock& clock, const PressMemory& memory,
+                             const ProgramFiles& files);
 
 } // namespace kv

@@ -5,7 +5,7 @@
 namespace kv {
 
 TournamentSheet makeTournamentSheet(const Tournament& input, const PreviousPrizes& prizes,
-                                    const QString& date) {
+                                    const QString& date, const ProgramFiles& files) {
     TournamentSheet sheet;
     sheet.title = kSheetTitle;
     sheet.date = date;
@@ -19,6 +19,8 @@ TournamentSheet makeTournamentSheet(const Tournament& input, const PreviousPrize
         sheet.secondLeg.append({match.away, match.home});
     }
     sheet.prizes = prizes;
+    sheet.firstPicture = giftPicture(prizes.firstGift, files);
+    sheet.secondPicture = giftPicture(prizes.secondGift, files);
     return sheet;
 }
 

@@ -25,13 +25,15 @@ struct TournamentSheet {
     QList<SheetMatch> firstLeg;
     QList<SheetMatch> secondLeg; // the first leg with the sides swapped
     PreviousPrizes prizes;       // the previous tournament's gift pictures and best scorer
+    QString firstPicture;        // the pictures drawn for the two gifts (see giftPicture)
+    QString secondPicture;
     friend bool operator==(const TournamentSheet&, const TournamentSheet&) = default;
 };
 
 inline const QString kSheetTitle = QStringLiteral("Zorvo Kickvale 6: турнир");
 
 TournamentSheet makeTournamentSheet(const Tournament& input, const PreviousPrizes& prizes,
-                                    const QString& date);
+                                    const QString& date, const ProgramFiles& files);
 
 // The headings of the sheet, as the workbook's template has them.
 namespace sheet_text {

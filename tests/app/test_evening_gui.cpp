@@ -7,7 +7,6 @@
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "common/opener.h"
-#include "common/programdir.h"
 #include "common/random.h"
 #include "common/services.h"
 #include "common/textfile.h"
@@ -166,13 +165,13 @@ void TestEvening::anEveningAndTheNextStart() {
     QCOMPARE(main.findChild<kv::SheetWindow*>()->sheet().prizes.holders,
              (kv::PrizeHolders{true, kPlayers[0], kPlayers[1]}));
     // the privileges the stored prizes grant
-    const bool teamChoice = gift1 == kv::imagePath("team.bmp");
+    const bool teamChoice = gift1 == kvtest::imagePath("team.bmp");
     QCOMPARE(main.PrivilegeHolders->text().contains("Выбор команды: Аня (первое место)"),
              teamChoice);
     QCOMPARE(main.ComboBox5->isEnabled(), teamChoice);
     QCOMPARE(main.ComboBox6->isEnabled(), teamChoice);
     QCOMPARE(main.ComboBox2->isEnabled(), false);
-    QVERIFY(gift2 != kv::imagePath("team.bmp") && gift2 != kv::imagePath("unteam.bmp"));
+    QVERIFY(gift2 != kvtest::imagePath("team.bmp") && gift2 != kvtest::imagePath("unteam.bmp"));
     // the all-time table is there to browse
     QVERIFY(next.form9->ListBox1->findItems(tableName, Qt::MatchExactly).size() == 1);
     QVERIFY(next.form9->ListBox1->findItems("Total", Qt::MatchExactly).size() == 1);

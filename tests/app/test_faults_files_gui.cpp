@@ -14,7 +14,6 @@
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "common/opener.h"
-#include "common/programdir.h"
 #include "common/random.h"
 #include "common/services.h"
 #include "pools/tform2.h"
@@ -238,7 +237,7 @@ void TestFaultsFiles::failedWriteKeepsTheOldFile() {
         if (act == Action::Award) {
             // The award writes after last.txt: room for that one, not for a picture's path.
             sizeLimit = rlim_t(QByteArray("Roma\r\nAjax\r\nBari\r\n09.03.2024\r\n").size());
-            QVERIFY(kv::imagePath("team.bmp").toUtf8().size() > qsizetype(sizeLimit));
+            QVERIFY(p.folder.files().imagePath("team.bmp").toUtf8().size() > qsizetype(sizeLimit));
         }
         break;
     case Action::SettingsOk:

@@ -1,7 +1,6 @@
 #include "app/startup.h"
 #include "common/dialogs.h"
 #include "common/errors.h"
-#include "common/programdir.h"
 #include "common/random.h"
 #include "common/settings.h"
 #include "pools/pools.h"
@@ -20,8 +19,8 @@ void writeData(const kvtest::WorkFolder& work, int perPool = 10) {
     for (const PoolInfo& info : pools())
         work.write(info.file, kvtest::numbered(info.label + " ", perPool));
     work.write("bomb.txt", {"Никто!"});
-    work.write("gift1.txt", {imagePath("splayer.bmp")});
-    work.write("gift2.txt", {imagePath("yellowcard.bmp")});
+    work.write("gift1.txt", {kvtest::imagePath("splayer.bmp")});
+    work.write("gift2.txt", {kvtest::imagePath("yellowcard.bmp")});
     work.write("last.txt", {"Милан", "Интер", "Рома", "01.02.2024"});
     QStringList s = settings::defaultLines();
     s[0] = "0";
@@ -289,9 +288,9 @@ void TestStartup::giftGrants_data() {
     QTest::addColumn<QString>("line");
     QTest::addColumn<bool>("teamChoice");
     QTest::addColumn<bool>("exceptChoice");
-    QTest::newRow("team choice") << imagePath("team.bmp") << true << false;
-    QTest::newRow("except-choice") << imagePath("unteam.bmp") << false << true;
-    QTest::newRow("another prize") << imagePath("splayer.bmp") << false << false;
+    QTest::newRow("team choice") << kvtest::imagePath("team.bmp") << true << false;
+    QTest::newRow("except-choice") << kvtest::imagePath("unteam.bmp") << false << true;
+    QTest::newRow("another prize") << kvtest::imagePath("splayer.bmp") << false << false;
     // Gift files outlive moves of the program: the picture's file name decides.
     QTest::newRow("another program folder") << "/opt/old-kickvale/images/team.bmp" << true << false;
     QTest::newRow("Windows path of the old program")
@@ -299,12 +298,11 @@ void TestStartup::giftGrants_data() {
     QTest::newRow("letter case of an old file") << "C:\\GAMES\\IMAGES\\UnTeam.BMP" << false << true;
     QTest::newRow("mixed separators") << "D:/kv\\images/team.bmp" << true << false;
     QTest::newRow("name only inside a folder name") << "/x/team.bmp/other.bmp" << false << false;
-    QTest::newRow("trailing blank") << imagePath("team.bmp") + " " << false << false;
+    QTest::newRow("trailing blank") << kvtest::imagePath("team.bmp") + " " << false << false;
     QTest::newRow("empty") << "" << false << false;
 }
 
 void TestStartup::giftGrants() {
-    kvtest::WorkFolder work; // points the program folder at the build
     QFETCH(QString, line);
     QFETCH(bool, teamChoice);
     QFETCH(bool, exceptChoice);
@@ -354,8 +352,8 @@ void TestStartup::privileges() {
         work.write(f, {"a", "b"});
     work.write(kLogFile, logged("superteams.txt", free));
     work.write("bomb.txt", {bomb});
-    work.write("gift1.txt", {imagePath(gifts[0])});
-    work.write("gift2.txt", {imagePath(gifts[1])});
+    work.write("gift1.txt", {kvtest::imagePath(gifts[0])});
+    work.write("gift2.txt", {kvtest::imagePath(gifts[1])});
     kvtest::StrictDialogs dialogs;
     const StartupResult r = run(dialogs);
     QVERIFY(r.logAll.has_value());
@@ -457,7 +455,7 @@ void TestStartup::missingFileStopsAtItsStep() {
     kvtest::WorkFolder work;
     writeData(work);
     // gift1 grants team choice: when gift2 fails, that grant has already been made.
-    work.write("gift1.txt", {imagePath("team.bmp")});
+    work.write("gift1.txt", {kvtest::imagePath("team.bmp")});
     if (content.isEmpty())
         QVERIFY(QFile::remove(work.path(file)));
     else

@@ -71,6 +71,7 @@ class TestDataFolder : public QObject {
 private slots:
     void choosesTheFolder_data();
     void choosesTheFolder();
+    void findsTheProgramFiles();
     void fillsAMissingOrEmptyFolder_data();
     void fillsAMissingOrEmptyFolder();
     void leavesAFolderWithFilesAlone_data();
@@ -114,6 +115,16 @@ void TestDataFolder::choosesTheFolder() {
     QCOMPARE(chooseDataFolder(arguments, work.path("cur"), work.path("home")), work.path(expected));
 }
 
+// The program's files: beside the executable in the build tree, installed in share/ beside bin/.
+void TestDataFolder::findsTheProgramFiles() {
+    kvtest::WorkFolder work;
+    const auto found = [&] { return ProgramFiles::besideExecutable(work.path("usr/bin")); };
+    QVERIFY(QDir().mkpath(work.path("usr/bin/images")));
+    QCOMPARE(found().imagePath("a.bmp"), work.path("usr/bin/images/a.bmp"));
+    QVERIFY(QDir().mkpath(work.path("usr/share/zorvo-kickvale-6/images")));
+    QCOMPARE(found().imagePath("a.bmp"), work.path("usr/share/zorvo-kickvale-6/images/a.bmp"));
+}
+
 void TestDataFolder::fillsAMissingOrEmptyFolder_data() {
     QTest::addColumn<QString>("folder");
     QTest::addColumn<bool>("makeItFirst");
@@ -130,9 +141,9 @@ void TestDataFolder::fillsAMissingOrEmptyFolder() {
         QDir().mkpath(dir);
         work.write(folder + QStringLiteral("/.lock"), {});
     }
-    QVERIFY(prepareDataFolder(dir, defaultsDir()));
+    QVERIFY(prepareDataFolder(dir, work.files()));
 
-    QDirIterator it(defaultsDir(), {QStringLiteral("*.txt")}, QDir::Files);
+    QDirIterator it(work.files().defaultsDir(), {QStringLiteral("*.txt")}, QDir::Files);
     int copied = 0;
     for (; it.hasNext(); ++copied) {
         it.next();
@@ -161,7 +172,7 @@ void TestDataFolder::leavesAFolderWithFilesAlone() {
     kvtest::WorkFolder work;
     const QByteArray mine("Мой файл\r\n");
     work.writeBytes(playerFile, mine);
-    QVERIFY(!prepareDataFolder(work.path(), defaultsDir()));
+    QVERIFY(!prepareDataFolder(work.path(), work.files()));
     QCOMPARE(everything(work.path()), QStringList{playerFile});
     QCOMPARE(work.bytes(playerFile), mine);
 }
@@ -191,8 +202,8 @@ void TestDataFolder::failureHalfWayLeavesNothing() {
     // A copy of the defaults with the fault built in.
     const QString defaults = work.path(QStringLiteral("defaults"));
     QDir().mkpath(defaults);
-    for (const QString& name : QDir(defaultsDir()).entryList(QDir::Files))
-        QFile::copy(defaultsDir() + name, defaults + QLatin1Char('/') + name);
+    for (const QString& name : QDir(work.files().defaultsDir()).entryList(QDir::Files))
+        QFile::copy(work.files().defaultsDir() + name, defaults + QLatin1Char('/') + name);
     if (fault == QLatin1String("schema"))
         work.writeBytes(QStringLiteral("defaults/base.sql"),
                         "CREATE TABLE Total (id INTEGER);\nCREATE TABLE Broken (;\n");
@@ -206,7 +217,7 @@ void TestDataFolder::failureHalfWayLeavesNothing() {
         std::optional<FullDisk> full;
         if (fault == QLatin1String("full"))
             full.emplace();
-        prepareDataFolder(dir, defaults);
+        prepareDataFolder(dir, ProgramFiles(work.path())); // its defaults/ is the copy
     } catch (const Error& e) {
         threw = true;
         QVERIFY2(e.text().contains(QStringLiteral("Не удалось подготовить папку данных")),
@@ -218,7 +229,7 @@ void TestDataFolder::failureHalfWayLeavesNothing() {
     QCOMPARE(everything(dir), QStringList{});
 
     // The next start, with the fault gone, fills the folder.
-    QVERIFY(prepareDataFolder(dir, defaultsDir()));
+    QVERIFY(prepareDataFolder(dir, work.files()));
     QVERIFY(hasTotalTable(dir + QStringLiteral("/base.db")));
 }
 
@@ -248,7 +259,7 @@ void TestDataFolder::finishesWhatAKilledSetUpLeft() {
             work.writeBytes(QStringLiteral("data/") + name, "half");
     }
 
-    QVERIFY(prepareDataFolder(work.path(QStringLiteral("data")), defaultsDir()));
+    QVERIFY(prepareDataFolder(work.path(QStringLiteral("data")), work.files()));
     // Finished without a file overwritten and without the set-up's own leftovers.
     QCOMPARE(work.bytes(QStringLiteral("data/teams4.txt")), pool);
     QVERIFY(work.exists(QStringLiteral("data/teams5.txt")));
@@ -262,7 +273,7 @@ void TestDataFolder::finishesWhatAKilledSetUpLeft() {
     else
         QVERIFY(QFileInfo(work.path(QStringLiteral("data/base.db"))).isSymLink());
     // A finished folder is left alone from then on.
-    QVERIFY(!prepareDataFolder(work.path(QStringLiteral("data")), defaultsDir()));
+    QVERIFY(!prepareDataFolder(work.path(QStringLiteral("data")), work.files()));
 }
 
 void TestDataFolder::saysWhatIsWrong_data() {
@@ -293,7 +304,7 @@ void TestDataFolder::saysWhatIsWrong() {
     }
     QString text;
     try {
-        prepareDataFolder(dir, defaultsDir());
+        prepareDataFolder(dir, work.files());
     } catch (const Error& e) {
         text = e.text();
     }

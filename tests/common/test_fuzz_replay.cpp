@@ -22,13 +22,16 @@ void TestFuzzReplay::replay_data() {
 
 void TestFuzzReplay::replay() {
     QFETCH(QString, target);
+    kvtest::WorkFolder folder;
+    const auto workbook = [&](const std::uint8_t* data, std::size_t size) {
+        kvfuzz::workbookFill(data, size, folder.files());
+    };
     const QMap<QString, std::function<void(const std::uint8_t*, std::size_t)>> bodies{
         {"textfile", kvfuzz::textFile},
         {"settings", kvfuzz::settingsReaders},
         {"standings", kvfuzz::standings},
-        {"workbook", kvfuzz::workbookFill},
+        {"workbook", workbook},
     };
-    kvtest::WorkFolder folder; // points the program folder at the build's bin/
     QDirIterator it(kvtest::sourceDir() + "fuzz/corpus/" + target, QDir::Files);
     int count = 0;
     while (it.hasNext()) {

@@ -39,6 +39,7 @@ public:
     // Makes the windows. The main window's creation runs the start-up on what the folder holds:
     // the data and the answers to the start-up's questions come first.
     void open() {
+        services.files = folder.files();
         program = std::make_unique<ProgramWindows>(services, state);
         static_cast<Windows&>(*this) = program->windows();
     }

@@ -1,6 +1,5 @@
 #include "testsupport.h"
 
-#include "common/programdir.h"
 #include "common/textfile.h"
 
 #include <QCoreApplication>
@@ -79,12 +78,11 @@ const passwd* nobody() {
 
 WorkFolder::WorkFolder(Reach reach)
     : dir_(temporaryTemplate(reach)), previous_(QDir::currentPath()),
-      previousConfig_(qgetenv("XDG_CONFIG_HOME")) {
+      previousConfig_(qgetenv("XDG_CONFIG_HOME")), files_(programFiles()) {
     QVERIFY2(dir_.isValid(), qPrintable(dir_.errorString()));
     QDir::setCurrent(dir_.path());
     // What the program keeps of its own (the folder last saved into) stays with the test.
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_.path()));
-    kv::setProgramDir(buildProgramDir());
     if (reach == Reach::Everyone && isRoot()) {
         QVERIFY(QFile::setPermissions(dir_.path(), kOthersEnter));
         programCopy_ = std::make_unique<QTemporaryDir>(temporaryTemplate(reach));
@@ -96,7 +94,7 @@ WorkFolder::WorkFolder(Reach reach)
                      QFile::copy(buildProgramDir() + QStringLiteral("table.xlsx"),
                                  program + QStringLiteral("/table.xlsx")),
                  qPrintable(program));
-        kv::setProgramDir(program + QLatin1Char('/'));
+        files_ = kv::ProgramFiles(program);
     }
 }
 
@@ -157,8 +155,8 @@ void WorkFolder::writeSettings(const Settings& settings) const {
 
 void WorkFolder::writeStartData(const std::optional<Settings>& settings, const QString& gift1,
                                 const QString& gift2) const {
-    write(QStringLiteral("gift1.txt"), {kv::imagePath(gift1)});
-    write(QStringLiteral("gift2.txt"), {kv::imagePath(gift2)});
+    write(QStringLiteral("gift1.txt"), {files_.imagePath(gift1)});
+    write(QStringLiteral("gift2.txt"), {files_.imagePath(gift2)});
     if (settings)
         writeSettings(*settings);
     copyDefaultData();
@@ -218,10 +216,19 @@ Fakes::Fakes(quint64 seed, const QDateTime& at) : random(seed), clock(at) {
     services.opener = &opener;
     services.spreadsheets = &sheets;
     services.endProgram = [this] { ended = true; };
+    services.files = programFiles();
 }
 
 QString buildProgramDir() {
     return QStringLiteral(KV_PROGRAM_DIR);
+}
+
+kv::ProgramFiles programFiles() {
+    return kv::ProgramFiles(buildProgramDir());
+}
+
+QString imagePath(const QString& fileName) {
+    return programFiles().imagePath(fileName);
 }
 
 QString sourceDir() {

@@ -3,6 +3,7 @@
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "common/opener.h"
+#include "common/programdir.h"
 #include "common/random.h"
 #include "common/services.h"
 #include "fakes.h"
@@ -45,7 +46,7 @@ struct Settings {
 // the end. Data files are opened by bare names, so this is where they land. With
 // Reach::Everyone and root, the folder lies where every user can enter and the program's own
 // files (pictures, sheet template) are copied beside it: the build may sit in a folder that
-// only its owner enters.
+// only its owner enters; files() names the program's files the program must then be given.
 class WorkFolder {
 public:
     explicit WorkFolder(Reach reach = Reach::Owner);
@@ -54,6 +55,7 @@ public:
     WorkFolder& operator=(const WorkFolder&) = delete;
 
     QString path(const QString& name = QString()) const;
+    const kv::ProgramFiles& files() const { return files_; }
     // Writes lines, each ended by CR LF, as plain UTF-8.
     void write(const QString& name, const QStringList& lines) const;
     void writeBytes(const QString& name, const QByteArray& bytes) const;
@@ -80,6 +82,7 @@ private:
     std::unique_ptr<QTemporaryDir> programCopy_;
     QString previous_;
     QByteArray previousConfig_;
+    kv::ProgramFiles files_;
 };
 
 // Runs the rest of a scope as a user whom file permissions stop. An ordinary user already is
@@ -109,8 +112,8 @@ protected:
 };
 
 // The program's seams replaced by fakes and wired into one Services: scripted message boxes, a
-// seeded generator, a clock that stands still, a recording opener and spreadsheet, and an end
-// of the program that only raises a flag.
+// seeded generator, a clock that stands still, a recording opener and spreadsheet, an end
+// of the program that only raises a flag, and the build's program files.
 struct Fakes {
     explicit Fakes(quint64 seed = 1,
                    const QDateTime& at = QDateTime(QDate(2024, 3, 9), QTime(20, 15)));
@@ -137,8 +140,11 @@ template <typename Form> struct WindowOnDefaults : Fakes {
     std::unique_ptr<Form> form;
 };
 
-// The build's program folder (images/, table.xlsx); tests point the program at it.
+// The build's program folder (images/, table.xlsx); tests give the program its files.
 QString buildProgramDir();
+kv::ProgramFiles programFiles();
+// A picture of the build's program folder, as a gift file names it.
+QString imagePath(const QString& fileName);
 QString sourceDir();
 
 // Finds a child by its object name. A missing one fails the running test and gives a stand-in,

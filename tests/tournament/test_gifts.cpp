@@ -3,7 +3,6 @@
 
 #include "common/dialogs.h"
 #include "common/errors.h"
-#include "common/programdir.h"
 #include "common/random.h"
 #include "tournament/gifts.h"
 
@@ -28,7 +27,7 @@ struct Award {
 
     bool run(kv::Random& random) {
         return kv::awardGifts(
-            random, dialogs,
+            random, dialogs, kvtest::programFiles(),
             [&](kv::PrizePlace place, const QString& path) {
                 if (failAt == place)
                     throw kv::cannotOpen(path, QStringLiteral("No such file or directory"));
@@ -57,7 +56,7 @@ private slots:
 
 void TestGifts::everyGiftHasItsPicture() {
     kvtest::WorkFolder folder;
-    const QStringList paths = kv::giftPaths();
+    const QStringList paths = kv::giftPaths(kvtest::programFiles());
     QCOMPARE(paths.size(), 7);
     for (const QString& path : paths) {
         QVERIFY2(QFileInfo(path).isFile(), qPrintable(path));
@@ -123,14 +122,14 @@ void TestGifts::missingSettingsFileIsReported() {
 
 void TestGifts::distribution() {
     kvtest::WorkFolder folder;
-    const QStringList paths = kv::giftPaths();
+    const QStringList paths = kv::giftPaths(kvtest::programFiles());
     kv::Random random(20240309);
     QMap<QString, int> first, second;
     int same = 0;
     const int n = 30000;
     for (int i = 0; i < n; ++i) {
-        const QString p1 = kv::drawFirstPlaceGift(random);
-        const QString p2 = kv::drawSecondPlaceGift(random);
+        const QString p1 = kv::drawFirstPlaceGift(random, kvtest::programFiles());
+        const QString p2 = kv::drawSecondPlaceGift(random, kvtest::programFiles());
         ++first[p1];
         ++second[p2];
         same += p1 == p2;
@@ -153,7 +152,7 @@ void TestGifts::distribution() {
 void TestGifts::awardsStoreOnlyPlaceGifts() {
     kvtest::WorkFolder folder;
     folder.write(QStringLiteral("settings.ini"), settingsWithGift("1"));
-    const QStringList paths = kv::giftPaths();
+    const QStringList paths = kv::giftPaths(kvtest::programFiles());
     kv::Random random(11);
     QSet<QString> seen1, seen2;
     for (int i = 0; i < 60; ++i) {
@@ -222,12 +221,12 @@ void TestGifts::storedPathFindsThePicture() {
     folder.writeBytes(QStringLiteral("here.bmp"), "BM");
     const auto resolve = [&](QString path) {
         if (path.startsWith(QLatin1String("own:")))
-            return kv::imagePath(path.mid(4));
+            return kvtest::imagePath(path.mid(4));
         return path == QLatin1String("here.bmp") ? folder.path(path) : path;
     };
     QFETCH(QString, stored);
     QFETCH(QString, picture);
-    QCOMPARE(kv::giftPicture(resolve(stored)), resolve(picture));
+    QCOMPARE(kv::giftPicture(resolve(stored), kvtest::programFiles()), resolve(picture));
 }
 
 QTEST_GUILESS_MAIN(TestGifts)

@@ -2,7 +2,6 @@
 // sees it (poppler's pdfinfo and pdftotext), and a save never costs the players an old file.
 #include "testsupport.h"
 
-#include "common/programdir.h"
 #include "common/savepath.h"
 #include "common/textfile.h"
 #include "tournament/gui_sheetwindow.h"
@@ -41,11 +40,11 @@ kv::TournamentSheet sheetOf(const QStringList& players, const QStringList& teams
     const kv::Tournament input{
         players, teams, {teams[1], teams[2], teams[2], teams[0], teams[0], teams[1]}};
     return kv::makeTournamentSheet(input,
-                                   {kv::imagePath(QStringLiteral("team.bmp")),
-                                    kv::imagePath(QStringLiteral("travma.bmp")),
+                                   {kvtest::imagePath(QStringLiteral("team.bmp")),
+                                    kvtest::imagePath(QStringLiteral("travma.bmp")),
                                     QStringLiteral("Пенва"),
                                     {true, QStringLiteral("Победитель"), QStringLiteral("Призёр")}},
-                                   QStringLiteral("09.03.2024"));
+                                   QStringLiteral("09.03.2024"), kvtest::programFiles());
 }
 
 // A sheet window whose save dialog answers with a fixed path.

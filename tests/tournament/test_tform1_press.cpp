@@ -9,7 +9,6 @@
 #include "common/errors.h"
 #include "common/gui_theme.h"
 #include "common/opener.h"
-#include "common/programdir.h"
 #include "common/random.h"
 #include "common/services.h"
 #include "results/tform9.h"
@@ -49,7 +48,7 @@ struct MainWindow : kvtest::ProgramFixture {
 };
 
 bool samePicture(const QLabel* box, const QString& file) {
-    return box->pixmap().toImage() == kv::loadPicture(kv::imagePath(file)).toImage();
+    return box->pixmap().toImage() == kv::loadPicture(kvtest::imagePath(file)).toImage();
 }
 
 } // namespace
@@ -135,8 +134,9 @@ void TestTForm1Press::secondPressSetsUpAgain() {
     QVERIFY(w.dialogs.shown().isEmpty()); // no second award
     QCOMPARE(w.sheets.calls.first(), QStringLiteral("create"));
     // The sheet again shows the previous tournament's prizes, not this evening's.
-    QVERIFY(w.sheets.calls.contains("insert " + kv::imagePath(QStringLiteral("splayer.bmp"))));
-    QVERIFY(w.sheets.calls.contains("insert " + kv::imagePath(QStringLiteral("yellowcard.bmp"))));
+    QVERIFY(w.sheets.calls.contains("insert " + kvtest::imagePath(QStringLiteral("splayer.bmp"))));
+    QVERIFY(
+        w.sheets.calls.contains("insert " + kvtest::imagePath(QStringLiteral("yellowcard.bmp"))));
     QCOMPARE(w.folder.bytes(QStringLiteral("gift1.txt")), gift1);
     QCOMPARE(w.folder.bytes(QStringLiteral("gift2.txt")), gift2);
     QCOMPARE(w.form1->Image1->pixmap().toImage(), firstPrize);
@@ -148,7 +148,7 @@ void TestTForm1Press::secondPressSetsUpAgain() {
 
 void TestTForm1Press::failingStepEndsThePress() {
     MainWindow w(QStringLiteral("1"));
-    const QString gone = kv::imagePath(QStringLiteral("gone.bmp"));
+    const QString gone = kvtest::imagePath(QStringLiteral("gone.bmp"));
     w.folder.write(QStringLiteral("gift1.txt"), {gone});
     w.sheets.checkFiles = true;
     w.prepareTournament();
@@ -218,7 +218,7 @@ void TestTForm1Press::pressOnAnyDesktop() {
     if (sheet) {
         QCOMPARE(sheet->windowTitle(), QStringLiteral("Лист турнира"));
         QCOMPARE(sheet->sheet().teams, QStringList({"Милан", "Аякс", "Порту"}));
-        QCOMPARE(sheet->sheet().prizes.firstGift, kv::imagePath(QStringLiteral("splayer.bmp")));
+        QCOMPARE(sheet->sheet().prizes.firstGift, kvtest::imagePath(QStringLiteral("splayer.bmp")));
     }
 }
 

@@ -14,7 +14,7 @@ namespace {
 struct GiftsWindow {
     kvtest::WorkFolder folder;
     std::unique_ptr<TForm5> form;
-    GiftsWindow() { form = std::make_unique<TForm5>(); }
+    GiftsWindow() { form = std::make_unique<TForm5>(folder.files()); }
     QLabel* image(int i) const {
         return kvtest::child<QLabel>(form.get(), QStringLiteral("Image%1").arg(i));
     }
@@ -75,7 +75,8 @@ void TestTForm5::fillAndShow() {
     w.form->showGifts(kv::giftsWindowOrder());
     QVERIFY(w.form->isVisible());
     QCOMPARE(w.image(image)->toolTip(), hint);
-    QCOMPARE(w.image(image)->pixmap().toImage(), kv::loadPicture(kv::imagePath(file)).toImage());
+    QCOMPARE(w.image(image)->pixmap().toImage(),
+             kv::loadPicture(kvtest::imagePath(file)).toImage());
     // A second press while shown loads again and keeps the window shown.
     w.form->showGifts(kv::giftsWindowOrder());
     QVERIFY(w.form->isVisible());
@@ -89,7 +90,7 @@ void TestTForm5::missingPictureStopsTheFilling() {
         if (name != QLatin1String("travma.bmp"))
             QFile::copy(kvtest::buildProgramDir() + "images/" + name,
                         w.folder.path(QStringLiteral("prog/images/") + name));
-    kv::setProgramDir(w.folder.path(QStringLiteral("prog")));
+    w.form = std::make_unique<TForm5>(kv::ProgramFiles(w.folder.path(QStringLiteral("prog"))));
 
     QVERIFY_THROWS_EXCEPTION(kv::Error, w.form->showGifts(kv::giftsWindowOrder()));
     QVERIFY(!w.form->isVisible());

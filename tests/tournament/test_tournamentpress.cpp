@@ -51,8 +51,9 @@ kv::Tournament sampleInput() {
 
 void writeData(const kvtest::WorkFolder& folder, const QString& giftFlag) {
     folder.writeSettings({.players = {"Зурко", "Пенва", "Лодыш"}, .gift = giftFlag});
-    folder.write(QStringLiteral("gift1.txt"), {kv::imagePath(QStringLiteral("team.bmp"))});
-    folder.write(QStringLiteral("gift2.txt"), {kv::imagePath(QStringLiteral("yellowcard.bmp"))});
+    folder.write(QStringLiteral("gift1.txt"), {kvtest::imagePath(QStringLiteral("team.bmp"))});
+    folder.write(QStringLiteral("gift2.txt"),
+                 {kvtest::imagePath(QStringLiteral("yellowcard.bmp"))});
     folder.write(QStringLiteral("bomb.txt"), {QStringLiteral("Пенва")});
 }
 
@@ -162,7 +163,7 @@ void TestTournamentPress::failureStopsThePress() {
     writeData(folder, QStringLiteral("1")); // an award would show
     folder.write(QStringLiteral("last.txt"), {"old"});
     Press press;
-    const QString gone = kv::imagePath(QStringLiteral("gone.bmp"));
+    const QString gone = kvtest::imagePath(QStringLiteral("gone.bmp"));
     if (breakIt == QLatin1String("last dir")) {
         QFile::remove(folder.path(QStringLiteral("last.txt")));
         QDir(folder.path()).mkdir(QStringLiteral("last.txt"));
@@ -171,7 +172,7 @@ void TestTournamentPress::failureStopsThePress() {
     } else if (breakIt.startsWith(QLatin1String("fail "))) {
         press.sheets.failAt = breakIt.mid(5);
     } else if (breakIt == QLatin1String("no template")) {
-        kv::setProgramDir(QStringLiteral("/nowhere"));
+        press.services.files = kv::ProgramFiles(QStringLiteral("/nowhere"));
     } else if (breakIt == QLatin1String("gift1 gone")) {
         folder.write(QStringLiteral("gift1.txt"), {gone});
     } else if (breakIt == QLatin1String("gift2 gone")) {
@@ -215,9 +216,9 @@ void TestTournamentPress::secondPressKeepsTheEveningsPrizes() {
     press.run(sampleInput());
     // The sheet again with the previous tournament's prizes, and no second draw of gifts.
     QCOMPARE(press.sheets.calls.count(QStringLiteral("create")), 1);
-    QVERIFY(press.sheets.calls.contains("insert " + kv::imagePath(QStringLiteral("team.bmp"))));
-    QVERIFY(
-        press.sheets.calls.contains("insert " + kv::imagePath(QStringLiteral("yellowcard.bmp"))));
+    QVERIFY(press.sheets.calls.contains("insert " + kvtest::imagePath(QStringLiteral("team.bmp"))));
+    QVERIFY(press.sheets.calls.contains("insert " +
+                                        kvtest::imagePath(QStringLiteral("yellowcard.bmp"))));
     QCOMPARE(press.sheet, first);
     QCOMPARE(press.events, QStringList({"sheet window", "hand over"}));
     QVERIFY(press.dialogs.shown().isEmpty());

@@ -18,7 +18,7 @@
 namespace {
 
 QByteArray templateBytes() {
-    QFile file(kv::tournamentTemplatePath());
+    QFile file(kvtest::programFiles().sheetTemplate());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
@@ -30,8 +30,8 @@ kv::Tournament sampleInput() {
 }
 
 kv::PreviousPrizes samplePrizes() {
-    return {kv::imagePath(QStringLiteral("team.bmp")),
-            kv::imagePath(QStringLiteral("yellowcard.bmp")), QStringLiteral("Пенва")};
+    return {kvtest::imagePath(QStringLiteral("team.bmp")),
+            kvtest::imagePath(QStringLiteral("yellowcard.bmp")), QStringLiteral("Пенва")};
 }
 
 const QStringList kCells = {"A2", "A3", "A4", "B2", "B3",  "B4",  "B7", "C7",
@@ -57,7 +57,7 @@ void TestXlsxSpreadsheet::filledWorkbookReadsBack() {
     kv::RecordingOpener opener;
     kv::XlsxSpreadsheetFactory factory(opener, folder.path(QStringLiteral("out")));
 
-    kv::fillTournamentSheet(factory, sampleInput(), samplePrizes(), kv::tournamentTemplatePath());
+    kv::fillTournamentSheet(factory, sampleInput(), samplePrizes(), folder.files());
 
     QCOMPARE(templateBytes(), before);
     QCOMPARE(opener.opened.size(), 1);
@@ -111,9 +111,9 @@ void TestXlsxSpreadsheet::eachPressShowsItsOwnFile() {
     kv::RecordingOpener opener;
     kv::XlsxSpreadsheetFactory factory(opener, folder.path(QStringLiteral("out")));
     kv::PreviousPrizes prizes = samplePrizes();
-    kv::fillTournamentSheet(factory, sampleInput(), prizes, kv::tournamentTemplatePath());
+    kv::fillTournamentSheet(factory, sampleInput(), prizes, folder.files());
     prizes.bestScorer = QStringLiteral("Лодыш");
-    kv::fillTournamentSheet(factory, sampleInput(), prizes, kv::tournamentTemplatePath());
+    kv::fillTournamentSheet(factory, sampleInput(), prizes, folder.files());
 
     QCOMPARE(opener.opened.size(), 2);
     QVERIFY(opener.opened[0] != opener.opened[1]);
@@ -125,28 +125,30 @@ void TestXlsxSpreadsheet::eachPressShowsItsOwnFile() {
 }
 
 void TestXlsxSpreadsheet::failingStep_data() {
-    QTest::addColumn<QString>("templatePath");
+    QTest::addColumn<QString>("programDir");
     QTest::addColumn<QString>("firstGift");
     QTest::addColumn<QString>("secondGift");
     QTest::addColumn<bool>("openerWorks");
     QTest::addColumn<QString>("errorNames"); // what the error text must name
     QTest::addColumn<bool>("fileShown");
 
-    const QString table = kv::tournamentTemplatePath();
-    const QString team = kv::imagePath(QStringLiteral("team.bmp"));
-    const QString travma = kv::imagePath(QStringLiteral("travma.bmp"));
-    const QString gone = kv::imagePath(QStringLiteral("nosuch.bmp"));
-    const QString noTable = kvtest::buildProgramDir() + QStringLiteral("missing/table.xlsx");
-    QTest::newRow("template missing") << noTable << team << travma << true << noTable << false;
-    QTest::newRow("first picture missing") << table << gone << travma << true << gone << false;
-    QTest::newRow("second picture missing") << table << team << gone << true << gone << false;
-    QTest::newRow("not a picture") << table << table << travma << true << table << false;
+    const QString program = kvtest::buildProgramDir();
+    const QString table = kvtest::programFiles().sheetTemplate();
+    const QString team = kvtest::imagePath(QStringLiteral("team.bmp"));
+    const QString travma = kvtest::imagePath(QStringLiteral("travma.bmp"));
+    const QString gone = kvtest::imagePath(QStringLiteral("nosuch.bmp"));
+    const QString missing = program + QStringLiteral("missing/");
+    QTest::newRow("template missing")
+        << missing << team << travma << true << missing + "table.xlsx" << false;
+    QTest::newRow("first picture missing") << program << gone << travma << true << gone << false;
+    QTest::newRow("second picture missing") << program << team << gone << true << gone << false;
+    QTest::newRow("not a picture") << program << table << travma << true << table << false;
     // Not a failure: the press goes on with the program's own sheet, and the file stays.
-    QTest::newRow("no application for xlsx") << table << team << travma << false << "" << true;
+    QTest::newRow("no application for xlsx") << program << team << travma << false << "" << true;
 }
 
 void TestXlsxSpreadsheet::failingStep() {
-    QFETCH(QString, templatePath);
+    QFETCH(QString, programDir);
     QFETCH(QString, firstGift);
     QFETCH(QString, secondGift);
     QFETCH(bool, openerWorks);
@@ -162,8 +164,8 @@ void TestXlsxSpreadsheet::failingStep() {
     QStringList answers;
     try {
         kv::fillTournamentSheet(factory, sampleInput(),
-                                {firstGift, secondGift, QStringLiteral("x")}, templatePath,
-                                [&](bool shown, const QString& file) {
+                                {firstGift, secondGift, QStringLiteral("x")},
+                                kv::ProgramFiles(programDir), [&](bool shown, const QString& file) {
                                     answers << QStringLiteral("%1 %2").arg(shown).arg(file);
                                 });
     } catch (const kv::Error& e) {
@@ -193,10 +195,10 @@ void TestXlsxSpreadsheet::picturesTakenAsPng() {
     QFETCH(QString, beside);
     kvtest::WorkFolder work;
     const QString bmp = work.path(QStringLiteral("team.bmp"));
-    QVERIFY(QFile::copy(kv::imagePath(QStringLiteral("team.bmp")), bmp));
+    QVERIFY(QFile::copy(kvtest::imagePath(QStringLiteral("team.bmp")), bmp));
     QFile png(work.path(QStringLiteral("team.png")));
     if (beside != QLatin1String("none")) {
-        QVERIFY(QFile::copy(kv::imagePath(QStringLiteral("team.png")), png.fileName()));
+        QVERIFY(QFile::copy(kvtest::imagePath(QStringLiteral("team.png")), png.fileName()));
         QVERIFY(png.open(QIODevice::ReadWrite));
         const QDateTime bitmapTime = QFileInfo(bmp).lastModified();
         QVERIFY(png.setFileTime(bitmapTime.addSecs(beside == QLatin1String("older") ? -60 : 60),

@@ -107,7 +107,7 @@ void TestXlsxWorkbook::safeText() {
 
 void TestXlsxWorkbook::missingCellsAreInsertedInOrder() {
     kvtest::WorkFolder folder;
-    kv::XlsxWorkbook book(kv::tournamentTemplatePath());
+    kv::XlsxWorkbook book(folder.files().sheetTemplate());
     book.setCell(at("G1"), QStringLiteral("after E1"));
     book.setCell(at("A5"), QStringLiteral("into an empty row"));
     book.setCell(at("C20"), QStringLiteral("a new last row"));
@@ -151,7 +151,7 @@ void TestXlsxWorkbook::picturesJoinAnExistingDrawing() {
     kvtest::WorkFolder folder;
     const QString first = folder.path(QStringLiteral("first.xlsx"));
     {
-        kv::XlsxWorkbook book(kv::tournamentTemplatePath());
+        kv::XlsxWorkbook book(folder.files().sheetTemplate());
         book.addPicture(at("B15"), tinyPng(), 64, 64);
         book.setCell(at("D15"), QStringLiteral("Пенва"));
         book.save(first);
