@@ -53,8 +53,9 @@ void checkPlaces(const TournamentEntry& entry) {
 
 } // namespace
 
-HistoryStore::HistoryStore(QString fileName, const Clock* clock, QObject* parent)
-    : QObject(parent), fileName_(std::move(fileName)), clock_(clock ? clock : &systemClock_) {
+HistoryStore::HistoryStore(QString fileName, const Clock* clock, int busyWaitMs, QObject* parent)
+    : QObject(parent), fileName_(std::move(fileName)), clock_(clock ? clock : &systemClock_),
+      busyWaitMs_(busyWaitMs) {
     static QAtomicInt counter;
     connectionName_ = QStringLiteral("kickvale-base-%1").arg(counter.fetchAndAddRelaxed(1));
     QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
@@ -112,7 +113,7 @@ void HistoryStore::openFile(bool readOnly) {
             QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded) +
             (ro ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
         db.setConnectOptions(
-            QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyWaitMs));
+            QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyWaitMs_));
         if (!db.open()) {
             const QString reason = db.lastError().text().trimmed();
             db.close();

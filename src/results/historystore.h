@@ -2,6 +2,7 @@
 
 #include "common/clock.h"
 #include "results/history.h"
+#include "results/historyrepair.h"
 #include "results/playerrename.h"
 #include "results/storedform.h"
 
@@ -24,9 +25,10 @@ class HistoryStore : public QObject {
 public:
     using Progress = std::function<void(int percent)>;
 
-    // The clock names the safety copies; without one the system's is used.
+    // The clock names the safety copies; without one the system's is used. busyWaitMs is how
+    // long a read or a change waits for another program that holds the file.
     explicit HistoryStore(QString fileName = kDatabaseFile, const Clock* clock = nullptr,
-                          QObject* parent = nullptr);
+                          int busyWaitMs = kBusyWaitMs, QObject* parent = nullptr);
     ~HistoryStore() override;
 
     // Opens the existing file read-write. A missing file is an error, never created. A file
@@ -103,6 +105,7 @@ private:
     QString connectionName_;
     Clock systemClock_;
     const Clock* clock_;
+    int busyWaitMs_;
     bool readOnly_ = false;
     QString formatWarning_;
 };

@@ -35,6 +35,13 @@ QString dump() {
     return kvtest::sqlite3(QStringLiteral(".dump"));
 }
 
+// The dump and the engine's own check of the file, read by one run of the reader.
+std::pair<QString, QString> dumpAndCheck() {
+    QString out = kvtest::sqlite3(QStringLiteral(".dump\nPRAGMA integrity_check;"));
+    const qsizetype verdict = out.lastIndexOf(QLatin1Char('\n'), -2) + 1;
+    return {out.left(verdict), out.mid(verdict).trimmed()};
+}
+
 // The window with a computed tournament, ready to write it.
 struct Env : kvtest::ResultsWindow {
     Env() {
@@ -267,8 +274,9 @@ void TestFaultsDatabase::fullDiskChangesNothing() {
     const qint64 start = QFileInfo(env.folder.path("base.db")).size();
     int failures = 0;
     bool stored = false;
+    // Each failed press is checked to leave the file as it was, so one dump serves them all.
+    const QString before = dump();
     for (qint64 limit = 0; !stored && limit < start + 64 * 1024; limit += 512) {
-        const QString before = dump();
         env.dialogs.clear();
         rlimit small = old;
         small.rlim_cur = rlim_t(limit);
@@ -282,8 +290,9 @@ void TestFaultsDatabase::fullDiskChangesNothing() {
         ++failures;
         QCOMPARE(env.dialogs.errors().size(), 1);
         QCOMPARE(env.form->ProgressBar1->value(), 0);
-        QVERIFY2(dump() == before, qPrintable(QStringLiteral("limit %1").arg(limit)));
-        QCOMPARE(sqliteRows("PRAGMA integrity_check"), QStringList{"ok"});
+        const auto [now, verdict] = dumpAndCheck();
+        QVERIFY2(now == before, qPrintable(QStringLiteral("limit %1").arg(limit)));
+        QCOMPARE(verdict, QStringLiteral("ok"));
     }
     QVERIFY(stored);
     QVERIFY(failures > 0);
