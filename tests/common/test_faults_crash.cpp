@@ -25,27 +25,45 @@ QByteArray crlfLines(const QStringList& lines) {
     return out;
 }
 
-// Starts the rewriter, lets it run until it has written once and then a random while longer,
-// and kills it. Returns false when the child never got going.
-bool runAndKill(const QStringList& arguments, QRandomGenerator& random, QString* why) {
-    QProcess child;
-    child.setProcessChannelMode(QProcess::SeparateChannels);
-    child.start(QStringLiteral(KV_REWRITER), arguments);
-    if (!child.waitForStarted(10000)) {
-        *why = child.errorString();
-        return false;
+// The rewriter, started once per case: each round it forks a fresh writer, which is let run until
+// it has written once and then a random while longer, and killed.
+class Rewriter {
+public:
+    explicit Rewriter(const QStringList& arguments) {
+        process_.setProcessChannelMode(QProcess::SeparateChannels);
+        process_.start(QStringLiteral(KV_REWRITER), arguments);
     }
-    if (!child.waitForReadyRead(20000)) {
-        *why = QString::fromLocal8Bit(child.readAllStandardError());
-        child.kill();
-        child.waitForFinished(10000);
-        return false;
+    ~Rewriter() {
+        process_.closeWriteChannel();
+        if (!process_.waitForFinished(10000))
+            process_.kill();
     }
-    QThread::usleep(random.bounded(4000));
-    ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
-    child.waitForFinished(10000);
-    return true;
-}
+    // False, with the reason, when the writer never got going.
+    bool runAndKill(QRandomGenerator& random, QString* why) {
+        process_.write("\n");
+        bool started = false;
+        const pid_t writer = pid_t(line().toInt(&started));
+        if (!started) {
+            *why = process_.errorString() + QLatin1Char(' ') +
+                   QString::fromLocal8Bit(process_.readAllStandardError());
+            return false;
+        }
+        QThread::usleep(random.bounded(4000));
+        ::kill(writer, SIGKILL);
+        // The rewriter has seen the writer end: nothing more touches the file.
+        *why = QStringLiteral("the writer did not end");
+        return line() == "end";
+    }
+
+private:
+    QByteArray line() {
+        while (!process_.canReadLine() && process_.waitForReadyRead(20000)) {
+        }
+        return process_.readLine().trimmed();
+    }
+
+    QProcess process_;
+};
 
 // Files other than the expected ones. A kill between the temporary file getting its name and
 // the rename leaves that temporary file behind: harmless, since nothing reads it, so only a
@@ -87,13 +105,11 @@ void TestFaultsCrash::killedRewriteLeavesOldOrNew() {
 
     QRandomGenerator random(20240501);
     int seenOld = 0, seenNew = 0;
+    Rewriter rewriter({QStringLiteral("write"), folder.path(QStringLiteral("last.txt")),
+                       folder.path(QStringLiteral("a.src")), folder.path(QStringLiteral("b.src"))});
     for (int k = 0; k < kKills; ++k) {
         QString why;
-        QVERIFY2(
-            runAndKill({QStringLiteral("write"), folder.path(QStringLiteral("last.txt")),
-                        folder.path(QStringLiteral("a.src")), folder.path(QStringLiteral("b.src"))},
-                       random, &why),
-            qPrintable(why));
+        QVERIFY2(rewriter.runAndKill(random, &why), qPrintable(why));
         const QByteArray now = folder.bytes(QStringLiteral("last.txt"));
         if (now == old)
             ++seenOld;
@@ -140,12 +156,11 @@ void TestFaultsCrash::killedAppendLeavesWholeLines() {
 
     QRandomGenerator random(77 + encoding);
     qsizetype appended = 0;
+    Rewriter rewriter(
+        {QStringLiteral("append"), folder.path(QStringLiteral("all_last.txt")), line});
     for (int k = 0; k < kKills / 2; ++k) {
         QString why;
-        QVERIFY2(runAndKill(
-                     {QStringLiteral("append"), folder.path(QStringLiteral("all_last.txt")), line},
-                     random, &why),
-                 qPrintable(why));
+        QVERIFY2(rewriter.runAndKill(random, &why), qPrintable(why));
         const QByteArray now = folder.bytes(QStringLiteral("all_last.txt"));
         const kv::DecodedText read = kv::decodeText(now);
         // Nothing of the old text is lost and only whole lines were added.
