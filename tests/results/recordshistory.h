@@ -10,10 +10,7 @@ namespace kvtest {
 // Пенва and Лодыш, an evening with a cell the program never writes, a table of someone else's.
 inline void writeSampleHistory() {
     createBaseDb();
-    QFile script(sourceDir() + QStringLiteral("tests/results/sample-history.sql"));
-    if (!script.open(QIODevice::ReadOnly))
-        return fail("no sample history: " + script.fileName());
-    sqlite3(QString::fromUtf8(script.readAll()));
+    runScript(QStringLiteral("tests/results/sample-history.sql"));
 }
 
 } // namespace kvtest

@@ -24,12 +24,18 @@ inline QStringList sqliteRows(const QString& sql, const QString& db = QStringLit
     return sqlite3(sql, db).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+// Runs an SQL file of the source tree in one transaction: one flush to the disk, not one per
+// statement.
+inline void runScript(const QString& file, const QString& db = QStringLiteral("base.db")) {
+    QFile script(sourceDir() + file);
+    if (!script.open(QIODevice::ReadOnly))
+        return fail("no script: " + script.fileName());
+    sqlite3("BEGIN;\n" + QString::fromUtf8(script.readAll()) + "\nCOMMIT;", db);
+}
+
 // base.db from the installation's script, as the launcher makes it.
 inline void createBaseDb(const QString& db = QStringLiteral("base.db")) {
-    QFile script(sourceDir() + QStringLiteral("data/base.sql"));
-    if (!script.open(QIODevice::ReadOnly))
-        return fail("no base.sql: " + script.fileName());
-    sqlite3(QString::fromUtf8(script.readAll()), db);
+    runScript(QStringLiteral("data/base.sql"), db);
 }
 
 // A tournament as the results window would hand it over after a computation.
