@@ -33,9 +33,20 @@ inline void runScript(const QString& file, const QString& db = QStringLiteral("b
     sqlite3("BEGIN;\n" + QString::fromUtf8(script.readAll()) + "\nCOMMIT;", db);
 }
 
-// base.db from the installation's script, as the launcher makes it.
+// base.db from the installation's script, as the launcher makes it. The script runs once per
+// test program, into a folder of its own; every later base.db is a copy of that file.
 inline void createBaseDb(const QString& db = QStringLiteral("base.db")) {
-    runScript(QStringLiteral("data/base.sql"), db);
+    static const QTemporaryDir made;
+    static const QString installed = [] {
+        const QString file = made.filePath(QStringLiteral("base.db"));
+        runScript(QStringLiteral("data/base.sql"), file);
+        return file;
+    }();
+    // A file already there gets the script's tables, as the launcher would give it.
+    if (QFileInfo::exists(db))
+        return runScript(QStringLiteral("data/base.sql"), db);
+    if (!copyFile(installed, db))
+        fail("cannot copy the new base.db to " + db);
 }
 
 // A tournament as the results window would hand it over after a computation.

@@ -53,19 +53,6 @@ constexpr QFile::Permissions kOthersRead =
 constexpr QFile::Permissions kOthersEnter =
     kOthersRead | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
 
-// Test data is written and copied without the flush to the disk that the program's own writers
-// make: no test outlives a power cut, and on a busy disk every flush costs milliseconds.
-bool putFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size() && file.flush();
-}
-
-bool copyFile(const QString& from, const QString& to) {
-    QFile source(from);
-    return source.open(QIODevice::ReadOnly) && putFile(to, source.readAll());
-}
-
 // Copies a folder tree so that every user may read it.
 bool copyForEveryone(const QString& from, const QString& to) {
     if (!QDir().mkpath(to) || !QFile::setPermissions(to, kOthersEnter))
@@ -235,6 +222,17 @@ Fakes::Fakes(quint64 seed, const QDateTime& at) : random(seed), clock(at) {
     services.spreadsheets = &sheets;
     services.endProgram = [this] { ended = true; };
     services.files = programFiles();
+}
+
+bool putFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size() && file.flush();
+}
+
+bool copyFile(const QString& from, const QString& to) {
+    QFile source(from);
+    return source.open(QIODevice::ReadOnly) && putFile(to, source.readAll());
 }
 
 QString buildProgramDir() {

@@ -140,6 +140,11 @@ template <typename Form> struct WindowOnDefaults : Fakes {
     std::unique_ptr<Form> form;
 };
 
+// Test data is written and copied without the flush to the disk that the program's own writers
+// make: no test outlives a power cut, and on a busy disk every flush costs milliseconds.
+bool putFile(const QString& path, const QByteArray& bytes);
+bool copyFile(const QString& from, const QString& to);
+
 // The build's program folder (images/, table.xlsx); tests give the program its files.
 QString buildProgramDir();
 kv::ProgramFiles programFiles();
