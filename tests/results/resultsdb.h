@@ -24,6 +24,24 @@ inline QStringList sqliteRows(const QString& sql, const QString& db = QStringLit
     return sqlite3(sql, db).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+// The rows of several queries, read by one run of the reader.
+inline QList<QStringList> sqliteRowsOf(const QStringList& queries,
+                                       const QString& db = QStringLiteral("base.db")) {
+    const QString end = QStringLiteral("-- end of rows --");
+    QString script;
+    for (const QString& query : queries)
+        script += query + QStringLiteral(";\n.print ") + end + QLatin1Char('\n');
+    QList<QStringList> rows{{}};
+    for (const QString& line : sqlite3(script, db).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (line == end)
+            rows.append(QStringList());
+        else
+            rows.last().append(line);
+    }
+    rows.removeLast();
+    return rows;
+}
+
 // Runs an SQL file of the source tree in one transaction: one flush to the disk, not one per
 // statement.
 inline void runScript(const QString& file, const QString& db = QStringLiteral("base.db")) {
