@@ -6,6 +6,7 @@
 // File permissions do not stop root: run as root, the read-only cases become the user "nobody"
 // around the one press (an ordinary user is stopped as he is). The full disk is a file size
 // limit (RLIMIT_FSIZE), which binds root too.
+#include "../results/resultsdb.h"
 #include "programfixture.h"
 #include "testsupport.h"
 
@@ -24,7 +25,6 @@
 
 #include <QDirIterator>
 #include <QPlainTextEdit>
-#include <QProcess>
 
 #include <csignal>
 #include <memory>
@@ -130,9 +130,8 @@ struct Program : kvtest::ProgramFixture {
         folder.write("bomb.txt", {"Пенва"});
         folder.write("all_last.txt", {"Спартак", "Зенит", "Динамо"});
         folder.write("temp", {"старый список"});
-        QProcess::execute(QStringLiteral(KV_SQLITE3),
-                          {folder.path("base.db"), QStringLiteral("CREATE TABLE Total (id INTEGER "
-                                                                  "PRIMARY KEY, Игрок TEXT)")});
+        kvtest::createDatabase("CREATE TABLE Total (id INTEGER PRIMARY KEY, Игрок TEXT)",
+                               folder.path("base.db"));
     }
     void openWindows() {
         open();

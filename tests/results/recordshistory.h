@@ -9,8 +9,8 @@ namespace kvtest {
 // base.db as installed, with tests/results/sample-history.sql in it: three evenings of Зурко,
 // Пенва and Лодыш, an evening with a cell the program never writes, a table of someone else's.
 inline void writeSampleHistory() {
-    createBaseDb();
-    runScript(QStringLiteral("tests/results/sample-history.sql"));
+    createDatabase(sourceText(QStringLiteral("data/base.sql")) +
+                   sourceText(QStringLiteral("tests/results/sample-history.sql")));
 }
 
 } // namespace kvtest

@@ -42,29 +42,38 @@ inline QList<QStringList> sqliteRowsOf(const QStringList& queries,
     return rows;
 }
 
-// Runs an SQL file of the source tree in one transaction: one flush to the disk, not one per
-// statement.
-inline void runScript(const QString& file, const QString& db = QStringLiteral("base.db")) {
-    QFile script(sourceDir() + file);
-    if (!script.open(QIODevice::ReadOnly))
-        return fail("no script: " + script.fileName());
-    sqlite3("BEGIN;\n" + QString::fromUtf8(script.readAll()) + "\nCOMMIT;", db);
+// A file of the source tree.
+inline QString sourceText(const QString& file) {
+    QFile text(sourceDir() + file);
+    if (!text.open(QIODevice::ReadOnly))
+        fail("cannot read " + text.fileName());
+    return QString::fromUtf8(text.readAll());
 }
 
-// base.db from the installation's script, as the launcher makes it. The script runs once per
-// test program, into a folder of its own; every later base.db is a copy of that file.
-inline void createBaseDb(const QString& db = QStringLiteral("base.db")) {
+// A database as the sqlite3 program makes it from an SQL script, run in one transaction (one
+// flush to the disk, not one per statement). Each script runs once per test program, into a
+// folder of its own; every later database of that script is a copy of that file. A file
+// already there gets the script's tables.
+inline void createDatabase(const QString& sql, const QString& db = QStringLiteral("base.db")) {
     static const QTemporaryDir made;
-    static const QString installed = [] {
-        const QString file = made.filePath(QStringLiteral("base.db"));
-        runScript(QStringLiteral("data/base.sql"), file);
-        return file;
-    }();
-    // A file already there gets the script's tables, as the launcher would give it.
-    if (QFileInfo::exists(db))
-        return runScript(QStringLiteral("data/base.sql"), db);
-    if (!copyFile(installed, db))
-        fail("cannot copy the new base.db to " + db);
+    static QHash<QString, QString> files;
+    const QString script = "BEGIN;\n" + sql + ";\nCOMMIT;";
+    if (QFileInfo::exists(db)) {
+        sqlite3(script, db);
+        return;
+    }
+    QString& file = files[sql];
+    if (file.isEmpty()) {
+        file = made.filePath(QStringLiteral("%1.db").arg(files.size()));
+        sqlite3(script, file);
+    }
+    if (!copyFile(file, db))
+        fail("cannot copy the database to " + db);
+}
+
+// base.db from the installation's script, as the launcher makes it.
+inline void createBaseDb(const QString& db = QStringLiteral("base.db")) {
+    createDatabase(sourceText(QStringLiteral("data/base.sql")), db);
 }
 
 // A tournament as the results window would hand it over after a computation.
