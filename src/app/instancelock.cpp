@@ -33,11 +33,10 @@ QString noLockMessage(const QString& reason) {
 // Who holds a lock that QLockFile refused to take over.
 enum class Holder { Running, OtherMachine, Unreadable };
 
-Holder holderOf(QLockFile& lock, QString& host) {
+Holder holderOf(QLockFile& lock, QString& host, int settleMs) {
     qint64 pid = 0;
     QString app;
-    // A copy that is starting this very moment has made the file and not yet written it: a
-    // lock stays unreadable a moment later only when nobody is writing it.
+    // A lock stays unreadable a moment later only when nobody is writing it.
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (lock.getLockInfo(&pid, &host, &app) && pid > 0) {
             if (!host.isEmpty() && host != QSysInfo::machineHostName())
@@ -45,7 +44,7 @@ Holder holderOf(QLockFile& lock, QString& host) {
             return Holder::Running;
         }
         if (attempt == 0)
-            QThread::msleep(300);
+            QThread::msleep(settleMs);
     }
     return Holder::Unreadable;
 }
@@ -56,7 +55,7 @@ bool takeOver(QLockFile& lock) {
 
 } // namespace
 
-std::unique_ptr<QLockFile> lockDataFolder(Dialogs& dialogs) {
+std::unique_ptr<QLockFile> lockDataFolder(Dialogs& dialogs, int settleMs) {
     auto lock = std::make_unique<QLockFile>(lockPath());
     // A live copy holds the lock however long the evening lasts: only a dead owner makes it
     // stale, never its age.
@@ -70,7 +69,7 @@ std::unique_ptr<QLockFile> lockDataFolder(Dialogs& dialogs) {
         return nullptr;
     }
     QString host;
-    switch (holderOf(*lock, host)) {
+    switch (holderOf(*lock, host, settleMs)) {
     case Holder::Unreadable:
         if (takeOver(*lock))
             return lock;

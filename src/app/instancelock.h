@@ -20,8 +20,10 @@ inline const QString kAlreadyRunningMessage =
 // killed, and one that is empty or unreadable (the power went off as it was written). A lock
 // written on another machine (a folder restored from a copy, a shared folder) is taken over
 // only when the players say so. Returns the held lock, or nullptr after telling the players why
-// the program cannot run here; nothing else is touched then.
-std::unique_ptr<QLockFile> lockDataFolder(Dialogs& dialogs);
+// the program cannot run here; nothing else is touched then. A copy starting this very moment
+// has made the file and not yet written it: an unreadable lock is read again after
+// settleMs before it counts as unreadable.
+std::unique_ptr<QLockFile> lockDataFolder(Dialogs& dialogs, int settleMs = 300);
 
 // Ends the event loop on SIGTERM, SIGINT and SIGHUP (a logout, kill, Ctrl+C in a terminal), so
 // that the program ends as on a normal close and its lock goes with it. Call once, after the
