@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QTemporaryFile>
 #include <cerrno>
 #include <cstdio>
@@ -36,6 +37,10 @@ QString setUpFailed(const QString& dir, const QString& what) {
 // A set-up marks its folder before the first file and unmarks it after the last: a folder still
 // marked was left half-filled by a set-up that was killed, and the next start finishes it.
 const QString kUnfinishedMark = QStringLiteral(".kickvale-setup");
+// Held by the set-up that is filling the folder: a second start at the same moment waits for it and
+// then finds the folder made, instead of the two taking each other's files away.
+const QString kSetUpLock = QStringLiteral(".kickvale-setup.lock");
+constexpr int kSetUpWaitMs = 30000;
 // Files are made under such hidden names and renamed when whole.
 const QString kTemporaryDatabase = QStringLiteral(".base.db-XXXXXX");
 const QString kTemporaryFile = QStringLiteral(".kickvale-new-XXXXXX");
@@ -71,9 +76,10 @@ public:
                 break;
         }
         for (const QString& d : missing) {
-            if (!QDir().mkdir(d))
+            if (QDir().mkdir(d))
+                folders_.append(d);
+            else if (!QFileInfo(d).isDir()) // another set-up may have just made it: that is fine
                 return false;
-            folders_.append(d);
         }
         return true;
     }
@@ -198,18 +204,30 @@ QString userDataHome() {
 bool prepareDataFolder(const QString& dir, const ProgramFiles& files) {
     const QFileInfo info(dir);
     MadeFiles made;
-    if (info.exists()) {
-        if (!info.isDir())
-            throw Error(QStringLiteral("Не удалось подготовить папку данных «%1»: это файл, а не "
-                                       "папка. Переименуйте или перенесите этот файл либо укажите "
-                                       "программе другую папку и запустите её снова.")
-                            .arg(QDir::toNativeSeparators(dir)));
-        // Hidden files (a lock) do not count, nor what a set-up killed half way left.
-        if (!QDir(dir).isEmpty() && !unfinished(QDir(dir)))
-            return false;
-    } else if (!made.makeFolder(dir)) {
+    if (info.exists() && !info.isDir())
+        throw Error(QStringLiteral("Не удалось подготовить папку данных «%1»: это файл, а не "
+                                   "папка. Переименуйте или перенесите этот файл либо укажите "
+                                   "программе другую папку и запустите её снова.")
+                        .arg(QDir::toNativeSeparators(dir)));
+    // Hidden files (a lock) do not count, nor what a set-up killed half way left.
+    const auto filled = [&] { return !QDir(dir).isEmpty() && !unfinished(QDir(dir)); };
+    if (info.exists() && filled())
+        return false;
+    if (!made.makeFolder(dir))
         throw Error(setUpFailed(dir, QStringLiteral("папка не создана")));
-    }
+
+    // Released before the files and folders of a failed set-up are taken back.
+    QLockFile lock(dir + QLatin1Char('/') + kSetUpLock);
+    lock.setStaleLockTime(0); // only a set-up that died leaves it: its process is gone
+    if (!lock.tryLock(kSetUpWaitMs))
+        throw Error(
+            setUpFailed(dir, lock.error() == QLockFile::LockFailedError
+                                 ? QStringLiteral("её больше %1 с готовит другая копия программы")
+                                       .arg(kSetUpWaitMs / 1000)
+                                 : QStringLiteral("файл «%1» не создан").arg(kSetUpLock)));
+    // Another start may have filled it while this one waited.
+    if (filled())
+        return false;
 
     const QDir defaults(files.defaultsDir());
     const QStringList texts = defaults.entryList({QStringLiteral("*.txt")}, QDir::Files);
@@ -226,6 +244,7 @@ bool prepareDataFolder(const QString& dir, const ProgramFiles& files) {
                                              .arg(kUnfinishedMark, marker.errorString())));
         made.made(mark);
     }
+    // Under the lock, temporary files are those of a set-up that was killed.
     removeTemporaryFiles(QDir(dir));
     for (const QString& name : texts)
         writeNew(dir + QLatin1Char('/') + name, readBytes(defaults.filePath(name)), dir, made);

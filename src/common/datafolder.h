@@ -24,7 +24,8 @@ QString userDataHome();
 // and base.db made from base.sql under a temporary name. A folder holding anything else is left as
 // it is, even without base.db: the start then reports what is missing instead of quietly beginning
 // a new history. Nothing is overwritten. A failure throws kv::Error and takes back every file this
-// call made. Returns true when the folder was filled.
+// call made. Two set-ups of one folder at once take turns: the second waits and then finds the
+// folder made. Returns true when this call filled the folder.
 bool prepareDataFolder(const QString& dir, const ProgramFiles& files);
 
 // Chooses the folder from the program's arguments, prepares it and makes it the current one.

@@ -15,6 +15,7 @@
 #include <optional>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace kv;
@@ -80,6 +81,8 @@ private slots:
     void failureHalfWayLeavesNothing();
     void finishesWhatAKilledSetUpLeft_data();
     void finishesWhatAKilledSetUpLeft();
+    void twoSetUpsAtOnceMakeOneWholeFolder_data();
+    void twoSetUpsAtOnceMakeOneWholeFolder();
     void saysWhatIsWrong_data();
     void saysWhatIsWrong();
 };
@@ -274,6 +277,60 @@ void TestDataFolder::finishesWhatAKilledSetUpLeft() {
         QVERIFY(QFileInfo(work.path(QStringLiteral("data/base.db"))).isSymLink());
     // A finished folder is left alone from then on.
     QVERIFY(!prepareDataFolder(work.path(QStringLiteral("data")), work.files()));
+}
+
+void TestDataFolder::twoSetUpsAtOnceMakeOneWholeFolder_data() {
+    QTest::addColumn<bool>("folderExists");
+    QTest::newRow("a new folder") << false;
+    QTest::newRow("an empty folder") << true;
+}
+
+void TestDataFolder::twoSetUpsAtOnceMakeOneWholeFolder() {
+    QFETCH(bool, folderExists);
+    kvtest::WorkFolder work;
+    for (int round = 0; round < 8; ++round) {
+        const QString dir = work.path(QStringLiteral("data%1/kv").arg(round));
+        if (folderExists)
+            QDir().mkpath(dir);
+        // Two processes, let go at the same moment: 0 filled the folder, 1 found it made.
+        int go[2];
+        QCOMPARE(pipe(go), 0);
+        pid_t children[2];
+        for (pid_t& child : children) {
+            child = fork();
+            if (child == 0) {
+                char byte = 0;
+                close(go[1]);
+                int code = 2;
+                if (read(go[0], &byte, 1) == 1) {
+                    try {
+                        code = prepareDataFolder(dir, work.files()) ? 0 : 1;
+                    } catch (const Error& e) {
+                        std::fprintf(stderr, "%s\n", e.text().toUtf8().constData());
+                    }
+                }
+                _exit(code);
+            }
+        }
+        close(go[0]);
+        QCOMPARE(write(go[1], "gg", 2), 2);
+        close(go[1]);
+        QList<int> codes;
+        for (pid_t child : children) {
+            int status = 0;
+            QCOMPARE(waitpid(child, &status, 0), child);
+            codes.append(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+        }
+        std::sort(codes.begin(), codes.end());
+        QCOMPARE(codes, (QList<int>{0, 1}));
+        const QStringList entries = everything(dir);
+        QVERIFY2(entries.filter(QRegularExpression("^\\.")).isEmpty(),
+                 qPrintable(entries.join(' ')));
+        QCOMPARE(entries.size(), 13); // ten text files, two gift files, base.db
+        QVERIFY(hasTotalTable(dir + QStringLiteral("/base.db")));
+        // Later starts find it made and go on.
+        QVERIFY(!prepareDataFolder(dir, work.files()));
+    }
 }
 
 void TestDataFolder::saysWhatIsWrong_data() {
