@@ -4,6 +4,7 @@
 #include "common/dialogs.h"
 #include "common/errors.h"
 #include "common/guard.h"
+#include "common/settings.h"
 #include "common/textfile.h"
 #include "results/historystore.h"
 
@@ -94,8 +95,10 @@ QString perMatch(const Tally& t) {
     return t.matches ? QString::number(double(t.points()) / t.matches, 'f', 2).replace('.', ',')
                      : QStringLiteral("-");
 }
-QString runText(const Run& current, const Run& longest) {
-    return QStringLiteral("%1 / %2").arg(current.length).arg(longest.length);
+QString runText(const PlayerRecord& p, const Run& current, const Run& longest) {
+    return QStringLiteral("%1 / %2")
+        .arg(p.former ? QStringLiteral("-") : QString::number(current.length))
+        .arg(longest.length);
 }
 
 void groupRecords(BookWriter& w, const History& h, const GroupRecords& g,
@@ -136,11 +139,12 @@ void players(BookWriter& w, const RecordsBook& b) {
                             .arg(p.againstNemesis.matches)
                             .arg(tallyText(p.againstNemesis), goalsText(p.againstNemesis))
                       : QStringLiteral("-");
-        rows.append({p.player, QString::number(p.tournaments), QString::number(p.firstPlaces),
-                     QString::number(p.bestScorer), runText(p.currentWins, p.longestWins),
-                     runText(p.currentUnbeaten, p.longestUnbeaten),
-                     runText(p.currentLosses, p.longestLosses),
-                     runText(p.currentFirstPlaces, p.longestFirstPlaces), nemesis});
+        rows.append({p.former ? p.player + QStringLiteral(" (бывший игрок)") : p.player,
+                     QString::number(p.tournaments), QString::number(p.firstPlaces),
+                     QString::number(p.bestScorer), runText(p, p.currentWins, p.longestWins),
+                     runText(p, p.currentUnbeaten, p.longestUnbeaten),
+                     runText(p, p.currentLosses, p.longestLosses),
+                     runText(p, p.currentFirstPlaces, p.longestFirstPlaces), nemesis});
     }
     w.heading(QStringLiteral("Игроки"));
     w.table({QStringLiteral("Игрок"), QStringLiteral("Турниров"), QStringLiteral("Первых мест"),
@@ -244,6 +248,15 @@ void printBook(const QTextDocument& book, QPagedPaintDevice& device) {
     pages->print(&device);
 }
 
+// The three who play now, as the settings file names them; none when it cannot be read.
+QStringList currentPlayers() {
+    try {
+        return settings::readPlayerNames();
+    } catch (const Error&) {
+        return {};
+    }
+}
+
 } // namespace
 
 void writeRecordsBook(QTextDocument& document, const History& history, const RecordsBook& book,
@@ -341,8 +354,9 @@ void RecordsWindow::refresh() {
     try {
         levelOf_ = levels_ ? levels_() : LevelOf();
         history_ = store_.readHistory();
-        writeRecordsBook(*view_->document(), history_, computeRecords(history_, levelOf_),
-                         tournamentDate(clock_), levelOf_);
+        RecordsBook book = computeRecords(history_, levelOf_);
+        markFormerPlayers(book, currentPlayers());
+        writeRecordsBook(*view_->document(), history_, book, tournamentDate(clock_), levelOf_);
     } catch (const Error& e) {
         history_ = {};
         BookWriter w(*view_->document());

@@ -298,6 +298,16 @@ RecordsBook computeRecords(const History& history, const LevelOf& levelOf) {
     return book;
 }
 
+void markFormerPlayers(RecordsBook& book, const QStringList& currentPlayers) {
+    if (currentPlayers.isEmpty())
+        return;
+    for (PlayerRecord& p : book.players) {
+        p.former = !currentPlayers.contains(p.player);
+        if (p.former)
+            p.currentWins = p.currentUnbeaten = p.currentLosses = p.currentFirstPlaces = {};
+    }
+}
+
 QString describeMatch(const History& history, const MatchAt& at, const TournamentDate& date) {
     const PlayedTournament& t = history.tournaments[at.tournament];
     const PlayedMatch& m = t.matches[at.match];

@@ -70,6 +70,8 @@ struct PlayerRecord {
     std::optional<QString> nemesis;
     Tally againstNemesis;
     int bestScorer = 0; // times chosen best scorer
+    // No longer one of the three who play: his runs are over, none is current.
+    bool former = false;
 };
 
 // A record of one match: who won (or, for the most goals, the first player) against whom.
@@ -126,6 +128,10 @@ const QStringList& starLevels();
 inline const QString kOtherLevel = QStringLiteral("Другие");
 
 RecordsBook computeRecords(const History& history, const LevelOf& levelOf = {});
+
+// Marks the players who are not among the current three as former players and ends their current
+// runs. Without current players (none known) nobody is marked.
+void markFormerPlayers(RecordsBook& book, const QStringList& currentPlayers);
 
 // How a tournament's date is written for the players.
 using TournamentDate = std::function<QString(const PlayedTournament&)>;

@@ -13,8 +13,10 @@ namespace {
 
 struct RecordsOnScreen : kvtest::Fakes {
     explicit RecordsOnScreen(const QString& database) {
-        if (database == QLatin1String("sample"))
+        if (database.startsWith(QLatin1String("sample")))
             kvtest::writeSampleHistory();
+        if (database == QLatin1String("sample, the third player replaced"))
+            folder.writeSettings({.players = {"Зурко", "Пенва", "Новичок"}});
         else if (database == QLatin1String("empty"))
             kvtest::createBaseDb();
         window = std::make_unique<kv::RecordsWindow>(store, dialogs, clock, [] {
@@ -57,6 +59,8 @@ void TestRecordsWindow::showsWhatTheHistoryHolds_data() {
                        "Другие",
                        "для турниров, записанных раньше (2)",
                        "\"04_03_2024__20_00_00\""};
+    QTest::newRow("a former player")
+        << "sample, the third player replaced" << QStringList{"Лодыш (бывший игрок)", "- / "};
     QTest::newRow("no tournament yet") << "empty" << QStringList{"Турниров пока нет"};
     QTest::newRow("no database") << "none"
                                  << QStringList{"Историю турниров не удалось прочитать",
