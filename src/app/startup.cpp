@@ -5,6 +5,8 @@
 #include "common/random.h"
 #include "common/textfile.h"
 #include "pools/teamlog.h"
+#include "results/historystore.h"
+#include "results/playerrename.h"
 #include "tournament/gifts.h"
 
 #include <QFileInfo>
@@ -230,10 +232,28 @@ void readLastTournamentAndPlayers(StartupResult& out) {
     out.logAll = settings::readLogAllFlag() == 1;
 }
 
+// A rename the last run left half done is finished or dropped before any file is read, so that
+// the history and the files name the players alike.
+void settleRename(Dialogs& dialogs) {
+    const QFileInfo mark(kRenameMarkFile);
+    if (!mark.exists() && !mark.isSymLink())
+        return;
+    try {
+        HistoryStore history;
+        settleInterruptedRename(history);
+    } catch (const Error& e) {
+        dialogs.information(QStringLiteral("Переименование игроков, прерванное при прошлом "
+                                           "запуске, сейчас не закончить: %1\nПрограмма "
+                                           "попробует снова при следующем запуске.")
+                                .arg(e.text()));
+    }
+}
+
 } // namespace
 
 void runStartup(StartupResult& out, Dialogs& dialogs, Random& random) {
     random.seedFromClock();
+    settleRename(dialogs);
     readBestScorer(out);
     PoolLines poolLines = readPools(out);
     const LineCounts logCounts = readRecentTeams(out, poolLines, dialogs);

@@ -204,9 +204,19 @@ bool TForm1::logAllTeams() const {
 }
 
 void TForm1::showPlayerNames(const QStringList& names) {
-    Label16->setText(kv::lineAt(names, 0));
-    Label17->setText(kv::lineAt(names, 1));
-    Label18->setText(kv::lineAt(names, 2));
+    QLabel* labels[] = {Label16, Label17, Label18};
+    for (int i = 0; i < 3; ++i) {
+        // The best scorer's privilege stays with his slot under his new name.
+        if (!privilegedScorer_.isEmpty() && privilegedScorer_ == labels[i]->text())
+            privilegedScorer_ = kv::lineAt(names, i);
+        labels[i]->setText(kv::lineAt(names, i));
+    }
+    // A rename moved the prize holders to their new names: found again under them.
+    showPrizeHolders();
+}
+
+bool TForm1::holdsUnwrittenEvening() const {
+    return peers_.results && peers_.results->holdsUnwrittenEvening();
 }
 
 void TForm1::settingsDialogLeft() {

@@ -18,6 +18,11 @@
 #include <QStyle>
 #include <QWindow>
 
+const QString TForm6::kRenameWithEveningOpen = QStringLiteral(
+    "Турнир этого вечера передан в окно результатов под прежними именами и ещё не записан в "
+    "базу. Сначала запишите его кнопкой \"Записать в базу\", потом меняйте имена игроков.\n"
+    "Настройки не сохранены.");
+
 namespace {
 
 // Message boxes and other modal windows belong to the handler that opened them, and a disabled
@@ -82,6 +87,9 @@ void TForm6::showFromMainWindow(const QStringList& names) {
     kv::showInFront(this);
     activation_.shownByMenu(wasActive);
     FormActivate();
+    // Every opening starts at the first control of the dialog's keyboard order, not wherever
+    // the focus was left last time.
+    CheckBox1->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm6::focusFirstName() {
@@ -203,11 +211,14 @@ void TForm6::BitBtn1Click() {
         }
         values.computeGifts = CheckBox4->isChecked();
         values.logAll = mainWindow_.logAllTeams();
-        if (!renameInHistory(values.names))
+        // The evening on the results window is stored under the names it was handed over with:
+        // a name changed now would split a player in two.
+        if (values.names != namesAtOpening_ && mainWindow_.holdsUnwrittenEvening()) {
+            services_.dialogs->information(kRenameWithEveningOpen);
             return;
-        // Atomic: a failed write keeps the old file, the dialog stays open, the main window
-        // disabled.
-        kv::settings::writeDialogValues(values);
+        }
+        if (!saveValues(values))
+            return;
         applyPlayerNames(namesAtOpening_, values.names);
         enableMainWindow();
         hide();
@@ -220,26 +231,36 @@ void TForm6::applyPlayerNames(const QStringList& before, const QStringList& afte
     namesAtOpening_ = after;
 }
 
-bool TForm6::renameInHistory(const QStringList& names) {
-    if (!history_)
-        return true;
+bool TForm6::saveValues(const kv::settings::DialogValues& values) {
     QList<kv::PlayerRename> renames;
-    try {
-        renames = history_->heldRenames(namesAtOpening_, names);
-    } catch (const kv::Error& e) {
-        // A history that cannot be read cannot be renamed; the names are still saved.
-        services_.dialogs->information(e.text() + QStringLiteral("\n\nИмена в истории турниров "
-                                                                 "не меняются."));
-        return true;
+    if (history_) {
+        try {
+            renames = history_->heldRenames(namesAtOpening_, values.names);
+        } catch (const kv::Error& e) {
+            // A history that cannot be read cannot be renamed; the names are still saved.
+            services_.dialogs->information(
+                e.text() + QStringLiteral("\n\nИмена в истории турниров не меняются."));
+        }
     }
-    if (renames.isEmpty())
-        return true;
-    const kv::Dialogs::Answer answer = services_.dialogs->yesNoCancel(
-        kv::renameQuestion(renames),
-        {QStringLiteral("Переименовать"), QStringLiteral("Новое имя"), QStringLiteral("Отмена")});
-    if (answer == kv::Dialogs::Answer::Yes)
-        history_->renamePlayers(renames);
-    return answer == kv::Dialogs::Answer::Yes || answer == kv::Dialogs::Answer::No;
+    if (!renames.isEmpty()) {
+        const kv::Dialogs::Answer answer = services_.dialogs->yesNoCancel(
+            kv::renameQuestion(renames), {QStringLiteral("Переименовать"),
+                                          QStringLiteral("Новое имя"), QStringLiteral("Отмена")});
+        if (answer != kv::Dialogs::Answer::Yes && answer != kv::Dialogs::Answer::No)
+            return false;
+        if (answer == kv::Dialogs::Answer::Yes) {
+            // The settings file is written with the rest of the rename, all or nothing.
+            const QString unfinished =
+                kv::renamePlayersEverywhere(*history_, renames, kv::settings::dialogLines(values));
+            if (!unfinished.isEmpty())
+                services_.dialogs->error(unfinished);
+            return true;
+        }
+    }
+    // Atomic: a failed write keeps the old file, the dialog stays open, the main window
+    // disabled.
+    kv::settings::writeDialogValues(values);
+    return true;
 }
 
 void TForm6::Button5Click() {

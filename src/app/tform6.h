@@ -23,6 +23,8 @@ public:
     virtual void showPlayerNames(const QStringList& names) = 0;
     // The dialog was left or closed: the main window takes input again.
     virtual void settingsDialogLeft() = 0;
+    // An evening was handed to the results window under the names shown and is not yet written.
+    virtual bool holdsUnwrittenEvening() const = 0;
 };
 
 // The settings dialog: category at start, gifts on or off, the player names. Modeless, but the main
@@ -39,10 +41,13 @@ public:
     // The main menu's "&Настройки...": shows the names the main window shows, then shows and
     // activates the dialog and loads its boxes at once, so that they are right even where the
     // window manager is slow to activate it. The activation that follows does not load a second
-    // time.
+    // time. The focus starts on the first control.
     void showFromMainWindow(const QStringList& names);
     // Puts the cursor in the first name box with its text selected, ready to be typed over.
     void focusFirstName();
+
+    // Why changed names are not saved while an evening waits on the results window.
+    static const QString kRenameWithEveningOpen;
 
 public slots:
     void FormActivate();
@@ -68,9 +73,9 @@ private:
     QRadioButton* categoryButton(kv::Category category) const;
     // The names just saved take effect; `before` are those the dialog was opened with.
     void applyPlayerNames(const QStringList& before, const QStringList& after);
-    // Asks whether changed names the history holds are renamed there too, and does so. False
-    // when the user cancels: nothing is to be saved.
-    bool renameInHistory(const QStringList& names);
+    // Writes the settings file; changed names the history holds are renamed there too when the
+    // user says so, together with the files. False when the user cancels: nothing is saved.
+    bool saveValues(const kv::settings::DialogValues& values);
 
     kv::Services& services_;
     SettingsHost& mainWindow_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/datafiles.h"
 #include "results/tournament.h"
 
 #include <QDate>
@@ -10,9 +11,8 @@ namespace kv {
 
 class HistoryStore;
 
-// The evening whose first and second places won the prizes in the gift files. The award writes
-// it beside them, since the places are only known once that evening's results are stored.
-inline const QString kPrizeEveningFile = QStringLiteral("prizes.txt");
+// The award writes its evening (kPrizeEveningFile) beside the gift files, since the places are
+// only known once that evening's results are stored.
 void writePrizeEvening(const Tournament& evening, const QDate& awarded);
 
 // Who holds the prizes of the gift files.

@@ -4,7 +4,11 @@
 #include "common/random.h"
 #include "common/settings.h"
 #include "pools/pools.h"
+#include "results/historystore.h"
+#include "results/playerrename.h"
 #include "testsupport.h"
+
+#include "../results/resultsdb.h"
 
 #include <QFile>
 #include <QSet>
@@ -91,6 +95,8 @@ private slots:
     void bestScorerMarks();
     void missingFileStopsAtItsStep_data();
     void missingFileStopsAtItsStep();
+    void renameLeftHalfDoneIsSettledBeforeTheFilesAreRead_data();
+    void renameLeftHalfDoneIsSettledBeforeTheFilesAreRead();
 };
 
 void TestStartup::categoryGroup_data() {
@@ -472,6 +478,42 @@ void TestStartup::missingFileStopsAtItsStep() {
     // Everything up to the failing step is filled, nothing after it.
     QCOMPARE(filled(r), kFillOrder.mid(0, kFillOrder.indexOf(lastFilled) + 1));
     QCOMPARE(r.teamChoiceEnabled[0], file == "gift2.txt" || r.lastThreeTeams.has_value());
+}
+
+void TestStartup::renameLeftHalfDoneIsSettledBeforeTheFilesAreRead_data() {
+    QTest::addColumn<int>("stop");
+    QTest::addColumn<QString>("first");
+    QTest::newRow("stopped before the history changed") << int(RenameStep::Marked) << "Аня";
+    QTest::newRow("stopped after the commit") << int(RenameStep::Committed) << "Анна";
+}
+
+void TestStartup::renameLeftHalfDoneIsSettledBeforeTheFilesAreRead() {
+    QFETCH(int, stop);
+    QFETCH(QString, first);
+    kvtest::WorkFolder work;
+    writeData(work);
+    work.writeSettings({.players = {"Аня", "Боря", "Вова"}});
+    work.write("bomb.txt", {"Аня"});
+    kvtest::createBaseDb();
+    HistoryStore().writeTournament("01_03_2024__19_00_00",
+                                   kvtest::sampleTournament({"Аня", "Боря", "Вова"}));
+    // After the step the rename goes no further, as if the program had been killed there.
+    try {
+        HistoryStore db;
+        renamePlayersEverywhere(db, {{"Аня", "Анна"}},
+                                kvtest::Settings{.players = {"Анна", "Боря", "Вова"}}.lines(),
+                                [&](RenameStep step) {
+                                    if (int(step) == stop)
+                                        throw stop;
+                                });
+    } catch (int) {
+    }
+    kvtest::StrictDialogs dialogs;
+    const StartupResult r = run(dialogs);
+    QCOMPARE(*r.playerNames, (QStringList{first, "Боря", "Вова"}));
+    QCOMPARE(r.bestScorer->name, first);
+    QCOMPARE(r.bestScorer->marks, (Flags{true, false, false}));
+    QVERIFY(!work.exists(kRenameMarkFile));
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

@@ -77,6 +77,9 @@ private slots:
     void giftsButtonEnablesMainWindowAndShowsGifts();
     void changedNameTheHistoryHoldsIsRenamedOrStartsAfresh_data();
     void changedNameTheHistoryHoldsIsRenamedOrStartsAfresh();
+    void namesWaitWhileAnEveningIsNotWritten_data();
+    void namesWaitWhileAnEveningIsNotWritten();
+    void opensWithTheFocusOnItsFirstControl();
 };
 
 void TestTForm6::layout() {
@@ -344,6 +347,8 @@ void TestTForm6::changedNameTheHistoryHoldsIsRenamedOrStartsAfresh() {
                           kNames[0]);
     QDir(QStringLiteral("backups")).removeRecursively();
     p.folder.write(QStringLiteral("bomb.txt"), {kNames[0]});
+    p.folder.write(QStringLiteral("prizes.txt"),
+                   {"2024-03-01", kNames[0], kNames[1], "Дед", "Милан", "Аякс", "Порту"});
     const QByteArray before = p.folder.bytes("settings.ini");
     QSignalSpy changed(&store, &kv::HistoryStore::historyChanged);
 
@@ -362,12 +367,62 @@ void TestTForm6::changedNameTheHistoryHoldsIsRenamedOrStartsAfresh() {
              QStringList{players});
     QCOMPARE(kvtest::sqliteRows("SELECT player FROM " + kv::kBestScorerTable), QStringList{held});
     QCOMPARE(p.folder.lines("bomb.txt"), QStringList{held});
+    // The prize holders go with the history, so that the next start still finds them.
+    QCOMPARE(p.folder.lines("prizes.txt").mid(1, 3), (QStringList{held, kNames[1], "Дед"}));
+    QVERIFY(!p.folder.exists(kv::kRenameMarkFile));
     QCOMPARE(p.dialogs.errors().size(), first == "Дед" ? 1 : 0);
     QCOMPARE(p.form6->isVisible(), !saved);
     if (saved)
         QCOMPARE(p.folder.lines("settings.ini").value(3), first);
     else
         QCOMPARE(p.folder.bytes("settings.ini"), before);
+}
+
+void TestTForm6::namesWaitWhileAnEveningIsNotWritten_data() {
+    QTest::addColumn<int>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("a name the history holds") << 0 << "Анна";
+    QTest::newRow("a name it does not hold") << 2 << "Виктория";
+}
+
+void TestTForm6::namesWaitWhileAnEveningIsNotWritten() {
+    QFETCH(int, box);
+    QFETCH(QString, typed);
+    Program p(settingsFile("0", "clubs", "1"));
+    kv::HistoryStore& store = p.database();
+    store.writeTournament("01_03_2024__19_00_00", kvtest::sampleTournament(kNames), kNames[0]);
+    const QString before = kvtest::sqlite3(".dump");
+    const QByteArray settingsBefore = p.folder.bytes("settings.ini");
+    // The evening went to the results window under the names shown and waits there.
+    p.form9->showTournament({kNames, {"Милан", "Аякс", "Порту"}, {}});
+    p.form9->hide();
+
+    p.open();
+    QLineEdit* boxes[] = {p.form6->Edit1, p.form6->Edit2, p.form6->Edit3};
+    boxes[box]->setText(typed);
+    p.form6->RadioButton3->click();
+    p.form6->BitBtn1->click();
+    QCOMPARE(p.dialogs.texts(), QStringList{TForm6::kRenameWithEveningOpen});
+    QVERIFY(p.form6->isVisible());
+    QCOMPARE(boxes[box]->text(), typed);
+    QCOMPARE(p.form1->playerNames(), kNames);
+    QCOMPARE(p.folder.bytes("settings.ini"), settingsBefore);
+    QCOMPARE(kvtest::sqlite3(".dump"), before);
+
+    // Other settings are saved while the names stay.
+    boxes[box]->setText(kNames[box]);
+    p.form6->BitBtn1->click();
+    QVERIFY(!p.form6->isVisible());
+    QCOMPARE(p.folder.lines("settings.ini").value(1), QStringLiteral("random"));
+}
+
+void TestTForm6::opensWithTheFocusOnItsFirstControl() {
+    Program p(settingsFile("0", "clubs", "1"));
+    p.open();
+    p.form6->Edit3->setFocus();
+    p.form6->close();
+    p.open();
+    QCOMPARE(p.form6->focusWidget(), p.form6->CheckBox1);
 }
 
 QTEST_MAIN(TestTForm6)

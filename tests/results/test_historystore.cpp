@@ -1,10 +1,15 @@
 #include "common/clock.h"
 #include "common/errors.h"
+#include "common/settings.h"
 #include "results/historystore.h"
+#include "results/playerrename.h"
 #include "results/safetycopy.h"
 #include "resultsdb.h"
 
 #include <QSqlQuery>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace kv;
 using kvtest::sqlite3;
@@ -43,6 +48,8 @@ private slots:
     void listsTablesAndViewsSortedWithoutSystemTables();
     void copiesKeepTheOrderOfMaking_data();
     void copiesKeepTheOrderOfMaking();
+    void renameKilledAtEachStepEndsAllOldOrAllNew_data();
+    void renameKilledAtEachStepEndsAllOldOrAllNew();
 };
 
 void TestHistoryStore::tableNameFromTheClock_data() {
@@ -330,6 +337,66 @@ void TestHistoryStore::copiesKeepTheOrderOfMaking() {
     names.sort();
     QCOMPARE(QDir(QStringLiteral("backups")).entryList(QDir::Files, QDir::Name), names);
     QCOMPARE(dump(QStringLiteral("backups/") + kept.last()), dump());
+}
+
+void TestHistoryStore::renameKilledAtEachStepEndsAllOldOrAllNew_data() {
+    QTest::addColumn<int>("step"); // where the process dies
+    QTest::addColumn<bool>("renamed");
+    QTest::newRow("mark written") << int(RenameStep::Marked) << false;
+    QTest::newRow("history changed, not committed") << int(RenameStep::RenamedUncommitted) << false;
+    QTest::newRow("history committed") << int(RenameStep::Committed) << true;
+    QTest::newRow("bomb.txt written") << int(RenameStep::BestScorerFile) << true;
+    QTest::newRow("prizes.txt written") << int(RenameStep::PrizeFile) << true;
+    QTest::newRow("settings written") << int(RenameStep::Settings) << true;
+}
+
+void TestHistoryStore::renameKilledAtEachStepEndsAllOldOrAllNew() {
+    QFETCH(int, step);
+    QFETCH(bool, renamed);
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    HistoryStore(kDatabaseFile).writeTournament(kTable, kvtest::sampleTournament(), "Пенва");
+    folder.write("bomb.txt", {"Пенва"});
+    folder.write("prizes.txt", QStringList{"2016-12-08"} + kvtest::kPlayers + kvtest::kTeams);
+    folder.writeSettings({.players = kvtest::kPlayers});
+    const QStringList after{"Зурко", "Пенва Второй", "Лодыш"};
+    const QStringList settingsAfter = kvtest::Settings{.players = after}.lines();
+
+    // The child dies where a kill would land: no destructor, no rollback, no clean-up runs.
+    const pid_t child = fork();
+    if (child == 0) {
+        try {
+            HistoryStore db;
+            renamePlayersEverywhere(db, {{"Пенва", "Пенва Второй"}}, settingsAfter,
+                                    [&](RenameStep reached) {
+                                        if (int(reached) == step)
+                                            _exit(0);
+                                    });
+        } catch (...) {
+        }
+        _exit(1);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0, "the rename never reached the step");
+    QVERIFY(folder.exists(kRenameMarkFile));
+
+    // The next start.
+    {
+        HistoryStore db;
+        QCOMPARE(settleInterruptedRename(db),
+                 renamed ? InterruptedRename::Finished : InterruptedRename::Dropped);
+        QCOMPARE(settleInterruptedRename(db), InterruptedRename::None);
+    }
+    QVERIFY(!folder.exists(kRenameMarkFile));
+    const QStringList names = renamed ? after : kvtest::kPlayers;
+    QCOMPARE(sqliteRows("SELECT Игрок FROM Total ORDER BY id"), names);
+    QCOMPARE(sqliteRows("SELECT Player FROM \"" + kTable + "\" ORDER BY id"), names);
+    QCOMPARE(sqliteRows("SELECT player FROM " + kBestScorerTable), QStringList{names[1]});
+    QCOMPARE(folder.lines("bomb.txt"), QStringList{names[1]});
+    QCOMPARE(folder.lines("prizes.txt").mid(1, 3), names);
+    QCOMPARE(folder.lines("prizes.txt").mid(4), kvtest::kTeams);
+    QCOMPARE(settings::readPlayerNames(), names);
 }
 
 QTEST_GUILESS_MAIN(TestHistoryStore)
