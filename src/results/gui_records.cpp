@@ -343,7 +343,8 @@ QTextDocument* RecordsWindow::document() const {
 }
 
 void RecordsWindow::showEvent(QShowEvent* event) {
-    if (stale_)
+    // A player who started afresh under a new name changes who is a former player.
+    if (stale_ || currentPlayers() != players_)
         refresh();
     QWidget::showEvent(event);
 }
@@ -355,7 +356,8 @@ void RecordsWindow::refresh() {
         levelOf_ = levels_ ? levels_() : LevelOf();
         history_ = store_.readHistory();
         RecordsBook book = computeRecords(history_, levelOf_);
-        markFormerPlayers(book, currentPlayers());
+        players_ = currentPlayers();
+        markFormerPlayers(book, players_);
         writeRecordsBook(*view_->document(), history_, book, tournamentDate(clock_), levelOf_);
     } catch (const Error& e) {
         history_ = {};

@@ -57,6 +57,7 @@ private:
     ChooseSaveFile choosePdf_;
     ChooseSaveFile chooseCsv_;
     History history_;
+    QStringList players_; // the current players the book was written for
     bool stale_ = true;
     QTextBrowser* view_ = nullptr;
     QPushButton* print_ = nullptr;

@@ -78,11 +78,13 @@ public:
     // The names changed from before to after (box by box) that the history holds.
     QList<PlayerRename> heldRenames(const QStringList& before, const QStringList& after);
     // Renames players in the whole history (every tournament table, "Total", the best scorers)
-    // in one change; beforeCommit runs last inside it. A new name the history already holds
-    // throws before anything changes: two players would become one. The files that hold the
-    // names follow through renamePlayersEverywhere().
+    // in one change; beforeCommit runs last inside it, afterCommit after it and before the
+    // listeners are told. A new name the history already holds throws before anything changes:
+    // two players would become one. The files that hold the names follow through
+    // renamePlayersEverywhere().
     void renamePlayers(const QList<PlayerRename>& renames,
-                       const std::function<void()>& beforeCommit = {});
+                       const std::function<void()>& beforeCommit = {},
+                       const std::function<void()>& afterCommit = {});
     // Keeps the best scorer of a stored tournament.
     void setBestScorer(const QString& table, const QString& player);
     // Any other change (a row deleted in the grid) with the same copy, transaction and signal.

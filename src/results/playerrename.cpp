@@ -65,7 +65,8 @@ QList<PlayerRename> HistoryStore::heldRenames(const QStringList& before, const Q
 }
 
 void HistoryStore::renamePlayers(const QList<PlayerRename>& renames,
-                                 const std::function<void()>& beforeCommit) {
+                                 const std::function<void()>& beforeCommit,
+                                 const std::function<void()>& afterCommit) {
     const QSet<QString> held = playerNames();
     for (const auto& [from, to] : renames)
         if (held.contains(to))
@@ -80,7 +81,9 @@ void HistoryStore::renamePlayers(const QList<PlayerRename>& renames,
     if (!bestScorers().isEmpty())
         columns.append({kBestScorerTable, QStringLiteral("player")});
 
-    change([&] {
+    open();
+    keepSafetyCopy();
+    inTransaction([&] {
         QSqlQuery query(database());
         for (const auto& [table, column] : columns) {
             prepare(query, QStringLiteral("UPDATE %1 SET %2=? WHERE %2=? COLLATE BINARY")
@@ -94,6 +97,16 @@ void HistoryStore::renamePlayers(const QList<PlayerRename>& renames,
         if (beforeCommit)
             beforeCommit();
     });
+    // The listeners hear of the change once what follows the commit is done, so that they read
+    // the files with the new names too.
+    try {
+        if (afterCommit)
+            afterCommit();
+    } catch (...) {
+        emit historyChanged();
+        throw;
+    }
+    emit historyChanged();
 }
 
 namespace {
@@ -173,31 +186,38 @@ void dropMark() {
 QString renamePlayersEverywhere(HistoryStore& history, const QList<PlayerRename>& renames,
                                 const QStringList& settingsLines, const RenameSteps& steps) {
     const Mark mark{renames, settingsLines};
+    const auto reached = [&](RenameStep step) {
+        if (steps)
+            steps(step);
+    };
     writeLines(kRenameMarkFile, markLines(renames, settingsLines));
-    if (steps)
-        steps(RenameStep::Marked);
+    reached(RenameStep::Marked);
+    bool committed = false;
+    QString unfinished;
     try {
-        history.renamePlayers(renames, [&] {
-            if (steps)
-                steps(RenameStep::RenamedUncommitted);
-        });
+        history.renamePlayers(
+            renames, [&] { reached(RenameStep::RenamedUncommitted); },
+            [&] {
+                committed = true;
+                reached(RenameStep::Committed);
+                // From here the rename stands: what fails now is finished by the next start.
+                try {
+                    renameInFiles(mark, steps);
+                    dropMark();
+                } catch (const Error& e) {
+                    unfinished =
+                        QStringLiteral("Игроки переименованы в истории турниров, но файлы с их "
+                                       "именами дописать не удалось: %1\nПрограмма допишет их "
+                                       "при следующем запуске.")
+                            .arg(e.text());
+                }
+            });
     } catch (...) {
-        QFile::remove(kRenameMarkFile); // nothing changed: nothing to finish
+        if (!committed)
+            QFile::remove(kRenameMarkFile); // nothing changed: nothing to finish
         throw;
     }
-    if (steps)
-        steps(RenameStep::Committed);
-    // From here the rename stands: what fails now is finished by the next start.
-    try {
-        renameInFiles(mark, steps);
-        dropMark();
-    } catch (const Error& e) {
-        return QStringLiteral("Игроки переименованы в истории турниров, но файлы с их именами "
-                              "дописать не удалось: %1\nПрограмма допишет их при следующем "
-                              "запуске.")
-            .arg(e.text());
-    }
-    return {};
+    return unfinished;
 }
 
 InterruptedRename settleInterruptedRename(HistoryStore& history) {

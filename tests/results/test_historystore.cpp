@@ -50,6 +50,7 @@ private slots:
     void copiesKeepTheOrderOfMaking();
     void renameKilledAtEachStepEndsAllOldOrAllNew_data();
     void renameKilledAtEachStepEndsAllOldOrAllNew();
+    void fileNotWrittenAfterTheRenameIsToldAndFinishedLater();
 };
 
 void TestHistoryStore::tableNameFromTheClock_data() {
@@ -397,6 +398,31 @@ void TestHistoryStore::renameKilledAtEachStepEndsAllOldOrAllNew() {
     QCOMPARE(folder.lines("prizes.txt").mid(1, 3), names);
     QCOMPARE(folder.lines("prizes.txt").mid(4), kvtest::kTeams);
     QCOMPARE(settings::readPlayerNames(), names);
+}
+
+void TestHistoryStore::fileNotWrittenAfterTheRenameIsToldAndFinishedLater() {
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    HistoryStore db;
+    db.writeTournament(kTable, kvtest::sampleTournament());
+    folder.write("bomb.txt", {"Пенва"});
+    QDir().mkdir("settings.ini"); // cannot be written over
+    const QStringList after{"Зурко", "Пенва Второй", "Лодыш"};
+    const QString told = renamePlayersEverywhere(db, {{"Пенва", "Пенва Второй"}},
+                                                 kvtest::Settings{.players = after}.lines());
+    QVERIFY2(told.startsWith("Игроки переименованы в истории турниров") &&
+                 told.contains("при следующем запуске"),
+             qPrintable(told));
+    QCOMPARE(sqliteRows("SELECT Игрок FROM Total ORDER BY id"), after);
+    QCOMPARE(folder.lines("bomb.txt"), QStringList{"Пенва Второй"});
+    QVERIFY(folder.exists(kRenameMarkFile));
+    // Still in the way at the next start: the mark waits for the one after.
+    QVERIFY_THROWS_EXCEPTION(Error, settleInterruptedRename(db));
+    QVERIFY(folder.exists(kRenameMarkFile));
+    QDir().rmdir("settings.ini");
+    QCOMPARE(settleInterruptedRename(db), InterruptedRename::Finished);
+    QCOMPARE(settings::readPlayerNames(), after);
+    QVERIFY(!folder.exists(kRenameMarkFile));
 }
 
 QTEST_GUILESS_MAIN(TestHistoryStore)

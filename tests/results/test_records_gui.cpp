@@ -81,6 +81,11 @@ void TestRecordsWindow::followsAWrite() {
     RecordsOnScreen s(QStringLiteral("sample"));
     s.store.writeTournament(QStringLiteral("05_03_2024__20_00_00"), kvtest::sampleTournament());
     QVERIFY2(s.text().contains(QStringLiteral("Турниров учтено: 4.")), qPrintable(s.text()));
+    // A player who starts afresh under a new name is a former player at the next showing.
+    s.window->hide();
+    s.folder.writeSettings({.players = {"Зурко", "Новичок", "Лодыш"}});
+    s.window->show();
+    QVERIFY2(s.text().contains(QStringLiteral("Пенва (бывший игрок)")), qPrintable(s.text()));
 }
 
 void TestRecordsWindow::savesPdfAndCsv() {
