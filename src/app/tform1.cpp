@@ -204,6 +204,7 @@ bool TForm1::logAllTeams() const {
 }
 
 void TForm1::showPlayerNames(const QStringList& names) {
+    const bool changed = names != playerNames();
     QLabel* labels[] = {Label16, Label17, Label18};
     for (int i = 0; i < 3; ++i) {
         // The best scorer's privilege stays with his slot under his new name.
@@ -212,11 +213,16 @@ void TForm1::showPlayerNames(const QStringList& names) {
         labels[i]->setText(kv::lineAt(names, i));
     }
     // A rename moved the prize holders to their new names: found again under them.
-    showPrizeHolders();
+    if (changed)
+        showPrizeHolders();
 }
 
-bool TForm1::holdsUnwrittenEvening() const {
-    return peers_.results && peers_.results->holdsUnwrittenEvening();
+QString TForm1::namesInUse() const {
+    if (peers_.results && peers_.results->holdsUnwrittenEvening())
+        return TForm6::kRenameWithEveningOpen;
+    if (peers_.results && !peers_.results->correctedTable().isEmpty())
+        return TForm6::kRenameWithCorrectionOpen;
+    return {};
 }
 
 void TForm1::settingsDialogLeft() {

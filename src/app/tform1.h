@@ -50,7 +50,7 @@ public:
     bool logAllTeams() const override;
     void showPlayerNames(const QStringList& names) override;
     void settingsDialogLeft() override;
-    bool holdsUnwrittenEvening() const override;
+    QString namesInUse() const override;
 
     // Whether this start made the settings file with its defaults (the players are not named
     // yet).

@@ -22,6 +22,10 @@ const QString TForm6::kRenameWithEveningOpen = QStringLiteral(
     "Турнир этого вечера передан в окно результатов под прежними именами и ещё не записан в "
     "базу. Сначала запишите его кнопкой \"Записать в базу\", потом меняйте имена игроков.\n"
     "Настройки не сохранены.");
+const QString TForm6::kRenameWithCorrectionOpen = QStringLiteral(
+    "В окне результатов открыто исправление турнира с прежними именами игроков. Сначала "
+    "запишите его или нажмите \"Отменить исправление\", потом меняйте имена игроков.\n"
+    "Настройки не сохранены.");
 
 namespace {
 
@@ -211,10 +215,11 @@ void TForm6::BitBtn1Click() {
         }
         values.computeGifts = CheckBox4->isChecked();
         values.logAll = mainWindow_.logAllTeams();
-        // The evening on the results window is stored under the names it was handed over with:
-        // a name changed now would split a player in two.
-        if (values.names != namesAtOpening_ && mainWindow_.holdsUnwrittenEvening()) {
-            services_.dialogs->information(kRenameWithEveningOpen);
+        // What the results window holds is stored under the names it was given: a name changed
+        // now would split a player in two.
+        if (const QString inUse = mainWindow_.namesInUse();
+            values.names != namesAtOpening_ && !inUse.isEmpty()) {
+            services_.dialogs->information(inUse);
             return;
         }
         if (!saveValues(values))

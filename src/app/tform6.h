@@ -23,8 +23,9 @@ public:
     virtual void showPlayerNames(const QStringList& names) = 0;
     // The dialog was left or closed: the main window takes input again.
     virtual void settingsDialogLeft() = 0;
-    // An evening was handed to the results window under the names shown and is not yet written.
-    virtual bool holdsUnwrittenEvening() const = 0;
+    // Why the names cannot change now: the results window holds an evening or a correction under
+    // the names it was given, not yet written. Empty when they can.
+    virtual QString namesInUse() const = 0;
 };
 
 // The settings dialog: category at start, gifts on or off, the player names. Modeless, but the main
@@ -46,8 +47,10 @@ public:
     // Puts the cursor in the first name box with its text selected, ready to be typed over.
     void focusFirstName();
 
-    // Why changed names are not saved while an evening waits on the results window.
+    // Why changed names are not saved while an evening or a correction waits on the results
+    // window.
     static const QString kRenameWithEveningOpen;
+    static const QString kRenameWithCorrectionOpen;
 
 public slots:
     void FormActivate();

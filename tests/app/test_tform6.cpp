@@ -385,13 +385,16 @@ void TestTForm6::changedNameTheHistoryHoldsIsRenamedOrStartsAfresh() {
 }
 
 void TestTForm6::namesWaitWhileAnEveningIsNotWritten_data() {
+    QTest::addColumn<bool>("correction"); // else a new evening
     QTest::addColumn<int>("box");
     QTest::addColumn<QString>("typed");
-    QTest::newRow("a name the history holds") << 0 << "Анна";
-    QTest::newRow("a name it does not hold") << 2 << "Виктория";
+    QTest::newRow("evening, a name the history holds") << false << 0 << "Анна";
+    QTest::newRow("evening, a name it does not hold") << false << 2 << "Виктория";
+    QTest::newRow("correction, a name the history holds") << true << 1 << "Борис";
 }
 
 void TestTForm6::namesWaitWhileAnEveningIsNotWritten() {
+    QFETCH(bool, correction);
     QFETCH(int, box);
     QFETCH(QString, typed);
     Program p(settingsFile("0", "clubs", "1"));
@@ -399,8 +402,11 @@ void TestTForm6::namesWaitWhileAnEveningIsNotWritten() {
     store.writeTournament("01_03_2024__19_00_00", kvtest::sampleTournament(kNames), kNames[0]);
     const QString before = kvtest::sqlite3(".dump");
     const QByteArray settingsBefore = p.folder.bytes("settings.ini");
-    // The evening went to the results window under the names shown and waits there.
-    p.form9->showTournament({kNames, {"Милан", "Аякс", "Порту"}, {}});
+    // The results window holds names it was given and waits for them to be written.
+    if (correction)
+        p.form9->FixButton->click();
+    else
+        p.form9->showTournament({kNames, {"Милан", "Аякс", "Порту"}, {}});
     p.form9->hide();
 
     p.open();
@@ -408,7 +414,8 @@ void TestTForm6::namesWaitWhileAnEveningIsNotWritten() {
     boxes[box]->setText(typed);
     p.form6->RadioButton3->click();
     p.form6->BitBtn1->click();
-    QCOMPARE(p.dialogs.texts(), QStringList{TForm6::kRenameWithEveningOpen});
+    QCOMPARE(p.dialogs.texts(), QStringList{correction ? TForm6::kRenameWithCorrectionOpen
+                                                       : TForm6::kRenameWithEveningOpen});
     QVERIFY(p.form6->isVisible());
     QCOMPARE(boxes[box]->text(), typed);
     QCOMPARE(p.form1->playerNames(), kNames);
