@@ -113,8 +113,6 @@ private slots:
     void theMatchesCsvRebuildsTheBook();
     void newRecordsOfAnEvening_data();
     void newRecordsOfAnEvening();
-    void formerPlayersHaveNoCurrentRuns_data();
-    void formerPlayersHaveNoCurrentRuns();
 };
 
 void TestRecords::figuresByHand_data() {
@@ -210,34 +208,6 @@ void TestRecords::newRecordsOfAnEvening() {
     History before = after;
     before.tournaments.removeLast();
     QCOMPARE(newRecords(computeRecords(before), after, computeRecords(after), date), news);
-}
-
-void TestRecords::formerPlayersHaveNoCurrentRuns_data() {
-    QTest::addColumn<QStringList>("current");
-    QTest::addColumn<QString>("runsOfPenva");
-    QTest::addColumn<QStringList>("former");
-    QTest::newRow("all three play")
-        << QStringList{"Зурко", "Пенва", "Лодыш"} << "wins 0/3 unbeaten 5/5 losses 0/3 firsts 1/1"
-        << QStringList{};
-    QTest::newRow("Пенва started afresh under a new name")
-        << QStringList{"Зурко", "Пенва Второй", "Лодыш"}
-        << "wins 0/3 unbeaten 0/5 losses 0/3 firsts 0/1" << QStringList{"Пенва"};
-    QTest::newRow("players not known")
-        << QStringList{} << "wins 0/3 unbeaten 5/5 losses 0/3 firsts 1/1" << QStringList{};
-}
-
-void TestRecords::formerPlayersHaveNoCurrentRuns() {
-    QFETCH(QStringList, current);
-    QFETCH(QString, runsOfPenva);
-    QFETCH(QStringList, former);
-    SampleHistory s;
-    markFormerPlayers(s.book, current);
-    QCOMPARE(figures(s.history, s.book).value("runs Пенва"), runsOfPenva);
-    QStringList marked;
-    for (const PlayerRecord& p : s.book.players)
-        if (p.former)
-            marked << p.player;
-    QCOMPARE(marked, former);
 }
 
 QTEST_GUILESS_MAIN(TestRecords)
