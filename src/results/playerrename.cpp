@@ -128,7 +128,12 @@ struct Mark {
 };
 
 std::optional<Mark> readMark() {
-    const QStringList lines = readLines(kRenameMarkFile);
+    QStringList lines;
+    try {
+        lines = readLines(kRenameMarkFile);
+    } catch (const Error&) {
+        return std::nullopt; // a link that leads nowhere, a folder: not a mark of ours
+    }
     bool number = false;
     const int count = lineAt(lines, 1).toInt(&number);
     if (lineAt(lines, 0) != kMarkHeader || !number || count < 1 || lines.size() < 2 + 2 * count)
@@ -174,8 +179,13 @@ void renameInFiles(const Mark& mark, const RenameSteps& steps) {
     reached(RenameStep::Settings);
 }
 
+bool markThere() {
+    const QFileInfo mark(kRenameMarkFile);
+    return mark.exists() || mark.isSymLink();
+}
+
 void dropMark() {
-    if (QFileInfo::exists(kRenameMarkFile) && !QFile::remove(kRenameMarkFile))
+    if (markThere() && !QFile::remove(kRenameMarkFile))
         throw Error(QStringLiteral("Не удалось удалить файл «%1» в папке данных. Удалите его "
                                    "вручную, когда программа закрыта.")
                         .arg(kRenameMarkFile));
@@ -221,8 +231,7 @@ QString renamePlayersEverywhere(HistoryStore& history, const QList<PlayerRename>
 }
 
 InterruptedRename settleInterruptedRename(HistoryStore& history) {
-    const QFileInfo markFile(kRenameMarkFile);
-    if (!markFile.exists() && !markFile.isSymLink())
+    if (!markThere())
         return InterruptedRename::None;
     const std::optional<Mark> mark = readMark();
     if (!mark) { // not a mark this program wrote whole: nothing to finish
