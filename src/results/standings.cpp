@@ -2,6 +2,8 @@
 
 #include "common/errors.h"
 
+#include <tuple>
+
 namespace kv {
 
 namespace {
@@ -22,16 +24,6 @@ std::array<std::array<OwnMatch, 4>, 3> makeOwnMatches() {
 }
 
 const std::array<std::array<OwnMatch, 4>, 3> kOwnMatches = makeOwnMatches();
-
-// Adjusts the ranking of two players level on it by their goal difference.
-void breakTie(std::array<int, 3>& r, const std::array<qint64, 3>& diff, int a, int b) {
-    if (r[a] != r[b])
-        return;
-    if (diff[a] > diff[b])
-        ++r[a];
-    else if (diff[a] < diff[b])
-        ++r[b];
-}
 
 } // namespace
 
@@ -55,22 +47,16 @@ const std::array<OwnMatch, 4>& ownMatches(int player) {
     return kOwnMatches.at(player);
 }
 
-std::array<int, 3> rankingValues(const std::array<int, 3>& points,
-                                 const std::array<qint64, 3>& differences) {
-    // Deliberately a single pass: a player raised by one check meets the next check raised.
-    std::array<int, 3> r = points;
-    breakTie(r, differences, 0, 1);
-    breakTie(r, differences, 0, 2);
-    breakTie(r, differences, 1, 2);
-    return r;
-}
-
-std::array<int, 3> placesFor(const std::array<int, 3>& r) {
+std::array<int, 3> placesFor(const std::array<PlayerStanding, 3>& players) {
+    const auto key = [](const PlayerStanding& p) {
+        return std::tuple(qint64(p.points), p.difference, p.goalsFor);
+    };
     std::array<int, 3> places{};
     for (int i = 0; i < 3; ++i) {
-        const int a = r[(i + 1) % 3];
-        const int b = r[(i + 2) % 3];
-        places[i] = (r[i] > a && r[i] > b) ? 1 : (r[i] < a && r[i] < b) ? 3 : 2;
+        places[i] = 1;
+        for (int j = 0; j < 3; ++j)
+            if (key(players[j]) > key(players[i]))
+                ++places[i];
     }
     return places;
 }
@@ -112,10 +98,7 @@ Standings computeStandings(const QStringList& boxes, const StandingSink& sink) {
         put(p, StandingField::Points, st.points);
     }
 
-    s.ranking =
-        rankingValues({s.players[0].points, s.players[1].points, s.players[2].points},
-                      {s.players[0].difference, s.players[1].difference, s.players[2].difference});
-    s.places = placesFor(s.ranking);
+    s.places = placesFor(s.players);
     for (int p = 0; p < 3; ++p)
         put(p, StandingField::Place, s.places[p]);
     return s;

@@ -21,9 +21,9 @@ struct PlayerStanding {
 
 struct Standings {
     std::array<PlayerStanding, 3> players;
-    // Points after the tie-break checks; they only decide the places.
-    std::array<int, 3> ranking{};
-    std::array<int, 3> places{}; // 1, 2 or 3
+    // 1, 2 or 3; players level on points, goal difference and goals scored share the better
+    // place (1, 1, 3 or 1, 2, 2 or 1, 1, 1), so there is always a first place.
+    std::array<int, 3> places{};
 };
 
 // Standings together with the twelve score box texts they were computed from.
@@ -74,10 +74,8 @@ void countResult(qint64 own, qint64 opponent, PlayerStanding& standing);
 // figures handed over before stay valid.
 Standings computeStandings(const QStringList& boxes, const StandingSink& sink = {});
 
-// The tie-break of equal points by goal difference, three checks in a fixed order.
-std::array<int, 3> rankingValues(const std::array<int, 3>& points,
-                                 const std::array<qint64, 3>& differences);
-// 1 for a value above both others, 3 for one below both, else 2.
-std::array<int, 3> placesFor(const std::array<int, 3>& ranking);
+// Places by points, then goal difference, then goals scored: one plus the number of players
+// strictly ahead.
+std::array<int, 3> placesFor(const std::array<PlayerStanding, 3>& players);
 
 } // namespace kv

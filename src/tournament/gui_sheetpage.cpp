@@ -233,8 +233,8 @@ void paintTournamentSheet(QPainter& painter, const QRectF& page, const Tournamen
     // Before anybody won a prize there is none to show.
     const PrizeHolders& holders = sheet.prizes.holders;
     if (holders.won) {
-        drawPrize(painter, table.cell(15, 1), sheet.firstPicture, holders.first);
-        drawPrize(painter, table.cell(15, 2), sheet.secondPicture, holders.second);
+        drawPrize(painter, table.cell(15, 1), sheet.firstPicture, holders.shownHolder(1));
+        drawPrize(painter, table.cell(15, 2), sheet.secondPicture, holders.shownHolder(2));
     }
     painter.restore();
 }

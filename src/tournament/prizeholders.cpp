@@ -52,9 +52,17 @@ PrizeHolders findPrizeHolders(HistoryStore& history) {
         }
         holders.first = first.join(QStringLiteral(", "));
         holders.second = second.join(QStringLiteral(", "));
+        holders.found = true;
         break;
     }
     return holders;
+}
+
+QString PrizeHolders::shownHolder(int place) const {
+    const QString& name = place == 1 ? first : second;
+    if (name.isEmpty() && found)
+        return QStringLiteral("никто (первое место поделили)");
+    return name;
 }
 
 QString privilegesLine(const PrizeHolders& holders, int teamChoiceFrom, int exceptChoiceFrom,

@@ -20,6 +20,11 @@ struct PrizeHolders {
     bool won = true; // false: no prize was ever awarded (nothing played yet), nothing to show
     QString first;   // first place of the awarding evening; empty while it is not stored
     QString second;
+    // The awarding evening is stored: an empty name then means that nobody held that place
+    // (two players shared the first, so nobody was second).
+    bool found = false;
+    // The holders of a place as the sheet names them under its prize.
+    QString shownHolder(int place) const;
     friend bool operator==(const PrizeHolders&, const PrizeHolders&) = default;
 };
 

@@ -163,7 +163,7 @@ void TestEvening::anEveningAndTheNextStart() {
              qPrintable(main.PrivilegeHolders->text()));
     main.SheetCommandClick();
     QCOMPARE(main.findChild<kv::SheetWindow*>()->sheet().prizes.holders,
-             (kv::PrizeHolders{true, kPlayers[0], kPlayers[1]}));
+             (kv::PrizeHolders{true, kPlayers[0], kPlayers[1], true}));
     // the privileges the stored prizes grant
     const bool teamChoice = gift1 == kvtest::imagePath("team.bmp");
     QCOMPARE(main.PrivilegeHolders->text().contains("Выбор команды: Аня (первое место)"),

@@ -36,40 +36,51 @@ private slots:
 void TestStandings::standingsAndPlaces_data() {
     QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<QList<Line>>("lines");
-    QTest::addColumn<QList<int>>("ranking");
     QTest::addColumn<QList<int>>("places");
 
+    // Places go by points, then goal difference, then goals scored; players level on all three
+    // share the better place, so somebody is always first.
     const Line level{0, 0, 0, 0, 4, 0, 4};
-    QTest::newRow("all zeros: everybody second") << boxes({}) << QList<Line>{level, level, level}
-                                                 << QList<int>{4, 4, 4} << QList<int>{2, 2, 2};
-    QTest::newRow("two level at the top share 2")
+    QTest::newRow("all zeros: everybody first") << boxes({}) << QList<Line>{level, level, level}
+                                                << QList<int>{1, 1, 1};
+    QTest::newRow("two level at the top share first")
         << boxes({{8, "1"}, {10, "1"}})
         << QList<Line>{{1, 0, 1, 1, 3, 0, 6}, {1, 0, 1, 1, 3, 0, 6}, {0, 2, -2, 0, 2, 2, 2}}
-        << QList<int>{6, 6, 2} << QList<int>{2, 2, 3};
-    QTest::newRow("all on 5 points: raised players tie again")
+        << QList<int>{1, 1, 3};
+    QTest::newRow("two level at the bottom share second")
+        << boxes({{0, "1"}, {8, "1"}})
+        << QList<Line>{{2, 0, 2, 2, 2, 0, 8}, {0, 1, -1, 0, 3, 1, 3}, {0, 1, -1, 0, 3, 1, 3}}
+        << QList<int>{1, 2, 2};
+    QTest::newRow("all on 5 points: the difference decides")
         << boxes({{3, "2"}, {9, "1"}, {10, "2"}})
         << QList<Line>{{2, 1, 1, 1, 2, 1, 5}, {2, 2, 0, 1, 2, 1, 5}, {1, 2, -1, 1, 2, 1, 5}}
-        << QList<int>{6, 6, 5} << QList<int>{2, 2, 3};
-    // The third player has the most points, yet two tie-breaks lift the first above him.
-    QTest::newRow("single pass lifts player 1 over more points")
+        << QList<int>{1, 2, 3};
+    // Each beats one and loses to one: one pass of pairwise checks left nobody first here.
+    QTest::newRow("all on 5 points in a circle: somebody is first")
+        << boxes({{0, "2"}, {4, "1"}, {10, "1"}})
+        << QList<Line>{{2, 1, 1, 1, 2, 1, 5}, {1, 2, -1, 1, 2, 1, 5}, {1, 1, 0, 1, 2, 1, 5}}
+        << QList<int>{1, 3, 2};
+    QTest::newRow("more points beat a better difference")
         << boxes({{5, "2"}, {7, "1"}, {9, "1"}, {11, "1"}})
         << QList<Line>{{2, 1, 1, 1, 2, 1, 5}, {1, 1, 0, 1, 2, 1, 5}, {2, 3, -1, 2, 0, 2, 6}}
-        << QList<int>{7, 5, 6} << QList<int>{1, 3, 2};
+        << QList<int>{2, 3, 1};
+    QTest::newRow("level on points and difference: goals scored decide")
+        << boxes({{0, "2"}, {1, "2"}})
+        << QList<Line>{{2, 2, 0, 0, 4, 0, 4}, {2, 2, 0, 0, 4, 0, 4}, level}
+        << QList<int>{1, 1, 3};
     QTest::newRow("clear order, leading blank and signs accepted")
         << boxes({{0, " 3"}, {1, "+1"}, {6, "-1"}})
         << QList<Line>{{3, 1, 2, 1, 3, 0, 6}, {1, 2, -1, 1, 2, 1, 5}, {-1, 0, -1, 0, 3, 1, 3}}
-        << QList<int>{6, 5, 3} << QList<int>{1, 2, 3};
+        << QList<int>{1, 2, 3};
 }
 
 void TestStandings::standingsAndPlaces() {
     QFETCH(QStringList, boxes);
     QFETCH(QList<Line>, lines);
-    QFETCH(QList<int>, ranking);
     QFETCH(QList<int>, places);
     const Standings s = computeStandings(boxes);
     for (int p = 0; p < 3; ++p)
         QCOMPARE(lineOf(s.players[p]), lines[p]);
-    QCOMPARE(QList<int>(s.ranking.begin(), s.ranking.end()), ranking);
     QCOMPARE(QList<int>(s.places.begin(), s.places.end()), places);
 }
 

@@ -72,7 +72,7 @@ void TestStoredTournament::correctionCountsOnce() {
         if (goneFromTotal)
             sqlite3(QStringLiteral("DELETE FROM Total;"));
         QCOMPARE(sqliteRows(QStringLiteral("SELECT Rank FROM \"%1\" ORDER BY id").arg(table)),
-                 QStringList({"2", "2", "2"}));
+                 QStringList({"1", "1", "1"}));
 
         const kv::TournamentEntry stored = db.readTournament(table);
         QCOMPARE(stored.boxes, kAllDraws);

@@ -4,7 +4,10 @@
 #include "common/dialogs.h"
 #include "common/errors.h"
 #include "common/random.h"
+#include "../results/resultsdb.h"
+#include "results/standings.h"
 #include "tournament/gifts.h"
+#include "tournament/prizeholders.h"
 
 #include <QFileInfo>
 
@@ -52,6 +55,8 @@ private slots:
     void missingPicture();
     void storedPathFindsThePicture_data();
     void storedPathFindsThePicture();
+    void sharedPlacesShareThePrize_data();
+    void sharedPlacesShareThePrize();
 };
 
 void TestGifts::everyGiftHasItsPicture() {
@@ -227,6 +232,42 @@ void TestGifts::storedPathFindsThePicture() {
     QFETCH(QString, stored);
     QFETCH(QString, picture);
     QCOMPARE(kv::giftPicture(resolve(stored), kvtest::programFiles()), resolve(picture));
+}
+
+void TestGifts::sharedPlacesShareThePrize_data() {
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    const QStringList draws(12, QStringLiteral("0"));
+    QStringList shareFirst = draws, shareSecond = draws, circle = draws;
+    shareFirst[8] = shareFirst[10] = QStringLiteral("1");
+    shareSecond[0] = shareSecond[8] = QStringLiteral("1");
+    circle[0] = QStringLiteral("2");
+    circle[4] = circle[10] = QStringLiteral("1");
+    const QStringList& n = kvtest::kPlayers;
+    QTest::newRow("all level: all first, nobody second")
+        << draws << n.join(QStringLiteral(", ")) << "никто (первое место поделили)";
+    QTest::newRow("two first") << shareFirst << n[0] + ", " + n[1]
+                               << "никто (первое место поделили)";
+    QTest::newRow("two second") << shareSecond << n[0] << n[1] + ", " + n[2];
+    QTest::newRow("level on points, one first") << circle << n[0] << n[2];
+}
+
+void TestGifts::sharedPlacesShareThePrize() {
+    QFETCH(QStringList, boxes);
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    const QStringList teams{"Милан", "Аякс", "Порту"};
+    kv::writePrizeEvening({kvtest::kPlayers, teams}, QDate(2026, 12, 9));
+    kv::HistoryStore history;
+    history.writeTournament(QStringLiteral("09_12_2026__21_05_33"),
+                            kv::tournamentEntry(kvtest::kPlayers, teams,
+                                                {boxes, kv::computeStandings(boxes)}));
+    const kv::PrizeHolders holders = kv::findPrizeHolders(history);
+    QCOMPARE(holders.shownHolder(1), first);
+    QCOMPARE(holders.shownHolder(2), second);
 }
 
 QTEST_GUILESS_MAIN(TestGifts)
