@@ -102,6 +102,8 @@ void TForm1::addMenuCommands() {
     N4 = N1->insertSeparator(N3);
     N4->setObjectName(QStringLiteral("N4"));
     addAction(N3); // Ctrl+X works while the menu is closed
+    N6->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    addAction(N6); // the statistics by keyboard too
     sheetCommand_ = new QAction(QStringLiteral("Лист турнира..."), this);
     sheetCommand_->setObjectName(QStringLiteral("SheetCommand"));
     sheetCommand_->setEnabled(false); // until there is a schedule

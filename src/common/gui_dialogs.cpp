@@ -23,13 +23,16 @@ namespace {
 QMessageBox::StandardButton ask(QMessageBox::Icon icon, const QString& text,
                                 QMessageBox::StandardButtons buttons,
                                 QMessageBox::StandardButton escape,
-                                const Dialogs::Captions* captions = nullptr) {
+                                const Dialogs::Captions* captions = nullptr,
+                                QMessageBox::StandardButton enter = QMessageBox::NoButton) {
     // Over the window whose command asks: a command may have brought another one forward.
     QWidget* over = WindowManners::commandWindow();
     QMessageBox box(icon, programTitle(), text, buttons,
                     over ? over : QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
     box.setEscapeButton(escape);
+    if (enter != QMessageBox::NoButton)
+        box.setDefaultButton(enter);
     if (captions) {
         box.button(QMessageBox::Yes)->setText(captions->yes);
         box.button(QMessageBox::No)->setText(captions->no);
@@ -74,8 +77,10 @@ Dialogs::Answer MessageBoxDialogs::yesNoCancel(const QString& text, const Captio
 }
 
 Dialogs::Answer MessageBoxDialogs::yesNo(const QString& text) {
-    return toAnswer(
-        ask(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No));
+    // Every Yes/No question of the program asks before something that cannot be taken back
+    // (losing an evening, deleting, replacing): Enter gives the safe answer.
+    return toAnswer(ask(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No,
+                        QMessageBox::No, nullptr, QMessageBox::No));
 }
 
 Dialogs::Answer MessageBoxDialogs::okCancel(const QString& text) {

@@ -31,8 +31,11 @@ TForm2::TForm2(kv::Services& services, QWidget* parent)
     tabs_[7] = {TabSheet7, Memo7, Label7, Button7, BitBtn7, kv::poolFile(kv::Pool::SuperTeams)};
 
     const QIcon okGlyph = style()->standardIcon(QStyle::SP_DialogOkButton);
-    for (int n = 1; n <= 7; ++n)
+    for (int n = 1; n <= 7; ++n) {
         tabs_[n].ok->setIcon(okGlyph);
+        // A club name never holds a tab: the key moves on to the buttons.
+        tabs_[n].memo->setTabChangesFocus(true);
+    }
 
     kv::connectGuarded(*services_.dialogs, Button1, &QPushButton::clicked, this,
                        &TForm2::Button1Click);

@@ -17,6 +17,11 @@ public:
     // throws kv::Error; the window is then not shown.
     void showGifts(const QList<kv::Gift>& gifts);
 
+protected:
+    // A gift reached by Tab (or the mouse) tells its meaning in the line below the pictures.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     kv::ProgramFiles files_;
+    QString prompt_;
 };

@@ -116,6 +116,7 @@ void TestTForm1Layout::menuAndShortcut() {
                                  QStringLiteral("Графики..."), QStringLiteral("Рекорды..."),
                                  QStringLiteral("Восстановить из копии..."), "-",
                                  QStringLiteral("&Выход")}));
+    QCOMPARE(form.N6->shortcut(), QKeySequence(QStringLiteral("Ctrl+T")));
     QCOMPARE(child<QAction>(&form, "ChartsCommand")->shortcut(),
              QKeySequence(QStringLiteral("Ctrl+G")));
     QCOMPARE(child<QAction>(&form, "RecordsCommand")->shortcut(),

@@ -21,33 +21,37 @@ void TestDialogs::boxesSpeakRussianAndShowTextAsTyped() {
     QVERIFY2(kv::installToolkitTranslations(*qApp), "install qt6-translations-l10n");
     kv::MessageBoxDialogs d;
     const QString t = QStringLiteral("Вася<img src=\"/dev/zero\"> <b>x</b>");
-    const std::tuple<std::function<Answer()>, QStringList, Answer> boxes[] = {
-        {[&] { return d.information(t), Answer::Ok; }, {"OK"}, Answer::Ok},
-        {[&] { return d.yesNoCancel(t); }, {"Да", "Нет", "Отмена"}, Answer::Cancel},
+    // Escape cancels; Enter gives the safe answer of a Yes/No question.
+    const std::tuple<std::function<Answer()>, QStringList, Answer, Answer> boxes[] = {
+        {[&] { return d.information(t), Answer::Ok; }, {"OK"}, Answer::Ok, Answer::Ok},
+        {[&] { return d.yesNoCancel(t); }, {"Да", "Нет", "Отмена"}, Answer::Cancel, Answer::Yes},
         {[&] { return d.yesNoCancel(t, kv::kCategoryButtons); },
          {"Клубы", "Сборные", "Случайно"},
-         Answer::Cancel},
-        {[&] { return d.yesNo(t); }, {"Да", "Нет"}, Answer::No},
-        {[&] { return d.okCancel(t); }, {"OK", "Отмена"}, Answer::Cancel}};
-    for (const auto& [ask, buttons, onEscape] : boxes) {
-        QStringList shown;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            poll.stop();
-            QVERIFY(box->textFormat() == Qt::PlainText);
-            for (auto which :
-                 {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
-                if (QAbstractButton* button = box->button(which))
-                    shown.append(button->text().remove(QLatin1Char('&')));
-            QTest::keyClick(box, Qt::Key_Escape);
-        });
-        poll.start(10);
-        QCOMPARE(ask(), onEscape);
-        QCOMPARE(shown, buttons);
-    }
+         Answer::Cancel,
+         Answer::Yes},
+        {[&] { return d.yesNo(t); }, {"Да", "Нет"}, Answer::No, Answer::No},
+        {[&] { return d.okCancel(t); }, {"OK", "Отмена"}, Answer::Cancel, Answer::Ok}};
+    for (const auto& [ask, buttons, onEscape, onEnter] : boxes)
+        for (const auto& [key, answer] : {std::pair{Qt::Key_Escape, onEscape},
+                                          std::pair{Qt::Key_Return, onEnter}}) {
+            QStringList shown;
+            QTimer poll;
+            connect(&poll, &QTimer::timeout, [&, key = key] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!box)
+                    return;
+                poll.stop();
+                QVERIFY(box->textFormat() == Qt::PlainText);
+                for (auto which :
+                     {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+                    if (QAbstractButton* button = box->button(which))
+                        shown.append(button->text().remove(QLatin1Char('&')));
+                QTest::keyClick(box, key);
+            });
+            poll.start(10);
+            QCOMPARE(ask(), answer);
+            QCOMPARE(shown, buttons);
+        }
 }
 
 QTEST_MAIN(TestDialogs)

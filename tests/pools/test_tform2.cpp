@@ -199,6 +199,10 @@ void TestTForm2::tabsEditIndependently() {
         QVERIFY(e.ok(n)->isEnabled());
     }
     QVERIFY(e.memo(4)->isReadOnly());
+    // Tab leaves the list instead of typing a tab into a club name.
+    const QString before = e.memo(7)->toPlainText();
+    QTest::keyClick(e.memo(7), Qt::Key_Tab);
+    QCOMPARE(e.memo(7)->toPlainText(), before);
     e.ok(1)->click();
     QVERIFY(e.memo(1)->isReadOnly());
     QVERIFY(!e.memo(7)->isReadOnly());

@@ -75,6 +75,9 @@ void TestTForm5::fillAndShow() {
     w.form->showGifts(kv::giftsWindowOrder());
     QVERIFY(w.form->isVisible());
     QCOMPARE(w.image(image)->toolTip(), hint);
+    // The meaning is there for the keyboard too: the picture takes the focus and tells it.
+    w.image(image)->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(kvtest::child<QLabel>(w.form.get(), "StaticText1")->text(), hint);
     QCOMPARE(w.image(image)->pixmap().toImage(),
              kv::loadPicture(kvtest::imagePath(file)).toImage());
     // A second press while shown loads again and keeps the window shown.
