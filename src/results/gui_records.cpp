@@ -85,15 +85,16 @@ private:
     QTextCharFormat body_, bold_, heading_;
 };
 
+// Non-breaking hyphens: a narrow column never splits wins-draws-losses inside a number.
 QString tallyText(const Tally& t) {
-    return QStringLiteral("%1-%2-%3").arg(t.wins).arg(t.draws).arg(t.losses);
+    return QStringLiteral("%1\u2011%2\u2011%3").arg(t.wins).arg(t.draws).arg(t.losses);
+}
+const QString kTallyHeading = QStringLiteral("В\u2011Н\u2011П");
+QString matchesText(qint64 n) {
+    return countOf(n, QStringLiteral("матч"), QStringLiteral("матча"), QStringLiteral("матчей"));
 }
 QString goalsText(const Tally& t) {
     return QStringLiteral("%1:%2").arg(t.goalsFor).arg(t.goalsAgainst);
-}
-QString perMatch(const Tally& t) {
-    return t.matches ? QString::number(double(t.points()) / t.matches, 'f', 2).replace('.', ',')
-                     : QStringLiteral("-");
 }
 QString runText(const PlayerRecord& p, const Run& current, const Run& longest) {
     return QStringLiteral("%1 / %2")
@@ -134,11 +135,10 @@ void players(BookWriter& w, const RecordsBook& b) {
     QList<QStringList> rows;
     for (const PlayerRecord& p : b.players) {
         const QString nemesis =
-            p.nemesis ? QStringLiteral("%1 (%2 матчей: %3, мячи %4)")
-                            .arg(*p.nemesis)
-                            .arg(p.againstNemesis.matches)
-                            .arg(tallyText(p.againstNemesis), goalsText(p.againstNemesis))
-                      : QStringLiteral("-");
+            p.nemesis ? QStringLiteral("%1 (%2: %3, мячи %4)")
+                            .arg(isolated(*p.nemesis), matchesText(p.againstNemesis.matches),
+                                 tallyText(p.againstNemesis), goalsText(p.againstNemesis))
+                      : QStringLiteral("нет");
         rows.append({p.former ? p.player + QStringLiteral(" (бывший игрок)") : p.player,
                      QString::number(p.tournaments), QString::number(p.firstPlaces),
                      QString::number(p.bestScorer), runText(p, p.currentWins, p.longestWins),
@@ -148,11 +148,13 @@ void players(BookWriter& w, const RecordsBook& b) {
     }
     w.heading(QStringLiteral("Игроки"));
     w.table({QStringLiteral("Игрок"), QStringLiteral("Турниров"), QStringLiteral("Первых мест"),
-             QStringLiteral("Лучший бомбардир"), QStringLiteral("Побед подряд (сейчас / рекорд)"),
+             QStringLiteral("Раз лучший бомбардир"), QStringLiteral("Побед подряд"),
              QStringLiteral("Без поражений подряд"), QStringLiteral("Поражений подряд"),
-             QStringLiteral("Первых мест подряд"),
-             QStringLiteral("Неудобный соперник (от трёх матчей)")},
+             QStringLiteral("Первых мест подряд"), QStringLiteral("Неудобный соперник")},
             rows);
+    w.paragraph(QStringLiteral("«Подряд»: сейчас / рекорд. Неудобный соперник - тот, кому игрок "
+                               "проиграл больше матчей, чем выиграл (от трёх матчей); из "
+                               "нескольких - с наименьшим числом очков за матч."));
     if (b.withoutBestScorer > 0)
         w.paragraph(QStringLiteral("Лучший бомбардир турнира хранится в базе с этой версии "
                                    "программы: для турниров, записанных раньше (%1), он неизвестен "
@@ -170,16 +172,19 @@ void headToHead(BookWriter& w, const History& h, const RecordsBook& b, const Tou
             last << (home ? QStringLiteral("%1:%2").arg(m.homeGoals).arg(m.awayGoals)
                           : QStringLiteral("%1:%2").arg(m.awayGoals).arg(m.homeGoals));
         }
-        rows.append({p.player + QStringLiteral(" - ") + p.opponent,
+        rows.append({isolated(p.player) + QStringLiteral(" - ") + isolated(p.opponent),
                      QString::number(p.tally.matches), tallyText(p.tally), goalsText(p.tally),
                      last.join(QStringLiteral(", ")),
-                     p.biggestWin ? describeMatch(h, *p.biggestWin, date) : QStringLiteral("-"),
-                     p.biggestLoss ? describeMatch(h, *p.biggestLoss, date) : QStringLiteral("-")});
+                     p.biggestWin ? describeMatch(h, *p.biggestWin, date, p.player)
+                                  : QStringLiteral("-"),
+                     p.biggestLoss ? describeMatch(h, *p.biggestLoss, date, p.player)
+                                   : QStringLiteral("-")});
     }
     w.heading(QStringLiteral("Личные встречи"));
-    w.paragraph(QStringLiteral("Победы, ничьи и поражения и мячи - первого игрока пары; последние "
-                               "пять матчей - от старых к новым."));
-    w.table({QStringLiteral("Пара"), QStringLiteral("Матчей"), QStringLiteral("В-Н-П"),
+    w.paragraph(QStringLiteral("Всё в строке - со стороны первого игрока пары: победы, ничьи и "
+                               "поражения, мячи, счета; последние пять матчей - от старых к "
+                               "новым."));
+    w.table({QStringLiteral("Пара"), QStringLiteral("Матчей"), kTallyHeading,
              QStringLiteral("Мячи"), QStringLiteral("Последние пять"),
              QStringLiteral("Крупнейшая победа первого"),
              QStringLiteral("Крупнейшая победа второго")},
@@ -197,7 +202,7 @@ void clubs(BookWriter& w, const RecordsBook& b, const LevelOf& levelOf) {
                            QString::number(c.tally.matches),
                            tallyText(c.tally),
                            goalsText(c.tally),
-                           perMatch(c.tally)};
+                           pointsPerMatch(c.tally)};
     };
     for (const PlayerClubs& p : b.clubs) {
         QList<QStringList> rows;
@@ -207,17 +212,21 @@ void clubs(BookWriter& w, const RecordsBook& b, const LevelOf& levelOf) {
         }
         w.paragraph(p.player, true);
         w.table({QStringLiteral("Команда"), QStringLiteral("Уровень"), QStringLiteral("Турниров"),
-                 QStringLiteral("Матчей"), QStringLiteral("В-Н-П"), QStringLiteral("Мячи"),
+                 QStringLiteral("Матчей"), kTallyHeading, QStringLiteral("Мячи"),
                  QStringLiteral("Очков за матч")},
                 rows);
         if (p.best && p.worst && p.best->club == p.worst->club)
             w.paragraph(QStringLiteral("Не меньше двух турниров сыграно одной командой: %1 (%2 "
                                        "очка за матч), лучшей и худшей не выбрать.")
-                            .arg(p.best->club, perMatch(p.best->tally)));
+                            .arg(isolated(p.best->club), pointsPerMatch(p.best->tally)));
+        else if (p.best && p.worst && p.best->tally.compare(p.worst->tally) == 0)
+            w.paragraph(QStringLiteral("Все команды двух турниров и больше сыграли одинаково (%1 "
+                                       "очка за матч): лучшей и худшей не выбрать.")
+                            .arg(pointsPerMatch(p.best->tally)));
         else if (p.best && p.worst)
             w.paragraph(QStringLiteral("Лучшая команда: %1 (%2 очка за матч), худшая: %3 (%4).")
-                            .arg(p.best->club, perMatch(p.best->tally), p.worst->club,
-                                 perMatch(p.worst->tally)));
+                            .arg(p.best->club, pointsPerMatch(p.best->tally), p.worst->club,
+                                 pointsPerMatch(p.worst->tally)));
     }
     w.heading(QStringLiteral("По уровню команд"));
     QList<QStringList> rows;
@@ -225,12 +234,12 @@ void clubs(BookWriter& w, const RecordsBook& b, const LevelOf& levelOf) {
         for (const ClubRecord& c : p.levels)
             rows.append({p.player, c.club, QString::number(c.tournaments),
                          QString::number(c.tally.matches), tallyText(c.tally), goalsText(c.tally),
-                         perMatch(c.tally)});
+                         pointsPerMatch(c.tally)});
     w.paragraph(QStringLiteral("Уровень - список команд, в котором команда стоит сегодня; "
                                "\"%1\" - команды, которых нет ни в одном списке.")
                     .arg(kOtherLevel));
     w.table({QStringLiteral("Игрок"), QStringLiteral("Уровень"), QStringLiteral("Турниров"),
-             QStringLiteral("Матчей"), QStringLiteral("В-Н-П"), QStringLiteral("Мячи"),
+             QStringLiteral("Матчей"), kTallyHeading, QStringLiteral("Мячи"),
              QStringLiteral("Очков за матч")},
             rows);
 }

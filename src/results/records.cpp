@@ -72,6 +72,16 @@ int Tally::compare(const Tally& o) const {
     return d < od ? -1 : (d > od ? 1 : 0);
 }
 
+QString pointsPerMatch(const Tally& t) {
+    if (!t.matches)
+        return QStringLiteral("-");
+    // Rounded half up from the exact fraction, as anyone recomputing it by hand would.
+    const qint64 hundredths = (200 * qint64(t.points()) + t.matches) / (2 * qint64(t.matches));
+    return QStringLiteral("%1,%2")
+        .arg(hundredths / 100)
+        .arg(hundredths % 100, 2, 10, QLatin1Char('0'));
+}
+
 const QStringList& starLevels() {
     static const QStringList levels{QStringLiteral("Клубы 4*"),   QStringLiteral("Клубы 4,5*"),
                                     QStringLiteral("Клубы 5*"),   QStringLiteral("Суперклубы"),
@@ -179,7 +189,8 @@ void RecordsWalk::match(const MatchAt& at, const std::array<int, 3>& who,
     GroupRecords& group = book_.group;
     if (hg != ag && (!group.biggestWin || std::abs(hg - ag) > group.biggestWin->value))
         group.biggestWin = MatchRecord{at, std::abs(hg - ag)};
-    if (!group.mostGoals || hg + ag > group.mostGoals->value)
+    // A record needs something to hold: a 0:0 is no record of goals.
+    if (hg + ag > 0 && (!group.mostGoals || hg + ag > group.mostGoals->value))
         group.mostGoals = MatchRecord{at, hg + ag};
 }
 
@@ -217,7 +228,7 @@ void RecordsWalk::placing(int t, int slot, Walker& w, const Tally& evening) {
     if (!group.mostPoints || points > group.mostPoints->value)
         group.mostPoints = TournamentRecord{t, slot, points};
     const qint64 difference = played.goalsFor[slot] - played.goalsAgainst[slot];
-    if (!group.bestDifference || difference > group.bestDifference->value)
+    if (difference > 0 && (!group.bestDifference || difference > group.bestDifference->value))
         group.bestDifference = TournamentRecord{t, slot, difference};
 
     const QString& club = played.teams[slot];
@@ -242,7 +253,8 @@ void RecordsWalk::nemesis(Walker& w) const {
     // The opponents in the order they were first met.
     for (int other = 0; other < walkers_.size(); ++other) {
         const auto it = w.against.constFind(other);
-        if (it == w.against.constEnd() || it->matches < 3)
+        // Only an opponent he lost to more often than he beat is a nemesis.
+        if (it == w.against.constEnd() || it->matches < 3 || it->losses <= it->wins)
             continue;
         if (!r.nemesis || it->compare(r.againstNemesis) < 0) {
             r.nemesis = walkers_[other].record.player;
@@ -308,13 +320,23 @@ void markFormerPlayers(RecordsBook& book, const QStringList& currentPlayers) {
     }
 }
 
-QString describeMatch(const History& history, const MatchAt& at, const TournamentDate& date) {
+QString isolated(const QString& name) {
+    // A right-to-left name keeps its direction to itself, so that the sentence around it still
+    // reads from left to right.
+    return name.isRightToLeft() ? QChar(0x2068) + name + QChar(0x2069) : name;
+}
+
+QString describeMatch(const History& history, const MatchAt& at, const TournamentDate& date,
+                      const QString& firstSide) {
     const PlayedTournament& t = history.tournaments[at.tournament];
     const PlayedMatch& m = t.matches[at.match];
+    const bool swap = !firstSide.isEmpty() && t.players[m.away] == firstSide;
+    const int a = swap ? m.away : m.home, b = swap ? m.home : m.away;
     return QStringLiteral("%1 (%2) - %3 (%4) %5:%6, %7")
-        .arg(t.players[m.home], t.teams[m.home], t.players[m.away], t.teams[m.away])
-        .arg(m.homeGoals)
-        .arg(m.awayGoals)
+        .arg(isolated(t.players[a]), isolated(t.teams[a]), isolated(t.players[b]),
+             isolated(t.teams[b]))
+        .arg(swap ? m.awayGoals : m.homeGoals)
+        .arg(swap ? m.homeGoals : m.awayGoals)
         .arg(date(t));
 }
 
@@ -323,15 +345,15 @@ QString describeTournament(const History& history, const TournamentRecord& r,
     const PlayedTournament& t = history.tournaments[r.tournament];
     const int a = (r.slot + 1) % 3, b = (r.slot + 2) % 3;
     return QStringLiteral("%1 (%2) против %3 (%4) и %5 (%6), %7")
-        .arg(t.players[r.slot], t.teams[r.slot], t.players[a], t.teams[a], t.players[b], t.teams[b],
-             date(t));
+        .arg(isolated(t.players[r.slot]), isolated(t.teams[r.slot]), isolated(t.players[a]),
+             isolated(t.teams[a]), isolated(t.players[b]), isolated(t.teams[b]), date(t));
 }
 
-TournamentDate tournamentDate(const Clock& clock) {
-    const QLocale locale = clock.locale();
-    const QString format = clock.shortDateFormat();
-    return [locale, format](const PlayedTournament& t) {
-        return t.played.isValid() ? locale.toString(t.played.date(), format) : t.table;
+TournamentDate tournamentDate() {
+    // The program speaks Russian: its dates read the same whatever the system's language.
+    return [](const PlayedTournament& t) {
+        return t.played.isValid() ? t.played.date().toString(QStringLiteral("dd.MM.yyyy"))
+                                  : t.table;
     };
 }
 

@@ -39,6 +39,9 @@ struct Tally {
     int compare(const Tally& other) const;
 };
 
+// Points a match with two decimals and a comma ("1,58"), "-" without a match.
+QString pointsPerMatch(const Tally& t);
+
 // How two players fared against each other, from the first one's side.
 struct HeadToHead {
     QString player;
@@ -135,8 +138,11 @@ void markFormerPlayers(RecordsBook& book, const QStringList& currentPlayers);
 
 // How a tournament's date is written for the players.
 using TournamentDate = std::function<QString(const PlayedTournament&)>;
-// As the program shows dates: the clock's short date, or the table's name when it names none.
-TournamentDate tournamentDate(const Clock& clock);
+// As the program shows dates, dd.MM.yyyy under any locale, or the table's name when it names none.
+TournamentDate tournamentDate();
+inline TournamentDate tournamentDate(const Clock&) {
+    return tournamentDate();
+}
 
 // "Новый рекорд: ..." for each record of the group that `is` (the book of `history`) holds and
 // `was` did not, and each run longer than every run of its kind in `was` (wins, matches without
@@ -148,8 +154,12 @@ QStringList newRecords(const RecordsBook& was, const History& history, const Rec
 // "5 матчей": a number with the word's form that Russian gives it.
 QString countOf(qint64 n, const QString& one, const QString& few, const QString& many);
 
-// A match as the players read it: "Зурко (Реал Мадрид) - Пенва (Ювентус) 3:1, 08.12.2016".
-QString describeMatch(const History& history, const MatchAt& at, const TournamentDate& date);
+// A name as a sentence holds it: one written right to left is isolated in its own direction.
+QString isolated(const QString& name);
+// A match as the players read it: "Зурко (Реал Мадрид) - Пенва (Ювентус) 3:1, 08.12.2016";
+// home first, or `firstSide` first when he played it.
+QString describeMatch(const History& history, const MatchAt& at, const TournamentDate& date,
+                      const QString& firstSide = {});
 // A player's tournament: "Пенва (Ювентус) против Лодыш (Бавария) и Зурко (Реал Мадрид),
 // 03.03.2024".
 QString describeTournament(const History& history, const TournamentRecord& record,

@@ -94,7 +94,7 @@ for table, matches in tournaments.items():
             h["loss"] = (at, theirs - own)
         if hg != ag and (best_win is None or abs(hg - ag) > best_win[1]):
             best_win = (at, abs(hg - ag))
-        if most_goals is None or hg + ag > most_goals[1]:
+        if hg + ag > 0 and (most_goals is None or hg + ag > most_goals[1]):
             most_goals = (at, hg + ag)
     scorer = matches[0][8]
     if not scorer:
@@ -112,7 +112,7 @@ for table, matches in tournaments.items():
         scorer_count[name] += scorer == name
         if most_points is None or t.pts() > most_points[1]:
             most_points = (f"{table}{name}", t.pts())
-        if best_diff is None or t.gf - t.ga > best_diff[1]:
+        if t.gf - t.ga > 0 and (best_diff is None or t.gf - t.ga > best_diff[1]):
             best_diff = (f"{table}{name}", t.gf - t.ga)
         for kind, key in ((clubs, club[name]), (levels, level[name])):
             entry = kind[name].setdefault(key, [0, Tally()])
@@ -138,7 +138,7 @@ for name in order:
     nemesis = "-"
     for other in order:
         t = against[name].get(other)
-        if t and t.m >= 3 and (nemesis == "-" or t.key() < against[name][nemesis].key()):
+        if t and t.m >= 3 and t.l > t.w and (nemesis == "-" or t.key() < against[name][nemesis].key()):
             nemesis = other
     out[f"player {name}"] = (f"t{tourn_count[name]} first{firsts[name]} "
                              f"scorer{scorer_count[name]} nemesis={nemesis}")

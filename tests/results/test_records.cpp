@@ -113,6 +113,8 @@ private slots:
     void theMatchesCsvRebuildsTheBook();
     void newRecordsOfAnEvening_data();
     void newRecordsOfAnEvening();
+    void wording_data();
+    void wording();
 };
 
 void TestRecords::figuresByHand_data() {
@@ -208,6 +210,30 @@ void TestRecords::newRecordsOfAnEvening() {
     History before = after;
     before.tournaments.removeLast();
     QCOMPARE(newRecords(computeRecords(before), after, computeRecords(after), date), news);
+}
+
+void TestRecords::wording_data() {
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("expected");
+    const auto perMatch = [](int matches, int wins, int draws) {
+        Tally t;
+        t.matches = matches, t.wins = wins, t.draws = draws;
+        return pointsPerMatch(t);
+    };
+    // Halves round up from the exact fraction, never by the binary neighbour of the decimal.
+    QTest::newRow("63/40") << perMatch(40, 21, 0) << "1,58";
+    QTest::newRow("21/8") << perMatch(8, 7, 0) << "2,63";
+    QTest::newRow("whole") << perMatch(4, 0, 4) << "1,00";
+    QTest::newRow("no match") << perMatch(0, 0, 0) << "-";
+    QTest::newRow("a right-to-left name is isolated")
+        << isolated(QStringLiteral("أحمد")) << QStringLiteral("\u2068أحمد\u2069");
+    QTest::newRow("a left-to-right name stays") << isolated(QStringLiteral("Зурко")) << "Зурко";
+}
+
+void TestRecords::wording() {
+    QFETCH(QString, shown);
+    QFETCH(QString, expected);
+    QCOMPARE(shown, expected);
 }
 
 QTEST_GUILESS_MAIN(TestRecords)
