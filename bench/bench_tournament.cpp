@@ -5,7 +5,7 @@
 #include "tournament/gui_xlsxspreadsheet.h"
 #include "tournament/tournamentpress.h"
 #include "tournament/xlsxworkbook.h"
-#include "tournament/zipparts.h"
+#include "common/zipparts.h"
 
 #include "goals.h"
 #include "programfiles.h"

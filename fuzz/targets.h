@@ -12,7 +12,7 @@
 #include "tournament/spreadsheet.h"
 #include "tournament/tournamentpress.h"
 #include "tournament/xlsxworkbook.h"
-#include "tournament/zipparts.h"
+#include "common/zipparts.h"
 
 #include <QByteArray>
 #include <QDir>

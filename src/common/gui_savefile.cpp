@@ -8,10 +8,25 @@
 namespace kv {
 
 ChooseSaveFile fileDialogChooser(const QString& title, const SaveKind& kind) {
-    return [title, kind](QWidget* parent, const QString& proposed) {
-        QFileDialog dialog(parent, title, QFileInfo(proposed).path(), kind.filter);
+    return fileDialogChooser(title, QList<SaveKind>{kind});
+}
+
+ChooseSaveFile fileDialogChooser(const QString& title, const QList<SaveKind>& kinds) {
+    return [title, kinds](QWidget* parent, const QString& proposed) {
+        QStringList filters;
+        for (const SaveKind& kind : kinds)
+            filters.append(kind.filter);
+        QFileDialog dialog(parent, title, QFileInfo(proposed).path(),
+                           filters.join(QStringLiteral(";;")));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(kind.suffix);
+        dialog.setDefaultSuffix(kinds.front().suffix);
+        // A name typed without an extension gets the one of the filter chosen.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, kinds](const QString& filter) {
+                             for (const SaveKind& kind : kinds)
+                                 if (kind.filter == filter)
+                                     dialog.setDefaultSuffix(kind.suffix);
+                         });
         // The same dialog everywhere; replacing a file is asked by the program in Russian.
         dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
         dialog.selectFile(QFileInfo(proposed).fileName());
@@ -23,11 +38,16 @@ ChooseSaveFile fileDialogChooser(const QString& title, const SaveKind& kind) {
 
 QString askSavePath(QWidget* parent, Dialogs& dialogs, const SaveKind& kind, const QString& base,
                     const ChooseSaveFile& choose) {
+    return askSavePath(parent, dialogs, QList<SaveKind>{kind}, base, choose);
+}
+
+QString askSavePath(QWidget* parent, Dialogs& dialogs, const QList<SaveKind>& kinds,
+                    const QString& base, const ChooseSaveFile& choose) {
     const QString chosen =
-        choose ? choose(parent, unusedSavePath(saveFolder(), base, kind)) : QString();
+        choose ? choose(parent, unusedSavePath(saveFolder(), base, kinds.front())) : QString();
     if (chosen.isEmpty())
         return QString();
-    const SaveTarget target = checkSaveTarget(chosen, kind);
+    const SaveTarget target = checkSaveTarget(chosen, kindOfChosen(chosen, kinds));
     if (!target.refusal.isEmpty()) {
         dialogs.information(target.refusal);
         return QString();

@@ -17,6 +17,8 @@ using ChooseSaveFile = std::function<QString(QWidget* parent, const QString& pro
 
 // The file dialog of the program's saves, in the players' language, for one kind of file.
 ChooseSaveFile fileDialogChooser(const QString& title, const SaveKind& kind);
+// The same for a choice of kinds: a filter each, the first proposed.
+ChooseSaveFile fileDialogChooser(const QString& title, const QList<SaveKind>& kinds);
 
 // The whole choice of where to save: proposes base.<suffix> (or base-2, ...) in the folder last
 // saved into, lets the players choose, refuses in their words a name the program must not write
@@ -24,5 +26,8 @@ ChooseSaveFile fileDialogChooser(const QString& title, const SaveKind& kind);
 // to write, empty when nothing is to be saved. The folder chosen is remembered.
 QString askSavePath(QWidget* parent, Dialogs& dialogs, const SaveKind& kind, const QString& base,
                     const ChooseSaveFile& choose);
+// The same for a choice of kinds: the first is proposed, the chosen name's extension decides.
+QString askSavePath(QWidget* parent, Dialogs& dialogs, const QList<SaveKind>& kinds,
+                    const QString& base, const ChooseSaveFile& choose);
 
 } // namespace kv

@@ -93,6 +93,20 @@ const SaveKind& csvKind() {
     return kind;
 }
 
+const SaveKind& xlsxKind() {
+    static const SaveKind kind{QStringLiteral("xlsx"), QStringLiteral("книга Excel"),
+                               QStringLiteral("Книга Excel (*.xlsx)"),
+                               QByteArrayLiteral("PK\x03\x04")};
+    return kind;
+}
+
+const SaveKind& kindOfChosen(const QString& chosen, const QList<SaveKind>& kinds) {
+    for (const SaveKind& kind : kinds)
+        if (hasSuffix(chosen, kind))
+            return kind;
+    return kinds.front();
+}
+
 SaveTarget checkSaveTarget(const QString& chosen, const SaveKind& kind, const QString& dataFolder) {
     SaveTarget target;
     target.path = chosen;

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QList>
 #include <QString>
 
 namespace kv {
@@ -15,6 +16,9 @@ struct SaveKind {
 };
 const SaveKind& pdfKind();
 const SaveKind& csvKind();
+const SaveKind& xlsxKind();
+// Of several kinds offered, the one whose extension the chosen name has, else the first.
+const SaveKind& kindOfChosen(const QString& chosen, const QList<SaveKind>& kinds);
 
 // Where a save is to go, once the players' choice is checked.
 struct SaveTarget {

@@ -290,6 +290,14 @@ void writeRecordsBook(QTextDocument& document, const History& history, const Rec
     }
 }
 
+namespace {
+// The matches for a spreadsheet program first; the CSV, which anything reads, beside it.
+const QList<SaveKind>& matchKinds() {
+    static const QList<SaveKind> kinds{xlsxKind(), csvKind()};
+    return kinds;
+}
+} // namespace
+
 const QString RecordsWindow::kTitle = QStringLiteral("Рекорды");
 
 RecordsWindow::RecordsWindow(HistoryStore& store, Dialogs& dialogs, const Clock& clock,
@@ -297,7 +305,7 @@ RecordsWindow::RecordsWindow(HistoryStore& store, Dialogs& dialogs, const Clock&
     : QWidget(parent, Qt::Window), store_(store), dialogs_(dialogs), clock_(clock),
       levels_(std::move(levels)),
       choosePdf_(fileDialogChooser(QStringLiteral("Сохранить рекорды в PDF"), pdfKind())),
-      chooseCsv_(fileDialogChooser(QStringLiteral("Сохранить матчи в CSV"), csvKind())) {
+      chooseCsv_(fileDialogChooser(QStringLiteral("Сохранить матчи"), matchKinds())) {
     setObjectName(QStringLiteral("RecordsWindow"));
     setWindowTitle(kTitle);
 
@@ -316,7 +324,7 @@ RecordsWindow::RecordsWindow(HistoryStore& store, Dialogs& dialogs, const Clock&
                     QStringLiteral("Ctrl+P"), QStringLiteral("Напечатать рекорды (Ctrl+P)"));
     savePdf_ = button(QStringLiteral("Сохранить PDF..."), QStringLiteral("SavePdfButton"),
                       QStringLiteral("Ctrl+S"), QStringLiteral("Сохранить рекорды в PDF (Ctrl+S)"));
-    saveCsv_ = button(QStringLiteral("Сохранить матчи в CSV..."), QStringLiteral("SaveCsvButton"),
+    saveCsv_ = button(QStringLiteral("Сохранить матчи..."), QStringLiteral("SaveCsvButton"),
                       QStringLiteral("Ctrl+Shift+S"),
                       QStringLiteral("Все матчи всех турниров одной таблицей (Ctrl+Shift+S)"));
     status_ = new QLabel(this);
@@ -424,12 +432,15 @@ void RecordsWindow::savePdfClick() {
 
 void RecordsWindow::saveCsvClick() {
     guarded(dialogs_, [&] {
-        const QString path = askSavePath(this, dialogs_, csvKind(),
+        const QString path = askSavePath(this, dialogs_, matchKinds(),
                                          fileBaseName(QStringLiteral("Матчи")), chooseCsv_);
         if (path.isEmpty())
             return;
         status_->clear();
-        writeBytes(path, matchesCsv(history_, levelOf_, tournamentDate(clock_)));
+        if (kindOfChosen(path, matchKinds()).suffix == xlsxKind().suffix)
+            saveMatchesWorkbook(path, history_, levelOf_);
+        else
+            writeBytes(path, matchesCsv(history_, levelOf_, tournamentDate(clock_)));
         status_->setText(QStringLiteral("Сохранено: ") + QFileInfo(path).fileName());
     });
 }

@@ -439,40 +439,69 @@ QString csvField(QString text) {
 
 } // namespace
 
-QByteArray matchesCsv(const History& history, const LevelOf& levelOf, const TournamentDate& date) {
+MatchesTable matchesTable(const History& history, const LevelOf& levelOf) {
     const auto level = [&](const QString& club) {
         const QString found = levelOf ? levelOf(club) : QString();
         return found.isEmpty() ? kOtherLevel : found;
     };
-    QString out = QStringLiteral("Дата,Турнир,Хозяева,Команда хозяев,Гости,Команда гостей,"
-                                 "Голы хозяев,Голы гостей,Уровень команды хозяев,"
-                                 "Уровень команды гостей,Лучший бомбардир турнира\r\n");
+    MatchesTable table;
+    table.header = QStringList{
+        QStringLiteral("Дата"),          QStringLiteral("Турнир"),
+        QStringLiteral("Хозяева"),       QStringLiteral("Команда хозяев"),
+        QStringLiteral("Гости"),         QStringLiteral("Команда гостей"),
+        QStringLiteral("Голы хозяев"),   QStringLiteral("Голы гостей"),
+        QStringLiteral("Уровень команды хозяев"), QStringLiteral("Уровень команды гостей"),
+        QStringLiteral("Лучший бомбардир турнира")};
     for (const PlayedTournament& t : history.tournaments) {
         if (!t.counted())
             continue;
         for (const PlayedMatch& m : t.matches) {
             if (!m.valid)
                 continue;
-            const QStringList row{date(t),
-                                  t.table,
-                                  t.players[m.home],
-                                  t.teams[m.home],
-                                  t.players[m.away],
-                                  t.teams[m.away],
-                                  QString::number(m.homeGoals),
-                                  QString::number(m.awayGoals),
-                                  level(t.teams[m.home]),
-                                  level(t.teams[m.away]),
-                                  t.bestScorer.value_or(QString())};
-            for (int i = 0; i < row.size(); ++i) {
-                if (i)
-                    out += QLatin1Char(',');
-                out += csvField(row[i]);
-            }
-            out += QStringLiteral("\r\n");
+            // A table whose name gives no date has an empty date: its name has its own column.
+            table.rows.append(TableRow{t.played.isValid() ? t.played.date() : QDate(),
+                                       t.table,
+                                       t.players[m.home],
+                                       t.teams[m.home],
+                                       t.players[m.away],
+                                       t.teams[m.away],
+                                       m.homeGoals,
+                                       m.awayGoals,
+                                       level(t.teams[m.home]),
+                                       level(t.teams[m.away]),
+                                       t.bestScorer.value_or(QString())});
         }
     }
+    return table;
+}
+
+QByteArray matchesCsv(const History& history, const LevelOf& levelOf, const TournamentDate& date) {
+    const MatchesTable table = matchesTable(history, levelOf);
+    const auto dateOf = [&](const QDate& day) {
+        PlayedTournament t;
+        t.played = day.startOfDay();
+        return date(t);
+    };
+    QString out = table.header.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    for (const TableRow& row : table.rows) {
+        for (int i = 0; i < row.size(); ++i) {
+            if (i)
+                out += QLatin1Char(',');
+            if (const QString* text = std::get_if<QString>(&row[i]))
+                out += csvField(*text);
+            else if (const qint64* number = std::get_if<qint64>(&row[i]))
+                out += QString::number(*number);
+            else if (const QDate day = std::get<QDate>(row[i]); day.isValid())
+                out += csvField(dateOf(day));
+        }
+        out += QStringLiteral("\r\n");
+    }
     return "\xEF\xBB\xBF" + out.toUtf8();
+}
+
+void saveMatchesWorkbook(const QString& path, const History& history, const LevelOf& levelOf) {
+    const MatchesTable table = matchesTable(history, levelOf);
+    writeTableWorkbook(path, QStringLiteral("Матчи"), table.header, table.rows);
 }
 
 } // namespace kv

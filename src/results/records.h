@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/xlsxtable.h"
 #include "results/history.h"
 
 #include <QByteArray>
@@ -165,10 +166,19 @@ QString describeMatch(const History& history, const MatchAt& at, const Tournamen
 QString describeTournament(const History& history, const TournamentRecord& record,
                            const TournamentDate& date);
 
-// Every match of the counted tournaments as CSV in UTF-8 with a byte-order mark, one row per
-// match in the order played: date, table, home player, home club, away player, away club, home
-// goals, away goals, then the clubs' levels and the tournament's best scorer, so that every figure
-// of the book can be computed again from it. `date` writes a tournament's date.
+// Every match of the counted tournaments, one row per match in the order played: date (empty for
+// a table whose name gives none), table, home player, home club, away player, away club, home
+// goals, away goals (numbers), the clubs' levels and the tournament's best scorer, so that every
+// figure of the book can be computed again from it.
+struct MatchesTable {
+    QStringList header;
+    QList<TableRow> rows;
+};
+MatchesTable matchesTable(const History& history, const LevelOf& levelOf);
+// The table as CSV in UTF-8 with a byte-order mark; `date` writes a tournament's date.
 QByteArray matchesCsv(const History& history, const LevelOf& levelOf, const TournamentDate& date);
+// The table as a workbook for a spreadsheet program: real numbers and dates, the header frozen
+// and filtered. Throws kv::Error when it cannot be written.
+void saveMatchesWorkbook(const QString& path, const History& history, const LevelOf& levelOf);
 
 } // namespace kv

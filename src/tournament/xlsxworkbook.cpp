@@ -1,7 +1,7 @@
 #include "tournament/xlsxworkbook.h"
 
 #include "common/errors.h"
-#include "tournament/zipparts.h"
+#include "common/zipparts.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -191,53 +191,6 @@ std::optional<CellPosition> parseCellName(const QString& name) {
 
 QString cellName(const CellPosition& position) {
     return columnLetters(position.column) + QString::number(position.row);
-}
-
-QString cellSafeText(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        const char16_t u = c.unicode();
-        if (c.isHighSurrogate()) {
-            if (i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-                out.append(c);
-                out.append(text[++i]);
-            }
-            continue;
-        }
-        if (c.isLowSurrogate())
-            continue;
-        if ((u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r') || u == 0xFFFE || u == 0xFFFF)
-            continue;
-        out.append(c);
-    }
-    // XML readers turn a raw CR (and CR LF) into LF, so CR is written as the escape "_x000D_".
-    // Every underscore that would start an escape "_xHHHH_" as written (the closing underscore
-    // may be the one of an escaped CR, and escapes may overlap: "_x0041_x0042_") is escaped
-    // itself, so that the text reads back as it was given.
-    const auto isHex = [](QChar c) {
-        return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
-    };
-    const auto startsEscape = [&](qsizetype i) {
-        if (i + 6 >= out.size() || out[i + 1] != u'x')
-            return false;
-        for (qsizetype k = i + 2; k < i + 6; ++k)
-            if (!isHex(out[k]))
-                return false;
-        return out[i + 6] == u'_' || out[i + 6] == u'\r';
-    };
-    QString written;
-    written.reserve(out.size());
-    for (qsizetype i = 0; i < out.size(); ++i) {
-        if (out[i] == u'\r')
-            written += QStringLiteral("_x000D_");
-        else if (out[i] == u'_' && startsEscape(i))
-            written += QStringLiteral("_x005F_");
-        else
-            written += out[i];
-    }
-    return written;
 }
 
 struct XlsxWorkbook::Impl {

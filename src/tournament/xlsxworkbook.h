@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/xlsxtable.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -19,10 +21,6 @@ struct CellPosition {
 std::optional<CellPosition> parseCellName(const QString& name);
 QString cellName(const CellPosition& position); // "B15"
 
-// Text as an Office Open XML cell may hold it: characters XML 1.0 forbids are dropped, a
-// literal "_xHHHH_" is escaped so that an office suite does not decode it as a character, and
-// CR becomes "_x000D_" because XML readers would turn it into LF.
-QString cellSafeText(const QString& text);
 
 // An Office Open XML workbook held in memory: filled through its active sheet, then saved as a
 // new file. The file it was read from is never written.

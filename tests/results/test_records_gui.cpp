@@ -6,6 +6,7 @@
 #include "results/standings.h"
 #include "resultswindow.h"
 
+#include <QProcess>
 #include <QPushButton>
 
 #include <QTextDocument>
@@ -112,19 +113,41 @@ void TestRecordsWindow::followsAWrite() {
 void TestRecordsWindow::savesPdfAndCsv() {
     RecordsOnScreen s(QStringLiteral("sample"));
     QStringList offered;
+    QString typed; // what the players typed in the dialog; empty: the name proposed
     s.window->setChooseSaveFile([&](QWidget*, const QString& proposed) {
         offered << QFileInfo(proposed).fileName();
-        return s.folder.path(QFileInfo(proposed).completeBaseName());
+        return s.folder.path(typed.isEmpty() ? QFileInfo(proposed).completeBaseName() : typed);
     });
     s.window->savePdfClick();
     s.window->saveCsvClick();
+    typed = QStringLiteral("Матчи.csv");
+    s.window->saveCsvClick();
     QCOMPARE(s.dialogs.errors(), QStringList{});
-    QCOMPARE(offered, (QStringList{"Рекорды-2024-03-09.pdf", "Матчи-2024-03-09.csv"}));
+    QCOMPARE(offered, (QStringList{"Рекорды-2024-03-09.pdf", "Матчи-2024-03-09.xlsx",
+                                   "Матчи-2024-03-09-2.xlsx"}));
     QVERIFY(s.folder.bytes(QStringLiteral("Рекорды-2024-03-09.pdf")).startsWith("%PDF"));
     // A header and the six matches of each of the three counted evenings.
-    const QByteArray csv = s.folder.bytes(QStringLiteral("Матчи-2024-03-09.csv"));
+    const QByteArray csv = s.folder.bytes(QStringLiteral("Матчи.csv"));
     QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
     QCOMPARE(csv.count("\r\n"), 1 + 3 * 6);
+
+    // The workbook as a spreadsheet program reads it: real dates and numbers, the header frozen
+    // and filtered.
+    QProcess reader;
+    reader.start(QStringLiteral(KV_PYTHON3),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import sys, openpyxl\n"
+                                 "ws = openpyxl.load_workbook(sys.argv[1]).active\n"
+                                 "print(ws.title, ws.freeze_panes, ws.auto_filter.ref, ws.max_row)\n"
+                                 "print(*[repr(c.value) for c in ws[2]], sep='|')\n"),
+                  s.folder.path(QStringLiteral("Матчи-2024-03-09.xlsx"))});
+    QVERIFY(reader.waitForFinished(30000));
+    QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError().constData());
+    const QStringList lines = QString::fromUtf8(reader.readAllStandardOutput()).split('\n');
+    QCOMPARE(lines.value(0), QStringLiteral("Матчи A2 $A$1:$K$19 19"));
+    QCOMPARE(lines.value(1),
+             QStringLiteral("datetime.datetime(2024, 3, 1, 0, 0)|'01_03_2024__20_00_00'|'Зурко'|"
+                            "'Реал Мадрид'|'Пенва'|'Ювентус'|2|0|'Другие'|'Другие'|None"));
 }
 
 void TestRecordsWindow::aWriteTellsOfBrokenRecords_data() {

@@ -1,4 +1,4 @@
-#include "tournament/zipparts.h"
+#include "common/zipparts.h"
 
 #include "common/errors.h"
 
