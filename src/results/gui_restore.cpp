@@ -29,6 +29,14 @@ QString madeAt(const CopySummary& c) {
     return c.made.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
 }
 
+const QString kNewer = QStringLiteral("записана более новой версией программы");
+
+QString noteOf(const CopySummary& c) {
+    if (!c.newer)
+        return c.note;
+    return c.note.isEmpty() ? kNewer : c.note + QStringLiteral("; ") + kNewer;
+}
+
 } // namespace
 
 RestoreWindow::RestoreWindow(HistoryStore& store, Dialogs& dialogs, QWidget* parent)
@@ -45,16 +53,17 @@ RestoreWindow::RestoreWindow(HistoryStore& store, Dialogs& dialogs, QWidget* par
                        "файл останется рядом с ней.")
             .arg(QDir::toNativeSeparators(QFileInfo(store.fileName()).absoluteFilePath()),
                  QDir::toNativeSeparators(safetyCopyFolder(store.fileName()))));
-    list_ = new QTableWidget(0, 3, this);
+    list_ = new QTableWidget(0, 4, this);
     list_->setObjectName(QStringLiteral("CopyList"));
     list_->setHorizontalHeaderLabels({QStringLiteral("Сделана"), QStringLiteral("Турниров"),
-                                      QStringLiteral("Последний турнир")});
+                                      QStringLiteral("Последний турнир"),
+                                      QStringLiteral("Примечание")});
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->verticalHeader()->hide();
     list_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    list_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+    list_->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch);
     note_ = new QLabel(this);
     note_->setObjectName(QStringLiteral("CopyNote"));
     note_->setTextFormat(Qt::PlainText);
@@ -111,7 +120,7 @@ void RestoreWindow::refresh() {
         if (reading != reading_)
             return;
         if (!failure->isEmpty()) {
-            note_->setText(QStringLiteral("Копии не прочитаны."));
+            note_->setText(*failure);
             throw Error(QStringLiteral("Не удалось прочитать копии базы: ") + *failure);
         }
         fill(*found);
@@ -134,8 +143,8 @@ void RestoreWindow::fill(const QList<CopySummary>& copies) {
                                                   : c.newest;
         const QStringList cells{
             madeAt(c), c.fault.isEmpty() ? QString::number(c.tournaments) : QStringLiteral("-"),
-            last};
-        for (int col = 0; col < 3; ++col)
+            last, noteOf(c)};
+        for (int col = 0; col < int(cells.size()); ++col)
             list_->setItem(r, col, new QTableWidgetItem(cells[col]));
         if (first < 0 && c.fault.isEmpty())
             first = r;
@@ -159,11 +168,17 @@ void RestoreWindow::restoreClick() {
             throw Error(QStringLiteral("Копия от %1 повреждена (%2), её нельзя восстановить. "
                                        "Выберите другую копию.")
                             .arg(madeAt(c), c.fault));
+        const QString newer =
+            c.newer ? QStringLiteral(" Копия записана более новой версией программы: эта версия "
+                                     "откроет её только для чтения, записывать турниры в неё "
+                                     "будет нельзя.")
+                    : QString();
         if (dialogs_.yesNo(QStringLiteral("Поставить на место базы копию от %1 (турниров: %2)? "
                                           "Что записано после неё, в базе не останется; "
-                                          "нынешний файл базы сохранится рядом с ней.")
+                                          "нынешний файл базы сохранится рядом с ней.%3")
                                .arg(madeAt(c))
-                               .arg(c.tournaments)) != Dialogs::Answer::Yes)
+                               .arg(c.tournaments)
+                               .arg(newer)) != Dialogs::Answer::Yes)
             return;
         const QString kept = store_.restoreFromCopy(c.path);
         dialogs_.information(QStringLiteral("База восстановлена из копии от %1.").arg(madeAt(c)) +

@@ -15,9 +15,10 @@ namespace kv {
 class Dialogs;
 class HistoryStore;
 
-// "Восстановить из копии": the safety copies of the history, newest first, each with the time
-// it was made, how many tournaments it holds and the last of them; the chosen one is put in the
-// place of base.db after a question, the current file kept beside it.
+// "Восстановить из копии": the safety copies of the history and the files earlier restores set
+// aside, newest first, each with the time it was made, how many tournaments it holds, the last
+// of them and the change it came before; the chosen one is put in the place of base.db after a
+// question, the current file kept beside it.
 class RestoreWindow : public QWidget {
     Q_OBJECT
 public:

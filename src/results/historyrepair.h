@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <utility>
+
 namespace kv {
 
 // The format of the history this program writes. A database of a higher PRAGMA user_version
@@ -32,35 +34,77 @@ public:
     using Error::Error;
 };
 
+// The disk holding the database is full or failed a write; the change that met it was rolled
+// back.
+class DiskFault : public Error {
+public:
+    DiskFault(QString text, bool full, QString detail)
+        : Error(std::move(text)), full_(full), detail_(std::move(detail)) {}
+    bool full() const { return full_; }
+    // The engine's own words, for a fault other than a full disk.
+    const QString& detail() const { return detail_; }
+
+private:
+    bool full_;
+    QString detail_;
+};
+
+// What a change of the history is, in the players' words: kept with its safety copy, and said
+// when the change cannot be made.
+struct ChangeNote {
+    QString before;  // "перед записью 27.11.2026"
+    QString notDone = QStringLiteral("Изменение не сделано");
+};
+ChangeNote writingNote(const QString& table);
+ChangeNote correctionNote(const QString& table);
+ChangeNote deletionNote(const QString& table);
+ChangeNote renamingNote(const QList<std::pair<QString, QString>>& renames);
+ChangeNote rebuildNote();
+
 DamagedHistory damagedHistory(const QString& databaseFile, const QString& reason);
 // The database is gone while copies of it are at hand.
 DamagedHistory missingHistory(const QString& databaseFile);
+// The database is gone in the middle of a restore that could not be finished at start.
+DamagedHistory unfinishedRestore(const QString& databaseFile);
 BusyHistory busyHistory(const QString& databaseFile);
+// The same, said of a change that was not made (notDone: "Турнир не записан").
+BusyHistory busyChange(const QString& databaseFile, const QString& notDone);
+DiskFault diskFault(const QString& databaseFile, const QString& notDone, const DiskFault& fault);
+// A base.db that this user may not write: no change can be made.
+Error readOnlyFile(const QString& databaseFile);
 // Said once when a database of a newer format is opened read-only.
 QString newerFormatWarning(const QString& databaseFile, int format);
 // Refuses a change of a database opened read-only.
 Error readOnlyHistory(const QString& databaseFile);
 // Throws the engine's failure (its result code and English text) in the words the players read:
-// a busy or a damaged database is told as such, anything else keeps the engine's text.
+// a busy or a damaged database and a full disk are told as such, anything else keeps the
+// engine's text.
 [[noreturn]] void throwEngineError(int code, const QString& text, const QString& databaseFile);
 
-// One safety copy as the restore window lists it.
+// One safety copy, or a file a restore set aside, as the restore window lists it.
 struct CopySummary {
     QString path;
     QDateTime made;
     int tournaments = 0;
     QString newest; // the tournament stored last in it, empty when none
     QString fault;  // why the copy cannot be read, empty when it can
+    QString note;   // the change it came before, or that a restore set it aside
+    bool newer = false; // written by a newer version of the program: it would open read-only
 };
 
-// The safety copies of the database, the newest first, each opened read-only and described.
+// The safety copies of the database and the files restores set aside, the newest first, each
+// opened read-only and described. Throws when the folder of the copies cannot be read.
 QList<CopySummary> describeSafetyCopies(const QString& databaseFile);
 
-// Puts a copy in the place of the closed database file: the copy is copied beside it first, the
-// current file (with its journal, whatever state it is in, even a folder) is renamed to
-// base-replaced-<time>.db next to it, then the copy takes the name. Returns the kept file's
-// path, or an empty one when there was no current file. Throws, with the current file in
-// place, when any step fails.
+// Puts a copy in the place of the closed database file: the copy is copied beside it first
+// (base.db.restoring, complete before it has that name), the current file (with its journal,
+// whatever state it is in, even a folder) is renamed to base-replaced-<time>.db next to it, then
+// the copy takes the name. Returns the kept file's path, or an empty one when there was no
+// current file. Throws, with the current file in place, when any step fails.
 QString replaceWithCopy(const QString& databaseFile, const QString& copy, const QDateTime& now);
+
+// A restore cut short between its renames leaves no base.db but the complete copy beside it:
+// puts the copy in place, as the restore would have. Returns whether it did.
+bool finishCutRestore(const QString& databaseFile);
 
 } // namespace kv

@@ -13,6 +13,8 @@
 
 #include <algorithm>
 
+#include <sqlite3.h>
+
 namespace kv {
 
 namespace {
@@ -97,8 +99,12 @@ void HistoryStore::close() {
 
 void HistoryStore::openFile(bool readOnly) {
     QSqlDatabase db = database();
+    // A restore cut short between its renames is finished first: the file is there again.
+    finishCutRestore(fileName_);
     const QFileInfo file(fileName_);
     if (!file.exists()) {
+        if (!file.isSymLink() && QFileInfo(fileName_ + QStringLiteral(".restoring")).isFile())
+            throw unfinishedRestore(fileName_);
         // Gone, with its copies at hand: one of them can take its place.
         if (!file.isSymLink() && !safetyCopies(fileName_).isEmpty())
             throw missingHistory(fileName_);
@@ -173,15 +179,27 @@ void HistoryStore::inTransaction(const std::function<void()>& work) {
         fail(db.lastError());
     try {
         work();
+        // The driver's error of a failed commit has no code: the engine still has it.
         if (!db.commit())
-            fail(db.lastError());
+            throwEngineError(sqlite3_extended_errcode(sql::handle(db)),
+                             db.lastError().text().trimmed(), fileName_);
     } catch (...) {
         db.rollback();
         throw;
     }
 }
 
-QString HistoryStore::keepSafetyCopy() {
+void HistoryStore::asPartOf(const ChangeNote& note, const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const BusyHistory&) {
+        throw busyChange(fileName_, note.notDone);
+    } catch (const DiskFault& e) {
+        throw diskFault(fileName_, note.notDone, e);
+    }
+}
+
+QString HistoryStore::keepSafetyCopy(const QString& note) {
     open();
     if (readOnly_)
         throw readOnlyHistory(fileName_);
@@ -190,7 +208,11 @@ QString HistoryStore::keepSafetyCopy() {
     QSqlQuery probe(database());
     exec(probe, QStringLiteral("SELECT count(*) FROM sqlite_master"));
     probe.finish();
-    return kv::keepSafetyCopy(database(), fileName_, clock_->now());
+    // A file this user may not write opens read-only: that is what refuses the change, not the
+    // folder of the copies.
+    if (sqlite3_db_readonly(sql::handle(database()), "main") == 1)
+        throw readOnlyFile(fileName_);
+    return kv::keepSafetyCopy(database(), fileName_, clock_->now(), kSafetyCopiesKept, note);
 }
 
 QString HistoryStore::restoreFromCopy(const QString& copy) {
@@ -205,10 +227,12 @@ QString HistoryStore::restoreFromCopy(const QString& copy) {
     return kept;
 }
 
-void HistoryStore::change(const std::function<void()>& work) {
-    open();
-    keepSafetyCopy();
-    inTransaction(work);
+void HistoryStore::change(const std::function<void()>& work, const ChangeNote& note) {
+    asPartOf(note, [&] {
+        open();
+        keepSafetyCopy(note.before);
+        inTransaction(work);
+    });
     emit historyChanged();
 }
 
@@ -242,7 +266,7 @@ void HistoryStore::writeTournament(const QString& table, const TournamentEntry& 
             }
             step(steps[i]);
         }
-    });
+    }, writingNote(table));
 }
 
 void HistoryStore::setBestScorer(const QString& table, const QString& player) {
@@ -304,7 +328,8 @@ TournamentEntry HistoryStore::readTournament(const QString& table) {
 
 void HistoryStore::correctTournament(const QString& table, const TournamentEntry& corrected) {
     checkPlaces(corrected);
-    const TournamentEntry stored = readTournament(table);
+    TournamentEntry stored;
+    asPartOf(correctionNote(table), [&] { stored = readTournament(table); });
     change([&] {
         const QSqlDatabase db = database();
         for (const PlayerEntry& p : stored.players)
@@ -314,11 +339,12 @@ void HistoryStore::correctTournament(const QString& table, const TournamentEntry
         insertRows(db, table, corrected);
         for (const PlayerEntry& p : corrected.players)
             UpdateTotal(db, p);
-    });
+    }, correctionNote(table));
 }
 
 void HistoryStore::deleteTournament(const QString& table) {
-    const History history = readHistory();
+    History history;
+    asPartOf(deletionNote(table), [&] { history = readHistory(); });
     const PlayedTournament* t = history.find(table);
     bool known = t;
     for (const SkippedTable& s : history.unreadable)
@@ -338,7 +364,7 @@ void HistoryStore::deleteTournament(const QString& table) {
             query.addBindValue(table);
             exec(query);
         }
-    });
+    }, deletionNote(table));
 }
 
 void HistoryStore::replaceTotal(const TotalRebuild& rebuild) {
@@ -358,7 +384,7 @@ void HistoryStore::replaceTotal(const TotalRebuild& rebuild) {
             if (!setTotal(db, l.player, *l.rebuilt))
                 insertIntoTotal(db, l.player, *l.rebuilt);
         }
-    });
+    }, rebuildNote());
 }
 
 } // namespace kv

@@ -88,10 +88,11 @@ public:
     // Keeps the best scorer of a stored tournament.
     void setBestScorer(const QString& table, const QString& player);
     // Any other change (a row deleted in the grid) with the same copy, transaction and signal.
-    void change(const std::function<void()>& work);
+    // note is kept with the copy and names the change when it cannot be made.
+    void change(const std::function<void()>& work, const ChangeNote& note = {});
 
     // A consistent copy of the database in backups/, before a change; throws when none is made.
-    QString keepSafetyCopy();
+    QString keepSafetyCopy(const QString& note = {});
     // Puts a readable safety copy in the place of the database, keeping the current file beside
     // it, and tells the listeners. Returns the kept file's path (empty when there was none).
     QString restoreFromCopy(const QString& copy);
@@ -103,6 +104,8 @@ signals:
 private:
     void openFile(bool readOnly);
     void inTransaction(const std::function<void()>& work);
+    // Runs a part of a change: a busy database or a full disk is told as this change not made.
+    void asPartOf(const ChangeNote& note, const std::function<void()>& work);
     QHash<QString, QString> bestScorers();
 
     QString fileName_;

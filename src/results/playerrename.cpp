@@ -82,7 +82,7 @@ void HistoryStore::renamePlayers(const QList<PlayerRename>& renames,
         columns.append({kBestScorerTable, QStringLiteral("player")});
 
     open();
-    keepSafetyCopy();
+    keepSafetyCopy(renamingNote(renames).before);
     inTransaction([&] {
         QSqlQuery query(database());
         for (const auto& [table, column] : columns) {

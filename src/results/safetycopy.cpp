@@ -14,7 +14,9 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 
+#include <dirent.h>
 #include <unistd.h>
 
 #include <sqlite3.h>
@@ -23,55 +25,98 @@ namespace kv {
 
 namespace {
 
+// The largest order or number a name may carry: no copies could ever count so far, and one more
+// still fits the numbers the names are read into. Names with longer numbers are not the
+// program's: they are left alone, neither listed nor removed.
+constexpr qint64 kLargestCounter = 999'999'999'999'999'999;
+
 // base-2026-12-09_20-15-00.db, with _2, _3, ... for a second copy within the same second. A copy
 // made while the clock reads earlier than a copy already kept (a clock set back, a folder from a
 // machine whose clock ran ahead) carries the order in which it was made: base-<time>-7.db. Such
 // copies are newer than any without the order, whatever their times say.
 const QRegularExpression& copyName() {
-    static const QRegularExpression re(QStringLiteral(
-        "^base-(\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d)(?:_(\\d{1,9}))?(?:-(\\d{1,9}))?\\.db$"));
+    static const QRegularExpression re(
+        QStringLiteral("^base-(\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d)(?:_(\\d{1,18}))?"
+                       "(?:-(\\d{1,18}))?\\.db$"));
     return re;
 }
 
+// The current file a restore set aside: base-replaced-2026-12-09_20-15-00.db, _2, ... within
+// the same second.
+const QRegularExpression& replacedName() {
+    static const QRegularExpression re(QStringLiteral(
+        "^base-replaced-(\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d)(?:_(\\d{1,18}))?\\.db$"));
+    return re;
+}
+
+const QString kStampFormat = QStringLiteral("yyyy-MM-dd_HH-mm-ss");
+const QString kNoteSuffix = QStringLiteral(".txt");
+
 struct Copy {
     QString stamp;
-    int number = 1; // within the same second
-    int order = 0;  // the order of making, 0 for copies named by their time alone
+    qint64 number = 1; // within the same second
+    qint64 order = 0;  // the order of making, 0 for copies named by their time alone
     QString name;
 };
 
-// The copies in the folder in the order they were made, oldest first.
-QList<Copy> copiesIn(const QDir& dir) {
+auto key(const Copy& c) {
+    return std::tie(c.order, c.stamp, c.number, c.name);
+}
+
+// The files of the folder named by pattern, in the order they were made, oldest first.
+QList<Copy> namedIn(const QDir& dir, const QRegularExpression& pattern) {
     QList<Copy> copies;
     for (const QString& name : dir.entryList(QDir::Files)) {
-        const QRegularExpressionMatch m = copyName().match(name);
+        const QRegularExpressionMatch m = pattern.match(name);
         if (m.hasMatch())
-            copies.append({m.captured(1), m.captured(2).isEmpty() ? 1 : m.captured(2).toInt(),
-                           m.captured(3).toInt(), name});
+            copies.append({m.captured(1), m.captured(2).isEmpty() ? 1 : m.captured(2).toLongLong(),
+                           m.captured(3).toLongLong(), name});
     }
-    std::sort(copies.begin(), copies.end(), [](const Copy& a, const Copy& b) {
-        if (a.order != b.order)
-            return a.order < b.order;
-        return a.stamp != b.stamp ? a.stamp < b.stamp : a.number < b.number;
-    });
+    std::sort(copies.begin(), copies.end(),
+              [](const Copy& a, const Copy& b) { return key(a) < key(b); });
     return copies;
 }
 
-// The name of the next copy: by its time while that keeps the order, else with the order.
-QString nextCopyName(const QList<Copy>& copies, const QString& stamp) {
-    const Copy* last = copies.isEmpty() ? nullptr : &copies.last();
-    if (!last || (last->order == 0 && last->stamp < stamp))
-        return QStringLiteral("base-%1.db").arg(stamp);
-    if (last->order == 0 && last->stamp == stamp)
-        return QStringLiteral("base-%1_%2.db").arg(stamp).arg(last->number + 1);
-    return QStringLiteral("base-%1-%2.db").arg(stamp).arg(last->order + 1);
+QList<Copy> copiesIn(const QDir& dir) {
+    return namedIn(dir, copyName());
 }
 
-Error copyFailed(const QString& folder, const QString& reason) {
+const QString kWritableAdvice = QStringLiteral(
+    "Проверьте, что в папку данных можно писать и на диске есть место, и повторите.");
+
+Error copyFailed(const QString& folder, const QString& reason,
+                 const QString& advice = kWritableAdvice) {
     return Error(QStringLiteral("Не удалось сохранить копию базы \"base.db\" в папку \"%1\": %2\n"
-                                "Изменение не сделано, база осталась как была. Проверьте, что "
-                                "в папку данных можно писать и на диске есть место, и повторите.")
-                     .arg(QDir::toNativeSeparators(folder), reason));
+                                "Изменение не сделано, база осталась как была. %3")
+                     .arg(QDir::toNativeSeparators(folder), reason, advice));
+}
+
+// The name of the next copy: by its time while that keeps the order, else with the order. It
+// always comes after every copy listed, even after names made up with the largest numbers.
+QString nextCopyName(const QList<Copy>& copies, const QString& stamp, const QString& folder) {
+    const auto plain = [](const QString& t) { return QStringLiteral("base-%1.db").arg(t); };
+    const auto ordered = [](const QString& t, qint64 order) {
+        return QStringLiteral("base-%1-%2.db").arg(t).arg(order);
+    };
+    if (copies.isEmpty())
+        return plain(stamp);
+    const Copy& last = copies.last();
+    if (last.order == 0) {
+        if (last.stamp < stamp)
+            return plain(stamp);
+        if (last.stamp == stamp && last.number < kLargestCounter)
+            return QStringLiteral("base-%1_%2.db").arg(stamp).arg(last.number + 1);
+        return ordered(stamp, 1);
+    }
+    if (last.order < kLargestCounter)
+        return ordered(stamp, last.order + 1);
+    if (last.stamp < stamp)
+        return ordered(stamp, last.order);
+    if (last.number < kLargestCounter)
+        return QStringLiteral("base-%1_%2-%3.db").arg(last.stamp).arg(last.number + 1).arg(last.order);
+    throw copyFailed(folder,
+                     QStringLiteral("после копии \"%1\" новой копии нельзя дать имя.").arg(last.name),
+                     QStringLiteral("Переместите эту копию из папки и повторите."));
 }
 
 // Copies the open database page by page through SQLite's online backup into a new file: the
@@ -106,8 +151,9 @@ QString copyFileBytes(const char* source, const QString& file) {
                                std::filesystem::copy_options::overwrite_existing, error);
     if (error)
         return QString::fromLocal8Bit(error.message());
+    // Read-only: the copy has the database's permissions, which need not let its owner write.
     QFile copy(file);
-    if (!copy.open(QIODevice::ReadWrite))
+    if (!copy.open(QIODevice::ReadOnly))
         return copy.errorString();
     if (::fdatasync(copy.handle()) != 0)
         return QString::fromLocal8Bit(std::strerror(errno));
@@ -153,6 +199,29 @@ QString safetyCopyFolder(const QString& databaseFile) {
     return QFileInfo(databaseFile).absoluteDir().filePath(QStringLiteral("backups"));
 }
 
+QString safetyCopyFolderProblem(const QString& databaseFile) {
+    const QString folder = safetyCopyFolder(databaseFile);
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (dir) {
+        ::closedir(dir);
+        return {};
+    }
+    switch (errno) {
+    case ENOENT:
+        return {};
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("нет прав на чтение папки");
+    case ENOTDIR:
+        return QStringLiteral("на месте папки - файл");
+    case ELOOP:
+        return QStringLiteral("ссылка на папку ведёт по кругу");
+    default:
+        return QStringLiteral("папку не прочитать (%1)")
+            .arg(QString::fromLocal8Bit(std::strerror(errno)));
+    }
+}
+
 QStringList safetyCopies(const QString& databaseFile) {
     const QDir dir(safetyCopyFolder(databaseFile));
     QStringList paths;
@@ -161,21 +230,67 @@ QStringList safetyCopies(const QString& databaseFile) {
     return paths;
 }
 
+QStringList replacedDatabases(const QString& databaseFile) {
+    const QDir dir = QFileInfo(databaseFile).absoluteDir();
+    QStringList paths;
+    for (const Copy& c : namedIn(dir, replacedName()))
+        paths.append(dir.filePath(c.name));
+    return paths;
+}
+
+QDateTime madeAtByName(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    for (const QRegularExpression* pattern : {&copyName(), &replacedName()})
+        if (const QRegularExpressionMatch m = pattern->match(name); m.hasMatch())
+            return QDateTime::fromString(m.captured(1), kStampFormat);
+    return {};
+}
+
+QString safetyCopyNote(const QString& path) {
+    QFile file(path + kNoteSuffix);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    // One short line; whatever else a file of that name holds is not the program's.
+    return QString::fromUtf8(file.read(1024)).section(QLatin1Char('\n'), 0, 0).trimmed();
+}
+
+void writeSafetyCopyNote(const QString& path, const QString& note) {
+    QFile file(path + kNoteSuffix);
+    if (note.isEmpty()) {
+        file.remove();
+        return;
+    }
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(note.toUtf8() + '\n');
+}
+
 QString keepSafetyCopy(const QSqlDatabase& db, const QString& databaseFile, const QDateTime& at,
-                       int keep) {
+                       int keep, const QString& note) {
     const QString folder = safetyCopyFolder(databaseFile);
+    // A folder that cannot be listed would hide the copies there: the new one would be named and
+    // the old ones removed blindly.
+    if (const QString problem = safetyCopyFolderProblem(databaseFile); !problem.isEmpty())
+        throw copyFailed(folder, problem + QLatin1Char('.'),
+                         QStringLiteral("Дайте своей учётной записи право читать и писать в эту "
+                                        "папку (или уберите то, что стоит на её месте) и "
+                                        "повторите."));
     if (!QDir().mkpath(folder))
         throw copyFailed(folder, QStringLiteral("папку нельзя создать."));
     const QDir dir(folder);
 
-    // Copies cut short earlier (a crash, a kill) go first: they are not copies.
+    // Copies cut short earlier (a crash, a kill) go first: they are not copies. So do notes
+    // whose copy is gone.
     const QString partSuffix = QStringLiteral(".part");
     for (const QString& name : dir.entryList({QStringLiteral("base-*.db.part")}, QDir::Files))
         if (copyName().match(name.chopped(partSuffix.size())).hasMatch())
             QFile::remove(dir.filePath(name));
+    for (const QString& name : dir.entryList({QStringLiteral("base-*.db.txt")}, QDir::Files)) {
+        const QString copy = name.chopped(kNoteSuffix.size());
+        if (copyName().match(copy).hasMatch() && !QFileInfo::exists(dir.filePath(copy)))
+            QFile::remove(dir.filePath(name));
+    }
 
-    const QString target = dir.filePath(
-        nextCopyName(copiesIn(dir), at.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"))));
+    const QString target = dir.filePath(nextCopyName(copiesIn(dir), at.toString(kStampFormat), folder));
 
     // The copy is written under a working name first, so that a copy cut short (a full disk, a
     // crash) never looks like a good one.
@@ -185,8 +300,10 @@ QString keepSafetyCopy(const QSqlDatabase& db, const QString& databaseFile, cons
         QFile::remove(part);
         throw copyFailed(folder, reason);
     }
+    writeSafetyCopyNote(target, note);
     if (!QFile::rename(part, target)) {
         QFile::remove(part);
+        writeSafetyCopyNote(target, {});
         throw copyFailed(folder, QStringLiteral("копию нельзя переименовать."));
     }
 
@@ -194,7 +311,8 @@ QString keepSafetyCopy(const QSqlDatabase& db, const QString& databaseFile, cons
     // be removed only stays.
     const QStringList copies = safetyCopies(databaseFile);
     for (qsizetype i = 0; i + std::max(keep, 1) < copies.size(); ++i)
-        QFile::remove(copies[i]);
+        if (QFile::remove(copies[i]))
+            writeSafetyCopyNote(copies[i], {});
     return target;
 }
 

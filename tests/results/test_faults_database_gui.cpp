@@ -274,6 +274,7 @@ void TestFaultsDatabase::fullDiskChangesNothing() {
     getrlimit(RLIMIT_FSIZE, &old);
     const qint64 start = QFileInfo(env.folder.path("base.db")).size();
     int failures = 0;
+    bool fullTold = false;
     bool stored = false;
     for (qint64 limit = 0; !stored && limit < start + 64 * 1024; limit += 512) {
         env.dialogs.clear();
@@ -288,6 +289,10 @@ void TestFaultsDatabase::fullDiskChangesNothing() {
         }
         ++failures;
         QCOMPARE(env.dialogs.errors().size(), 1);
+        // Whether the copy or the write met the limit, the players read that nothing changed.
+        const QString told = env.dialogs.errors()[0];
+        QVERIFY2(told.contains("база осталась как была"), qPrintable(told));
+        fullTold = fullTold || told.startsWith("Турнир не записан: ");
         QCOMPARE(env.form->ProgressBar1->value(), 0);
         const auto [now, verdict] = dumpAndCheck();
         QVERIFY2(now == before, qPrintable(QStringLiteral("limit %1").arg(limit)));
@@ -295,6 +300,7 @@ void TestFaultsDatabase::fullDiskChangesNothing() {
     }
     QVERIFY(stored);
     QVERIFY(failures > 0);
+    QVERIFY(fullTold);
     verifyStoredOnce(env, 15);
 }
 
@@ -390,6 +396,15 @@ void TestFaultsDatabase::damagedDatabaseIsToldInRussian() {
         } catch (const kv::Error& e) {
             QVERIFY2(e.text().contains(told), qPrintable(e.text()));
         }
+        // An evening that meets the other program is told as not written.
+        try {
+            env.database.writeTournament("09_12_2016__21_05_33", kvtest::sampleTournament());
+            QFAIL("the tournament was written");
+        } catch (const kv::Error& e) {
+            QVERIFY2(e.text().startsWith("Турнир не записан: база турниров") &&
+                         e.text().contains(told),
+                     qPrintable(e.text()));
+        }
         lock.exec("ROLLBACK");
         lock = QSqlQuery();
         other->close();
@@ -423,6 +438,7 @@ void TestFaultsDatabase::restorePutsCopyInPlaceAndKeepsCurrentFile() {
     QTRY_COMPARE(copies->rowCount(), 2);
     QCOMPARE(copies->item(0, 1)->text() + ' ' + copies->item(0, 2)->text(), "1 " + kTable);
     QCOMPARE(copies->item(1, 1)->text(), "0");
+    QCOMPARE(copies->item(0, 3)->text(), "перед записью 09.12.2016");
 
     // A journal belongs to the file it was written for, never to the copy.
     env.folder.writeBytes("base.db-journal", "left by a change cut short");

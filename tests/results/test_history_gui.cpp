@@ -105,20 +105,24 @@ private slots:
 void TestHistory::eachChangeKeepsCopyOfBefore_data() {
     QTest::addColumn<int>("change");
     QTest::addColumn<bool>("copyPossible");
-    QTest::newRow("tournament written") << int(Change::Write) << true;
-    QTest::newRow("grid row deleted") << int(Change::DeleteRow) << true;
-    QTest::newRow("tournament corrected") << int(Change::Correction) << true;
-    QTest::newRow("Total rebuilt") << int(Change::Rebuild) << true;
-    QTest::newRow("tournament deleted") << int(Change::DeleteTournament) << true;
-    QTest::newRow("deletion without a copy") << int(Change::DeleteTournament) << false;
-    QTest::newRow("correction without a copy") << int(Change::Correction) << false;
-    QTest::newRow("write without a copy") << int(Change::Write) << false;
-    QTest::newRow("delete without a copy") << int(Change::DeleteRow) << false;
+    QTest::addColumn<QString>("note"); // kept with the copy: the change it came before
+    QTest::newRow("tournament written") << int(Change::Write) << true << "перед записью 09.03.2024";
+    QTest::newRow("grid row deleted") << int(Change::DeleteRow) << true << "";
+    QTest::newRow("tournament corrected")
+        << int(Change::Correction) << true << "перед исправлением 01.03.2024";
+    QTest::newRow("Total rebuilt") << int(Change::Rebuild) << true << "перед пересчётом Total";
+    QTest::newRow("tournament deleted")
+        << int(Change::DeleteTournament) << true << "перед удалением 01.03.2024";
+    QTest::newRow("deletion without a copy") << int(Change::DeleteTournament) << false << "";
+    QTest::newRow("correction without a copy") << int(Change::Correction) << false << "";
+    QTest::newRow("write without a copy") << int(Change::Write) << false << "";
+    QTest::newRow("delete without a copy") << int(Change::DeleteRow) << false << "";
 }
 
 void TestHistory::eachChangeKeepsCopyOfBefore() {
     QFETCH(int, change);
     QFETCH(bool, copyPossible);
+    QFETCH(QString, note);
     Env env;
     if (!copyPossible) // a file where the folder of the copies should be
         env.folder.writeBytes(QStringLiteral("backups"), "not a folder");
@@ -141,6 +145,7 @@ void TestHistory::eachChangeKeepsCopyOfBefore() {
         QCOMPARE(QFileInfo(copies[0]).fileName(), QStringLiteral("base-2024-03-09_20-15-00.db"));
         QCOMPARE(dump(copies[0]), before);
         QVERIFY(dump() != before);
+        QCOMPARE(kv::safetyCopyNote(copies[0]), note);
     } else {
         QVERIFY(copies.isEmpty());
         QCOMPARE(env.fakes.dialogs.errors().size(), 1);

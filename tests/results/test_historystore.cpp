@@ -8,6 +8,8 @@
 
 #include <QSqlQuery>
 
+#include <optional>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -51,6 +53,11 @@ private slots:
     void renameKilledAtEachStepEndsAllOldOrAllNew_data();
     void renameKilledAtEachStepEndsAllOldOrAllNew();
     void fileNotWrittenAfterTheRenameIsToldAndFinishedLater();
+    void changeRefusedForTheRealReason_data();
+    void changeRefusedForTheRealReason();
+    void restoreListsCopiesAndSetAsideFiles();
+    void restoreCutShortIsFinishedAtStart_data();
+    void restoreCutShortIsFinishedAtStart();
 };
 
 void TestHistoryStore::tableNameFromTheClock_data() {
@@ -280,35 +287,68 @@ void TestHistoryStore::copiesKeepTheOrderOfMaking_data() {
     QTest::addColumn<QList<int>>("clock");    // seconds after 09.03.2024 20:15 at each copy
     QTest::addColumn<bool>("wal");
     QTest::addColumn<QStringList>("kept"); // three at most, in the order made
+    QTest::addColumn<QStringList>("strange"); // of those present, names left alone
     const QString future = QStringLiteral("base-2031-01-01_00-00-0%1.db");
     QTest::newRow("copies dated in the future")
         << QStringList{future.arg(2), future.arg(0), future.arg(1)} << QList<int>{0, 60} << false
         << QStringList{future.arg(2), "base-2024-03-09_20-15-00-1.db",
-                       "base-2024-03-09_20-16-00-2.db"};
+                       "base-2024-03-09_20-16-00-2.db"}
+        << QStringList{};
     QTest::newRow("clock set back, then right again")
         << QStringList{} << QList<int>{0, -3600, 3600} << false
         << QStringList{"base-2024-03-09_20-15-00.db", "base-2024-03-09_19-15-00-1.db",
-                       "base-2024-03-09_21-15-00-2.db"};
+                       "base-2024-03-09_21-15-00-2.db"}
+        << QStringList{};
     QTest::newRow("leftovers of a killed copy")
         << QStringList{"base-2024-03-09_20-00-00.db.part", "base-2024-03-09_20-01-00.db",
                        "base-2024-03-09_20-02-00-7.db.part"}
         << QList<int>{0} << false
-        << QStringList{"base-2024-03-09_20-01-00.db", "base-2024-03-09_20-15-00.db"};
+        << QStringList{"base-2024-03-09_20-01-00.db", "base-2024-03-09_20-15-00.db"}
+        << QStringList{};
     QTest::newRow("old names within a second, then the same second")
         << QStringList{"base-2024-03-09_20-14-00_2.db", "base-2024-03-09_20-10-00.db",
                        "base-2024-03-09_20-14-00.db"}
         << QList<int>{0, 0} << false
         << QStringList{"base-2024-03-09_20-14-00_2.db", "base-2024-03-09_20-15-00.db",
-                       "base-2024-03-09_20-15-00_2.db"};
+                       "base-2024-03-09_20-15-00_2.db"}
+        << QStringList{};
     QTest::newRow("old and ordered names together")
         << QStringList{future.arg(0), "base-2024-03-09_20-00-00-4.db",
                        "base-2031-01-01_00-00-00_2.db"}
         << QList<int>{0} << false
         << QStringList{"base-2031-01-01_00-00-00_2.db", "base-2024-03-09_20-00-00-4.db",
-                       "base-2024-03-09_20-15-00-5.db"};
+                       "base-2024-03-09_20-15-00-5.db"}
+        << QStringList{};
     // Committed changes still in the write-ahead log are in the copy too.
     QTest::newRow("write-ahead log")
-        << QStringList{} << QList<int>{0} << true << QStringList{"base-2024-03-09_20-15-00.db"};
+        << QStringList{} << QList<int>{0} << true << QStringList{"base-2024-03-09_20-15-00.db"}
+        << QStringList{};
+    // Numbers of any length a folder may hold: the program's own go on from the largest, the
+    // ones it could never have made stay where they are, and a new copy is always the newest.
+    const QString at = QStringLiteral("base-2024-03-09_20-%1.db");
+    QTest::newRow("orders compared as numbers")
+        << QStringList{at.arg("00-00-9"), at.arg("00-00-100"), at.arg("00-00-10")}
+        << QList<int>{0} << false
+        << QStringList{at.arg("00-00-10"), at.arg("00-00-100"), at.arg("15-00-101")}
+        << QStringList{};
+    QTest::newRow("a huge order")
+        << QStringList{at.arg("00-00-999999999")} << QList<int>{0, 0} << false
+        << QStringList{at.arg("00-00-999999999"), at.arg("15-00-1000000000"),
+                       at.arg("15-00-1000000001")}
+        << QStringList{};
+    QTest::newRow("the largest order")
+        << QStringList{at.arg("00-00-999999999999999999")} << QList<int>{0, 0} << false
+        << QStringList{at.arg("00-00-999999999999999999"), at.arg("15-00-999999999999999999"),
+                       at.arg("15-00_2-999999999999999999")}
+        << QStringList{};
+    QTest::newRow("numbers longer than any copy's")
+        << QStringList{at.arg("00-00-1000000000000000000"), at.arg("00-00_0000000000000000001"),
+                       at.arg("10-00")}
+        << QList<int>{0} << false << QStringList{at.arg("10-00"), at.arg("15-00")}
+        << QStringList{at.arg("00-00-1000000000000000000"), at.arg("00-00_0000000000000000001")};
+    QTest::newRow("the largest number within a second")
+        << QStringList{at.arg("15-00_999999999999999999")} << QList<int>{0} << false
+        << QStringList{at.arg("15-00_999999999999999999"), at.arg("15-00-1")} << QStringList{};
 }
 
 void TestHistoryStore::copiesKeepTheOrderOfMaking() {
@@ -316,6 +356,7 @@ void TestHistoryStore::copiesKeepTheOrderOfMaking() {
     QFETCH(QList<int>, clock);
     QFETCH(bool, wal);
     QFETCH(QStringList, kept);
+    QFETCH(QStringList, strange);
     kvtest::WorkFolder folder;
     kvtest::createBaseDb();
     QDir().mkdir(QStringLiteral("backups"));
@@ -330,13 +371,21 @@ void TestHistoryStore::copiesKeepTheOrderOfMaking() {
 
     for (const int seconds : clock)
         kv::keepSafetyCopy(store.database(), kDatabaseFile,
-                           QDateTime(QDate(2024, 3, 9), QTime(20, 15)).addSecs(seconds), 3);
+                           QDateTime(QDate(2024, 3, 9), QTime(20, 15)).addSecs(seconds), 3,
+                           QStringLiteral("перед записью 09.03.2024"));
     QStringList names;
     for (const QString& path : safetyCopies(kDatabaseFile))
         names.append(QFileInfo(path).fileName());
     QCOMPARE(names, kept);
-    names.sort();
-    QCOMPARE(QDir(QStringLiteral("backups")).entryList(QDir::Files, QDir::Name), names);
+    // Each new copy has its note, and the notes of the copies removed went with them.
+    QCOMPARE(safetyCopyNote(QStringLiteral("backups/") + kept.last()),
+             QStringLiteral("перед записью 09.03.2024"));
+    QStringList files = names + strange;
+    for (const QString& name : kept)
+        if (!present.contains(name))
+            files.append(name + QStringLiteral(".txt"));
+    files.sort();
+    QCOMPARE(QDir(QStringLiteral("backups")).entryList(QDir::Files, QDir::Name), files);
     QCOMPARE(dump(QStringLiteral("backups/") + kept.last()), dump());
 }
 
@@ -423,6 +472,155 @@ void TestHistoryStore::fileNotWrittenAfterTheRenameIsToldAndFinishedLater() {
     QCOMPARE(settleInterruptedRename(db), InterruptedRename::Finished);
     QCOMPARE(settings::readPlayerNames(), after);
     QVERIFY(!folder.exists(kRenameMarkFile));
+}
+
+void TestHistoryStore::changeRefusedForTheRealReason_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("copies folder unreadable") << "unreadable" << "нет прав на чтение папки";
+    QTest::newRow("copies folder a loop") << "loop" << "ссылка на папку ведёт по кругу";
+    QTest::newRow("a file in place of the copies folder") << "file" << "на месте папки - файл";
+    QTest::newRow("base.db read-only") << "read-only" << "нельзя записывать: он только для чтения";
+}
+
+void TestHistoryStore::changeRefusedForTheRealReason() {
+    QFETCH(QString, fault);
+    QFETCH(QString, told);
+    // Permissions stop an ordinary user only: root runs these as "nobody".
+    const bool permission = fault == "unreadable" || fault == "read-only";
+    if (const QString why = kvtest::Unprivileged::unavailable(); permission && !why.isEmpty())
+        QSKIP(qPrintable(why));
+    kvtest::WorkFolder folder(kvtest::Reach::Everyone);
+    kvtest::createBaseDb();
+    QDir().mkdir(QStringLiteral("backups"));
+    folder.writeBytes(QStringLiteral("backups/base-2024-03-09_20-00-00.db"), "an earlier copy");
+    const QFile::Permissions everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                        QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+    QVERIFY(QFile::setPermissions(QStringLiteral("base.db"),
+                                  fault == "read-only" ? QFile::ReadOwner | QFile::ReadGroup |
+                                                             QFile::ReadOther
+                                                       : everyone));
+    if (fault == "unreadable")
+        QVERIFY(QFile::setPermissions(QStringLiteral("backups"), {}));
+    if (fault != "unreadable" && fault != "read-only") {
+        QVERIFY(QDir(QStringLiteral("backups")).removeRecursively());
+        QVERIFY(fault == "loop" ? QFile::link(QStringLiteral("backups"), QStringLiteral("backups"))
+                                : QFile(QStringLiteral("backups")).open(QIODevice::WriteOnly));
+    }
+    const QString before = dump();
+    {
+        std::optional<kvtest::Unprivileged> user;
+        if (permission)
+            user.emplace();
+        HistoryStore store;
+        QStringList texts;
+        try {
+            store.change([] {}, writingNote(kTable));
+            texts.append(QStringLiteral("a change went through"));
+        } catch (const Error& e) {
+            texts.append(e.text());
+        }
+        if (fault != "read-only") {
+            // The restore window tells the same, never that there are no copies yet.
+            try {
+                describeSafetyCopies(kDatabaseFile);
+                texts.append(QStringLiteral("the copies were listed"));
+            } catch (const Error& e) {
+                texts.append(e.text());
+            }
+        }
+        for (const QString& text : texts)
+            QVERIFY2(text.contains(told), qPrintable(text));
+    }
+    QCOMPARE(dump(), before);
+}
+
+void TestHistoryStore::restoreListsCopiesAndSetAsideFiles() {
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    kv::FixedClock clock(QDateTime(QDate(2024, 3, 9), QTime(20, 15)));
+    HistoryStore store(kDatabaseFile, &clock);
+    store.writeTournament(kTable, kvtest::sampleTournament()); // its copy holds none
+    const QString written = safetyCopies(kDatabaseFile).value(0);
+    // A copy from a newer program, made earlier; then all of them copied at one moment.
+    const QString newer = QStringLiteral("backups/base-2024-03-09_20-10-00.db");
+    QVERIFY(QFile::copy(written, newer));
+    sqlite3(QStringLiteral("PRAGMA user_version = 7;"), newer);
+    for (const QString& path : {written, newer}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite) &&
+                file.setFileTime(QDateTime(QDate(2025, 1, 1), QTime(12, 0)),
+                                 QFileDevice::FileModificationTime));
+    }
+    clock.advance(60);
+    const QString setAside = store.restoreFromCopy(written); // the wrong one
+    QCOMPARE(store.tournamentTables().size(), 0);
+
+    struct Row {
+        QString path;
+        QString made;
+        QString note;
+        bool newer;
+        int tournaments;
+    };
+    const QList<Row> expected{
+        {setAside, "09.03.2024 20:16:00", "заменённая при восстановлении", false, 1},
+        {written, "09.03.2024 20:15:00", "перед записью 08.12.2016", false, 0},
+        {newer, "09.03.2024 20:10:00", "", true, 0}};
+    const QList<CopySummary> listed = describeSafetyCopies(kDatabaseFile);
+    QCOMPARE(listed.size(), expected.size());
+    for (qsizetype i = 0; i < listed.size(); ++i) {
+        QCOMPARE(QFileInfo(listed[i].path).fileName(), QFileInfo(expected[i].path).fileName());
+        QCOMPARE(listed[i].made.toString("dd.MM.yyyy HH:mm:ss"), expected[i].made);
+        QCOMPARE(listed[i].note, expected[i].note);
+        QCOMPARE(listed[i].newer, expected[i].newer);
+        QCOMPARE(listed[i].tournaments, expected[i].tournaments);
+    }
+    // The wrong restore is undone from the same list.
+    clock.advance(60);
+    store.restoreFromCopy(listed[0].path);
+    QCOMPARE(store.tournamentTables(), QStringList{kTable});
+}
+
+void TestHistoryStore::restoreCutShortIsFinishedAtStart_data() {
+    QTest::addColumn<int>("cut");         // the steps of the restore done before the kill
+    QTest::addColumn<int>("tournaments"); // found at the next start; -1: told, not opened
+    QTest::newRow("while the copy was written") << 0 << 1;
+    QTest::newRow("copy written, nothing renamed") << 1 << 1;
+    QTest::newRow("current file set aside, its journal not yet") << 2 << 0;
+    QTest::newRow("current file and its journal set aside") << 3 << 0;
+    QTest::newRow("the journal cannot follow") << 4 << -1;
+}
+
+void TestHistoryStore::restoreCutShortIsFinishedAtStart() {
+    QFETCH(int, cut);
+    QFETCH(int, tournaments);
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    HistoryStore(kDatabaseFile).writeTournament(kTable, kvtest::sampleTournament());
+    const QByteArray copy = folder.bytes("backups/" + QFileInfo(safetyCopies(kDatabaseFile).value(0)).fileName());
+    const QString kept = QStringLiteral("base-replaced-2024-03-09_20-16-00.db");
+    folder.writeBytes(cut == 0 ? "base.db.restoring.part" : "base.db.restoring",
+                      cut == 0 ? copy.left(copy.size() / 2) : copy);
+    if (cut >= 2) {
+        QVERIFY(QFile::rename("base.db", kept));
+        folder.writeBytes(cut == 3 ? kept + "-journal" : "base.db-journal", "of the kept file");
+    }
+    if (cut == 4)
+        folder.writeBytes(kept + "-journal", "another journal");
+
+    HistoryStore store;
+    try {
+        QCOMPARE(int(store.tournamentTables().size()), tournaments);
+    } catch (const DamagedHistory& e) {
+        QVERIFY2(tournaments < 0 && e.text().contains("восстановление из копии было прервано"),
+                 qPrintable(e.text()));
+        return;
+    }
+    QVERIFY(tournaments >= 0);
+    // A journal always stays with the file it was written for.
+    QCOMPARE(folder.exists("base.db-journal"), false);
+    QCOMPARE(folder.exists(kept + "-journal"), cut >= 2);
 }
 
 QTEST_GUILESS_MAIN(TestHistoryStore)
