@@ -31,6 +31,11 @@ namespace {
 // What can be done about a database that cannot be read: the copies, or the players' own.
 QString restoreHelp(const QString& databaseFile) {
     const QString folder = safetyCopyFolder(databaseFile);
+    if (const QString problem = safetyCopyFolderProblem(databaseFile); !problem.isEmpty())
+        return QStringLiteral("Копии базы в папке \"%1\" не прочитать: %2. Дайте своей учётной "
+                              "записи право читать эту папку (или уберите то, что стоит на её "
+                              "месте) и перезапустите программу, чтобы выбрать копию.")
+            .arg(shown(folder), problem);
     const qsizetype copies = safetyCopies(databaseFile).size();
     return copies > 0
                ? QStringLiteral("В папке \"%1\" есть копии базы (%2), программа делает их перед "
