@@ -8,6 +8,7 @@
 
 #include <QSqlQuery>
 
+#include <functional>
 #include <optional>
 
 #include <sys/wait.h>
@@ -494,42 +495,34 @@ void TestHistoryStore::changeRefusedForTheRealReason() {
     kvtest::createBaseDb();
     QDir().mkdir(QStringLiteral("backups"));
     folder.writeBytes(QStringLiteral("backups/base-2024-03-09_20-00-00.db"), "an earlier copy");
-    const QFile::Permissions everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                        QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
-    QVERIFY(QFile::setPermissions(QStringLiteral("base.db"),
-                                  fault == "read-only" ? QFile::ReadOwner | QFile::ReadGroup |
-                                                             QFile::ReadOther
-                                                       : everyone));
+    const auto readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    QVERIFY(QFile::setPermissions("base.db", fault == "read-only" ? readable
+                                                                  : readable | QFile::WriteOwner |
+                                                                        QFile::WriteOther));
     if (fault == "unreadable")
         QVERIFY(QFile::setPermissions(QStringLiteral("backups"), {}));
-    if (fault != "unreadable" && fault != "read-only") {
-        QVERIFY(QDir(QStringLiteral("backups")).removeRecursively());
-        QVERIFY(fault == "loop" ? QFile::link(QStringLiteral("backups"), QStringLiteral("backups"))
-                                : QFile(QStringLiteral("backups")).open(QIODevice::WriteOnly));
-    }
+    else if (!permission)
+        QVERIFY(QDir(QStringLiteral("backups")).removeRecursively() &&
+                (fault == "loop" ? QFile::link("backups", "backups")
+                                 : QFile(QStringLiteral("backups")).open(QIODevice::WriteOnly)));
     const QString before = dump();
     {
         std::optional<kvtest::Unprivileged> user;
         if (permission)
             user.emplace();
-        HistoryStore store;
-        QStringList texts;
-        try {
-            store.change([] {}, writingNote(kTable));
-            texts.append(QStringLiteral("a change went through"));
-        } catch (const Error& e) {
-            texts.append(e.text());
-        }
-        if (fault != "read-only") {
-            // The restore window tells the same, never that there are no copies yet.
+        const auto refusal = [](const std::function<void()>& work) {
             try {
-                describeSafetyCopies(kDatabaseFile);
-                texts.append(QStringLiteral("the copies were listed"));
+                work();
             } catch (const Error& e) {
-                texts.append(e.text());
+                return e.text();
             }
-            texts.append(damagedHistory(kDatabaseFile, QStringLiteral("файл пуст")).text());
-        }
+            return QStringLiteral("not refused");
+        };
+        QStringList texts{refusal([] { HistoryStore().change([] {}, writingNote(kTable)); })};
+        // The restore window and a damaged base.db tell the same, never that there are no copies.
+        if (fault != "read-only")
+            texts << refusal([] { describeSafetyCopies(kDatabaseFile); })
+                  << damagedHistory(kDatabaseFile, QStringLiteral("файл пуст")).text();
         for (const QString& text : texts)
             QVERIFY2(text.contains(told), qPrintable(text));
     }
@@ -557,29 +550,21 @@ void TestHistoryStore::restoreListsCopiesAndSetAsideFiles() {
     const QString setAside = store.restoreFromCopy(written); // the wrong one
     QCOMPARE(store.tournamentTables().size(), 0);
 
-    struct Row {
-        QString path;
-        QString made;
-        QString note;
-        bool newer;
-        int tournaments;
-    };
-    const QList<Row> expected{
-        {setAside, "09.03.2024 20:16:00", "заменённая при восстановлении", false, 1},
-        {written, "09.03.2024 20:15:00", "перед записью 08.12.2016", false, 0},
-        {newer, "09.03.2024 20:10:00", "", true, 0}};
-    const QList<CopySummary> listed = describeSafetyCopies(kDatabaseFile);
-    QCOMPARE(listed.size(), expected.size());
-    for (qsizetype i = 0; i < listed.size(); ++i) {
-        QCOMPARE(QFileInfo(listed[i].path).fileName(), QFileInfo(expected[i].path).fileName());
-        QCOMPARE(listed[i].made.toString("dd.MM.yyyy HH:mm:ss"), expected[i].made);
-        QCOMPARE(listed[i].note, expected[i].note);
-        QCOMPARE(listed[i].newer, expected[i].newer);
-        QCOMPARE(listed[i].tournaments, expected[i].tournaments);
-    }
+    QStringList listed;
+    for (const CopySummary& c : describeSafetyCopies(kDatabaseFile))
+        listed << QStringLiteral("%1 %2 %3 %4|%5")
+                      .arg(QFileInfo(c.path).fileName(), c.made.toString("dd.MM.yyyy HH:mm:ss"))
+                      .arg(c.tournaments)
+                      .arg(c.newer ? "newer" : "")
+                      .arg(c.note);
+    QCOMPARE(listed, QStringList({QFileInfo(setAside).fileName() +
+                                      " 09.03.2024 20:16:00 1 |заменённая при восстановлении",
+                                  "base-2024-03-09_20-15-00.db 09.03.2024 20:15:00 0 |перед "
+                                  "записью 08.12.2016",
+                                  "base-2024-03-09_20-10-00.db 09.03.2024 20:10:00 0 newer|"}));
     // The wrong restore is undone from the same list.
     clock.advance(60);
-    store.restoreFromCopy(listed[0].path);
+    store.restoreFromCopy(setAside);
     QCOMPARE(store.tournamentTables(), QStringList{kTable});
 }
 
@@ -599,7 +584,8 @@ void TestHistoryStore::restoreCutShortIsFinishedAtStart() {
     kvtest::WorkFolder folder;
     kvtest::createBaseDb();
     HistoryStore(kDatabaseFile).writeTournament(kTable, kvtest::sampleTournament());
-    const QByteArray copy = folder.bytes("backups/" + QFileInfo(safetyCopies(kDatabaseFile).value(0)).fileName());
+    const QByteArray copy =
+        folder.bytes("backups/" + QFileInfo(safetyCopies(kDatabaseFile).value(0)).fileName());
     const QString kept = QStringLiteral("base-replaced-2024-03-09_20-16-00.db");
     folder.writeBytes(cut == 0 ? "base.db.restoring.part" : "base.db.restoring",
                       cut == 0 ? copy.left(copy.size() / 2) : copy);
