@@ -1,6 +1,7 @@
 #include "common/clock.h"
 #include "common/errors.h"
 #include "common/settings.h"
+#include "household.h"
 #include "results/historystore.h"
 #include "results/playerrename.h"
 #include "results/safetycopy.h"
@@ -59,6 +60,7 @@ private slots:
     void restoreListsCopiesAndSetAsideFiles();
     void restoreCutShortIsFinishedAtStart_data();
     void restoreCutShortIsFinishedAtStart();
+    void aGeneratedHouseholdReadsBackWhole();
 };
 
 void TestHistoryStore::tableNameFromTheClock_data() {
@@ -608,6 +610,33 @@ void TestHistoryStore::restoreCutShortIsFinishedAtStart() {
     // A journal always stays with the file it was written for.
     QCOMPARE(folder.exists("base.db-journal"), false);
     QCOMPARE(folder.exists(kept + "-journal"), cut >= 2);
+}
+
+// The benchmarks' histories are the program's stored form: every evening counted, "Total" equal
+// to its rebuild, clubs that vary, best scorers kept for the newer evenings only.
+void TestHistoryStore::aGeneratedHouseholdReadsBackWhole() {
+    kvtest::WorkFolder folder;
+    kvtest::writeHousehold({.evenings = 300});
+    kv::HistoryStore store;
+    const kv::History history = store.readHistory();
+    QCOMPARE(history.tournaments.size(), 300);
+    QCOMPARE(history.leftOut().size(), 0);
+    QCOMPARE(history.players, (QStringList{"Зурко", "Пенва", "Лодыш"}));
+    const kv::TotalRebuild total = store.rebuiltTotal();
+    QCOMPARE(total.lines.size(), 3);
+    for (const kv::TotalLine& line : total.lines)
+        QVERIFY2(line.stored && line.stored == line.rebuilt, qPrintable(line.player));
+    QSet<QString> clubs;
+    int draws = 0, scorers = 0;
+    for (const kv::PlayedTournament& t : history.tournaments) {
+        clubs.insert(t.teams[0]);
+        for (const kv::PlayedMatch& m : t.matches)
+            draws += m.homeGoals == m.awayGoals;
+        scorers += t.bestScorer.has_value();
+    }
+    QVERIFY2(clubs.size() > 100, qPrintable(QString::number(clubs.size())));
+    QVERIFY2(draws > 300 && draws < 700, qPrintable(QString::number(draws)));
+    QCOMPARE(scorers, 120);
 }
 
 QTEST_GUILESS_MAIN(TestHistoryStore)
