@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QPageLayout>
 #include <QPdfWriter>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -24,6 +25,7 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -266,6 +268,32 @@ QStringList currentPlayers() {
     }
 }
 
+// What the reading beside the window hands back: the history and its book, or why there is none.
+struct ComputedBook {
+    History history;
+    RecordsBook book;
+    std::optional<QString> failure;
+};
+
+// Runs beside the window: its own connection to the file, so that the window's store is never
+// used from two threads. Nothing may leave the thread: a failure is handed back as text.
+void computeBook(ComputedBook& out, const QString& file, const LevelOf& levelOf,
+                 const QStringList& players) {
+    try {
+        HistoryStore reader(file);
+        reader.openReadOnly();
+        out.history = reader.readHistory();
+        out.book = computeRecords(out.history, levelOf);
+        markFormerPlayers(out.book, players);
+    } catch (const Error& e) {
+        out = ComputedBook{};
+        out.failure = e.text();
+    } catch (const std::exception& e) {
+        out = ComputedBook{};
+        out.failure = QString::fromLocal8Bit(e.what());
+    }
+}
+
 } // namespace
 
 void writeRecordsBook(QTextDocument& document, const History& history, const RecordsBook& book,
@@ -366,24 +394,69 @@ void RecordsWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
+RecordsWindow::~RecordsWindow() {
+    // The reading holds nothing of the window, but it must end before the program does.
+    if (reader_)
+        reader_->wait();
+}
+
 void RecordsWindow::refresh() {
     stale_ = false;
-    status_->clear();
-    try {
-        levelOf_ = levels_ ? levels_() : LevelOf();
-        history_ = store_.readHistory();
-        RecordsBook book = computeRecords(history_, levelOf_);
-        players_ = currentPlayers();
-        markFormerPlayers(book, players_);
-        writeRecordsBook(*view_->document(), history_, book, tournamentDate(clock_), levelOf_);
-    } catch (const Error& e) {
-        history_ = {};
-        BookWriter w(*view_->document());
-        w.title(kTitle);
-        w.paragraph(QStringLiteral("Историю турниров не удалось прочитать, поэтому рекорды не "
-                                   "показаны. База данных не изменена."));
-        w.paragraph(e.text());
+    if (reader_) {
+        readAgain_ = true;
+        return;
     }
+    startReading();
+}
+
+void RecordsWindow::startReading() {
+    readAgain_ = false;
+    levelOf_ = levels_ ? levels_() : LevelOf();
+    players_ = currentPlayers();
+    auto computed = std::make_shared<ComputedBook>();
+    QThread* reader = QThread::create(
+        [computed, file = store_.fileName(), levelOf = levelOf_, players = players_] {
+            computeBook(*computed, file, levelOf, players);
+        });
+    connect(reader, &QThread::finished, reader, &QObject::deleteLater);
+    connectGuarded(dialogs_, reader, &QThread::finished, this, [this, computed] {
+        reader_ = nullptr;
+        // A change came meanwhile: what was read is already old.
+        if (readAgain_) {
+            startReading();
+            return;
+        }
+        for (QPushButton* b : {print_, savePdf_, saveCsv_})
+            b->setEnabled(true);
+        status_->clear();
+        auto* book = new QTextDocument(this);
+        if (computed->failure) {
+            history_ = {};
+            BookWriter w(*book);
+            w.title(kTitle);
+            w.paragraph(QStringLiteral("Историю турниров не удалось прочитать, поэтому рекорды "
+                                       "не показаны. База данных не изменена."));
+            w.paragraph(*computed->failure);
+        } else {
+            history_ = std::move(computed->history);
+            writeRecordsBook(*book, history_, computed->book, tournamentDate(clock_), levelOf_);
+        }
+        showDocument(book);
+    });
+    reader_ = reader;
+    for (QPushButton* b : {print_, savePdf_, saveCsv_})
+        b->setEnabled(false);
+    status_->setText(QStringLiteral("Считаю рекорды..."));
+    reader->start();
+}
+
+void RecordsWindow::showDocument(QTextDocument* book) {
+    // The view deletes a document of its own itself; the books before are the window's.
+    const QPointer<QTextDocument> old = view_->document();
+    book->setDefaultFont(view_->font());
+    view_->setDocument(book);
+    if (old && old->parent() == this)
+        delete old;
 }
 
 QString RecordsWindow::fileBaseName(const QString& what) const {

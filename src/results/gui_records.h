@@ -9,6 +9,7 @@ class QLabel;
 class QPushButton;
 class QTextBrowser;
 class QTextDocument;
+class QThread;
 
 namespace kv {
 
@@ -23,16 +24,20 @@ void writeRecordsBook(QTextDocument& document, const History& history, const Rec
 
 // "Рекорды": the records book, read afresh from the store at each showing and after each change
 // of the history; it prints, saves a PDF and saves every match as CSV. It never writes the
-// database.
+// database. The history is read and the book computed beside the window, on a connection of
+// their own; the window stays usable meanwhile and shows the book when it is ready.
 class RecordsWindow : public QWidget {
     Q_OBJECT
 public:
     // levels gives, at each reading, the star levels of the clubs as the pools hold them then.
     RecordsWindow(HistoryStore& store, Dialogs& dialogs, const Clock& clock,
                   std::function<LevelOf()> levels, QWidget* parent = nullptr);
+    ~RecordsWindow() override;
 
     static const QString kTitle;
     QTextDocument* document() const;
+    // The book is being computed; what the window shows is the one before.
+    bool isComputing() const { return reader_ != nullptr; }
 
     // Where the saves ask for a file name (the file dialog unless replaced).
     void setChooseSaveFile(ChooseSaveFile choose) { choosePdf_ = chooseCsv_ = std::move(choose); }
@@ -46,7 +51,12 @@ protected:
 
 private:
     // Reads the history and writes the book; what cannot be read is said in the book itself.
+    // A change while a reading runs is read again when that one ends, never two at once.
     void refresh();
+    void startReading();
+    // Puts a whole new document in the view at once: one laid out cell by cell as it is
+    // written takes seconds on a long history.
+    void showDocument(QTextDocument* book);
     QString fileBaseName(const QString& what) const;
 
     HistoryStore& store_;
@@ -59,6 +69,8 @@ private:
     History history_;
     QStringList players_; // the current players the book was written for
     bool stale_ = true;
+    bool readAgain_ = false;
+    QThread* reader_ = nullptr;
     QTextBrowser* view_ = nullptr;
     QPushButton* print_ = nullptr;
     QPushButton* savePdf_ = nullptr;

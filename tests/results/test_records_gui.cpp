@@ -1,14 +1,18 @@
 // The records window: what it shows for the history there is, that it follows a change of the
 // history while open, and its saves.
 #include "fakes.h"
+#include "household.h"
 #include "recordshistory.h"
 #include "results/gui_records.h"
 #include "results/standings.h"
 #include "resultswindow.h"
 
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
-
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTextDocument>
 
 namespace {
@@ -28,6 +32,8 @@ struct RecordsOnScreen : kvtest::Fakes {
                                   kv::tournamentEntry(kvtest::kPlayers, {"Милан", "Аякс", "Порту"},
                                                       {zeros, kv::computeStandings(zeros)}));
         }
+        if (database == QLatin1String("household"))
+            kvtest::writeHousehold({.evenings = 50});
         window = std::make_unique<kv::RecordsWindow>(store, dialogs, clock, [] {
             return kv::LevelOf([](const QString& club) {
                 return club == QStringLiteral("Милан") ? QStringLiteral("Клубы 4,5*") : QString();
@@ -35,7 +41,14 @@ struct RecordsOnScreen : kvtest::Fakes {
         });
         window->show();
     }
-    QString text() const { return window->document()->toPlainText(); }
+    // The book is computed beside the window: its text once it is shown.
+    QString text() const {
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(!window->isComputing(), 30000); }();
+        return window->document()->toPlainText();
+    }
+    QString status() const {
+        return kvtest::child<QLabel>(window.get(), QStringLiteral("RecordsStatus"))->text();
+    }
 
     kvtest::WorkFolder folder;
     kv::HistoryStore store;
@@ -53,6 +66,8 @@ private slots:
     void savesPdfAndCsv();
     void aWriteTellsOfBrokenRecords_data();
     void aWriteTellsOfBrokenRecords();
+    void changesWhileComputingEndInTheLastOne();
+    void readsBesideTheWindow();
 };
 
 void TestRecordsWindow::showsWhatTheHistoryHolds_data() {
@@ -112,6 +127,7 @@ void TestRecordsWindow::followsAWrite() {
 
 void TestRecordsWindow::savesPdfAndCsv() {
     RecordsOnScreen s(QStringLiteral("sample"));
+    s.text();
     QStringList offered;
     QString typed; // what the players typed in the dialog; empty: the name proposed
     s.window->setChooseSaveFile([&](QWidget*, const QString& proposed) {
@@ -178,6 +194,55 @@ void TestRecordsWindow::aWriteTellsOfBrokenRecords() {
     QCOMPARE(said.size(), news.isEmpty() ? 0 : 1);
     if (!news.isEmpty())
         QVERIFY2(said[0].startsWith(news), qPrintable(said[0]));
+}
+
+// Deletions one after another, each while the book of the one before is still being computed:
+// the book shown at the end is that of the last history, never an older one.
+void TestRecordsWindow::changesWhileComputingEndInTheLastOne() {
+    RecordsOnScreen s(QStringLiteral("household"));
+    QVERIFY2(s.text().contains(QStringLiteral("Турниров учтено: 50.")), qPrintable(s.text()));
+    const QStringList tables = s.store.tournamentTables();
+    for (int i = 0; i < 3; ++i) {
+        s.store.deleteTournament(tables[i]);
+        QVERIFY(s.window->isComputing());
+        QCOMPARE(s.status(), QStringLiteral("Считаю рекорды..."));
+    }
+    QVERIFY2(s.text().contains(QStringLiteral("Турниров учтено: 47.")), qPrintable(s.text()));
+    QCOMPARE(s.status(), QString());
+    QCOMPARE(s.dialogs.errors(), QStringList{});
+}
+
+// Another program holds the file: the reading waits for it, the window does not. A window closed
+// while its book is computed goes without a trace.
+void TestRecordsWindow::readsBesideTheWindow() {
+    kvtest::WorkFolder folder;
+    kvtest::writeHousehold({.evenings = 50});
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "other");
+        other.setDatabaseName(QStringLiteral("base.db"));
+        QVERIFY(other.open());
+        QSqlQuery lock(other);
+        QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        kvtest::Fakes fakes;
+        kv::HistoryStore store;
+        auto window = std::make_unique<kv::RecordsWindow>(store, fakes.dialogs, fakes.clock,
+                                                          std::function<kv::LevelOf()>());
+        QElapsedTimer shown;
+        shown.start();
+        window->show();
+        QTest::qWait(300);
+        QVERIFY2(shown.elapsed() < 1000, qPrintable(QString::number(shown.elapsed())));
+        QVERIFY(window->isComputing());
+        QVERIFY(!kvtest::child<QPushButton>(window.get(), "SavePdfButton")->isEnabled());
+        QVERIFY(lock.exec(QStringLiteral("COMMIT")));
+        QTRY_VERIFY_WITH_TIMEOUT(!window->isComputing(), 30000);
+        QVERIFY(window->document()->toPlainText().contains("Турниров учтено: 50."));
+        store.deleteTournament(store.tournamentTables().first());
+        QVERIFY(window->isComputing());
+        window.reset();
+        QCOMPARE(fakes.dialogs.errors(), QStringList{});
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
 }
 
 QTEST_MAIN(TestRecordsWindow)
