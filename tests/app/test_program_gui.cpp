@@ -13,6 +13,7 @@
 #include "pools/tform7.h"
 #include "pools/tform8.h"
 #include "results/gui_charts.h"
+#include "results/gui_records.h"
 #include "results/gui_totalpreview.h"
 #include "results/tform9.h"
 #include "testsupport.h"
@@ -436,6 +437,10 @@ void TestProgram::hostileNamesShowAsTyped() {
     w.form1->SheetCommandClick();
     kvtest::child<QAction>(w.form1, "ChartsCommand")->trigger();
     kvtest::child<QAction>(w.form1, "RecordsCommand")->trigger();
+    // The book is computed beside its window: written once read.
+    const auto* records = w.form1->findChild<kv::RecordsWindow*>();
+    QVERIFY(records);
+    QTRY_VERIFY(!records->isComputing());
     kvtest::child<QAction>(w.form1, "RestoreCommand")->trigger();
     QTimer::singleShot(0, [&] {
         walk(QApplication::activeModalWidget());
