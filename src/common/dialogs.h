@@ -22,8 +22,8 @@ public:
     virtual Answer yesNoCancel(const QString& text) = 0;
     // The same box with buttons of its own words; Escape is still Cancel.
     virtual Answer yesNoCancel(const QString& text, const Captions& captions) = 0;
-    // Question (question icon) with Yes and No.
-    virtual Answer yesNo(const QString& text) = 0;
+    // Question (question icon) with Yes and No; Enter gives defaultAnswer (Yes or No).
+    virtual Answer yesNo(const QString& text, Answer defaultAnswer = Answer::No) = 0;
     // Confirmation with OK and Cancel.
     virtual Answer okCancel(const QString& text) = 0;
     // An error's text, shown by the handler guard.

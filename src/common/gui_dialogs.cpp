@@ -76,11 +76,12 @@ Dialogs::Answer MessageBoxDialogs::yesNoCancel(const QString& text, const Captio
                         QMessageBox::Cancel, &captions));
 }
 
-Dialogs::Answer MessageBoxDialogs::yesNo(const QString& text) {
+Dialogs::Answer MessageBoxDialogs::yesNo(const QString& text, Answer defaultAnswer) {
     // Every Yes/No question of the program asks before something that cannot be taken back
-    // (losing an evening, deleting, replacing): Enter gives the safe answer.
+    // (losing an evening, deleting, replacing): Enter gives the safe answer unless told.
     return toAnswer(ask(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No,
-                        QMessageBox::No, nullptr, QMessageBox::No));
+                        QMessageBox::No, nullptr,
+                        defaultAnswer == Answer::Yes ? QMessageBox::Yes : QMessageBox::No));
 }
 
 Dialogs::Answer MessageBoxDialogs::okCancel(const QString& text) {

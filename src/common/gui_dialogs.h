@@ -15,7 +15,7 @@ public:
     void information(const QString& text) override;
     Answer yesNoCancel(const QString& text) override;
     Answer yesNoCancel(const QString& text, const Captions& captions) override;
-    Answer yesNo(const QString& text) override;
+    Answer yesNo(const QString& text, Answer defaultAnswer = Answer::No) override;
     Answer okCancel(const QString& text) override;
     void error(const QString& text) override;
 };

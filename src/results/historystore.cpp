@@ -1,10 +1,13 @@
 #include "results/historystore.h"
 
+#include "common/datafiles.h"
 #include "common/errors.h"
+#include "common/textfile.h"
 #include "results/historyrepair.h"
 #include "results/safetycopy.h"
 
 #include <QAtomicInt>
+#include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -44,6 +47,19 @@ void insertRows(const QSqlDatabase& db, const QString& table, const TournamentEn
         query.addBindValue(row.scores);
         query.addBindValue(row.rank);
         exec(query);
+    }
+}
+
+// Inside a change: a file that cannot be written undoes the change with it.
+void writeBestScorerFile(const QString& file, const std::optional<QString>& bestScorer,
+                         const QString& notDone) {
+    try {
+        writeLines(file, bestScorer ? QStringList{*bestScorer} : QStringList{});
+    } catch (const Error& e) {
+        throw Error(QStringLiteral("%1: не удалось записать файл лучшего бомбардира \"%2\". %3\n"
+                                   "База не изменилась. Освободите файл (или уберите папку с его "
+                                   "именем) и запишите ещё раз.")
+                        .arg(notDone, QFileInfo(file).fileName(), e.text()));
     }
 }
 
@@ -236,9 +252,13 @@ void HistoryStore::change(const std::function<void()>& work, const ChangeNote& n
     emit historyChanged();
 }
 
+QString HistoryStore::bestScorerFile() const {
+    return QFileInfo(fileName_).absoluteDir().filePath(kBestScorerFile);
+}
+
 void HistoryStore::writeTournament(const QString& table, const TournamentEntry& entry,
                                    const std::optional<QString>& bestScorer,
-                                   const Progress& progress) {
+                                   const Progress& progress, const QString& bestScorerFile) {
     checkPlaces(entry);
     const auto step = [&](int percent) {
         if (progress)
@@ -255,31 +275,31 @@ void HistoryStore::writeTournament(const QString& table, const TournamentEntry& 
         const int steps[] = {33, 66, 100};
         for (int i = 0; i < 3; ++i) {
             UpdateTotal(db, entry.players[i]);
-            if (i == 2 && bestScorer) {
-                exec(query, QStringLiteral("CREATE TABLE IF NOT EXISTS ") + kBestScorerTable +
-                                QStringLiteral(" (tournament TEXT PRIMARY KEY, player TEXT)"));
-                prepare(query, QStringLiteral("INSERT OR REPLACE INTO ") + kBestScorerTable +
-                                   QStringLiteral(" VALUES (?, ?)"));
-                query.addBindValue(table);
-                query.addBindValue(*bestScorer);
-                exec(query);
+            if (i == 2) {
+                if (bestScorer)
+                    keepBestScorer(table, *bestScorer);
+                if (!bestScorerFile.isEmpty())
+                    writeBestScorerFile(bestScorerFile, bestScorer,
+                                        QStringLiteral("Турнир не записан"));
             }
             step(steps[i]);
         }
     }, writingNote(table));
 }
 
+void HistoryStore::keepBestScorer(const QString& table, const QString& player) {
+    QSqlQuery query(database());
+    exec(query, QStringLiteral("CREATE TABLE IF NOT EXISTS ") + kBestScorerTable +
+                    QStringLiteral(" (tournament TEXT PRIMARY KEY, player TEXT)"));
+    prepare(query, QStringLiteral("INSERT OR REPLACE INTO ") + kBestScorerTable +
+                       QStringLiteral(" VALUES (?, ?)"));
+    query.addBindValue(table);
+    query.addBindValue(player);
+    exec(query);
+}
+
 void HistoryStore::setBestScorer(const QString& table, const QString& player) {
-    change([&] {
-        QSqlQuery query(database());
-        exec(query, QStringLiteral("CREATE TABLE IF NOT EXISTS ") + kBestScorerTable +
-                        QStringLiteral(" (tournament TEXT PRIMARY KEY, player TEXT)"));
-        prepare(query, QStringLiteral("INSERT OR REPLACE INTO ") + kBestScorerTable +
-                           QStringLiteral(" VALUES (?, ?)"));
-        query.addBindValue(table);
-        query.addBindValue(player);
-        exec(query);
-    });
+    change([&] { keepBestScorer(table, player); });
 }
 
 QHash<QString, QString> HistoryStore::bestScorers() {
@@ -326,10 +346,24 @@ TournamentEntry HistoryStore::readTournament(const QString& table) {
     return entry;
 }
 
-void HistoryStore::correctTournament(const QString& table, const TournamentEntry& corrected) {
+void HistoryStore::correctTournament(const QString& table, const TournamentEntry& corrected,
+                                     const std::optional<QString>& bestScorer,
+                                     const QString& bestScorerFile) {
     checkPlaces(corrected);
     TournamentEntry stored;
-    asPartOf(correctionNote(table), [&] { stored = readTournament(table); });
+    // The file names the best scorer of the last evening: an older evening's does not reach it.
+    bool newest = false;
+    asPartOf(correctionNote(table), [&] {
+        stored = readTournament(table);
+        if (bestScorer && !bestScorerFile.isEmpty()) {
+            const History history = readHistory();
+            for (auto t = history.tournaments.crbegin(); t != history.tournaments.crend(); ++t)
+                if (t->counted()) {
+                    newest = t->table == table;
+                    break;
+                }
+        }
+    });
     change([&] {
         const QSqlDatabase db = database();
         for (const PlayerEntry& p : stored.players)
@@ -339,6 +373,11 @@ void HistoryStore::correctTournament(const QString& table, const TournamentEntry
         insertRows(db, table, corrected);
         for (const PlayerEntry& p : corrected.players)
             UpdateTotal(db, p);
+        if (bestScorer)
+            keepBestScorer(table, *bestScorer);
+        if (newest)
+            writeBestScorerFile(bestScorerFile, bestScorer,
+                                QStringLiteral("Исправление не записано"));
     }, correctionNote(table));
 }
 

@@ -60,13 +60,20 @@ public:
     // Stores a tournament: its table with three rows and its index, each player's sums in
     // "Total" and the best scorer when one was chosen. progress gets 13 when the table stands,
     // then 33, 66, 100 per player. A place other than 1, 2, 3 throws before anything is written.
+    // With a bestScorerFile, that file is rewritten with the best scorer (empty when none) inside
+    // the same change: when it cannot be written, nothing is stored.
     void writeTournament(const QString& table, const TournamentEntry& entry,
                          const std::optional<QString>& bestScorer = std::nullopt,
-                         const Progress& progress = {});
+                         const Progress& progress = {}, const QString& bestScorerFile = {});
     // Replaces the rows of a stored tournament by the corrected one and moves "Total" by the
     // difference, as if the corrected tournament had been written in the first place. A player
-    // no longer in "Total" gets a row. The best scorer stays.
-    void correctTournament(const QString& table, const TournamentEntry& corrected);
+    // no longer in "Total" gets a row. The best scorer stays unless a new one is given; then
+    // bestScorerFile (when given) follows it if the tournament is the newest one stored.
+    void correctTournament(const QString& table, const TournamentEntry& corrected,
+                           const std::optional<QString>& bestScorer = std::nullopt,
+                           const QString& bestScorerFile = {});
+    // "bomb.txt" beside the database.
+    QString bestScorerFile() const;
     // Drops a tournament table with its best scorer; a counted tournament's figures come off
     // "Total", those of a table that no sum counts stay.
     void deleteTournament(const QString& table);
@@ -87,8 +94,8 @@ public:
                        const std::function<void()>& afterCommit = {});
     // Keeps the best scorer of a stored tournament.
     void setBestScorer(const QString& table, const QString& player);
-    // Any other change (a row deleted in the grid) with the same copy, transaction and signal.
-    // note is kept with the copy and names the change when it cannot be made.
+    // Any other change with the same copy, transaction and signal. note is kept with the copy
+    // and names the change when it cannot be made.
     void change(const std::function<void()>& work, const ChangeNote& note = {});
 
     // A consistent copy of the database in backups/, before a change; throws when none is made.
@@ -107,6 +114,7 @@ private:
     // Runs a part of a change: a busy database or a full disk is told as this change not made.
     void asPartOf(const ChangeNote& note, const std::function<void()>& work);
     QHash<QString, QString> bestScorers();
+    void keepBestScorer(const QString& table, const QString& player);
 
     QString fileName_;
     QString connectionName_;

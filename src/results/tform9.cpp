@@ -68,9 +68,12 @@ TForm9::TForm9(kv::Services& services, kv::HistoryStore& history, QWidget* paren
                    {Label20, Label21, Label22, Label36, Label37, Label38, Label23, Label44},
                    {Label24, Label25, Label26, Label39, Label40, Label41, Label27, Label45}}};
     names_ = {Label29, Label30, Label31};
-    // No player, no best-scorer button to press.
+    // No player, no best-scorer button to press. The chosen one stays checked and bold, and any
+    // other can still be pressed: the last choice counts.
     for (QPushButton* button : {Button3, Button4, Button5})
         button->setEnabled(false);
+    for (QPushButton* button : scorerButtons())
+        button->setCheckable(true);
 
     // Fonts of single controls are the window's font with a change, so they keep its family.
     QFont heading = font();
@@ -195,6 +198,7 @@ void TForm9::showTournament(const kv::Tournament& tournament) {
     for (QPushButton* button : {Button3, Button4, Button5})
         button->setText(QString());
     Button6->setEnabled(true);
+    markChosenScorer(nullptr);
     showScorerButtons(tournament.players);
     Button1->setEnabled(true);
     unwrittenEvening_ = true;
@@ -219,8 +223,25 @@ void TForm9::showScorerButtons(const QStringList& players) {
         if (!scorers[i]->text().isEmpty())
             continue;
         scorers[i]->setText(kv::lineAt(players, i));
-        scorers[i]->setEnabled(!scorers[i]->text().isEmpty() && !chosenScorer_);
+        scorers[i]->setEnabled(!scorers[i]->text().isEmpty());
     }
+}
+
+void TForm9::markChosenScorer(const QPushButton* chosen) {
+    for (QPushButton* button : scorerButtons()) {
+        button->setChecked(button == chosen);
+        QFont bold = button->font();
+        bold.setBold(button == chosen);
+        button->setFont(bold);
+    }
+}
+
+QPushButton* TForm9::scorerButton(const std::optional<QString>& name) const {
+    if (name)
+        for (QPushButton* button : scorerButtons())
+            if (button->text() == *name)
+                return button;
+    return nullptr;
 }
 
 void TForm9::showTeams(const std::array<QString, 3>& teams) {
@@ -272,6 +293,23 @@ void TForm9::reloadTournamentList() {
     }
 }
 
+QString TForm9::tableOf(const QListWidgetItem* item) {
+    const QVariant table = item->data(Qt::UserRole);
+    return table.isValid() ? table.toString() : item->text();
+}
+
+QListWidgetItem* TForm9::findListed(const QString& table) const {
+    for (int i = 0; i < ListBox1->count(); ++i)
+        if (tableOf(ListBox1->item(i)) == table)
+            return ListBox1->item(i);
+    return nullptr;
+}
+
+QString TForm9::listedName(const QString& table) const {
+    const QListWidgetItem* item = findListed(table);
+    return item ? item->text() : table;
+}
+
 void TForm9::historyChanged() {
     guard([&] {
         reloadTournamentList();
@@ -279,7 +317,7 @@ void TForm9::historyChanged() {
             return;
         // The grid shows the same table as before, the same way, unless it is gone.
         const QList<int> widths = gridColumnWidths();
-        const bool gone = ListBox1->findItems(gridTable_, Qt::MatchExactly).isEmpty();
+        const bool gone = !findListed(gridTable_);
         openGridTable(gone ? kv::kTotalTable : gridTable_, gone ? QStringLiteral("id") : gridSort_);
         if (!gone)
             restoreGridColumnWidths(widths);
@@ -291,7 +329,7 @@ void TForm9::ListBox1Click() {
         const QListWidgetItem* item = ListBox1->currentItem();
         if (!item)
             return;
-        openGridTable(item->text(), QStringLiteral("id"));
+        openGridTable(tableOf(item), QStringLiteral("id"));
     });
 }
 
@@ -441,6 +479,8 @@ void TForm9::Button2Click() {
         // An evening typed in after the last one was written is stored in a table of its own: a
         // best scorer chosen from now on belongs to that one.
         writtenTable_.clear();
+        for (QPushButton* button : scorerButtons())
+            button->setEnabled(!button->text().isEmpty());
     });
 }
 
@@ -470,10 +510,14 @@ void TForm9::keyPressEvent(QKeyEvent* event) {
 // Best scorer
 
 void TForm9::chooseBestScorer(QPushButton* pressed) {
-    for (QPushButton* button : {Button3, Button4, Button5, Button6})
-        if (button != pressed)
-            button->setEnabled(false);
+    markChosenScorer(pressed);
     guard([&] {
+        if (!correcting_.isEmpty()) {
+            // Kept with the correction when it is written, which may change nothing else.
+            correctionScorer_ = pressed->text();
+            BitBtn1->setEnabled(true);
+            return;
+        }
         chosenScorer_ = pressed->text();
         kv::chooseBestScorer(pressed->text());
         if (!writtenTable_.isEmpty())
@@ -501,6 +545,12 @@ void TForm9::Button6Click() {
 // The database write
 
 kv::TournamentEntry TForm9::tournamentToWrite() {
+    // A correction whose scores were left as loaded keeps the figures as they are stored.
+    if (!correcting_.isEmpty() && !computed_) {
+        if (boxTexts() == correctionStored_.boxes)
+            return correctionStored_;
+        computeAndShow();
+    }
     // Standings that no longer belong to the boxes are computed again first: a stored
     // tournament never holds scores and standings that disagree.
     if (computed_ && computed_->boxes != boxTexts())
@@ -523,10 +573,11 @@ void TForm9::BitBtn1Click() {
         try {
             if (!correcting_.isEmpty()) {
                 // A correction replaces the loaded tournament; it never stores a new one.
-                db_.correctTournament(correcting_, tournamentToWrite());
-                ProgressBar1->setValue(100);
-                abandonCorrection();
-                showGridAfterChange();
+                const QString table = correcting_;
+                const std::optional<kv::TournamentEntry> corrected = writeCorrection();
+                if (!corrected)
+                    return;
+                finishCorrection(table, *corrected);
                 return;
             }
             const kv::TournamentEntry entry = tournamentToWrite();
@@ -541,13 +592,12 @@ void TForm9::BitBtn1Click() {
             const QString table = kv::tournamentTableName(*services_.clock);
             // The records the evening may break are those of the history before it.
             before = readHistoryQuietly();
-            db_.writeTournament(table, entry, chosenScorer_,
-                                [&](int percent) { ProgressBar1->setValue(percent); });
+            // bomb.txt is written with the tournament: nobody chosen, nobody privileged, and a
+            // file that cannot be written leaves nothing stored.
+            db_.writeTournament(
+                table, entry, chosenScorer_, [&](int percent) { ProgressBar1->setValue(percent); },
+                db_.bestScorerFile());
             writtenTable_ = table;
-            if (!chosenScorer_) {
-                // Nobody chosen, nobody privileged: the last evening's scorer does not carry over.
-                kv::writeLines(kv::kBestScorerFile, {});
-            }
         } catch (...) {
             // Nothing was stored: the bar says so, and the grid is read again.
             ProgressBar1->setValue(0);
@@ -614,22 +664,71 @@ void TForm9::FixButtonClick() {
             for (const kv::PlayedTournament& t : history.tournaments)
                 if (t.counted())
                     newest = t.table;
-            const auto found = ListBox1->findItems(newest, Qt::MatchExactly);
-            if (newest.isEmpty() || found.isEmpty())
+            QListWidgetItem* found = findListed(newest);
+            if (newest.isEmpty() || !found)
                 throw kv::Error(QStringLiteral("В базе нет турнира, который можно исправить. "
                                                "Запишите турнир кнопкой \"Записать в базу\"."));
-            ListBox1->setCurrentItem(found.first());
+            ListBox1->setCurrentItem(found);
         }
-        const QString table = ListBox1->currentItem()->text();
-        loadCorrection(table, db_.readTournament(table));
+        const QString table = tableOf(ListBox1->currentItem());
+        const kv::TournamentEntry stored = db_.readTournament(table);
+        const kv::History history = db_.readHistory();
+        const kv::PlayedTournament* played = history.find(table);
+        loadCorrection(table, stored, played ? played->bestScorer : std::nullopt);
     });
+}
+
+std::optional<kv::TournamentEntry> TForm9::writeCorrection() {
+    const kv::TournamentEntry corrected = tournamentToWrite();
+    const std::optional<QString> scorer =
+        correctionScorer_ != correctionStoredScorer_ ? correctionScorer_ : std::nullopt;
+    if (kv::tournamentRows(corrected) == kv::tournamentRows(correctionStored_) && !scorer) {
+        services_.dialogs->information(
+            QStringLiteral("Исправление ничего не меняет: турнир %1 в базе уже такой. Ничего не "
+                           "записано.")
+                .arg(listedName(correcting_)));
+        return corrected;
+    }
+    if (services_.dialogs->yesNo(
+            QStringLiteral("Записать исправление турнира %1?").arg(listedName(correcting_)),
+            kv::Dialogs::Answer::No) != kv::Dialogs::Answer::Yes)
+        return std::nullopt;
+    db_.correctTournament(correcting_, corrected, scorer, db_.bestScorerFile());
+    ProgressBar1->setValue(100);
+    correctionStoredScorer_ = scorer ? scorer : correctionStoredScorer_;
+    return corrected;
+}
+
+void TForm9::finishCorrection(const QString& table, const kv::TournamentEntry& stored) {
+    // An evening not yet written comes back untouched; otherwise the window shows the
+    // tournament as it is now stored. Either way the grid shows the stored table.
+    const bool eveningHeld = unwrittenEvening_ || beforeCorrection_.writeEnabled;
+    const std::optional<QString> scorer = correctionStoredScorer_;
+    abandonCorrection();
+    if (!eveningHeld) {
+        showStored(stored, scorer);
+        computed_.reset();
+        Button1->setEnabled(false);
+        BitBtn1->setEnabled(false);
+        // A choice now would belong to no evening of this window.
+        for (QPushButton* button : scorerButtons())
+            button->setEnabled(false);
+    }
+    if (const auto found = findListed(table); found) {
+        ListBox1->setCurrentItem(found);
+        if (gridTable_ != table || !gridActive_)
+            openGridTable(table, QStringLiteral("id"));
+    }
+    showGridAfterChange();
+    ListBox1->setFocus();
 }
 
 QList<QWidget*> TForm9::correctedControls() const {
     QList<QWidget*> controls(boxes_.begin(), boxes_.end());
     for (const auto& line : standings_)
         controls.append(QList<QWidget*>(line.begin(), line.end()));
-    for (QWidget* w : {Label29, Label30, Label31})
+    for (QWidget* w : std::initializer_list<QWidget*>{Label29, Label30, Label31, Button3, Button4,
+                                                      Button5})
         controls.append(w);
     return controls;
 }
@@ -639,6 +738,10 @@ TForm9::HeldEntry TForm9::heldEntry() const {
         {}, teamNames_, computed_, Button1->isEnabled(), BitBtn1->isEnabled(), button1Default_};
     for (QWidget* w : correctedControls())
         held.texts.append(w->property("text").toString());
+    for (int i = 0; i < 4; ++i) {
+        held.scorerEnabled[i] = scorerButtons()[i]->isEnabled();
+        held.scorerChecked[i] = scorerButtons()[i]->isChecked();
+    }
     return held;
 }
 
@@ -647,6 +750,13 @@ void TForm9::restoreEntry(const HeldEntry& held) {
     for (int i = 0; i < controls.size() && i < held.texts.size(); ++i)
         controls[i]->setProperty("text", held.texts[i]);
     showTeams(held.teams);
+    const QPushButton* chosen = nullptr;
+    for (int i = 0; i < 4; ++i) {
+        scorerButtons()[i]->setEnabled(held.scorerEnabled[i]);
+        if (held.scorerChecked[i])
+            chosen = scorerButtons()[i];
+    }
+    markChosenScorer(chosen);
     computed_ = held.computed;
     Button1->setEnabled(held.computeEnabled);
     BitBtn1->setEnabled(held.writeEnabled);
@@ -661,7 +771,7 @@ void TForm9::DeleteButtonClick() {
         if (!item)
             throw kv::Error(QStringLiteral("Выберите турнир в списке \"Все турниры по дате:\" и "
                                            "нажмите \"Удалить турнир\" ещё раз."));
-        const QString table = item->text();
+        const QString table = tableOf(item);
         if (table == correcting_)
             throw kv::Error(QStringLiteral("Турнир \"%1\" сейчас исправляется. Нажмите \"Отменить "
                                            "исправление\", потом удалите его.")
@@ -694,21 +804,35 @@ void TForm9::DeleteButtonClick() {
     });
 }
 
-void TForm9::loadCorrection(const QString& table, const kv::TournamentEntry& stored) {
-    beforeCorrection_ = heldEntry();
+void TForm9::showStored(const kv::TournamentEntry& stored, const std::optional<QString>& scorer) {
     for (int i = 0; i < 12; ++i)
         boxes_[i]->setText(stored.boxes.value(i));
     showTeams({stored.players[0].team, stored.players[1].team, stored.players[2].team});
+    const std::array<QPushButton*, 3> scorers{Button3, Button4, Button5};
     for (int p = 0; p < 3; ++p) {
         const kv::PlayerEntry& e = stored.players[p];
         names_[p]->setText(e.name);
+        scorers[p]->setText(e.name);
         const kv::Figures& f = e.figures;
         const qint64 figures[] = {f.goalsFor, f.goalsAgainst, f.difference, f.wins,
                                   f.draws,    f.losses,       f.points,     f.place()};
         for (int i = 0; i < 8; ++i)
             standings_[p][i]->setText(QString::number(figures[i]));
     }
-    // The stored figures are shown, not computed: a write needs a computation first.
+    markChosenScorer(scorerButton(scorer));
+}
+
+void TForm9::loadCorrection(const QString& table, const kv::TournamentEntry& stored,
+                            const std::optional<QString>& scorer) {
+    beforeCorrection_ = heldEntry();
+    showStored(stored, scorer);
+    // The best scorer can be corrected too: every button can be pressed.
+    for (QPushButton* button : scorerButtons())
+        button->setEnabled(!button->text().isEmpty());
+    correctionStored_ = stored;
+    correctionStoredScorer_ = scorer;
+    correctionScorer_.reset();
+    // The stored figures are shown, not computed: changed scores are computed before a write.
     computed_.reset();
     correcting_ = table;
     titleBeforeCorrection_ = windowTitle();
@@ -728,6 +852,7 @@ void TForm9::abandonCorrection() {
     if (correcting_.isEmpty())
         return;
     correcting_.clear();
+    correctionScorer_.reset();
     setWindowTitle(titleBeforeCorrection_);
     FixButton->setText(QStringLiteral("Исправить турнир"));
     BitBtn1->setText(QStringLiteral("Записать в базу"));

@@ -90,10 +90,26 @@ private:
     // Computes the standings from the boxes, shows every figure as it is decided and keeps them.
     void computeAndShow();
     void chooseBestScorer(QPushButton* pressed);
+    std::array<QPushButton*, 4> scorerButtons() const { return {Button3, Button4, Button5, Button6}; }
+    // The chosen best scorer's button is checked and bold; none when chosen is null.
+    void markChosenScorer(const QPushButton* chosen);
+    QPushButton* scorerButton(const std::optional<QString>& name) const;
+    // A stored tournament in the boxes, the standings and the best-scorer buttons.
+    void showStored(const kv::TournamentEntry& stored, const std::optional<QString>& scorer);
+    // Writes the loaded correction after a question. Returns what is stored now, or none when
+    // the question was answered No.
+    std::optional<kv::TournamentEntry> writeCorrection();
+    // After a correction: the window and the grid show what is stored.
+    void finishCorrection(const QString& table, const kv::TournamentEntry& stored);
+    // The list's item of a table, and the name it shows.
+    static QString tableOf(const QListWidgetItem* item);
+    QListWidgetItem* findListed(const QString& table) const;
+    QString listedName(const QString& table) const;
     void reloadTournamentList();
     // The list and the grid after any change of the history.
     void historyChanged();
-    void loadCorrection(const QString& table, const kv::TournamentEntry& stored);
+    void loadCorrection(const QString& table, const kv::TournamentEntry& stored,
+                        const std::optional<QString>& scorer);
     // What the window held before a correction was loaded: it comes back when the correction is
     // written or cancelled, so that neither the old evening nor a new one is lost or stored twice.
     struct HeldEntry {
@@ -103,6 +119,8 @@ private:
         bool computeEnabled = false;
         bool writeEnabled = false;
         bool computeDefault = true;
+        std::array<bool, 4> scorerEnabled{};
+        std::array<bool, 4> scorerChecked{};
     };
     QList<QWidget*> correctedControls() const;
     HeldEntry heldEntry() const;
@@ -143,6 +161,10 @@ private:
     QString correcting_;
     QString titleBeforeCorrection_;
     HeldEntry beforeCorrection_;
+    // The loaded tournament as stored, and the best scorer its correction will keep.
+    kv::TournamentEntry correctionStored_;
+    std::optional<QString> correctionStoredScorer_;
+    std::optional<QString> correctionScorer_;
     // The best scorer chosen since the hand-over, kept with the tournament when it is written.
     std::optional<QString> chosenScorer_;
     // The table this evening was written to: a best scorer chosen afterwards is kept with it.

@@ -68,6 +68,7 @@ void make(Env& env, Change change) {
         env.form->FixButton->click();
         env.form->Edit1->setText(QStringLiteral("5"));
         env.form->Button1->click();
+        env.fakes.dialogs.queue(Answer::Yes);
         env.form->BitBtn1->click();
         break;
     case Change::Rebuild:
@@ -100,6 +101,8 @@ private slots:
     void fixWithoutChoiceTakesTheNewest();
     void cancelledCorrectionLeavesNothingToStore_data();
     void cancelledCorrectionLeavesNothingToStore();
+    void correctionAsksThenShowsWhatIsStored_data();
+    void correctionAsksThenShowsWhatIsStored();
 };
 
 void TestHistory::eachChangeKeepsCopyOfBefore_data() {
@@ -193,6 +196,7 @@ void TestHistory::correctionReplacesTheTournament() {
 
     env.form->Edit1->setText(QStringLiteral("5"));
     env.form->Button1->click();
+    env.fakes.dialogs.queue(Answer::Yes);
     env.form->BitBtn1->click();
     QVERIFY(env.fakes.dialogs.errors().isEmpty());
     QCOMPARE(sqliteRows("SELECT name FROM sqlite_master WHERE type='table' AND name <> "
@@ -284,6 +288,7 @@ void TestHistory::bestScorerIsKeptWithItsTournament() {
     env.form->FixButton->click();
     env.form->Edit1->setText(QStringLiteral("5"));
     env.form->Button1->click();
+    env.fakes.dialogs.queue(Answer::Yes);
     env.form->BitBtn1->click();
     make(env, Change::Rebuild);
     QVERIFY(env.fakes.dialogs.errors().isEmpty());
@@ -352,6 +357,98 @@ void TestHistory::cancelledCorrectionLeavesNothingToStore() {
     if (evening)
         QCOMPARE(sqliteRows(QStringLiteral("SELECT Team2 FROM \"%1\" WHERE id=1").arg(tables[1])),
                  QStringList{"5'-'0"});
+}
+
+void TestHistory::correctionAsksThenShowsWhatIsStored_data() {
+    QTest::addColumn<QString>("setUp");  // SQL before the window opens
+    QTest::addColumn<QString>("edit1");  // Edit1 typed in the correction; empty: left as stored
+    QTest::addColumn<QString>("scorer"); // the best-scorer button pressed in it; empty: none
+    QTest::addColumn<bool>("evening");   // an evening was handed over and computed before
+    QTest::addColumn<int>("answer");     // to the question; Closed: none is asked
+    QTest::addColumn<QString>("stored"); // Team2 of row 1 and the best scorer afterwards
+    QTest::addColumn<QString>("bomb");   // bomb.txt afterwards; empty: none
+    const QString newer =
+        QStringLiteral("CREATE TABLE \"05_03_2024__19_00_00\" AS SELECT * FROM \"%1\"; "
+                       "UPDATE \"05_03_2024__19_00_00\" SET \"-\" = 'Другая';")
+            .arg(kStored);
+    const QString scorer = QStringLiteral("CREATE TABLE %1 (tournament TEXT PRIMARY KEY, player "
+                                          "TEXT); INSERT INTO %1 VALUES ('%2', 'Пенва');")
+                               .arg(kv::kBestScorerTable, kStored);
+    QTest::newRow("scores, written") << "" << "5" << "" << false << int(Answer::Yes) << "5'-'1 -"
+                                     << "";
+    QTest::newRow("scores, answered No") << "" << "5" << "" << false << int(Answer::No)
+                                         << "3'-'1 -"
+                                         << "";
+    QTest::newRow("the stored best scorer again: nothing changes")
+        << scorer << "" << "Button4" << false << int(Answer::Closed) << "3'-'1 Пенва"
+        << "";
+    QTest::newRow("best scorer of the newest") << "" << "" << "Button4" << false
+                                               << int(Answer::Yes) << "3'-'1 Пенва"
+                                               << "Пенва";
+    QTest::newRow("best scorer of an older one") << newer << "" << "Button4" << false
+                                                 << int(Answer::Yes) << "3'-'1 Пенва"
+                                                 << "";
+    QTest::newRow("an evening kept aside") << scorer << "5" << "Button6" << true
+                                           << int(Answer::Yes) << "5'-'1 Никто!"
+                                           << "Никто!";
+}
+
+void TestHistory::correctionAsksThenShowsWhatIsStored() {
+    QFETCH(QString, setUp);
+    QFETCH(QString, edit1);
+    QFETCH(QString, scorer);
+    QFETCH(bool, evening);
+    QFETCH(int, answer);
+    QFETCH(QString, stored);
+    QFETCH(QString, bomb);
+    Env env;
+    if (!setUp.isEmpty())
+        sqlite3(setUp);
+    env.open();
+    if (evening)
+        env.enter({"7", "0", "0", "2", "1", "1", "2", "2", "4", "0", "1", "3"});
+    env.choose(kStored);
+    env.form->FixButton->click();
+    // The stored best scorer shows as chosen.
+    QCOMPARE(env.form->Button4->isChecked(), setUp.contains("Пенва"));
+    if (!edit1.isEmpty()) {
+        env.form->Edit1->setText(edit1);
+        env.form->Button1->click();
+    }
+    if (!scorer.isEmpty())
+        child<QPushButton>(env.form.get(), scorer)->click();
+    if (Answer(answer) != Answer::Closed)
+        env.fakes.dialogs.queue(Answer(answer));
+    env.form->BitBtn1->click();
+
+    QVERIFY(env.fakes.dialogs.errors().isEmpty());
+    const auto& shown = env.fakes.dialogs.shown();
+    QCOMPARE(shown.size(), 1);
+    if (Answer(answer) == Answer::Closed) {
+        QVERIFY2(shown[0].text.contains("ничего не меняет"), qPrintable(shown[0].text));
+        QVERIFY(kv::safetyCopies(QStringLiteral("base.db")).isEmpty()); // nothing written
+    } else {
+        QCOMPARE(shown[0].text, QStringLiteral("Записать исправление турнира %1?")
+                                    .arg(env.form->ListBox1->currentItem()->text()));
+        QCOMPARE(shown[0].enterAnswer, Answer::No);
+    }
+    const kv::History history = env.database.readHistory();
+    QCOMPARE(sqliteRows(QStringLiteral("SELECT Team2 FROM \"%1\" WHERE id=1").arg(kStored))[0] +
+                 ' ' + history.find(kStored)->bestScorer.value_or("-"),
+             stored);
+    QCOMPARE(env.folder.exists(QStringLiteral("bomb.txt")), !bomb.isEmpty());
+    if (!bomb.isEmpty())
+        QCOMPARE(env.folder.lines(QStringLiteral("bomb.txt")), QStringList{bomb});
+    if (Answer(answer) == Answer::No) {
+        QCOMPARE(env.form->correctedTable(), kStored);
+        return;
+    }
+    // The window shows what is stored, or the evening it held; the grid the stored table.
+    QVERIFY(env.form->correctedTable().isEmpty());
+    QCOMPARE(env.form->Edit1->text(), evening ? QStringLiteral("7") : stored.left(1));
+    QCOMPARE(env.form->BitBtn1->isEnabled(), evening);
+    QCOMPARE(kvtest::gridTable(env.form.get())->tableName(), kStored);
+    QCOMPARE(kvtest::gridColumn(*env.form, "Team2").value(0), stored.section(' ', 0, 0));
 }
 
 QTEST_MAIN(TestHistory)

@@ -3,6 +3,7 @@
 #include "resultswindow.h"
 #include "windowsupport.h"
 
+#include <QDir>
 #include <QHeaderView>
 #include <QSqlError>
 #include <QSqlRecord>
@@ -52,6 +53,7 @@ private slots:
     void bestScorerButtons_data();
     void bestScorerButtons();
     void writeStoresOnceAndFailureChangesNothing();
+    void unwritableBombFileStoresNothing();
     void failedWriteLeavesALongGridReadable();
     void manualEntryWithoutPlacesWritesNothing();
     void missingDatabaseIsReportedAndNotCreated();
@@ -157,26 +159,44 @@ void TestTForm9::enterPressesComputeThenWrite() {
 }
 
 void TestTForm9::bestScorerButtons_data() {
+    QTest::addColumn<QString>("first"); // pressed before; the second press counts
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("name");
-    QTest::newRow("player 2") << "Button4"
-                              << "Пенва";
-    QTest::newRow("nobody") << "Button6"
+    QTest::newRow("player 2, twice") << "Button4"
+                                     << "Button4"
+                                     << "Пенва";
+    QTest::newRow("nobody") << ""
+                            << "Button6"
                             << "Никто!";
+    QTest::newRow("a wrong choice mended") << "Button5"
+                                           << "Button4"
+                                           << "Пенва";
+    QTest::newRow("nobody, then player 1") << "Button6"
+                                           << "Button3"
+                                           << "Зурко";
 }
 
 void TestTForm9::bestScorerButtons() {
+    QFETCH(QString, first);
     QFETCH(QString, button);
     QFETCH(QString, name);
     Env env;
     env.handOver(false);
-    for (int twice = 0; twice < 2; ++twice)
-        child<QPushButton>(env.form.get(), button)->click();
+    if (!first.isEmpty())
+        child<QPushButton>(env.form.get(), first)->click();
+    child<QPushButton>(env.form.get(), button)->click();
     QCOMPARE(env.folder.lines("bomb.txt"), QStringList{name});
     QCOMPARE(env.folder.bytes("bomb.txt"), (name + "\r\n").toUtf8());
+    // Every button can still be pressed; only the last one pressed shows as chosen.
     for (QPushButton* b :
-         {env.form->Button3, env.form->Button4, env.form->Button5, env.form->Button6})
-        QCOMPARE(b->isEnabled(), b->objectName() == button);
+         {env.form->Button3, env.form->Button4, env.form->Button5, env.form->Button6}) {
+        QVERIFY(b->isEnabled());
+        QCOMPARE(b->isChecked(), b->objectName() == button);
+        QCOMPARE(b->font().bold(), b->objectName() == button);
+    }
+    env.form->Button1->click();
+    env.form->BitBtn1->click();
+    QCOMPARE(env.database.readHistory().find(kTable)->bestScorer, std::optional<QString>(name));
 }
 
 void TestTForm9::writeStoresOnceAndFailureChangesNothing() {
@@ -212,6 +232,33 @@ void TestTForm9::writeStoresOnceAndFailureChangesNothing() {
     env.form->BitBtn1->click();
     QCOMPARE(env.list(), QStringList({kTable, "08_12_2016__21_05_34", "Total"}));
     QCOMPARE(env.gridColumn("Первый"), QStringList({"2", "0", "0"}));
+}
+
+void TestTForm9::unwritableBombFileStoresNothing() {
+    Env env;
+    // A folder in its place: the file cannot be written, by root neither.
+    QVERIFY(QDir().mkdir(QStringLiteral("bomb.txt")));
+    env.handOver();
+    QCOMPARE(env.dialogs.errors().size(), 1); // the choice could not be written either
+    env.form->Button1->click();
+    env.form->BitBtn1->click();
+    QCOMPARE(env.dialogs.errors().size(), 2);
+    QVERIFY2(env.dialogs.errors().last().startsWith("Турнир не записан: не удалось записать файл "
+                                                    "лучшего бомбардира \"bomb.txt\""),
+             qPrintable(env.dialogs.errors().last()));
+    QCOMPARE(env.list(), QStringList{"Total"});
+    QCOMPARE(sqliteRows("SELECT count(*) FROM Total"), QStringList{"0"});
+    QVERIFY(env.form->BitBtn1->isEnabled());
+
+    // Once the file can be written, the next press stores the evening once.
+    QVERIFY(QDir().rmdir(QStringLiteral("bomb.txt")));
+    env.form->BitBtn1->click();
+    QCOMPARE(env.dialogs.errors().size(), 2);
+    QCOMPARE(env.list(), QStringList({kTable, "Total"}));
+    QCOMPARE(sqliteRows("SELECT count(*), sum(Первый + Второй + Третий) FROM Total"),
+             QStringList{"3|3"});
+    QCOMPARE(env.folder.lines("bomb.txt"), QStringList{"Никто!"});
+    QVERIFY(!env.form->BitBtn1->isEnabled());
 }
 
 void TestTForm9::failedWriteLeavesALongGridReadable() {

@@ -20,8 +20,8 @@ Dialogs::Answer ScriptedDialogs::yesNoCancel(const QString& text, const Captions
     return next(Kind::YesNoCancel, text, Answer::Closed);
 }
 
-Dialogs::Answer ScriptedDialogs::yesNo(const QString& text) {
-    shown_.append({Kind::YesNo, text});
+Dialogs::Answer ScriptedDialogs::yesNo(const QString& text, Answer defaultAnswer) {
+    shown_.append({Kind::YesNo, text, {}, defaultAnswer});
     return next(Kind::YesNo, text, Answer::No);
 }
 

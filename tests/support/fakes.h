@@ -30,12 +30,13 @@ public:
         Kind kind;
         QString text;
         QStringList buttons = {}; // only where the box names its buttons itself
+        Answer enterAnswer = Answer::Closed; // what Enter answers, where the box is asked for one
     };
 
     void information(const QString& text) override;
     Answer yesNoCancel(const QString& text) override;
     Answer yesNoCancel(const QString& text, const Captions& captions) override;
-    Answer yesNo(const QString& text) override;
+    Answer yesNo(const QString& text, Answer defaultAnswer = Answer::No) override;
     Answer okCancel(const QString& text) override;
     void error(const QString& text) override;
 
