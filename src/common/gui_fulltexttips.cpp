@@ -128,6 +128,12 @@ bool textIsCut(const QWidget* control) {
 void tipCutTexts(QWidget* window) {
     auto* tips = new CutTextTips(window);
     for (QWidget* control : window->findChildren<QWidget*>()) {
+        if (auto* edit = qobject_cast<QLineEdit*>(control))
+            // A name the program puts in shows its start, where it is read from, not its end.
+            QObject::connect(edit, &QLineEdit::textChanged, edit, [edit] {
+                if (!edit->hasFocus())
+                    edit->setCursorPosition(0);
+            });
         if (qobject_cast<QLabel*>(control) || qobject_cast<QLineEdit*>(control) ||
             qobject_cast<QComboBox*>(control) || qobject_cast<QAbstractButton*>(control))
             control->installEventFilter(tips);

@@ -14,6 +14,7 @@
 #include "results/gui_totalpreview.h"
 #include "results/records.h"
 #include "results/safetycopy.h"
+#include "results/tournamentdates.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -51,6 +52,10 @@ public:
         const QString column =
             sourceModel()->headerData(index.column(), Qt::Horizontal, Qt::DisplayRole).toString();
         return kv::shownCell(column, value.toString());
+    }
+    // The history changes only through its store: nothing is edited in the grid.
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        return QIdentityProxyModel::flags(index) & ~Qt::ItemIsEditable;
     }
 };
 
@@ -125,6 +130,13 @@ TForm9::TForm9(kv::Services& services, kv::HistoryStore& history, QWidget* paren
                                ListBox1Click();
                        });
 
+    // Enter on the item already chosen opens it again, as a click does.
+    kv::connectGuarded(dialogs, ListBox1, &QListWidget::itemActivated, this,
+                       [this](QListWidgetItem*) {
+                           if (QApplication::mouseButtons() == Qt::NoButton)
+                               ListBox1Click();
+                       });
+
     kv::connectGuarded(dialogs, &db_, &kv::HistoryStore::historyChanged, this,
                        &TForm9::historyChanged);
 
@@ -146,6 +158,8 @@ void TForm9::setUpGrid() {
     shown->setSourceModel(ADOTable1);
     DBGrid1->setModel(shown);
     DBGrid1->setSortingEnabled(false);
+    // Tab leaves the grid for the next control, as everywhere else in the window.
+    DBGrid1->setTabKeyNavigation(false);
     DBGrid1->horizontalHeader()->setSectionsClickable(true);
     DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     DBGrid1->horizontalHeader()->setHighlightSections(false);
@@ -280,13 +294,18 @@ void TForm9::reloadTournamentList() {
     }
     listBusy_ = false;
     reloadingList_ = true;
-    // One sort after the whole list is in, not one per item.
+    // Dates as people read them, newest first; the table's own name goes with each item.
     ListBox1->setSortingEnabled(false);
     ListBox1->clear();
-    ListBox1->addItems(names);
-    ListBox1->setSortingEnabled(true);
+    for (const kv::ListedTable& listed : kv::listedTables(names)) {
+        auto* item = new QListWidgetItem(listed.shown, ListBox1);
+        item->setData(Qt::UserRole, listed.table);
+        item->setToolTip(listed.table);
+    }
     reloadingList_ = false;
     chosenByPress_ = -1;
+    if (gridActive_)
+        markListed(gridTable_);
     if (!formatWarned_ && !db_.formatWarning().isEmpty()) {
         formatWarned_ = true;
         services_.dialogs->information(db_.formatWarning());
@@ -303,6 +322,17 @@ QListWidgetItem* TForm9::findListed(const QString& table) const {
         if (tableOf(ListBox1->item(i)) == table)
             return ListBox1->item(i);
     return nullptr;
+}
+
+void TForm9::markListed(const QString& table) {
+    // A list that gets the keyboard with no item current makes its first one current, which
+    // would open that table: the item of the table shown is current instead.
+    QListWidgetItem* item = findListed(table);
+    if (!item || item == ListBox1->currentItem())
+        return;
+    reloadingList_ = true;
+    ListBox1->setCurrentItem(item);
+    reloadingList_ = false;
 }
 
 QString TForm9::listedName(const QString& table) const {
@@ -345,6 +375,7 @@ void TForm9::openGridTable(const QString& table, const QString& sortColumn) {
     gridTable_ = table;
     gridSort_ = sortColumn;
     gridActive_ = true;
+    markListed(table);
     selectAll();
     setGridColumnWidths();
 }
@@ -392,30 +423,11 @@ void TForm9::DBGrid1TitleClick(int column) {
 }
 
 void TForm9::DBGrid1DeleteRecord() {
+    // A single row deleted would leave "Total" counting what the tournament no longer holds:
+    // the grid offers the whole tournament it shows, as "Удалить турнир" does.
     guard([&] {
-        if (!gridActive_ || ADOTable1->rowCount() == 0)
-            return;
-        const QModelIndex current = DBGrid1->currentIndex();
-        const int row = current.isValid() ? current.row() : 0;
-        const int column = current.isValid() ? current.column() : 0;
-        if (services_.dialogs->okCancel(QStringLiteral("Delete record?")) !=
-            kv::Dialogs::Answer::Ok)
-            return;
-        const QList<int> widths = gridColumnWidths();
-        try {
-            db_.change([&] {
-                if (!ADOTable1->removeRow(row) || !ADOTable1->submitAll())
-                    kv::sql::fail(ADOTable1->lastError());
-            });
-        } catch (...) {
-            ADOTable1->revertAll();
-            selectAll();
-            restoreGridColumnWidths(widths);
-            throw;
-        }
-        if (ADOTable1->rowCount() > 0)
-            DBGrid1->setCurrentIndex(
-                DBGrid1->model()->index(std::min(row, ADOTable1->rowCount() - 1), column));
+        if (gridActive_)
+            deleteTournament(gridTable_);
     });
 }
 
@@ -606,7 +618,19 @@ void TForm9::BitBtn1Click() {
                 kv::guarded(*services_.dialogs, [&] { selectAll(); });
                 restoreGridColumnWidths(widths);
             }
-            throw;
+            try {
+                throw;
+            } catch (const kv::BusyHistory&) {
+                // Said as what it means for the evening, which waits in the window.
+                throw kv::BusyHistory(
+                    QStringLiteral("%1: база турниров занята другой программой (другой копией "
+                                   "Zorvo Kickvale 6 или программой для баз данных), в базе "
+                                   "ничего не изменилось. Всё введённое осталось в окне: "
+                                   "закройте ту программу и нажмите \"%2\" ещё раз.")
+                        .arg(correcting_.isEmpty() ? QStringLiteral("Турнир не записан")
+                                                   : QStringLiteral("Исправление не записано"),
+                             BitBtn1->text()));
+            }
         }
         unwrittenEvening_ = false;
         afterWrite();
@@ -635,6 +659,10 @@ void TForm9::announceNewRecords(const std::optional<kv::History>& before) {
 }
 
 void TForm9::afterWrite() {
+    // The keyboard goes to the list, on the evening just written, not to whatever follows the
+    // write button once it is disabled. Marked there, not opened: the grid keeps its table.
+    markListed(writtenTable_);
+    ListBox1->setFocus();
     // Stored: the tournament must not be stored twice.
     BitBtn1->setEnabled(false);
     Button1->setEnabled(false);
@@ -657,9 +685,18 @@ void TForm9::FixButtonClick() {
             abandonCorrection();
             return;
         }
-        if (!ListBox1->currentItem()) {
-            // Nothing chosen: the newest tournament, the one most likely to need it.
-            const kv::History history = db_.readHistory();
+        const kv::History history = db_.readHistory();
+        const auto tournament = [&](const QString& table) {
+            if (history.find(table))
+                return true;
+            for (const kv::SkippedTable& s : history.unreadable)
+                if (s.table == table)
+                    return true;
+            return false;
+        };
+        if (!ListBox1->currentItem() || !tournament(tableOf(ListBox1->currentItem()))) {
+            // Nothing chosen, or "Total" shown: the newest tournament, the one most likely to
+            // need it.
             QString newest;
             for (const kv::PlayedTournament& t : history.tournaments)
                 if (t.counted())
@@ -672,7 +709,6 @@ void TForm9::FixButtonClick() {
         }
         const QString table = tableOf(ListBox1->currentItem());
         const kv::TournamentEntry stored = db_.readTournament(table);
-        const kv::History history = db_.readHistory();
         const kv::PlayedTournament* played = history.find(table);
         loadCorrection(table, stored, played ? played->bestScorer : std::nullopt);
     });
@@ -727,8 +763,8 @@ QList<QWidget*> TForm9::correctedControls() const {
     QList<QWidget*> controls(boxes_.begin(), boxes_.end());
     for (const auto& line : standings_)
         controls.append(QList<QWidget*>(line.begin(), line.end()));
-    for (QWidget* w : std::initializer_list<QWidget*>{Label29, Label30, Label31, Button3, Button4,
-                                                      Button5})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Label29, Label30, Label31, Button3, Button4, Button5})
         controls.append(w);
     return controls;
 }
@@ -771,37 +807,41 @@ void TForm9::DeleteButtonClick() {
         if (!item)
             throw kv::Error(QStringLiteral("Выберите турнир в списке \"Все турниры по дате:\" и "
                                            "нажмите \"Удалить турнир\" ещё раз."));
-        const QString table = tableOf(item);
-        if (table == correcting_)
-            throw kv::Error(QStringLiteral("Турнир \"%1\" сейчас исправляется. Нажмите \"Отменить "
-                                           "исправление\", потом удалите его.")
-                                .arg(table));
-        const kv::History history = db_.readHistory();
-        QString question;
-        if (const kv::PlayedTournament* t = history.find(table); t && t->counted()) {
-            question = QStringLiteral("Удалить турнир \"%1\" (%2)? Его очки, мячи и места будут "
-                                      "вычтены из Total.")
-                           .arg(table, QStringList(t->players.begin(), t->players.end())
-                                           .join(QStringLiteral(", ")));
-        } else {
-            for (const kv::SkippedTable& s : history.leftOut())
-                if (s.table == table)
-                    question = QStringLiteral("Таблица \"%1\" не посчитана в Total: %2. Удалить "
-                                              "её? Total не изменится.")
-                                   .arg(table, s.reason);
-        }
-        if (question.isEmpty())
-            throw kv::Error(QStringLiteral("\"%1\" - не таблица турнира, её нельзя удалить. "
-                                           "Выберите в списке турнир (его имя - дата и время "
-                                           "записи) и повторите.")
-                                .arg(table));
-        question += QStringLiteral("\nПеред удалением сохраняется копия базы.");
-        if (services_.dialogs->yesNo(question) != kv::Dialogs::Answer::Yes)
-            return;
-        db_.deleteTournament(table);
-        if (writtenTable_ == table)
-            writtenTable_.clear();
+        deleteTournament(tableOf(item));
     });
+}
+
+void TForm9::deleteTournament(const QString& table) {
+    if (table == correcting_)
+        throw kv::Error(QStringLiteral("Турнир \"%1\" сейчас исправляется. Нажмите \"Отменить "
+                                       "исправление\", потом удалите его.")
+                            .arg(listedName(table)));
+    const kv::History history = db_.readHistory();
+    QString question;
+    if (const kv::PlayedTournament* t = history.find(table); t && t->counted()) {
+        question =
+            QStringLiteral("Удалить турнир \"%1\" (%2)? Его очки, мячи и места будут "
+                           "вычтены из Total.")
+                .arg(listedName(table),
+                     QStringList(t->players.begin(), t->players.end()).join(QStringLiteral(", ")));
+    } else {
+        for (const kv::SkippedTable& s : history.leftOut())
+            if (s.table == table)
+                question = QStringLiteral("Таблица \"%1\" не посчитана в Total: %2. Удалить "
+                                          "её? Total не изменится.")
+                               .arg(table, s.reason);
+    }
+    if (question.isEmpty())
+        throw kv::Error(QStringLiteral("\"%1\" - не таблица турнира, её нельзя удалить. "
+                                       "Выберите в списке турнир (его имя - дата и время "
+                                       "записи) и повторите.")
+                            .arg(table));
+    question += QStringLiteral("\nПеред удалением сохраняется копия базы.");
+    if (services_.dialogs->yesNo(question, kv::Dialogs::Answer::No) != kv::Dialogs::Answer::Yes)
+        return;
+    db_.deleteTournament(table);
+    if (writtenTable_ == table)
+        writtenTable_.clear();
 }
 
 void TForm9::showStored(const kv::TournamentEntry& stored, const std::optional<QString>& scorer) {
@@ -836,7 +876,7 @@ void TForm9::loadCorrection(const QString& table, const kv::TournamentEntry& sto
     computed_.reset();
     correcting_ = table;
     titleBeforeCorrection_ = windowTitle();
-    setWindowTitle(QStringLiteral("Исправление турнира %1").arg(table));
+    setWindowTitle(QStringLiteral("Исправление турнира %1").arg(listedName(table)));
     FixButton->setText(QStringLiteral("Отменить исправление"));
     BitBtn1->setText(QStringLiteral("Записать исправление"));
     // The scores are fixed and computed again before the correction can be written.

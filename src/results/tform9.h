@@ -52,7 +52,7 @@ public slots:
     void Button6Click();
     void ListBox1Click();
     void DBGrid1TitleClick(int column);
-    // Ctrl+Delete in the grid.
+    // Ctrl+Delete in the grid: the tournament it shows is deleted after a question.
     void DBGrid1DeleteRecord();
     // Loads the tournament chosen in the list for a correction, or abandons the one loaded.
     void FixButtonClick();
@@ -90,7 +90,9 @@ private:
     // Computes the standings from the boxes, shows every figure as it is decided and keeps them.
     void computeAndShow();
     void chooseBestScorer(QPushButton* pressed);
-    std::array<QPushButton*, 4> scorerButtons() const { return {Button3, Button4, Button5, Button6}; }
+    std::array<QPushButton*, 4> scorerButtons() const {
+        return {Button3, Button4, Button5, Button6};
+    }
     // The chosen best scorer's button is checked and bold; none when chosen is null.
     void markChosenScorer(const QPushButton* chosen);
     QPushButton* scorerButton(const std::optional<QString>& name) const;
@@ -105,7 +107,11 @@ private:
     static QString tableOf(const QListWidgetItem* item);
     QListWidgetItem* findListed(const QString& table) const;
     QString listedName(const QString& table) const;
+    // Makes a table's item the list's current one without opening it.
+    void markListed(const QString& table);
     void reloadTournamentList();
+    // Drops a tournament table after a question whose default answer is No.
+    void deleteTournament(const QString& table);
     // The list and the grid after any change of the history.
     void historyChanged();
     void loadCorrection(const QString& table, const kv::TournamentEntry& stored,

@@ -1,5 +1,7 @@
 #include "results/tournamentdates.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <array>
 
@@ -141,6 +143,40 @@ QList<DatedTable> datedTournamentsInOrder(const QStringList& names) {
     for (const Key& k : keys)
         ordered.append({k.created, k.own});
     return ordered;
+}
+
+} // namespace kv
+
+namespace kv {
+
+QList<ListedTable> listedTables(const QStringList& tables) {
+    QList<std::pair<QDateTime, ListedTable>> dated;
+    QList<ListedTable> named;
+    for (const DatedTable& d : datedTournamentsInOrder(tables)) {
+        const QString& table = tables[d.created];
+        if (d.at.isValid())
+            dated.append({d.at, {table, d.at.toString(QStringLiteral("dd.MM.yyyy HH:mm"))}});
+        else
+            named.append({table, table});
+    }
+    // Newest first; tables of one moment in the order of their names.
+    std::stable_sort(dated.begin(), dated.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first > b.first : a.second.table < b.second.table;
+    });
+    std::sort(named.begin(), named.end(),
+              [](const ListedTable& a, const ListedTable& b) { return a.table < b.table; });
+    // Two evenings of one minute are told apart by their seconds.
+    QHash<QString, int> sameMinute;
+    for (const auto& d : dated)
+        ++sameMinute[d.second.shown];
+    QList<ListedTable> listed;
+    listed.reserve(tables.size());
+    for (const auto& [at, table] : dated)
+        listed.append({table.table, sameMinute.value(table.shown) > 1
+                                        ? at.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))
+                                        : table.shown});
+    listed.append(named);
+    return listed;
 }
 
 } // namespace kv

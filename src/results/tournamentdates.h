@@ -32,3 +32,17 @@ struct DatedTable {
 QList<DatedTable> datedTournamentsInOrder(const QStringList& namesInCreationOrder);
 
 } // namespace kv
+
+namespace kv {
+
+// A table as the list of tournaments shows it: its date and time as people read them
+// (dd.MM.yyyy HH:mm), or its own name when that is not a date.
+struct ListedTable {
+    QString table;
+    QString shown;
+};
+// The tables, newest first by date and time; those whose names are not dates after them, by
+// name.
+QList<ListedTable> listedTables(const QStringList& tables);
+
+} // namespace kv

@@ -145,7 +145,7 @@ void TestBadInput::oddNamesTravelUnchanged() {
         p.teams());
     QCOMPARE(column(QSqlQuery("SELECT Игрок FROM Total ORDER BY id", db)), players);
     QCOMPARE(kvtest::gridColumn(*p.form9, "Игрок"), players);
-    const auto found = p.form9->ListBox1->findItems(table, Qt::MatchExactly);
+    const auto found = kvtest::listedItems(p.form9->ListBox1, table);
     QCOMPARE(found.size(), 1);
     p.form9->ListBox1->setCurrentItem(found.first());
     QCOMPARE(kvtest::gridColumn(*p.form9, "Player"), players);

@@ -2,6 +2,7 @@
 // schedule, full table, six scores, standings, best scorer, database. Then the next start in
 // the same folder shows what the evening left behind.
 #include "../results/resultsdb.h"
+#include "../results/resultswindow.h"
 #include "app/gui_program.h"
 #include "app/tform1.h"
 #include "common/clock.h"
@@ -127,7 +128,7 @@ void TestEvening::anEveningAndTheNextStart() {
         QCOMPARE(results.ProgressBar1->value(), 100);
         QVERIFY(!results.BitBtn1->isEnabled());
         tableName = QStringLiteral("09_12_2026__21_05_33");
-        QVERIFY(results.ListBox1->findItems(tableName, Qt::MatchExactly).size() == 1);
+        QVERIFY(kvtest::listedItems(results.ListBox1, tableName).size() == 1);
         QVERIFY(main.close() && p.ended); // written: nothing to ask
     }
 
@@ -173,8 +174,8 @@ void TestEvening::anEveningAndTheNextStart() {
     QCOMPARE(main.ComboBox2->isEnabled(), false);
     QVERIFY(gift2 != kvtest::imagePath("team.bmp") && gift2 != kvtest::imagePath("unteam.bmp"));
     // the all-time table is there to browse
-    QVERIFY(next.form9->ListBox1->findItems(tableName, Qt::MatchExactly).size() == 1);
-    QVERIFY(next.form9->ListBox1->findItems("Total", Qt::MatchExactly).size() == 1);
+    QVERIFY(kvtest::listedItems(next.form9->ListBox1, tableName).size() == 1);
+    QVERIFY(kvtest::listedItems(next.form9->ListBox1, "Total").size() == 1);
 }
 
 QTEST_MAIN(TestEvening)

@@ -272,6 +272,9 @@ void TestProgram::cutTextsShowWholeAsTooltip() {
     shownTip.setHtml(target->toolTip());
     QCOMPARE(shownTip.toPlainText(), tip ? text : QString());
     QCOMPARE(target->size(), size);
+    // An edit box shows where a name begins.
+    if (const auto* edit = qobject_cast<QLineEdit*>(target))
+        QCOMPARE(edit->cursorPosition(), 0);
 }
 
 // The results window and the charts read through the program's one connection, which goes only

@@ -34,11 +34,31 @@ inline QStringList gridColumn(const TForm9& form, const QString& name) {
     return values;
 }
 
+// The items of the list of tournaments that stand for a table: each keeps its table's name.
+inline QList<QListWidgetItem*> listedItems(const QListWidget* list, const QString& table) {
+    QList<QListWidgetItem*> found;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->data(Qt::UserRole).toString() == table)
+            found.append(list->item(i));
+    return found;
+}
+
+// The tables of the list of tournaments, in the list's order.
+inline QStringList listedTables(const QListWidget* list) {
+    QStringList tables;
+    for (int i = 0; i < list->count(); ++i)
+        tables << list->item(i)->data(Qt::UserRole).toString();
+    return tables;
+}
+
 // Chooses a table in the list of tournaments, as a click on it does.
 inline void choose(const TForm9& form, const QString& table) {
-    const auto found = form.ListBox1->findItems(table, Qt::MatchExactly);
+    const auto found = listedItems(form.ListBox1, table);
     QVERIFY(!found.isEmpty());
-    form.ListBox1->setCurrentItem(found.first());
+    if (form.ListBox1->currentItem() == found.first())
+        const_cast<TForm9&>(form).ListBox1Click(); // a click on the chosen item opens it again
+    else
+        form.ListBox1->setCurrentItem(found.first());
 }
 
 struct ResultsWindow : Fakes {
@@ -65,12 +85,7 @@ struct ResultsWindow : Fakes {
         for (const auto& [i, text] : set)
             child<QLineEdit>(form.get(), QStringLiteral("Edit%1").arg(i + 1))->setText(text);
     }
-    QStringList list() const {
-        QStringList items;
-        for (int i = 0; i < form->ListBox1->count(); ++i)
-            items << form->ListBox1->item(i)->text();
-        return items;
-    }
+    QStringList list() const { return listedTables(form->ListBox1); }
     void choose(const QString& table) const { kvtest::choose(*form, table); }
     QStringList gridColumn(const QString& name) const { return kvtest::gridColumn(*form, name); }
     QString label(int n) const {

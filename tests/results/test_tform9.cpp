@@ -50,6 +50,7 @@ private slots:
     void computesAndRecomputes();
     void badBoxKeepsTheLabelsWrittenBefore();
     void enterPressesComputeThenWrite();
+    void focusAfterWriteLeavesTheGrid();
     void bestScorerButtons_data();
     void bestScorerButtons();
     void writeStoresOnceAndFailureChangesNothing();
@@ -99,6 +100,7 @@ void TestTForm9::tabOrderAndStartState() {
     QCOMPARE(env.list(), QStringList{"Total"});
     QCOMPARE(kvtest::gridTable(f)->columnCount(), 0); // nothing shown until a table is chosen
     QCOMPARE(f->DBGrid1->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QVERIFY(!f->DBGrid1->tabKeyNavigation());           // Tab leaves the grid
     QVERIFY(!f->DBGrid1->verticalHeader()->isHidden()); // the row indicator
     QVERIFY(env.dialogs.shown().isEmpty());
 
@@ -156,6 +158,18 @@ void TestTForm9::enterPressesComputeThenWrite() {
     QTest::keyClick(env.form->Edit1, Qt::Key_Enter, Qt::KeypadModifier);
     QCOMPARE(env.list(), QStringList({kTable, "Total"}));
     QCOMPARE(env.form->enterButton(), nullptr);
+}
+
+void TestTForm9::focusAfterWriteLeavesTheGrid() {
+    Env env;
+    env.handOver();
+    env.form->Button1->click();
+    env.form->show();
+    QVERIFY(QTest::qWaitForWindowActive(env.form.get()));
+    env.form->BitBtn1->setFocus();
+    QTest::keyClick(env.form->BitBtn1, Qt::Key_Space);
+    QCOMPARE(env.list(), QStringList({kTable, "Total"}));
+    QCOMPARE(QApplication::focusWidget(), env.form->ListBox1);
 }
 
 void TestTForm9::bestScorerButtons_data() {
@@ -230,7 +244,10 @@ void TestTForm9::writeStoresOnceAndFailureChangesNothing() {
 
     env.clock.advance(1);
     env.form->BitBtn1->click();
-    QCOMPARE(env.list(), QStringList({kTable, "08_12_2016__21_05_34", "Total"}));
+    // Newest first, as people read dates; two of one minute apart by their seconds.
+    QCOMPARE(env.list(), QStringList({"08_12_2016__21_05_34", kTable, "Total"}));
+    QCOMPARE(env.form->ListBox1->item(0)->text(), QStringLiteral("08.12.2016 21:05:34"));
+    QCOMPARE(env.form->ListBox1->item(0)->toolTip(), QStringLiteral("08_12_2016__21_05_34"));
     QCOMPARE(env.gridColumn("Первый"), QStringList({"2", "0", "0"}));
 }
 
@@ -368,20 +385,32 @@ void TestTForm9::ctrlDeleteAsksFirst() {
     env.handOver();
     env.form->Button1->click();
     env.form->BitBtn1->click();
-    env.form->DBGrid1->setCurrentIndex(env.form->DBGrid1->model()->index(1, 1));
+    const QModelIndex cell = env.form->DBGrid1->model()->index(1, 1);
+    QVERIFY(!(cell.flags() & Qt::ItemIsEditable));
+    env.form->DBGrid1->setCurrentIndex(cell);
 
-    env.dialogs.queue(Answer::Cancel);
+    // No row of "Total" is deleted on its own: it is no tournament.
     QTest::keyClick(env.form->DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
-    QCOMPARE(env.dialogs.texts(kv::ScriptedDialogs::Kind::OkCancel), QStringList{"Delete record?"});
+    QCOMPARE(env.dialogs.errors().size(), 1);
+    QVERIFY2(env.dialogs.errors()[0].contains("не таблица турнира"),
+             qPrintable(env.dialogs.errors()[0]));
     QCOMPARE(sqliteRows("SELECT Игрок FROM Total ORDER BY id"),
              QStringList({"Зурко", "Пенва", "Лодыш"}));
 
-    env.dialogs.queue(Answer::Ok);
+    // A tournament goes whole, after a question that Enter answers No.
+    env.choose(kTable);
+    env.dialogs.queue(Answer::No);
     QTest::keyClick(env.form->DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
-    QCOMPARE(sqliteRows("SELECT Игрок FROM Total ORDER BY id"), QStringList({"Зурко", "Лодыш"}));
-    QCOMPARE(env.gridColumn("Игрок"), QStringList({"Зурко", "Лодыш"}));
-    QCOMPARE(env.gridWidths(), QList<int>(12, 60));
-    QVERIFY(env.dialogs.errors().isEmpty());
+    const kv::ScriptedDialogs::Shown asked = env.dialogs.shown().last();
+    QVERIFY2(asked.text.startsWith("Удалить турнир \"08.12.2016 21:05\""), qPrintable(asked.text));
+    QCOMPARE(asked.enterAnswer, Answer::No);
+    QCOMPARE(env.list(), QStringList({kTable, "Total"}));
+    env.dialogs.queue(Answer::Yes);
+    QTest::keyClick(env.form->DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(env.list(), QStringList{"Total"});
+    QCOMPARE(sqliteRows("SELECT sum(Очки + Первый + Второй + Третий) FROM Total"),
+             QStringList{"0"});
+    QCOMPARE(env.dialogs.errors().size(), 1);
 }
 
 void TestTForm9::statisticsMenuShowsNamesOnly() {

@@ -8,6 +8,8 @@ private slots:
     void readsEveryWrittenForm_data();
     void readsEveryWrittenForm();
     void unreadableNamesKeepTheirPlace();
+    void listedNewestFirst_data();
+    void listedNewestFirst();
 };
 
 void TestTournamentDates::readsEveryWrittenForm_data() {
@@ -52,6 +54,35 @@ void TestTournamentDates::unreadableNamesKeepTheirPlace() {
     QCOMPARE(kv::tournamentsInOrder(
                  {"12_13_2016__20_00_00", "12_8_2016__20_00_00", "11_30_2016__20_00_00"}),
              QStringList({"11_30_2016__20_00_00", "12_8_2016__20_00_00", "12_13_2016__20_00_00"}));
+}
+
+void TestTournamentDates::listedNewestFirst_data() {
+    QTest::addColumn<QStringList>("tables"); // as the database names them, sorted as text
+    QTest::addColumn<QStringList>("shown");  // the list, top down
+    QTest::newRow("a year: June between December and February as text")
+        << QStringList{"03_02_2026__20_00_00", "14_06_2025__19_30_00", "19_12_2025__20_31_05",
+                       "Total"}
+        << QStringList{"03.02.2026 20:00", "19.12.2025 20:31", "14.06.2025 19:30", "Total"};
+    QTest::newRow("other tables after, by name")
+        << QStringList{"08_12_2016__21_05_33", "Total", "noid", "евро-финал"}
+        << QStringList{"08.12.2016 21:05", "Total", "noid", "евро-финал"};
+    QTest::newRow("one minute, two evenings")
+        << QStringList{"08_12_2016__21_05_33", "08_12_2016__21_05_34", "08_12_2016__9_05_33 PM"}
+        << QStringList{"08.12.2016 21:05:34", "08.12.2016 21:05:33", "08.12.2016 21:05:33"};
+}
+
+void TestTournamentDates::listedNewestFirst() {
+    QFETCH(QStringList, tables);
+    QFETCH(QStringList, shown);
+    QStringList listed, kept;
+    for (const kv::ListedTable& t : kv::listedTables(tables)) {
+        listed << t.shown;
+        kept << t.table;
+    }
+    QCOMPARE(listed, shown);
+    // Every table is there once, by its own name.
+    QCOMPARE(QSet<QString>(kept.begin(), kept.end()), QSet<QString>(tables.begin(), tables.end()));
+    QCOMPARE(kept.size(), tables.size());
 }
 
 QTEST_MAIN(TestTournamentDates)

@@ -29,7 +29,7 @@ public:
     struct Shown {
         Kind kind;
         QString text;
-        QStringList buttons = {}; // only where the box names its buttons itself
+        QStringList buttons = {};            // only where the box names its buttons itself
         Answer enterAnswer = Answer::Closed; // what Enter answers, where the box is asked for one
     };
 
