@@ -129,9 +129,10 @@ void tipCutTexts(QWidget* window) {
     auto* tips = new CutTextTips(window);
     for (QWidget* control : window->findChildren<QWidget*>()) {
         if (auto* edit = qobject_cast<QLineEdit*>(control))
-            // A name the program puts in shows its start, where it is read from, not its end.
+            // A name the program puts in a box nobody types in shows its start, where it is read
+            // from, not its end.
             QObject::connect(edit, &QLineEdit::textChanged, edit, [edit] {
-                if (!edit->hasFocus())
+                if (!edit->isEnabled() || edit->isReadOnly())
                     edit->setCursorPosition(0);
             });
         if (qobject_cast<QLabel*>(control) || qobject_cast<QLineEdit*>(control) ||

@@ -8,7 +8,7 @@ namespace kv {
 // Long names ("Borussia Mönchengladbach") do not fit the sizes the windows are drawn at. From
 // now on every label, edit box, combo box, button and list item of the window whose text is cut
 // shows the whole text as its tooltip; a text that fits shows none, and a control's own tooltip
-// stays as it is. An edit box given a text while the user is not typing in it shows its start.
+// stays as it is. An edit box nobody can type in shows the start of its text.
 void tipCutTexts(QWidget* window);
 
 // A tooltip that shows text exactly as typed: tooltips take markup, names are data.

@@ -667,6 +667,7 @@ void TForm9::afterWrite() {
     BitBtn1->setEnabled(false);
     Button1->setEnabled(false);
     showGridAfterChange();
+    markListed(writtenTable_);
 }
 
 void TForm9::showGridAfterChange() {
@@ -746,9 +747,9 @@ void TForm9::finishCorrection(const QString& table, const kv::TournamentEntry& s
         computed_.reset();
         Button1->setEnabled(false);
         BitBtn1->setEnabled(false);
-        // A choice now would belong to no evening of this window.
+        // A choice now belongs to the evening this window wrote, or to none.
         for (QPushButton* button : scorerButtons())
-            button->setEnabled(false);
+            button->setEnabled(table == writtenTable_ && !button->text().isEmpty());
     }
     if (const auto found = findListed(table); found) {
         ListBox1->setCurrentItem(found);

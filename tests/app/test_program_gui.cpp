@@ -272,8 +272,8 @@ void TestProgram::cutTextsShowWholeAsTooltip() {
     shownTip.setHtml(target->toolTip());
     QCOMPARE(shownTip.toPlainText(), tip ? text : QString());
     QCOMPARE(target->size(), size);
-    // An edit box shows where a name begins.
-    if (const auto* edit = qobject_cast<QLineEdit*>(target))
+    // An edit box that shows a name shows where it begins.
+    if (const auto* edit = qobject_cast<QLineEdit*>(target); edit && !edit->isEnabled())
         QCOMPARE(edit->cursorPosition(), 0);
 }
 
