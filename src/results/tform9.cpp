@@ -618,19 +618,7 @@ void TForm9::BitBtn1Click() {
                 kv::guarded(*services_.dialogs, [&] { selectAll(); });
                 restoreGridColumnWidths(widths);
             }
-            try {
-                throw;
-            } catch (const kv::BusyHistory&) {
-                // Said as what it means for the evening, which waits in the window.
-                throw kv::BusyHistory(
-                    QStringLiteral("%1: база турниров занята другой программой (другой копией "
-                                   "Zorvo Kickvale 6 или программой для баз данных), в базе "
-                                   "ничего не изменилось. Всё введённое осталось в окне: "
-                                   "закройте ту программу и нажмите \"%2\" ещё раз.")
-                        .arg(correcting_.isEmpty() ? QStringLiteral("Турнир не записан")
-                                                   : QStringLiteral("Исправление не записано"),
-                             BitBtn1->text()));
-            }
+            throw;
         }
         unwrittenEvening_ = false;
         afterWrite();
