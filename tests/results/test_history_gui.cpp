@@ -110,7 +110,8 @@ void TestHistory::eachChangeKeepsCopyOfBefore_data() {
     QTest::addColumn<bool>("copyPossible");
     QTest::addColumn<QString>("note"); // kept with the copy: the change it came before
     QTest::newRow("tournament written") << int(Change::Write) << true << "перед записью 09.03.2024";
-    QTest::newRow("grid row deleted") << int(Change::DeleteRow) << true << "";
+    QTest::newRow("grid row deleted")
+        << int(Change::DeleteRow) << true << "перед удалением 01.03.2024";
     QTest::newRow("tournament corrected")
         << int(Change::Correction) << true << "перед исправлением 01.03.2024";
     QTest::newRow("Total rebuilt") << int(Change::Rebuild) << true << "перед пересчётом Total";
