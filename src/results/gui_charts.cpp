@@ -1,8 +1,10 @@
 #include "results/gui_charts.h"
 
+#include "common/besidework.h"
 #include "common/errors.h"
 #include "common/guard.h"
 #include "common/gui_windowplace.h"
+#include "results/historyread.h"
 #include "results/historystore.h"
 
 #include <QBarCategoryAxis>
@@ -121,10 +123,11 @@ QColor playerColour(qsizetype player) {
 }
 
 TournamentCharts::TournamentCharts(HistoryStore& store, Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent, Qt::Window), store_(store) {
+    : QWidget(parent, Qt::Window), store_(store), dialogs_(dialogs) {
     setObjectName(QStringLiteral("TournamentCharts"));
     setWindowTitle(QStringLiteral("Графики турниров"));
     setAttribute(Qt::WA_DeleteOnClose);
+    reading_ = new BesideWork(this);
     auto* layout = new QVBoxLayout(this);
     note_ = new QLabel(this);
     note_->setObjectName(QStringLiteral("LeftOut"));
@@ -144,14 +147,33 @@ void TournamentCharts::historyChanged() {
     try {
         load();
     } catch (const Error& e) {
-        clear();
-        note_->setText(QStringLiteral("Историю турниров не удалось прочитать: %1").arg(e.text()));
-        note_->show();
+        cannotRead(e.text());
     }
 }
 
+void TournamentCharts::cannotRead(const QString& why) {
+    clear();
+    note_->setText(QStringLiteral("Историю турниров не удалось прочитать: %1").arg(why));
+    note_->show();
+}
+
 void TournamentCharts::load() {
-    draw(store_.readHistory());
+    store_.open();
+    reading_->run([this, file = store_.fileName()] {
+        auto read = std::make_shared<HistoryRead>(readHistoryAlone(file));
+        return BesideWork::HandOver([this, read] {
+            guarded(dialogs_, [&] {
+                if (read->failure)
+                    cannotRead(*read->failure);
+                else
+                    draw(read->history);
+            });
+        });
+    });
+}
+
+bool TournamentCharts::isReading() const {
+    return reading_->isRunning();
 }
 
 void TournamentCharts::clear() {

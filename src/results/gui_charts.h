@@ -10,6 +10,7 @@ class QTabWidget;
 
 namespace kv {
 
+class BesideWork;
 class Dialogs;
 class HistoryStore;
 
@@ -23,8 +24,11 @@ class TournamentCharts : public QWidget {
 public:
     // Errors of its own handlers that it cannot show in itself go to dialogs.
     TournamentCharts(HistoryStore& store, Dialogs& dialogs, QWidget* parent = nullptr);
-    // Reads the history afresh and draws it; throws the database's error.
+    // Reads the history afresh beside the window and draws it when read; throws at once when the
+    // database cannot be opened.
     void load();
+    // The history is being read; the charts shown are those before.
+    bool isReading() const;
     QTabWidget* tabs() const { return tabs_; }
     // What the window says of the tables it left out, or of a history it could not read.
     QLabel* note() const { return note_; }
@@ -33,11 +37,14 @@ private:
     // Draws the history afresh; one that cannot be read is said in the window, which has no
     // one else to tell.
     void historyChanged();
+    void cannotRead(const QString& why);
     void draw(const History& history);
     // In place of the charts while no tournament is written.
     void showNoTournaments();
     void clear();
     HistoryStore& store_;
+    Dialogs& dialogs_;
+    BesideWork* reading_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QLabel* note_ = nullptr;
 };

@@ -1,11 +1,13 @@
 #include "results/gui_records.h"
 
+#include "common/besidework.h"
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "common/errors.h"
 #include "common/guard.h"
 #include "common/settings.h"
 #include "common/textfile.h"
+#include "results/historyread.h"
 #include "results/historystore.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -25,7 +27,6 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
-#include <QThread>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -174,13 +175,13 @@ void headToHead(BookWriter& w, const History& h, const RecordsBook& b, const Tou
             last << (home ? QStringLiteral("%1:%2").arg(m.homeGoals).arg(m.awayGoals)
                           : QStringLiteral("%1:%2").arg(m.awayGoals).arg(m.homeGoals));
         }
-        rows.append({isolated(p.player) + QStringLiteral(" - ") + isolated(p.opponent),
-                     QString::number(p.tally.matches), tallyText(p.tally), goalsText(p.tally),
-                     last.join(QStringLiteral(", ")),
-                     p.biggestWin ? describeMatch(h, *p.biggestWin, date, p.player)
-                                  : QStringLiteral("-"),
-                     p.biggestLoss ? describeMatch(h, *p.biggestLoss, date, p.player)
-                                   : QStringLiteral("-")});
+        rows.append(
+            {isolated(p.player) + QStringLiteral(" - ") + isolated(p.opponent),
+             QString::number(p.tally.matches), tallyText(p.tally), goalsText(p.tally),
+             last.join(QStringLiteral(", ")),
+             p.biggestWin ? describeMatch(h, *p.biggestWin, date, p.player) : QStringLiteral("-"),
+             p.biggestLoss ? describeMatch(h, *p.biggestLoss, date, p.player)
+                           : QStringLiteral("-")});
     }
     w.heading(QStringLiteral("Личные встречи"));
     w.paragraph(QStringLiteral("Всё в строке - со стороны первого игрока пары: победы, ничьи и "
@@ -268,32 +269,6 @@ QStringList currentPlayers() {
     }
 }
 
-// What the reading beside the window hands back: the history and its book, or why there is none.
-struct ComputedBook {
-    History history;
-    RecordsBook book;
-    std::optional<QString> failure;
-};
-
-// Runs beside the window: its own connection to the file, so that the window's store is never
-// used from two threads. Nothing may leave the thread: a failure is handed back as text.
-void computeBook(ComputedBook& out, const QString& file, const LevelOf& levelOf,
-                 const QStringList& players) {
-    try {
-        HistoryStore reader(file);
-        reader.openReadOnly();
-        out.history = reader.readHistory();
-        out.book = computeRecords(out.history, levelOf);
-        markFormerPlayers(out.book, players);
-    } catch (const Error& e) {
-        out = ComputedBook{};
-        out.failure = e.text();
-    } catch (const std::exception& e) {
-        out = ComputedBook{};
-        out.failure = QString::fromLocal8Bit(e.what());
-    }
-}
-
 } // namespace
 
 void writeRecordsBook(QTextDocument& document, const History& history, const RecordsBook& book,
@@ -355,6 +330,7 @@ RecordsWindow::RecordsWindow(HistoryStore& store, Dialogs& dialogs, const Clock&
     saveCsv_ = button(QStringLiteral("Сохранить матчи..."), QStringLiteral("SaveCsvButton"),
                       QStringLiteral("Ctrl+Shift+S"),
                       QStringLiteral("Все матчи всех турниров одной таблицей (Ctrl+Shift+S)"));
+    reading_ = new BesideWork(this);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("RecordsStatus"));
     status_->setTextFormat(Qt::PlainText);
@@ -394,60 +370,46 @@ void RecordsWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
-RecordsWindow::~RecordsWindow() {
-    // The reading holds nothing of the window, but it must end before the program does.
-    if (reader_)
-        reader_->wait();
+RecordsWindow::~RecordsWindow() = default;
+
+bool RecordsWindow::isComputing() const {
+    return reading_->isRunning();
 }
 
 void RecordsWindow::refresh() {
     stale_ = false;
-    if (reader_) {
-        readAgain_ = true;
-        return;
-    }
-    startReading();
-}
-
-void RecordsWindow::startReading() {
-    readAgain_ = false;
     levelOf_ = levels_ ? levels_() : LevelOf();
     players_ = currentPlayers();
-    auto computed = std::make_shared<ComputedBook>();
-    QThread* reader = QThread::create(
-        [computed, file = store_.fileName(), levelOf = levelOf_, players = players_] {
-            computeBook(*computed, file, levelOf, players);
+    reading_->run([this, file = store_.fileName(), levelOf = levelOf_, players = players_] {
+        auto read = std::make_shared<HistoryRead>(readHistoryAlone(file));
+        auto book = std::make_shared<RecordsBook>();
+        if (!read->failure) {
+            *book = computeRecords(read->history, levelOf);
+            markFormerPlayers(*book, players);
+        }
+        return BesideWork::HandOver([this, read, book] {
+            guarded(dialogs_, [&] {
+                for (QPushButton* b : {print_, savePdf_, saveCsv_})
+                    b->setEnabled(true);
+                status_->clear();
+                auto* document = new QTextDocument(this);
+                history_ = std::move(read->history);
+                if (read->failure) {
+                    BookWriter w(*document);
+                    w.title(kTitle);
+                    w.paragraph(QStringLiteral("Историю турниров не удалось прочитать, поэтому "
+                                               "рекорды не показаны. База данных не изменена."));
+                    w.paragraph(*read->failure);
+                } else {
+                    writeRecordsBook(*document, history_, *book, tournamentDate(clock_), levelOf_);
+                }
+                showDocument(document);
+            });
         });
-    connect(reader, &QThread::finished, reader, &QObject::deleteLater);
-    connectGuarded(dialogs_, reader, &QThread::finished, this, [this, computed] {
-        reader_ = nullptr;
-        // A change came meanwhile: what was read is already old.
-        if (readAgain_) {
-            startReading();
-            return;
-        }
-        for (QPushButton* b : {print_, savePdf_, saveCsv_})
-            b->setEnabled(true);
-        status_->clear();
-        auto* book = new QTextDocument(this);
-        if (computed->failure) {
-            history_ = {};
-            BookWriter w(*book);
-            w.title(kTitle);
-            w.paragraph(QStringLiteral("Историю турниров не удалось прочитать, поэтому рекорды "
-                                       "не показаны. База данных не изменена."));
-            w.paragraph(*computed->failure);
-        } else {
-            history_ = std::move(computed->history);
-            writeRecordsBook(*book, history_, computed->book, tournamentDate(clock_), levelOf_);
-        }
-        showDocument(book);
     });
-    reader_ = reader;
     for (QPushButton* b : {print_, savePdf_, saveCsv_})
         b->setEnabled(false);
     status_->setText(QStringLiteral("Считаю рекорды..."));
-    reader->start();
 }
 
 void RecordsWindow::showDocument(QTextDocument* book) {

@@ -9,10 +9,10 @@ class QLabel;
 class QPushButton;
 class QTextBrowser;
 class QTextDocument;
-class QThread;
 
 namespace kv {
 
+class BesideWork;
 class Clock;
 class Dialogs;
 class HistoryStore;
@@ -37,7 +37,7 @@ public:
     static const QString kTitle;
     QTextDocument* document() const;
     // The book is being computed; what the window shows is the one before.
-    bool isComputing() const { return reader_ != nullptr; }
+    bool isComputing() const;
 
     // Where the saves ask for a file name (the file dialog unless replaced).
     void setChooseSaveFile(ChooseSaveFile choose) { choosePdf_ = chooseCsv_ = std::move(choose); }
@@ -51,9 +51,7 @@ protected:
 
 private:
     // Reads the history and writes the book; what cannot be read is said in the book itself.
-    // A change while a reading runs is read again when that one ends, never two at once.
     void refresh();
-    void startReading();
     // Puts a whole new document in the view at once: one laid out cell by cell as it is
     // written takes seconds on a long history.
     void showDocument(QTextDocument* book);
@@ -69,8 +67,7 @@ private:
     History history_;
     QStringList players_; // the current players the book was written for
     bool stale_ = true;
-    bool readAgain_ = false;
-    QThread* reader_ = nullptr;
+    BesideWork* reading_ = nullptr;
     QTextBrowser* view_ = nullptr;
     QPushButton* print_ = nullptr;
     QPushButton* savePdf_ = nullptr;

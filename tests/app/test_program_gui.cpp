@@ -440,7 +440,10 @@ void TestProgram::hostileNamesShowAsTyped() {
     w.form1->SheetCommandClick();
     kvtest::child<QAction>(w.form1, "ChartsCommand")->trigger();
     kvtest::child<QAction>(w.form1, "RecordsCommand")->trigger();
-    // The book is computed beside its window: written once read.
+    // Both read beside their windows: drawn and written once read.
+    const auto* charts = w.form1->findChild<kv::TournamentCharts*>();
+    QVERIFY(charts);
+    QTRY_VERIFY(!charts->isReading());
     const auto* records = w.form1->findChild<kv::RecordsWindow*>();
     QVERIFY(records);
     QTRY_VERIFY(!records->isComputing());

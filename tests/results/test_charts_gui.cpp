@@ -70,6 +70,7 @@ void TestCharts::nothingStored() {
     }
     kvtest::createBaseDb();
     w.load();
+    QTRY_VERIFY(!w.isReading());
     auto* empty = w.findChild<QLabel*>(QStringLiteral("NoTournaments"));
     QVERIFY(empty && empty->text().startsWith(QStringLiteral("В базе ещё нет ни одного турнира")));
 }
@@ -85,6 +86,7 @@ void TestCharts::onePlayerOneColour() {
     kv::ScriptedDialogs dialogs;
     kv::TournamentCharts w(store, dialogs);
     w.load();
+    QTRY_VERIFY(!w.isReading());
     QCOMPARE(w.tabs()->count(), 3);
 
     const QList<QAbstractSeries*> lines = chartOf(w, 0)->series();
@@ -133,6 +135,7 @@ void TestCharts::followsTheHistoryAndNamesWhatItLeavesOut() {
     kv::ScriptedDialogs dialogs;
     kv::TournamentCharts w(store, dialogs);
     w.load();
+    QTRY_VERIFY(!w.isReading());
     verifyInsideThePlot(w, 1);
     QVERIFY(w.note()->isHidden());
     kvtest::sqlite3("CREATE TABLE \"Копия\" AS SELECT * FROM \"08_12_2016__21_05_33\";");
@@ -141,6 +144,8 @@ void TestCharts::followsTheHistoryAndNamesWhatItLeavesOut() {
     kv::TournamentEntry next = kvtest::sampleTournament();
     next.players[0].team = QStringLiteral("Другая команда");
     store.writeTournament("09_12_2016__21_05_33", next);
+    QVERIFY(w.isReading());
+    QTRY_VERIFY(!w.isReading());
     const auto* line = static_cast<QLineSeries*>(chartOf(w, 0)->series()[0]);
     QCOMPARE(line->points().size(), 2);
     QCOMPARE(line->points().last().y(), 14.0);
