@@ -1,11 +1,13 @@
 // A tournament write and the tournament list on a database of 5,000 stored tournaments and
-// 1,000 players, against the same statements through SQLite's C API (the floor).
+// 1,000 players, and on households' histories of 50 to 5,000 evenings, against the same
+// statements through SQLite's C API (the floor).
 
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "common/errors.h"
 #include "common/services.h"
 #include "fakes.h"
+#include "household.h"
 #include "results/historystore.h"
 #include "results/tform9.h"
 
@@ -23,6 +25,7 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <stdexcept>
 
@@ -99,6 +102,29 @@ private:
 
     QTemporaryDir dir_;
 };
+
+// A household's history of N evenings, written once per run; each benchmark works on a copy,
+// made the working folder.
+void enterHouseholdCopy(int evenings, const QString& name) {
+    static QTemporaryDir dir;
+    const QString master = dir.filePath(QStringLiteral("household-%1.db").arg(evenings));
+    if (!QFileInfo::exists(master))
+        kvtest::writeHousehold({.evenings = evenings}, master);
+    const QString folder = dir.filePath(QStringLiteral("%1-%2").arg(name).arg(evenings));
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    if (!QFile::copy(master, folder + QStringLiteral("/base.db")))
+        throw std::runtime_error("cannot copy the household's database");
+    QDir::setCurrent(folder);
+}
+
+const int kEvenings[] = {50, 300, 1000, 5000};
+
+void evenings(benchmark::internal::Benchmark* b) {
+    for (int n : kEvenings)
+        b->Arg(n);
+    b->Unit(benchmark::kMillisecond);
+}
 
 kv::TournamentEntry entry() {
     kv::TournamentEntry e;
@@ -309,10 +335,15 @@ BENCHMARK(BM_PressTournamentDb)->Unit(benchmark::kMillisecond);
 
 // The results window on a copy of the big database, with fake dialogs and a fixed clock.
 struct ResultsWindow {
-    explicit ResultsWindow(const QString& copy) : folder(copy) {}
+    explicit ResultsWindow(const QString& copy, int evenings = 0) : folder(copy, evenings) {}
 
     struct Folder { // the copy is made the working folder before anything opens base.db
-        explicit Folder(const QString& copy) { BigDatabase::instance().enterCopy(copy); }
+        Folder(const QString& copy, int evenings) {
+            if (evenings > 0)
+                enterHouseholdCopy(evenings, copy);
+            else
+                BigDatabase::instance().enterCopy(copy);
+        }
     } folder;
     kv::ScriptedDialogs dialogs;
     kv::FixedClock clock{QDateTime(QDate(2030, 1, 1), QTime(0, 0, 0))};
@@ -326,12 +357,8 @@ struct ResultsWindow {
     TForm9 form{services, database};
 };
 
-// The whole press in the window: write, list reload with every table, grid reopened on Total.
-void BM_PressWindow(benchmark::State& state) {
-    ResultsWindow w(QStringLiteral("window"));
-    w.form.showTournament({{playerName(0), playerName(10), playerName(20)},
-                           {"Команда 1", "Команда 2", "Команда 3"},
-                           {}});
+// The tournament shown is pressed once an iteration, a second later each time.
+void pressEachIteration(benchmark::State& state, ResultsWindow& w) {
     w.form.Button6->click(); // nobody scored: the press asks nothing
     w.form.Button2->click();
     w.form.Button1->click(); // figures and places in the labels
@@ -342,6 +369,15 @@ void BM_PressWindow(benchmark::State& state) {
     }
     if (!w.dialogs.errors().isEmpty())
         state.SkipWithError(w.dialogs.errors().first().toUtf8().constData());
+}
+
+// The whole press in the window: write, list reload with every table, grid reopened on Total.
+void BM_PressWindow(benchmark::State& state) {
+    ResultsWindow w(QStringLiteral("window"));
+    w.form.showTournament({{playerName(0), playerName(10), playerName(20)},
+                           {"Команда 1", "Команда 2", "Команда 3"},
+                           {}});
+    pressEachIteration(state, w);
 }
 BENCHMARK(BM_PressWindow)->Unit(benchmark::kMillisecond);
 
@@ -373,6 +409,54 @@ void BM_ListWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_ListWindow)->Unit(benchmark::kMillisecond);
 
+// --- a household's years ---------------------------------------------------------------------
+
+void BM_HouseholdPressFloor(benchmark::State& state) {
+    enterHouseholdCopy(int(state.range(0)), QStringLiteral("pressfloor"));
+    sqlite3* db = nullptr;
+    check(sqlite3_open("base.db", &db), db);
+    kv::TournamentEntry e = entry();
+    e.players[0].name = QStringLiteral("Зурко");
+    e.players[1].name = QStringLiteral("Пенва");
+    e.players[2].name = QStringLiteral("Лодыш");
+    int n = 0;
+    for (auto _ : state) {
+        floorSafetyCopy(db, n);
+        floorPress(db, nextName(n), e);
+        benchmark::DoNotOptimize(floorList(db));
+        benchmark::DoNotOptimize(floorGrid(db));
+    }
+    sqlite3_close(db);
+}
+BENCHMARK(BM_HouseholdPressFloor)->Apply(evenings);
+
+// The evening's press in the window, as the household makes it after each evening.
+void BM_HouseholdPressWindow(benchmark::State& state) {
+    ResultsWindow w(QStringLiteral("presswindow"), int(state.range(0)));
+    w.form.showTournament({{"Зурко", "Пенва", "Лодыш"}, {"Ajax", "Roma", "Porto"}, {}});
+    pressEachIteration(state, w);
+}
+BENCHMARK(BM_HouseholdPressWindow)->Apply(evenings);
+
+void BM_HouseholdListFloor(benchmark::State& state) {
+    enterHouseholdCopy(int(state.range(0)), QStringLiteral("listfloor"));
+    sqlite3* db = nullptr;
+    check(sqlite3_open("base.db", &db), db);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(floorList(db));
+    sqlite3_close(db);
+}
+BENCHMARK(BM_HouseholdListFloor)->Apply(evenings);
+
+void BM_HouseholdListWindow(benchmark::State& state) {
+    ResultsWindow w(QStringLiteral("listwindow"), int(state.range(0)));
+    for (auto _ : state)
+        w.form.FormCreate();
+    if (w.form.ListBox1->count() != state.range(0) + 1)
+        state.SkipWithError("wrong list");
+}
+BENCHMARK(BM_HouseholdListWindow)->Apply(evenings);
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -391,6 +475,14 @@ int main(int argc, char** argv) {
     kvbench::declare({"BM_ListTournamentDb", "listing 5,000 tables", "BM_ListFloorCApi", 0, 0, ""});
     kvbench::declare({"BM_ListWindow", "listing 5,000 tables into the window's list",
                       "BM_ListFloorCApi", 0, 0, ""});
+    for (int n : kEvenings) {
+        const std::string arg = "/" + std::to_string(n);
+        const std::string of = ", " + std::to_string(n) + " evenings";
+        kvbench::declare({"BM_HouseholdPressWindow" + arg, "results window press" + of,
+                          "BM_HouseholdPressFloor" + arg, 3, 0, ""});
+        kvbench::declare({"BM_HouseholdListWindow" + arg, "results window's list" + of,
+                          "BM_HouseholdListFloor" + arg, 3, 0, ""});
+    }
     try {
         BigDatabase::instance();
     } catch (const std::exception& e) {
