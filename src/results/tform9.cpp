@@ -581,7 +581,6 @@ kv::TournamentEntry TForm9::tournamentToWrite() {
 
 void TForm9::BitBtn1Click() {
     guard([&] {
-        std::optional<kv::History> before;
         try {
             if (!correcting_.isEmpty()) {
                 // A correction replaces the loaded tournament; it never stores a new one.
@@ -602,8 +601,6 @@ void TForm9::BitBtn1Click() {
                     "\"Никто!\").")) != kv::Dialogs::Answer::Yes)
                 return;
             const QString table = kv::tournamentTableName(*services_.clock);
-            // The records the evening may break are those of the history before it.
-            before = readHistoryQuietly();
             // bomb.txt is written with the tournament: nobody chosen, nobody privileged, and a
             // file that cannot be written leaves nothing stored.
             db_.writeTournament(
@@ -622,7 +619,7 @@ void TForm9::BitBtn1Click() {
         }
         unwrittenEvening_ = false;
         afterWrite();
-        announceNewRecords(before);
+        announceNewRecords(writtenTable_);
     });
 }
 
@@ -635,12 +632,16 @@ std::optional<kv::History> TForm9::readHistoryQuietly() {
     }
 }
 
-void TForm9::announceNewRecords(const std::optional<kv::History>& before) {
-    const std::optional<kv::History> after = before ? readHistoryQuietly() : std::nullopt;
+void TForm9::announceNewRecords(const QString& written) {
+    // One reading after the write: the history before it is the same without the evening.
+    const std::optional<kv::History> after = readHistoryQuietly();
     if (!after)
         return;
+    kv::History before = *after;
+    before.tournaments.removeIf(
+        [&](const kv::PlayedTournament& t) { return t.table == written; });
     const QStringList news =
-        kv::newRecords(kv::computeRecords(*before), *after, kv::computeRecords(*after),
+        kv::newRecords(kv::computeRecords(before), *after, kv::computeRecords(*after),
                        kv::tournamentDate(*services_.clock));
     if (!news.isEmpty())
         services_.dialogs->information(news.join(QLatin1Char('\n')));

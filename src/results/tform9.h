@@ -136,7 +136,7 @@ private:
     void afterWrite();
     std::optional<kv::History> readHistoryQuietly();
     // "Новый рекорд: ..." when the evening just written broke a record of the group.
-    void announceNewRecords(const std::optional<kv::History>& before);
+    void announceNewRecords(const QString& written);
     void openGridTable(const QString& table, const QString& sortColumn);
     void selectAll();
     void setGridColumnWidths();
