@@ -114,6 +114,15 @@ TForm9::TForm9(kv::Services& services, kv::HistoryStore& history, QWidget* paren
     connect(fix, &QShortcut::activated, FixButton, &QPushButton::click);
     kv::connectGuarded(dialogs, DBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this,
                        &TForm9::DBGrid1TitleClick);
+    connectTournamentList();
+    kv::connectGuarded(dialogs, &db_, &kv::HistoryStore::historyChanged, this,
+                       &TForm9::historyChanged);
+
+    FormCreate();
+}
+
+void TForm9::connectTournamentList() {
+    kv::Dialogs& dialogs = *services_.dialogs;
     // Every change of the chosen item opens its table (mouse or keyboard); a click on the item
     // already chosen opens it again, but the click that chose it does not open it twice.
     kv::connectGuarded(dialogs, ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
@@ -136,11 +145,6 @@ TForm9::TForm9(kv::Services& services, kv::HistoryStore& history, QWidget* paren
                            if (QApplication::mouseButtons() == Qt::NoButton)
                                ListBox1Click();
                        });
-
-    kv::connectGuarded(dialogs, &db_, &kv::HistoryStore::historyChanged, this,
-                       &TForm9::historyChanged);
-
-    FormCreate();
 }
 
 TForm9::~TForm9() {

@@ -75,6 +75,8 @@ private:
     template <typename F> void guard(F&& handler);
     // A damaged history: says so and offers the safety copies.
     void offerRestore(const kv::DamagedHistory& damage);
+    // A chosen tournament opens in the grid: by mouse, arrow keys or Enter, each once.
+    void connectTournamentList();
     // The grid shows the history's tables as stored, sorted by the column title clicked.
     void setUpGrid();
 
