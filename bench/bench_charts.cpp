@@ -3,10 +3,10 @@
 // cost growing faster than the history shows.
 
 #include "fakes.h"
+#include "history/historystore.h"
 #include "household.h"
-#include "results/gui_charts.h"
-#include "results/gui_records.h"
-#include "results/historystore.h"
+#include "records/gui_charts.h"
+#include "records/gui_records.h"
 
 #include "goals.h"
 

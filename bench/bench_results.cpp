@@ -7,8 +7,8 @@
 #include "common/errors.h"
 #include "common/services.h"
 #include "fakes.h"
+#include "history/historystore.h"
 #include "household.h"
-#include "results/historystore.h"
 #include "results/tform9.h"
 
 #include "benchsql.h"

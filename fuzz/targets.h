@@ -7,12 +7,12 @@
 #include "common/programdir.h"
 #include "common/settings.h"
 #include "common/textfile.h"
-#include "results/standings.h"
-#include "results/storedform.h"
+#include "common/zipparts.h"
+#include "history/tournamenttables.h"
 #include "tournament/spreadsheet.h"
+#include "tournament/standings.h"
 #include "tournament/tournamentpress.h"
 #include "tournament/xlsxworkbook.h"
-#include "common/zipparts.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -13,13 +13,13 @@
 #include "common/services.h"
 #include "common/textfile.h"
 #include "fakes.h"
+#include "history/historystore.h"
 #include "pools/pools.h"
 #include "pools/tform2.h"
 #include "pools/tform7.h"
 #include "pools/tform8.h"
-#include "results/gui_charts.h"
-#include "results/gui_records.h"
-#include "results/historystore.h"
+#include "records/gui_charts.h"
+#include "records/gui_records.h"
 #include "results/tform9.h"
 #include "tournament/gui_sheetwindow.h"
 #include "tournament/spreadsheet.h"
@@ -164,7 +164,7 @@ int main(int argc, char* argv[]) {
     QFile sql(sample.filePath(QStringLiteral("history.sql")));
     if (!sql.open(QIODevice::WriteOnly) ||
         sql.write(kv::readBytes(source + QStringLiteral("/data/base.sql")) +
-                  kv::readBytes(source + QStringLiteral("/tests/results/sample-history.sql"))) < 0)
+                  kv::readBytes(source + QStringLiteral("/tests/records/sample-history.sql"))) < 0)
         fail(QStringLiteral("cannot write the sample history"));
     sql.close();
     QProcess history;

@@ -7,10 +7,10 @@
 #include "common/gui_theme.h"
 #include "common/gui_windowmanners.h"
 #include "common/services.h"
+#include "history/historystore.h"
 #include "pools/tform2.h"
 #include "pools/tform7.h"
 #include "pools/tform8.h"
-#include "results/historystore.h"
 #include "results/tform9.h"
 #include "tournament/tform5.h"
 

@@ -4,9 +4,9 @@
 #include "common/errors.h"
 #include "common/random.h"
 #include "common/textfile.h"
+#include "history/historystore.h"
+#include "history/playerrename.h"
 #include "pools/teamlog.h"
-#include "results/historystore.h"
-#include "results/playerrename.h"
 #include "tournament/gifts.h"
 
 #include <QFileInfo>

@@ -8,7 +8,7 @@
 #include "common/services.h"
 #include "common/settings.h"
 #include "common/textfile.h"
-#include "results/historystore.h"
+#include "history/historystore.h"
 #include "tournament/gifts.h"
 #include "tournament/tform5.h"
 

@@ -9,12 +9,12 @@
 #include "common/gui_windowplace.h"
 #include "common/services.h"
 #include "common/textfile.h"
+#include "history/gui_restore.h"
+#include "history/gui_totalpreview.h"
+#include "history/safetycopy.h"
+#include "history/tournamentdates.h"
+#include "records/records.h"
 #include "results/bestscorer.h"
-#include "results/gui_restore.h"
-#include "results/gui_totalpreview.h"
-#include "results/records.h"
-#include "results/safetycopy.h"
-#include "results/tournamentdates.h"
 
 #include <QApplication>
 #include <QHeaderView>

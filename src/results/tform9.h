@@ -1,9 +1,9 @@
 #pragma once
 
-#include "results/historyrepair.h"
-#include "results/historystore.h"
-#include "results/standings.h"
-#include "results/tournament.h"
+#include "history/historyfaults.h"
+#include "history/historystore.h"
+#include "tournament/standings.h"
+#include "tournament/tournament.h"
 #include "ui_tform9.h"
 
 #include <QWidget>

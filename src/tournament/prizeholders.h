@@ -1,15 +1,13 @@
 #pragma once
 
 #include "common/datafiles.h"
-#include "results/tournament.h"
+#include "tournament/tournament.h"
 
 #include <QDate>
 #include <QString>
 #include <QStringList>
 
 namespace kv {
-
-class HistoryStore;
 
 // The award writes its evening (kPrizeEveningFile) beside the gift files, since the places are
 // only known once that evening's results are stored.
@@ -27,12 +25,6 @@ struct PrizeHolders {
     QString shownHolder(int place) const;
     friend bool operator==(const PrizeHolders&, const PrizeHolders&) = default;
 };
-
-// Reads the awarding evening and looks for it among the stored tournaments, from the newest back
-// to the day of the award. Without a record, prizes count as won once a tournament is stored
-// (they came from an award before the record was kept), with their holders unknown.
-// Throws the database's error.
-PrizeHolders findPrizeHolders(HistoryStore& history);
 
 // The main window's line of who may use which privilege this evening; empty when none is
 // granted. teamChoiceFrom / exceptChoiceFrom: which gift granted that privilege to every slot

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "common/datafiles.h"
-#include "results/tournament.h"
 #include "tournament/gifts.h"
 #include "tournament/prizeholders.h"
+#include "tournament/tournament.h"
 
 #include <QList>
 #include <QString>

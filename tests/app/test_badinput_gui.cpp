@@ -5,7 +5,6 @@
 #include "programfixture.h"
 #include "testsupport.h"
 
-#include "../results/resultsdb.h"
 #include "../results/resultswindow.h"
 #include "app/tform1.h"
 #include "app/tform6.h"
@@ -16,6 +15,7 @@
 #include "common/random.h"
 #include "common/services.h"
 #include "common/textfile.h"
+#include "historydb.h"
 #include "pools/tform2.h"
 #include "results/tform9.h"
 #include "tournament/spreadsheet.h"

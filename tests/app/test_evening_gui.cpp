@@ -1,7 +1,6 @@
 // A whole evening, as the players live it, with every window of the program: start-up, draw,
 // schedule, full table, six scores, standings, best scorer, database. Then the next start in
 // the same folder shows what the evening left behind.
-#include "../results/resultsdb.h"
 #include "../results/resultswindow.h"
 #include "app/gui_program.h"
 #include "app/tform1.h"
@@ -11,6 +10,7 @@
 #include "common/random.h"
 #include "common/services.h"
 #include "common/textfile.h"
+#include "historydb.h"
 #include "programfixture.h"
 #include "results/tform9.h"
 #include "testsupport.h"

@@ -6,7 +6,7 @@
 // File permissions do not stop root: run as root, the read-only cases become the user "nobody"
 // around the one press (an ordinary user is stopped as he is). The full disk is a file size
 // limit (RLIMIT_FSIZE), which binds root too.
-#include "../results/resultsdb.h"
+#include "historydb.h"
 #include "programfixture.h"
 #include "testsupport.h"
 

@@ -1,7 +1,6 @@
 // The program as a whole, as a player meets it on a laptop's screen with a window manager's
 // frames: what the window manager shows as each title, which window a command brings to the
 // front, wholly on the screen and answering Enter and Escape, and an evening by keyboard.
-#include "../results/resultsdb.h"
 #include "app/tform1.h"
 #include "app/tform6.h"
 #include "common/errors.h"
@@ -9,12 +8,13 @@
 #include "common/gui_windowmanners.h"
 #include "common/gui_windowplace.h"
 #include "common/programdir.h"
+#include "history/gui_totalpreview.h"
+#include "historydb.h"
 #include "pools/tform2.h"
 #include "pools/tform7.h"
 #include "pools/tform8.h"
-#include "results/gui_charts.h"
-#include "results/gui_records.h"
-#include "results/gui_totalpreview.h"
+#include "records/gui_charts.h"
+#include "records/gui_records.h"
 #include "results/tform9.h"
 #include "testsupport.h"
 #include "tform1env.h"

@@ -3,12 +3,12 @@
 #include "common/errors.h"
 #include "common/random.h"
 #include "common/settings.h"
+#include "history/historystore.h"
+#include "history/playerrename.h"
 #include "pools/pools.h"
-#include "results/historystore.h"
-#include "results/playerrename.h"
 #include "testsupport.h"
 
-#include "../results/resultsdb.h"
+#include "historydb.h"
 
 #include <QFile>
 #include <QSet>

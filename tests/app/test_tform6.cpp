@@ -4,14 +4,14 @@
 #include "common/dialogs.h"
 #include "common/random.h"
 #include "common/services.h"
+#include "history/safetycopy.h"
 #include "pools/tform7.h"
 #include "programfixture.h"
-#include "results/safetycopy.h"
 #include "testsupport.h"
 #include "tournament/tform5.h"
 #include "windowsupport.h"
 
-#include "../results/resultsdb.h"
+#include "historydb.h"
 
 #include <QApplication>
 #include <memory>

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "../results/resultsdb.h"
 #include "app/tform1.h"
 #include "common/clock.h"
 #include "common/dialogs.h"
@@ -8,6 +7,7 @@
 #include "common/programdir.h"
 #include "common/random.h"
 #include "common/services.h"
+#include "historydb.h"
 #include "programfixture.h"
 #include "testsupport.h"
 

@@ -3,8 +3,8 @@
 // A results window in a fresh folder with every seam faked, shared by the window's tests and
 // its database fault tests.
 
+#include "historydb.h"
 #include "results/tform9.h"
-#include "resultsdb.h"
 
 #include <QLabel>
 #include <QLineEdit>

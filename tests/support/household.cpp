@@ -2,12 +2,12 @@
 
 #include "common/random.h"
 #include "common/textfile.h"
+#include "history/historystore.h"
+#include "history/tournamenttables.h"
 #include "pools/draw.h"
 #include "pools/pools.h"
 #include "pools/teamlog.h"
-#include "results/historystore.h"
-#include "results/standings.h"
-#include "results/storedform.h"
+#include "tournament/standings.h"
 
 #include <QDateTime>
 #include <QFile>

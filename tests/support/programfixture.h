@@ -6,7 +6,7 @@
 #include "app/gui_program.h"
 #include "app/gui_windows.h"
 #include "app/tform1.h"
-#include "results/historystore.h"
+#include "history/historystore.h"
 #include "results/tform9.h"
 #include "testsupport.h"
 

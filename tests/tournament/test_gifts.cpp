@@ -4,10 +4,11 @@
 #include "common/dialogs.h"
 #include "common/errors.h"
 #include "common/random.h"
-#include "../results/resultsdb.h"
-#include "results/standings.h"
+#include "history/storedprizes.h"
+#include "historydb.h"
 #include "tournament/gifts.h"
 #include "tournament/prizeholders.h"
+#include "tournament/standings.h"
 
 #include <QFileInfo>
 
@@ -262,9 +263,9 @@ void TestGifts::sharedPlacesShareThePrize() {
     const QStringList teams{"Милан", "Аякс", "Порту"};
     kv::writePrizeEvening({kvtest::kPlayers, teams}, QDate(2026, 12, 9));
     kv::HistoryStore history;
-    history.writeTournament(QStringLiteral("09_12_2026__21_05_33"),
-                            kv::tournamentEntry(kvtest::kPlayers, teams,
-                                                {boxes, kv::computeStandings(boxes)}));
+    history.writeTournament(
+        QStringLiteral("09_12_2026__21_05_33"),
+        kv::tournamentEntry(kvtest::kPlayers, teams, {boxes, kv::computeStandings(boxes)}));
     const kv::PrizeHolders holders = kv::findPrizeHolders(history);
     QCOMPARE(holders.shownHolder(1), first);
     QCOMPARE(holders.shownHolder(2), second);

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "history/historyfaults.h"
+
+#include <QPointer>
+#include <QThread>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace kv {
+
+class Dialogs;
+class HistoryStore;
+
+// "Восстановить из копии": the safety copies of the history and the files earlier restores set
+// aside, newest first, each with the time it was made, how many tournaments it holds, the last
+// of them and the change it came before; the chosen one is put in the place of base.db after a
+// question, the current file kept beside it.
+class RestoreWindow : public QWidget {
+    Q_OBJECT
+public:
+    RestoreWindow(HistoryStore& store, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~RestoreWindow() override;
+
+    static const QString kTitle;
+    // Reads the copies again (each showing does); the list fills when they are read.
+    void refresh();
+    void restoreClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void fill(const QList<CopySummary>& copies);
+
+    HistoryStore& store_;
+    Dialogs& dialogs_;
+    QList<CopySummary> copies_;
+    QTableWidget* list_ = nullptr;
+    QLabel* note_ = nullptr;
+    QPushButton* restore_ = nullptr;
+    QPointer<QThread> reader_;
+    int reading_ = 0;
+};
+
+// Shows the owner's restore window, made on first use.
+void showRestoreWindow(QWidget* owner, HistoryStore& store, Dialogs& dialogs);
+
+} // namespace kv

@@ -1,0 +1,429 @@
+#include "history/historystore.h"
+
+#include "common/datafiles.h"
+#include "common/errors.h"
+#include "common/textfile.h"
+#include "history/historyfaults.h"
+#include "history/safetycopy.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+#include <QVariant>
+
+#include <algorithm>
+
+#include <sqlite3.h>
+
+namespace kv {
+
+namespace {
+
+using sql::exec;
+using sql::fail;
+using sql::prepare;
+
+Error notATournament(const QString& table) {
+    return Error(QStringLiteral("\"%1\" - не таблица турнира. Выберите в списке турнир "
+                                "(его имя - дата и время записи) и повторите.")
+                     .arg(table));
+}
+
+void insertRows(const QSqlDatabase& db, const QString& table, const TournamentEntry& entry) {
+    QSqlQuery query(db);
+    prepare(query, QStringLiteral("INSERT INTO ") + quoteIdentifier(table) +
+                       QStringLiteral(" (id, Player, \"-\", Team1, Team2, Team3, Goals, Scores, "
+                                      "Rank) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (const TournamentRow& row : tournamentRows(entry)) {
+        query.addBindValue(row.id);
+        query.addBindValue(row.player);
+        query.addBindValue(row.team);
+        for (const QString& team : row.teams)
+            query.addBindValue(team);
+        query.addBindValue(row.goals);
+        query.addBindValue(row.scores);
+        query.addBindValue(row.rank);
+        exec(query);
+    }
+}
+
+// Inside a change: a file that cannot be written undoes the change with it.
+void writeBestScorerFile(const QString& file, const std::optional<QString>& bestScorer,
+                         const QString& notDone) {
+    try {
+        writeLines(file, bestScorer ? QStringList{*bestScorer} : QStringList{});
+    } catch (const Error& e) {
+        throw Error(QStringLiteral("%1: не удалось записать файл лучшего бомбардира \"%2\". %3\n"
+                                   "База не изменилась. Освободите файл (или уберите папку с его "
+                                   "именем) и запишите ещё раз.")
+                        .arg(notDone, QFileInfo(file).fileName(), e.text()));
+    }
+}
+
+void checkPlaces(const TournamentEntry& entry) {
+    for (const PlayerEntry& p : entry.players)
+        if (p.figures.place() == 0)
+            throw wrongPlace(p.name, QString::number(p.figures.place()));
+}
+
+} // namespace
+
+HistoryStore::HistoryStore(QString fileName, const Clock* clock, int busyWaitMs, QObject* parent)
+    : QObject(parent), fileName_(std::move(fileName)), clock_(clock ? clock : &systemClock_),
+      busyWaitMs_(busyWaitMs) {
+    static QAtomicInt counter;
+    connectionName_ = QStringLiteral("kickvale-base-%1").arg(counter.fetchAndAddRelaxed(1));
+    QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
+}
+
+HistoryStore::~HistoryStore() {
+    {
+        QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName_);
+}
+
+QSqlDatabase HistoryStore::database() const {
+    return QSqlDatabase::database(connectionName_, false);
+}
+
+bool HistoryStore::isOpen() const {
+    return database().isOpen();
+}
+
+void HistoryStore::open() {
+    if (!isOpen())
+        openFile(false);
+}
+
+void HistoryStore::openReadOnly() {
+    if (!isOpen())
+        openFile(true);
+}
+
+void HistoryStore::close() {
+    QSqlDatabase db = database();
+    db.close();
+    readOnly_ = false;
+    formatWarning_.clear();
+}
+
+void HistoryStore::openFile(bool readOnly) {
+    QSqlDatabase db = database();
+    // A restore cut short between its renames is finished first: the file is there again.
+    finishCutRestore(fileName_);
+    const QFileInfo file(fileName_);
+    if (!file.exists()) {
+        if (!file.isSymLink() && QFileInfo(fileName_ + QStringLiteral(".restoring")).isFile())
+            throw unfinishedRestore(fileName_);
+        // Gone, with its copies at hand: one of them can take its place.
+        if (!file.isSymLink() && !safetyCopies(fileName_).isEmpty())
+            throw missingHistory(fileName_);
+        throw cannotOpen(fileName_, QStringLiteral("No such file or directory"));
+    }
+    if (!file.isFile())
+        throw damagedHistory(fileName_, file.isDir() ? QStringLiteral("на месте файла - папка")
+                                                     : QStringLiteral("это не обычный файл"));
+    const auto connect = [&](bool ro) {
+        // mode=rw: the engine itself refuses to create the file, should it vanish meanwhile.
+        db.setDatabaseName(
+            QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded) +
+            (ro ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
+        db.setConnectOptions(
+            QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyWaitMs_));
+        if (!db.open()) {
+            const QString reason = db.lastError().text().trimmed();
+            db.close();
+            throw cannotOpen(fileName_, reason);
+        }
+    };
+    // The engine reads nothing at opening: the first statements tell a damaged, empty, busy or
+    // newer file, before any window shows a half of it.
+    const auto value = [&](const QString& statement) {
+        QSqlQuery query(db);
+        if (!query.exec(statement) || !query.next()) {
+            const QSqlError e = query.lastError();
+            query.finish();
+            db.close();
+            throwEngineError(e.nativeErrorCode().toInt(), e.text().trimmed(), fileName_);
+        }
+        return query.value(0).toInt();
+    };
+    connect(readOnly);
+    const int format = value(QStringLiteral("PRAGMA user_version"));
+    if (value(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                             "name = 'Total'")) == 0) {
+        db.close();
+        throw damagedHistory(fileName_, file.size() == 0
+                                            ? QStringLiteral("файл пуст")
+                                            : QStringLiteral("в ней нет таблицы \"Total\""));
+    }
+    formatWarning_.clear();
+    if (format > kHistoryFormat) {
+        if (!readOnly) {
+            db.close();
+            connect(true);
+        }
+        readOnly = true;
+        formatWarning_ = newerFormatWarning(fileName_, format);
+    }
+    readOnly_ = readOnly;
+}
+
+QStringList HistoryStore::tableNames() {
+    open();
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    exec(query, QStringLiteral("SELECT name FROM sqlite_master WHERE type IN ('table', 'view') "
+                               "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+                               "AND substr(name, 1, 9) <> 'kickvale_'"));
+    QStringList names;
+    while (query.next())
+        names.append(query.value(0).toString());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void HistoryStore::inTransaction(const std::function<void()>& work) {
+    QSqlDatabase db = database();
+    if (!db.transaction())
+        fail(db.lastError());
+    try {
+        work();
+        // The driver's error of a failed commit has no code: the engine still has it.
+        if (!db.commit())
+            throwEngineError(sqlite3_extended_errcode(sql::handle(db)),
+                             db.lastError().text().trimmed(), fileName_);
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+}
+
+void HistoryStore::asPartOf(const ChangeNote& note, const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const BusyHistory&) {
+        throw busyChange(fileName_, note.notDone);
+    } catch (const DiskFault& e) {
+        throw diskFault(fileName_, note.notDone, e);
+    }
+}
+
+QString HistoryStore::keepSafetyCopy(const QString& note) {
+    open();
+    if (readOnly_)
+        throw readOnlyHistory(fileName_);
+    // Another program holding the file is named as such, not taken for a copy that could not be
+    // written.
+    QSqlQuery probe(database());
+    exec(probe, QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    probe.finish();
+    // A file this user may not write opens read-only: that is what refuses the change, not the
+    // folder of the copies.
+    if (sqlite3_db_readonly(sql::handle(database()), "main") == 1)
+        throw readOnlyFile(fileName_);
+    return kv::keepSafetyCopy(database(), fileName_, clock_->now(), kSafetyCopiesKept, note);
+}
+
+QString HistoryStore::restoreFromCopy(const QString& copy) {
+    {
+        // A copy that cannot be read is never put in place.
+        HistoryStore check(copy);
+        check.openReadOnly();
+    }
+    close();
+    const QString kept = replaceWithCopy(fileName_, copy, clock_->now());
+    emit historyChanged();
+    return kept;
+}
+
+void HistoryStore::change(const std::function<void()>& work, const ChangeNote& note) {
+    asPartOf(note, [&] {
+        open();
+        keepSafetyCopy(note.before);
+        inTransaction(work);
+    });
+    emit historyChanged();
+}
+
+QString HistoryStore::bestScorerFile() const {
+    return QFileInfo(fileName_).absoluteDir().filePath(kBestScorerFile);
+}
+
+void HistoryStore::writeTournament(const QString& table, const TournamentEntry& entry,
+                                   const std::optional<QString>& bestScorer,
+                                   const Progress& progress, const QString& bestScorerFile) {
+    checkPlaces(entry);
+    const auto step = [&](int percent) {
+        if (progress)
+            progress(percent);
+    };
+    change([&] {
+        const QSqlDatabase db = database();
+        QSqlQuery query(db);
+        exec(query, createTournamentStatement(table));
+        insertRows(db, table, entry);
+        exec(query, QStringLiteral("CREATE INDEX ") + quoteIdentifier(tournamentIndexName(table)) +
+                        QStringLiteral(" ON ") + quoteIdentifier(table) + QStringLiteral(" (id)"));
+        step(13);
+        const int steps[] = {33, 66, 100};
+        for (int i = 0; i < 3; ++i) {
+            UpdateTotal(db, entry.players[i]);
+            if (i == 2) {
+                if (bestScorer)
+                    keepBestScorer(table, *bestScorer);
+                if (!bestScorerFile.isEmpty())
+                    writeBestScorerFile(bestScorerFile, bestScorer,
+                                        QStringLiteral("Турнир не записан"));
+            }
+            step(steps[i]);
+        }
+    }, writingNote(table));
+}
+
+void HistoryStore::keepBestScorer(const QString& table, const QString& player) {
+    QSqlQuery query(database());
+    exec(query, QStringLiteral("CREATE TABLE IF NOT EXISTS ") + kBestScorerTable +
+                    QStringLiteral(" (tournament TEXT PRIMARY KEY, player TEXT)"));
+    prepare(query, QStringLiteral("INSERT OR REPLACE INTO ") + kBestScorerTable +
+                       QStringLiteral(" VALUES (?, ?)"));
+    query.addBindValue(table);
+    query.addBindValue(player);
+    exec(query);
+}
+
+void HistoryStore::setBestScorer(const QString& table, const QString& player) {
+    change([&] { keepBestScorer(table, player); });
+}
+
+QHash<QString, QString> HistoryStore::bestScorers() {
+    QHash<QString, QString> scorers;
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    exec(query, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                               "name = '") +
+                    kBestScorerTable + QLatin1Char('\''));
+    if (!query.next() || query.value(0).toInt() == 0)
+        return scorers;
+    exec(query, QStringLiteral("SELECT tournament, player FROM ") + kBestScorerTable);
+    while (query.next())
+        scorers.insert(query.value(0).toString(), query.value(1).toString());
+    return scorers;
+}
+
+TournamentEntry HistoryStore::readTournament(const QString& table) {
+    const History history = readHistory();
+    const PlayedTournament* t = history.find(table);
+    if (!t) {
+        for (const SkippedTable& s : history.unreadable)
+            if (s.table == table)
+                throw Error(QStringLiteral("В таблице турнира \"%1\" нет всех трёх игроков "
+                                           "(строк с id 1, 2 и 3), такой турнир нельзя исправить.")
+                                .arg(table));
+        throw notATournament(table);
+    }
+    if (!t->counted())
+        throw Error(
+            QStringLiteral("Турнир \"%1\" нельзя исправить: %2. Удалите его кнопкой "
+                           "\"Удалить турнир\", если он не нужен.")
+                .arg(table, t->fault.isEmpty()
+                                ? QStringLiteral("он повторяет турнир \"%1\"").arg(t->copyOf)
+                                : t->fault));
+    TournamentEntry entry;
+    entry.boxes = QStringList(12, QString());
+    for (int m = 0; m < int(kMatches.size()); ++m) {
+        entry.boxes[homeBox(m)] = QString::number(t->matches[m].homeGoals);
+        entry.boxes[awayBox(m)] = QString::number(t->matches[m].awayGoals);
+    }
+    for (int i = 0; i < 3; ++i)
+        entry.players[i] = {t->players[i], t->teams[i], t->figures(i)};
+    return entry;
+}
+
+void HistoryStore::correctTournament(const QString& table, const TournamentEntry& corrected,
+                                     const std::optional<QString>& bestScorer,
+                                     const QString& bestScorerFile) {
+    checkPlaces(corrected);
+    TournamentEntry stored;
+    // The file names the best scorer of the last evening: an older evening's does not reach it.
+    bool newest = false;
+    asPartOf(correctionNote(table), [&] {
+        stored = readTournament(table);
+        if (bestScorer && !bestScorerFile.isEmpty()) {
+            const History history = readHistory();
+            for (auto t = history.tournaments.crbegin(); t != history.tournaments.crend(); ++t)
+                if (t->counted()) {
+                    newest = t->table == table;
+                    break;
+                }
+        }
+    });
+    change([&] {
+        const QSqlDatabase db = database();
+        for (const PlayerEntry& p : stored.players)
+            addToTotal(db, p.name, -p.figures);
+        QSqlQuery query(db);
+        exec(query, QStringLiteral("DELETE FROM ") + quoteIdentifier(table));
+        insertRows(db, table, corrected);
+        for (const PlayerEntry& p : corrected.players)
+            UpdateTotal(db, p);
+        if (bestScorer)
+            keepBestScorer(table, *bestScorer);
+        if (newest)
+            writeBestScorerFile(bestScorerFile, bestScorer,
+                                QStringLiteral("Исправление не записано"));
+    }, correctionNote(table));
+}
+
+void HistoryStore::deleteTournament(const QString& table) {
+    History history;
+    asPartOf(deletionNote(table), [&] { history = readHistory(); });
+    const PlayedTournament* t = history.find(table);
+    bool known = t;
+    for (const SkippedTable& s : history.unreadable)
+        known = known || s.table == table;
+    if (!known)
+        throw notATournament(table);
+    change([&] {
+        const QSqlDatabase db = database();
+        if (t && t->counted())
+            for (int i = 0; i < 3; ++i)
+                addToTotal(db, t->players[i], -t->figures(i));
+        QSqlQuery query(db);
+        exec(query, QStringLiteral("DROP TABLE ") + quoteIdentifier(table));
+        if (!bestScorers().isEmpty()) {
+            prepare(query, QStringLiteral("DELETE FROM ") + kBestScorerTable +
+                               QStringLiteral(" WHERE tournament = ?"));
+            query.addBindValue(table);
+            exec(query);
+        }
+    }, deletionNote(table));
+}
+
+void HistoryStore::replaceTotal(const TotalRebuild& rebuild) {
+    change([&] {
+        const QSqlDatabase db = database();
+        for (const TotalLine& l : rebuild.lines) {
+            if (!l.rebuilt)
+                continue;
+            QSqlQuery query(db);
+            // One row per player: the first keeps the sums, others of the same name go.
+            prepare(query, QStringLiteral("DELETE FROM Total WHERE Игрок=? COLLATE BINARY AND "
+                                          "id <> (SELECT min(id) FROM Total WHERE Игрок=? "
+                                          "COLLATE BINARY)"));
+            query.addBindValue(l.player);
+            query.addBindValue(l.player);
+            exec(query);
+            if (!setTotal(db, l.player, *l.rebuilt))
+                insertIntoTotal(db, l.player, *l.rebuilt);
+        }
+    }, rebuildNote());
+}
+
+} // namespace kv

@@ -1,0 +1,182 @@
+#include "history/tournamentdates.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <array>
+
+namespace kv {
+
+namespace {
+
+int fullYear(int year, qsizetype digits) {
+    return digits <= 2 ? 2000 + year : year;
+}
+
+bool isAsciiDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// The runs of ASCII digits in text, at most `most` of them: their values and lengths. A plain
+// loop, since a database holds thousands of names and each is read more than once.
+struct Numbers {
+    int count = 0;
+    std::array<int, 4> value{};
+    std::array<qsizetype, 4> digits{};
+};
+
+Numbers numbersIn(QStringView text, int most) {
+    Numbers n;
+    qsizetype i = 0;
+    while (i < text.size() && n.count < most) {
+        if (!isAsciiDigit(text[i].unicode())) {
+            ++i;
+            continue;
+        }
+        qint64 value = 0;
+        qsizetype length = 0;
+        for (; i < text.size() && isAsciiDigit(text[i].unicode()); ++i, ++length)
+            value = std::min<qint64>(value * 10 + (text[i].unicode() - '0'), 1'000'000);
+        n.value[n.count] = int(value);
+        n.digits[n.count] = length;
+        ++n.count;
+    }
+    return n;
+}
+
+} // namespace
+
+std::optional<QDateTime> tournamentDateTime(const QString& tableName, bool monthFirst) {
+    const qsizetype split = tableName.indexOf(QStringLiteral("__"));
+    if (split <= 0)
+        return std::nullopt;
+    const Numbers date = numbersIn(QStringView(tableName).left(split), 4);
+    const QStringView timePart = QStringView(tableName).mid(split);
+    const Numbers time = numbersIn(timePart, 3);
+    if (date.count != 3 || time.count < 2)
+        return std::nullopt;
+
+    const std::array<int, 4>& n = date.value;
+    QDate day;
+    if (date.digits[0] == 4) { // year first
+        day = QDate(n[0], n[1], n[2]);
+    } else {
+        const int year = fullYear(n[2], date.digits[2]);
+        const QDate dayFirst(year, n[1], n[0]);
+        const QDate monthFirstDate(year, n[0], n[1]);
+        if (dayFirst.isValid() && monthFirstDate.isValid())
+            day = monthFirst ? monthFirstDate : dayFirst;
+        else
+            day = dayFirst.isValid() ? dayFirst : monthFirstDate;
+    }
+    int hour = time.value[0];
+    // Most names hold digits and "_" alone: no mark to look for, and no text to make for it.
+    const bool lettered = std::any_of(timePart.begin(), timePart.end(), [](QChar c) {
+        return !isAsciiDigit(c.unicode()) && c != QLatin1Char('_');
+    });
+    const QString marks = lettered ? timePart.toString().toUpper() : QString();
+    const bool pm = marks.contains(QLatin1String("PM")) || marks.contains(QStringLiteral("ПП")) ||
+                    marks.contains(QStringLiteral("下午")) ||
+                    marks.contains(QStringLiteral("오후"));
+    const bool am = marks.contains(QLatin1String("AM")) || marks.contains(QStringLiteral("ДП")) ||
+                    marks.contains(QStringLiteral("上午")) ||
+                    marks.contains(QStringLiteral("오전"));
+    if (pm && hour < 12)
+        hour += 12;
+    else if (am && hour == 12)
+        hour = 0;
+    const QTime at(hour, time.value[1], time.count > 2 ? time.value[2] : 0);
+    if (!day.isValid() || !at.isValid())
+        return std::nullopt;
+    return QDateTime(day, at, Qt::UTC);
+}
+
+QStringList tournamentsInOrder(const QStringList& names) {
+    QStringList ordered;
+    for (const DatedTable& t : datedTournamentsInOrder(names))
+        ordered.append(names[t.created]);
+    return ordered;
+}
+
+QList<DatedTable> datedTournamentsInOrder(const QStringList& names) {
+    struct Key {
+        QDateTime at; // its own, or the one of the table created before it
+        qsizetype created;
+        QDateTime own;
+    };
+    // Which way this database's ambiguous dates read: only names that read one way tell.
+    int onlyDayFirst = 0, onlyMonthFirst = 0;
+    QList<std::array<std::optional<QDateTime>, 2>> read; // day first, month first
+    read.reserve(names.size());
+    for (const QString& name : names) {
+        const auto a = tournamentDateTime(name, false), b = tournamentDateTime(name, true);
+        read.append({a, b});
+        if (a && b && *a != *b)
+            continue;
+        // A name that starts with two fields of one or two digits: which of them can be a month.
+        if (!a || name.isEmpty() || !isAsciiDigit(name[0].unicode()))
+            continue;
+        const Numbers fields = numbersIn(name, 2);
+        if (fields.count < 2 || fields.digits[0] > 2 || fields.digits[1] > 2)
+            continue;
+        if (fields.value[0] > 12)
+            ++onlyDayFirst;
+        else if (fields.value[1] > 12)
+            ++onlyMonthFirst;
+    }
+    const bool monthFirst = onlyMonthFirst > 0 && onlyDayFirst == 0;
+    QList<Key> keys;
+    QDateTime previous; // an unreadable name follows the table created before it
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const auto& at = read[i][monthFirst ? 1 : 0];
+        if (at)
+            previous = *at;
+        keys.append({previous, i, at.value_or(QDateTime())});
+    }
+    std::stable_sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+        if (a.at != b.at)
+            return !a.at.isValid() || (b.at.isValid() && a.at < b.at);
+        return a.created < b.created;
+    });
+    QList<DatedTable> ordered;
+    ordered.reserve(keys.size());
+    for (const Key& k : keys)
+        ordered.append({k.created, k.own});
+    return ordered;
+}
+
+} // namespace kv
+
+namespace kv {
+
+QList<ListedTable> listedTables(const QStringList& tables) {
+    QList<std::pair<QDateTime, ListedTable>> dated;
+    QList<ListedTable> named;
+    for (const DatedTable& d : datedTournamentsInOrder(tables)) {
+        const QString& table = tables[d.created];
+        if (d.at.isValid())
+            dated.append({d.at, {table, d.at.toString(QStringLiteral("dd.MM.yyyy HH:mm"))}});
+        else
+            named.append({table, table});
+    }
+    // Newest first; tables of one moment in the order of their names.
+    std::stable_sort(dated.begin(), dated.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first > b.first : a.second.table < b.second.table;
+    });
+    std::sort(named.begin(), named.end(),
+              [](const ListedTable& a, const ListedTable& b) { return a.table < b.table; });
+    // Two evenings of one minute are told apart by their seconds.
+    QHash<QString, int> sameMinute;
+    for (const auto& d : dated)
+        ++sameMinute[d.second.shown];
+    QList<ListedTable> listed;
+    listed.reserve(tables.size());
+    for (const auto& [at, table] : dated)
+        listed.append({table.table, sameMinute.value(table.shown) > 1
+                                        ? at.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))
+                                        : table.shown});
+    listed.append(named);
+    return listed;
+}
+
+} // namespace kv

@@ -1,0 +1,643 @@
+#include "common/clock.h"
+#include "common/errors.h"
+#include "common/settings.h"
+#include "household.h"
+#include "history/historystore.h"
+#include "history/playerrename.h"
+#include "history/safetycopy.h"
+#include "historydb.h"
+
+#include <QSqlQuery>
+
+#include <functional>
+#include <optional>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace kv;
+using kvtest::sqlite3;
+using kvtest::sqliteRows;
+
+namespace {
+
+const QString kTable = QStringLiteral("08_12_2016__21_05_33");
+
+QString dump(const QString& file = QStringLiteral("base.db")) {
+    return sqlite3(QStringLiteral(".dump"), file);
+}
+
+QStringList totalRows() {
+    return sqliteRows(
+        QStringLiteral("SELECT Игрок, Побед, Ничьих, Поражений, Забито, Пропущено, "
+                       "Разница, Очки, Первый, Второй, Третий FROM Total ORDER BY id"));
+}
+
+} // namespace
+
+class TestHistoryStore : public QObject {
+    Q_OBJECT
+private slots:
+    void tableNameFromTheClock_data();
+    void tableNameFromTheClock();
+    void storesTheTournamentRowsAndIndex();
+    void updateTotalInsertsThenAdds_data();
+    void updateTotalInsertsThenAdds();
+    void onlyTheExactNameGetsTheSums();
+    void hostileTextsAreStoredUnchanged();
+    void anyFailureLeavesTheDatabaseAsItWas_data();
+    void anyFailureLeavesTheDatabaseAsItWas();
+    void placeOutsideOneToThreeWritesNothing();
+    void missingFileIsAnErrorAndNeverCreated();
+    void listsTablesAndViewsSortedWithoutSystemTables();
+    void copiesKeepTheOrderOfMaking_data();
+    void copiesKeepTheOrderOfMaking();
+    void renameKilledAtEachStepEndsAllOldOrAllNew_data();
+    void renameKilledAtEachStepEndsAllOldOrAllNew();
+    void fileNotWrittenAfterTheRenameIsToldAndFinishedLater();
+    void changeRefusedForTheRealReason_data();
+    void changeRefusedForTheRealReason();
+    void restoreListsCopiesAndSetAsideFiles();
+    void restoreCutShortIsFinishedAtStart_data();
+    void restoreCutShortIsFinishedAtStart();
+    void aGeneratedHouseholdReadsBackWhole();
+};
+
+void TestHistoryStore::tableNameFromTheClock_data() {
+    QTest::addColumn<QDateTime>("at");
+    QTest::addColumn<QString>("dateFormat");
+    QTest::addColumn<QString>("timeFormat");
+    QTest::addColumn<QString>("name");
+    const QDate day(2016, 12, 8);
+    QTest::newRow("evening") << QDateTime(day, QTime(21, 5, 33)) << "dd.MM.yyyy"
+                             << "H:mm:ss" << kTable;
+    QTest::newRow("one-digit hour") << QDateTime(day, QTime(9, 5, 33)) << "dd.MM.yyyy"
+                                    << "H:mm:ss"
+                                    << "08_12_2016__9_05_33";
+    QTest::newRow("other separators are forced") << QDateTime(day, QTime(9, 5, 33)) << "d/M/yyyy"
+                                                 << "HH-mm-ss"
+                                                 << "8_12_2016__09_05_33";
+    // A time of day names no zone, whatever the locale puts around it.
+    QTest::newRow("zone at the end") << QDateTime(day, QTime(21, 5, 33)) << "dd.MM.yyyy"
+                                     << "HH:mm:ss t" << kTable;
+    QTest::newRow("zone in front") << QDateTime(day, QTime(21, 5, 33)) << "d.M.yyyy"
+                                   << "t HH:mm:ss"
+                                   << "8_12_2016__21_05_33";
+    QTest::newRow("zone after a long zone name") << QDateTime(day, QTime(9, 5, 33)) << "dd.MM.yyyy"
+                                                 << "h:mm:ss  tttt"
+                                                 << "08_12_2016__9_05_33";
+    QTest::newRow("quoted t stays") << QDateTime(day, QTime(21, 5, 33)) << "dd.MM.yyyy"
+                                    << "H:mm:ss 'at' t"
+                                    << "08_12_2016__21_05_33 at";
+}
+
+void TestHistoryStore::tableNameFromTheClock() {
+    QFETCH(QDateTime, at);
+    QFETCH(QString, dateFormat);
+    QFETCH(QString, timeFormat);
+    QFETCH(QString, name);
+    FixedClock clock(at, dateFormat, timeFormat);
+    QCOMPARE(tournamentTableName(clock), name);
+    QVERIFY(clock.separatorsForced());
+}
+
+void TestHistoryStore::storesTheTournamentRowsAndIndex() {
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    HistoryStore db;
+    QList<int> progress;
+    db.writeTournament(kTable, kvtest::sampleTournament(), std::nullopt,
+                       [&](int p) { progress << p; });
+    db.writeTournament(QStringLiteral("09_12_2016__10_00_00"), kvtest::sampleTournament());
+    QCOMPARE(progress, QList<int>({13, 33, 66, 100}));
+
+    QCOMPARE(sqliteRows(QStringLiteral("SELECT id, Player, \"-\", Team1, Team2, Team3, Goals, "
+                                       "Scores, Rank FROM \"%1\" ORDER BY id")
+                            .arg(kTable)),
+             QStringList({"1|Зурко|Команда 1|-|3'-'1|4'-'0|7'-'4|7|1",
+                          "2|Пенва|Команда 2|0'-'2|-|1'-'3|6'-'7|4|3",
+                          "3|Лодыш|Команда 3|1'-'1|2'-'2|-|5'-'7|5|2"}));
+    // Every tournament has its own index on id, named after its table.
+    QCOMPARE(sqliteRows(QStringLiteral("SELECT name || ' ' || tbl_name FROM sqlite_master "
+                                       "WHERE type = 'index' AND sql LIKE '%(id)' ORDER BY 1")),
+             QStringList({"08_12_2016__21_05_33.id 08_12_2016__21_05_33",
+                          "09_12_2016__10_00_00.id 09_12_2016__10_00_00"}));
+}
+
+void TestHistoryStore::updateTotalInsertsThenAdds_data() {
+    QTest::addColumn<QString>("place");
+    QTest::addColumn<QString>("counters");
+    QTest::newRow("first") << "1"
+                           << "1|0|0";
+    QTest::newRow("second") << "2"
+                            << "0|1|0";
+    QTest::newRow("third") << "3"
+                           << "0|0|1";
+}
+
+void TestHistoryStore::updateTotalInsertsThenAdds() {
+    QFETCH(QString, place);
+    QFETCH(QString, counters);
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    HistoryStore db;
+    db.open();
+    // Every figure distinct, so a value in a wrong column shows.
+    const PlayerEntry p{"Зурко", "", {2, 3, 5, 11, 13, -17, 19, placeCounters(place.toInt())}};
+    UpdateTotal(db.database(), p);
+    QCOMPARE(totalRows(), QStringList({"Зурко|2|3|5|11|13|-17|19|" + counters}));
+    UpdateTotal(db.database(), p);
+    const QString twice = QString(counters).replace('1', '2');
+    QCOMPARE(totalRows(), QStringList({"Зурко|4|6|10|22|26|-34|38|" + twice}));
+}
+
+void TestHistoryStore::onlyTheExactNameGetsTheSums() {
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    // A database that compares names without regard to case finds both rows for "Ivan".
+    sqlite3("DROP TABLE Total; CREATE TABLE Total (id INTEGER PRIMARY KEY AUTOINCREMENT, "
+            "Игрок TEXT COLLATE NOCASE, Побед INT, Ничьих INT, Поражений INT, Забито INT, "
+            "Пропущено INT, Разница INT, Очки INT, Первый INT, Второй INT, Третий INT);"
+            "INSERT INTO Total VALUES (NULL, 'ivan', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);"
+            "INSERT INTO Total VALUES (NULL, 'Ivan', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);");
+    HistoryStore db;
+    db.open();
+    UpdateTotal(db.database(), {"Ivan", "", {1, 0, 0, 1, 0, 1, 3, placeCounters(1)}});
+    UpdateTotal(db.database(), {"IVAN", "", {0, 1, 0, 0, 0, 0, 1, placeCounters(2)}});
+    QCOMPARE(totalRows(), QStringList({"ivan|0|0|0|0|0|0|0|0|0|0", "Ivan|1|0|0|1|0|1|3|1|0|0",
+                                       "IVAN|0|1|0|0|0|0|1|0|1|0"}));
+}
+
+void TestHistoryStore::hostileTextsAreStoredUnchanged() {
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    const QStringList names{"O'Neil", "x'); DROP TABLE Total; --", "\"Q\" :x ? \\"};
+    TournamentEntry e = kvtest::sampleTournament(names);
+    e.players[0].team = QStringLiteral("Д'Артаньян");
+    e.boxes[0] = QStringLiteral("1'); DELETE FROM Total; --");
+    HistoryStore db;
+    db.writeTournament(kTable, e);
+    db.writeTournament(kTable + "x", e);
+
+    QCOMPARE(sqliteRows(QStringLiteral("SELECT Player FROM \"%1\" ORDER BY id").arg(kTable)),
+             names);
+    QCOMPARE(
+        sqliteRows(
+            QStringLiteral("SELECT \"-\" || ' ' || Team2 FROM \"%1\" WHERE id = 1").arg(kTable)),
+        QStringList{"Д'Артаньян 1'); DELETE FROM Total; --'-'1"});
+    QCOMPARE(sqliteRows("SELECT Игрок || ' ' || Первый FROM Total ORDER BY id"),
+             QStringList({"O'Neil 2", "x'); DROP TABLE Total; -- 0", "\"Q\" :x ? \\ 0"}));
+}
+
+void TestHistoryStore::anyFailureLeavesTheDatabaseAsItWas_data() {
+    QTest::addColumn<QString>("breakIt");
+    QTest::addColumn<QString>("mendIt");
+    QTest::addColumn<bool>("sameSecond");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("Total without a column") << "ALTER TABLE Total DROP COLUMN Третий"
+                                            << "ALTER TABLE Total ADD COLUMN Третий INT "
+                                               "NOT NULL DEFAULT 0"
+                                            << false << "Третий";
+    QTest::newRow("trigger refuses the last player")
+        << "CREATE TRIGGER no BEFORE UPDATE ON Total WHEN NEW.Игрок = 'Лодыш' "
+           "BEGIN SELECT RAISE(ABORT, 'refused'); END"
+        << "DROP TRIGGER no" << false << "refused";
+    QTest::newRow("second press in the same second") << ""
+                                                     << "" << true << "already exists";
+}
+
+void TestHistoryStore::anyFailureLeavesTheDatabaseAsItWas() {
+    QFETCH(QString, breakIt);
+    QFETCH(QString, mendIt);
+    QFETCH(bool, sameSecond);
+    QFETCH(QString, error);
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    HistoryStore db;
+    db.writeTournament(kTable, kvtest::sampleTournament());
+    if (!breakIt.isEmpty())
+        sqlite3(breakIt);
+    const QString before = dump();
+
+    const QString second = sameSecond ? kTable : QStringLiteral("08_12_2016__21_05_34");
+    try {
+        db.writeTournament(second, kvtest::sampleTournament());
+        QFAIL("no error");
+    } catch (const Error& e) {
+        QVERIFY2(e.text().contains(error), qPrintable(e.text()));
+    }
+    QCOMPARE(dump(), before);
+
+    // Mended, a new press stores the tournament once.
+    if (!mendIt.isEmpty())
+        sqlite3(mendIt);
+    db.writeTournament(QStringLiteral("08_12_2016__21_05_35"), kvtest::sampleTournament());
+    QCOMPARE(sqliteRows("SELECT Игрок || ' ' || Очки || ' ' || Первый FROM Total ORDER BY id"),
+             QStringList({"Зурко 14 2", "Пенва 8 0", "Лодыш 10 0"}));
+    QCOMPARE(sqliteRows("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name LIKE "
+                        "'08%'"),
+             QStringList{"2"});
+}
+
+void TestHistoryStore::placeOutsideOneToThreeWritesNothing() {
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    const QString before = dump();
+    TournamentEntry e = kvtest::sampleTournament();
+    e.players[2].figures.places = {};
+    HistoryStore db;
+    try {
+        db.writeTournament(kTable, e);
+        QFAIL("no error");
+    } catch (const Error& err) {
+        QVERIFY(err.text().contains(QStringLiteral("Лодыш")));
+    }
+    QCOMPARE(dump(), before);
+}
+
+void TestHistoryStore::missingFileIsAnErrorAndNeverCreated() {
+    kvtest::WorkFolder folder;
+    HistoryStore db;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            db.tableNames();
+            QFAIL("no error");
+        } catch (const Error& e) {
+            QVERIFY2(e.text().startsWith(QStringLiteral("Cannot open file \"base.db\".")),
+                     qPrintable(e.text()));
+        }
+        QVERIFY(!folder.exists(QStringLiteral("base.db")));
+    }
+    kvtest::createBaseDb();
+    QCOMPARE(db.tableNames(), QStringList{"Total"});
+}
+
+void TestHistoryStore::listsTablesAndViewsSortedWithoutSystemTables() {
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    sqlite3("INSERT INTO Total (Игрок) VALUES ('a'); CREATE TABLE b (x); "
+            "CREATE VIEW a_view AS SELECT * FROM b; CREATE TABLE \"15_11_2016__10_00_00\" (x);"
+            "ANALYZE;");
+    HistoryStore db;
+    db.writeTournament(kTable, kvtest::sampleTournament());
+    // sqlite_sequence and sqlite_stat1 exist now, but are the engine's own.
+    QCOMPARE(db.tableNames(),
+             QStringList({kTable, "15_11_2016__10_00_00", "Total", "a_view", "b"}));
+}
+
+void TestHistoryStore::copiesKeepTheOrderOfMaking_data() {
+    QTest::addColumn<QStringList>("present"); // in backups/ before
+    QTest::addColumn<QList<int>>("clock");    // seconds after 09.03.2024 20:15 at each copy
+    QTest::addColumn<bool>("wal");
+    QTest::addColumn<QStringList>("kept"); // three at most, in the order made
+    QTest::addColumn<QStringList>("strange"); // of those present, names left alone
+    const QString future = QStringLiteral("base-2031-01-01_00-00-0%1.db");
+    QTest::newRow("copies dated in the future")
+        << QStringList{future.arg(2), future.arg(0), future.arg(1)} << QList<int>{0, 60} << false
+        << QStringList{future.arg(2), "base-2024-03-09_20-15-00-1.db",
+                       "base-2024-03-09_20-16-00-2.db"}
+        << QStringList{};
+    QTest::newRow("clock set back, then right again")
+        << QStringList{} << QList<int>{0, -3600, 3600} << false
+        << QStringList{"base-2024-03-09_20-15-00.db", "base-2024-03-09_19-15-00-1.db",
+                       "base-2024-03-09_21-15-00-2.db"}
+        << QStringList{};
+    QTest::newRow("leftovers of a killed copy")
+        << QStringList{"base-2024-03-09_20-00-00.db.part", "base-2024-03-09_20-01-00.db",
+                       "base-2024-03-09_20-02-00-7.db.part"}
+        << QList<int>{0} << false
+        << QStringList{"base-2024-03-09_20-01-00.db", "base-2024-03-09_20-15-00.db"}
+        << QStringList{};
+    QTest::newRow("old names within a second, then the same second")
+        << QStringList{"base-2024-03-09_20-14-00_2.db", "base-2024-03-09_20-10-00.db",
+                       "base-2024-03-09_20-14-00.db"}
+        << QList<int>{0, 0} << false
+        << QStringList{"base-2024-03-09_20-14-00_2.db", "base-2024-03-09_20-15-00.db",
+                       "base-2024-03-09_20-15-00_2.db"}
+        << QStringList{};
+    QTest::newRow("old and ordered names together")
+        << QStringList{future.arg(0), "base-2024-03-09_20-00-00-4.db",
+                       "base-2031-01-01_00-00-00_2.db"}
+        << QList<int>{0} << false
+        << QStringList{"base-2031-01-01_00-00-00_2.db", "base-2024-03-09_20-00-00-4.db",
+                       "base-2024-03-09_20-15-00-5.db"}
+        << QStringList{};
+    // Committed changes still in the write-ahead log are in the copy too.
+    QTest::newRow("write-ahead log")
+        << QStringList{} << QList<int>{0} << true << QStringList{"base-2024-03-09_20-15-00.db"}
+        << QStringList{};
+    // Numbers of any length a folder may hold: the program's own go on from the largest, the
+    // ones it could never have made stay where they are, and a new copy is always the newest.
+    const QString at = QStringLiteral("base-2024-03-09_20-%1.db");
+    QTest::newRow("orders compared as numbers")
+        << QStringList{at.arg("00-00-9"), at.arg("00-00-100"), at.arg("00-00-10")}
+        << QList<int>{0} << false
+        << QStringList{at.arg("00-00-10"), at.arg("00-00-100"), at.arg("15-00-101")}
+        << QStringList{};
+    QTest::newRow("a huge order")
+        << QStringList{at.arg("00-00-999999999")} << QList<int>{0, 0} << false
+        << QStringList{at.arg("00-00-999999999"), at.arg("15-00-1000000000"),
+                       at.arg("15-00-1000000001")}
+        << QStringList{};
+    QTest::newRow("the largest order")
+        << QStringList{at.arg("00-00-999999999999999999")} << QList<int>{0, 0} << false
+        << QStringList{at.arg("00-00-999999999999999999"), at.arg("15-00-999999999999999999"),
+                       at.arg("15-00_2-999999999999999999")}
+        << QStringList{};
+    QTest::newRow("numbers longer than any copy's")
+        << QStringList{at.arg("00-00-1000000000000000000"), at.arg("00-00_0000000000000000001"),
+                       at.arg("10-00")}
+        << QList<int>{0} << false << QStringList{at.arg("10-00"), at.arg("15-00")}
+        << QStringList{at.arg("00-00-1000000000000000000"), at.arg("00-00_0000000000000000001")};
+    QTest::newRow("the largest number within a second")
+        << QStringList{at.arg("15-00_999999999999999999")} << QList<int>{0} << false
+        << QStringList{at.arg("15-00_999999999999999999"), at.arg("15-00-1")} << QStringList{};
+}
+
+void TestHistoryStore::copiesKeepTheOrderOfMaking() {
+    QFETCH(QStringList, present);
+    QFETCH(QList<int>, clock);
+    QFETCH(bool, wal);
+    QFETCH(QStringList, kept);
+    QFETCH(QStringList, strange);
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    QDir().mkdir(QStringLiteral("backups"));
+    for (const QString& name : present)
+        folder.writeBytes(QStringLiteral("backups/") + name, "an earlier copy");
+    HistoryStore store;
+    store.open();
+    QSqlQuery query(store.database());
+    if (wal)
+        QVERIFY(query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) &&
+                query.exec(QStringLiteral("INSERT INTO Total (Игрок) VALUES ('Зурко')")));
+
+    for (const int seconds : clock)
+        kv::keepSafetyCopy(store.database(), kDatabaseFile,
+                           QDateTime(QDate(2024, 3, 9), QTime(20, 15)).addSecs(seconds), 3,
+                           QStringLiteral("перед записью 09.03.2024"));
+    QStringList names;
+    for (const QString& path : safetyCopies(kDatabaseFile))
+        names.append(QFileInfo(path).fileName());
+    QCOMPARE(names, kept);
+    // Each new copy has its note, and the notes of the copies removed went with them.
+    QCOMPARE(safetyCopyNote(QStringLiteral("backups/") + kept.last()),
+             QStringLiteral("перед записью 09.03.2024"));
+    QStringList files = names + strange;
+    for (const QString& name : kept)
+        if (!present.contains(name))
+            files.append(name + QStringLiteral(".txt"));
+    files.sort();
+    QCOMPARE(QDir(QStringLiteral("backups")).entryList(QDir::Files, QDir::Name), files);
+    QCOMPARE(dump(QStringLiteral("backups/") + kept.last()), dump());
+}
+
+void TestHistoryStore::renameKilledAtEachStepEndsAllOldOrAllNew_data() {
+    QTest::addColumn<int>("step"); // where the process dies
+    QTest::addColumn<bool>("renamed");
+    QTest::newRow("mark written") << int(RenameStep::Marked) << false;
+    QTest::newRow("history changed, not committed") << int(RenameStep::RenamedUncommitted) << false;
+    QTest::newRow("history committed") << int(RenameStep::Committed) << true;
+    QTest::newRow("bomb.txt written") << int(RenameStep::BestScorerFile) << true;
+    QTest::newRow("prizes.txt written") << int(RenameStep::PrizeFile) << true;
+    QTest::newRow("settings written") << int(RenameStep::Settings) << true;
+}
+
+void TestHistoryStore::renameKilledAtEachStepEndsAllOldOrAllNew() {
+    QFETCH(int, step);
+    QFETCH(bool, renamed);
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    HistoryStore(kDatabaseFile).writeTournament(kTable, kvtest::sampleTournament(), "Пенва");
+    folder.write("bomb.txt", {"Пенва"});
+    folder.write("prizes.txt", QStringList{"2016-12-08"} + kvtest::kPlayers + kvtest::kTeams);
+    folder.writeSettings({.players = kvtest::kPlayers});
+    const QStringList after{"Зурко", "Пенва Второй", "Лодыш"};
+    const QStringList settingsAfter = kvtest::Settings{.players = after}.lines();
+
+    // The child dies where a kill would land: no destructor, no rollback, no clean-up runs.
+    const pid_t child = fork();
+    if (child == 0) {
+        try {
+            HistoryStore db;
+            renamePlayersEverywhere(db, {{"Пенва", "Пенва Второй"}}, settingsAfter,
+                                    [&](RenameStep reached) {
+                                        if (int(reached) == step)
+                                            _exit(0);
+                                    });
+        } catch (...) {
+        }
+        _exit(1);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0, "the rename never reached the step");
+    QVERIFY(folder.exists(kRenameMarkFile));
+
+    // The next start.
+    {
+        HistoryStore db;
+        QCOMPARE(settleInterruptedRename(db),
+                 renamed ? InterruptedRename::Finished : InterruptedRename::Dropped);
+        QCOMPARE(settleInterruptedRename(db), InterruptedRename::None);
+    }
+    QVERIFY(!folder.exists(kRenameMarkFile));
+    const QStringList names = renamed ? after : kvtest::kPlayers;
+    QCOMPARE(sqliteRows("SELECT Игрок FROM Total ORDER BY id"), names);
+    QCOMPARE(sqliteRows("SELECT Player FROM \"" + kTable + "\" ORDER BY id"), names);
+    QCOMPARE(sqliteRows("SELECT player FROM " + kBestScorerTable), QStringList{names[1]});
+    QCOMPARE(folder.lines("bomb.txt"), QStringList{names[1]});
+    QCOMPARE(folder.lines("prizes.txt").mid(1, 3), names);
+    QCOMPARE(folder.lines("prizes.txt").mid(4), kvtest::kTeams);
+    QCOMPARE(settings::readPlayerNames(), names);
+}
+
+void TestHistoryStore::fileNotWrittenAfterTheRenameIsToldAndFinishedLater() {
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    HistoryStore db;
+    db.writeTournament(kTable, kvtest::sampleTournament());
+    folder.write("bomb.txt", {"Пенва"});
+    QDir().mkdir("settings.ini"); // cannot be written over
+    const QStringList after{"Зурко", "Пенва Второй", "Лодыш"};
+    const QString told = renamePlayersEverywhere(db, {{"Пенва", "Пенва Второй"}},
+                                                 kvtest::Settings{.players = after}.lines());
+    QVERIFY2(told.startsWith("Игроки переименованы в истории турниров") &&
+                 told.contains("при следующем запуске"),
+             qPrintable(told));
+    QCOMPARE(sqliteRows("SELECT Игрок FROM Total ORDER BY id"), after);
+    QCOMPARE(folder.lines("bomb.txt"), QStringList{"Пенва Второй"});
+    QVERIFY(folder.exists(kRenameMarkFile));
+    // Still in the way at the next start: the mark waits for the one after.
+    QVERIFY_THROWS_EXCEPTION(Error, settleInterruptedRename(db));
+    QVERIFY(folder.exists(kRenameMarkFile));
+    QDir().rmdir("settings.ini");
+    QCOMPARE(settleInterruptedRename(db), InterruptedRename::Finished);
+    QCOMPARE(settings::readPlayerNames(), after);
+    QVERIFY(!folder.exists(kRenameMarkFile));
+}
+
+void TestHistoryStore::changeRefusedForTheRealReason_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("copies folder unreadable") << "unreadable" << "нет прав на чтение папки";
+    QTest::newRow("copies folder a loop") << "loop" << "ссылка на папку ведёт по кругу";
+    QTest::newRow("a file in place of the copies folder") << "file" << "на месте папки - файл";
+    QTest::newRow("base.db read-only") << "read-only" << "нельзя записывать: он только для чтения";
+}
+
+void TestHistoryStore::changeRefusedForTheRealReason() {
+    QFETCH(QString, fault);
+    QFETCH(QString, told);
+    // Permissions stop an ordinary user only: root runs these as "nobody".
+    const bool permission = fault == "unreadable" || fault == "read-only";
+    if (const QString why = kvtest::Unprivileged::unavailable(); permission && !why.isEmpty())
+        QSKIP(qPrintable(why));
+    kvtest::WorkFolder folder(kvtest::Reach::Everyone);
+    kvtest::createBaseDb();
+    QDir().mkdir(QStringLiteral("backups"));
+    folder.writeBytes(QStringLiteral("backups/base-2024-03-09_20-00-00.db"), "an earlier copy");
+    const auto readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    QVERIFY(QFile::setPermissions("base.db", fault == "read-only" ? readable
+                                                                  : readable | QFile::WriteOwner |
+                                                                        QFile::WriteOther));
+    if (fault == "unreadable")
+        QVERIFY(QFile::setPermissions(QStringLiteral("backups"), {}));
+    else if (!permission)
+        QVERIFY(QDir(QStringLiteral("backups")).removeRecursively() &&
+                (fault == "loop" ? QFile::link("backups", "backups")
+                                 : QFile(QStringLiteral("backups")).open(QIODevice::WriteOnly)));
+    const QString before = dump();
+    {
+        std::optional<kvtest::Unprivileged> user;
+        if (permission)
+            user.emplace();
+        const auto refusal = [](const std::function<void()>& work) {
+            try {
+                work();
+            } catch (const Error& e) {
+                return e.text();
+            }
+            return QStringLiteral("not refused");
+        };
+        QStringList texts{refusal([] { HistoryStore().change([] {}, writingNote(kTable)); })};
+        // The restore window and a damaged base.db tell the same, never that there are no copies.
+        if (fault != "read-only")
+            texts << refusal([] { describeSafetyCopies(kDatabaseFile); })
+                  << damagedHistory(kDatabaseFile, QStringLiteral("файл пуст")).text();
+        for (const QString& text : texts)
+            QVERIFY2(text.contains(told), qPrintable(text));
+    }
+    QCOMPARE(dump(), before);
+}
+
+void TestHistoryStore::restoreListsCopiesAndSetAsideFiles() {
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    kv::FixedClock clock(QDateTime(QDate(2024, 3, 9), QTime(20, 15)));
+    HistoryStore store(kDatabaseFile, &clock);
+    store.writeTournament(kTable, kvtest::sampleTournament()); // its copy holds none
+    const QString written = safetyCopies(kDatabaseFile).value(0);
+    // A copy from a newer program, made earlier; then all of them copied at one moment.
+    const QString newer = QStringLiteral("backups/base-2024-03-09_20-10-00.db");
+    QVERIFY(QFile::copy(written, newer));
+    sqlite3(QStringLiteral("PRAGMA user_version = 7;"), newer);
+    for (const QString& path : {written, newer}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite) &&
+                file.setFileTime(QDateTime(QDate(2025, 1, 1), QTime(12, 0)),
+                                 QFileDevice::FileModificationTime));
+    }
+    clock.advance(60);
+    const QString setAside = store.restoreFromCopy(written); // the wrong one
+    QCOMPARE(store.tournamentTables().size(), 0);
+
+    QStringList listed;
+    for (const CopySummary& c : describeSafetyCopies(kDatabaseFile))
+        listed << QStringLiteral("%1 %2 %3 %4|%5")
+                      .arg(QFileInfo(c.path).fileName(), c.made.toString("dd.MM.yyyy HH:mm:ss"))
+                      .arg(c.tournaments)
+                      .arg(c.newer ? "newer" : "")
+                      .arg(c.note);
+    QCOMPARE(listed, QStringList({QFileInfo(setAside).fileName() +
+                                      " 09.03.2024 20:16:00 1 |заменённая при восстановлении",
+                                  "base-2024-03-09_20-15-00.db 09.03.2024 20:15:00 0 |перед "
+                                  "записью 08.12.2016",
+                                  "base-2024-03-09_20-10-00.db 09.03.2024 20:10:00 0 newer|"}));
+    // The wrong restore is undone from the same list.
+    clock.advance(60);
+    store.restoreFromCopy(setAside);
+    QCOMPARE(store.tournamentTables(), QStringList{kTable});
+}
+
+void TestHistoryStore::restoreCutShortIsFinishedAtStart_data() {
+    QTest::addColumn<int>("cut");         // the steps of the restore done before the kill
+    QTest::addColumn<int>("tournaments"); // found at the next start; -1: told, not opened
+    QTest::newRow("while the copy was written") << 0 << 1;
+    QTest::newRow("copy written, nothing renamed") << 1 << 1;
+    QTest::newRow("current file set aside, its journal not yet") << 2 << 0;
+    QTest::newRow("current file and its journal set aside") << 3 << 0;
+    QTest::newRow("the journal cannot follow") << 4 << -1;
+}
+
+void TestHistoryStore::restoreCutShortIsFinishedAtStart() {
+    QFETCH(int, cut);
+    QFETCH(int, tournaments);
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    HistoryStore(kDatabaseFile).writeTournament(kTable, kvtest::sampleTournament());
+    const QByteArray copy =
+        folder.bytes("backups/" + QFileInfo(safetyCopies(kDatabaseFile).value(0)).fileName());
+    const QString kept = QStringLiteral("base-replaced-2024-03-09_20-16-00.db");
+    folder.writeBytes(cut == 0 ? "base.db.restoring.part" : "base.db.restoring",
+                      cut == 0 ? copy.left(copy.size() / 2) : copy);
+    if (cut >= 2) {
+        QVERIFY(QFile::rename("base.db", kept));
+        folder.writeBytes(cut == 3 ? kept + "-journal" : "base.db-journal", "of the kept file");
+    }
+    if (cut == 4)
+        folder.writeBytes(kept + "-journal", "another journal");
+
+    HistoryStore store;
+    try {
+        QCOMPARE(int(store.tournamentTables().size()), tournaments);
+    } catch (const DamagedHistory& e) {
+        QVERIFY2(tournaments < 0 && e.text().contains("восстановление из копии было прервано"),
+                 qPrintable(e.text()));
+        return;
+    }
+    QVERIFY(tournaments >= 0);
+    // A journal always stays with the file it was written for.
+    QCOMPARE(folder.exists("base.db-journal"), false);
+    QCOMPARE(folder.exists(kept + "-journal"), cut >= 2);
+}
+
+// The benchmarks' histories are the program's stored form: every evening counted, "Total" equal
+// to its rebuild, clubs that vary, best scorers kept for the newer evenings only.
+void TestHistoryStore::aGeneratedHouseholdReadsBackWhole() {
+    kvtest::WorkFolder folder;
+    kvtest::writeHousehold({.evenings = 300});
+    kv::HistoryStore store;
+    const kv::History history = store.readHistory();
+    QCOMPARE(history.tournaments.size(), 300);
+    QCOMPARE(history.leftOut().size(), 0);
+    QCOMPARE(history.players, (QStringList{"Зурко", "Пенва", "Лодыш"}));
+    const kv::TotalRebuild total = store.rebuiltTotal();
+    QCOMPARE(total.lines.size(), 3);
+    for (const kv::TotalLine& line : total.lines)
+        QVERIFY2(line.stored && line.stored == line.rebuilt, qPrintable(line.player));
+    QSet<QString> clubs;
+    int draws = 0, scorers = 0;
+    for (const kv::PlayedTournament& t : history.tournaments) {
+        clubs.insert(t.teams[0]);
+        for (const kv::PlayedMatch& m : t.matches)
+            draws += m.homeGoals == m.awayGoals;
+        scorers += t.bestScorer.has_value();
+    }
+    QVERIFY2(clubs.size() > 100, qPrintable(QString::number(clubs.size())));
+    QVERIFY2(draws > 300 && draws < 700, qPrintable(QString::number(draws)));
+    QCOMPARE(scorers, 120);
+}
+
+QTEST_GUILESS_MAIN(TestHistoryStore)
+#include "test_historystore.moc"

@@ -1,0 +1,159 @@
+// The charts window over the stored tournaments.
+#include "common/errors.h"
+#include "history/historystore.h"
+#include "historydb.h"
+#include "records/gui_charts.h"
+
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChartView>
+#include <QLabel>
+#include <QLineSeries>
+#include <QTabWidget>
+#include <QValueAxis>
+
+#include <cmath>
+
+namespace {
+
+// The charts of a tab: one, or one per player on the goals tab.
+QList<QChart*> chartsOf(kv::TournamentCharts& w, int tab) {
+    QList<QChart*> charts;
+    for (const QChartView* v : w.tabs()->widget(tab)->findChildren<QChartView*>())
+        charts << v->chart();
+    if (auto* one = qobject_cast<QChartView*>(w.tabs()->widget(tab)))
+        charts = {one->chart()};
+    return charts;
+}
+
+QChart* chartOf(kv::TournamentCharts& w, int tab) {
+    return chartsOf(w, tab).value(0);
+}
+
+// Every point of the lines inside the plot, whose tournament axis ticks on played ones only.
+void verifyInsideThePlot(kv::TournamentCharts& w, int played) {
+    const QList<QChart*> lines = chartsOf(w, 2) + QList<QChart*>{chartOf(w, 0)};
+    for (QChart* chart : lines) {
+        const auto* x = static_cast<QValueAxis*>(chart->axes(Qt::Horizontal)[0]);
+        const auto* y = static_cast<QValueAxis*>(chart->axes(Qt::Vertical)[0]);
+        QVERIFY(x->tickAnchor() == 1 && x->max() < played + 1);
+        for (QAbstractSeries* s : chart->series())
+            for (const QPointF& p : static_cast<QLineSeries*>(s)->points())
+                QVERIFY(p.x() > x->min() && p.x() < x->max() && p.y() > y->min() &&
+                        p.y() < y->max());
+    }
+}
+
+} // namespace
+
+class TestCharts : public QObject {
+    Q_OBJECT
+private slots:
+    void nothingStored();
+    void onePlayerOneColour();
+    void followsTheHistoryAndNamesWhatItLeavesOut();
+};
+
+void TestCharts::nothingStored() {
+    kvtest::WorkFolder folder;
+    kv::HistoryStore store;
+    kv::ScriptedDialogs dialogs;
+    kv::TournamentCharts w(store, dialogs);
+    // No database file: the message the results window gives.
+    try {
+        w.load();
+        QFAIL("a missing database was read");
+    } catch (const kv::Error& e) {
+        QCOMPARE(e.text(), kv::cannotOpen(QStringLiteral("base.db"),
+                                          QStringLiteral("No such file or directory"))
+                               .text());
+    }
+    kvtest::createBaseDb();
+    w.load();
+    QTRY_VERIFY(!w.isReading());
+    auto* empty = w.findChild<QLabel*>(QStringLiteral("NoTournaments"));
+    QVERIFY(empty && empty->text().startsWith(QStringLiteral("В базе ещё нет ни одного турнира")));
+}
+
+void TestCharts::onePlayerOneColour() {
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    kv::HistoryStore store;
+    // Written out of order, the second evening with a new player.
+    store.writeTournament("08_12_2016__21_05_33", kvtest::sampleTournament());
+    store.writeTournament("15_11_2016__20_00_00",
+                          kvtest::sampleTournament({"Пенва", "Зурко", "Гость"}));
+    kv::ScriptedDialogs dialogs;
+    kv::TournamentCharts w(store, dialogs);
+    w.load();
+    QTRY_VERIFY(!w.isReading());
+    QCOMPARE(w.tabs()->count(), 3);
+
+    const QList<QAbstractSeries*> lines = chartOf(w, 0)->series();
+    QStringList players;
+    for (QAbstractSeries* s : lines)
+        players << s->name();
+    QCOMPARE(players, QStringList({"Пенва", "Зурко", "Гость", "Лодыш"}));
+    // Cumulative points end at the sums "Total" holds.
+    for (QAbstractSeries* s : lines) {
+        const auto* line = static_cast<QLineSeries*>(s);
+        QCOMPARE(QString::number(line->points().last().y()),
+                 kvtest::sqliteRows(
+                     QStringLiteral("SELECT Очки FROM Total WHERE Игрок='%1'").arg(s->name()))
+                     .value(0));
+    }
+    const QList<QBarSet*> bars = static_cast<QBarSeries*>(chartOf(w, 1)->series()[0])->barSets();
+    // Goals: a chart per player, for in his colour, against in another one.
+    const QList<QChart*> goals = chartsOf(w, 2);
+    QCOMPARE(goals.size(), 4);
+    for (int p = 0; p < 4; ++p) {
+        const QColor colour = static_cast<QLineSeries*>(lines[p])->color();
+        QCOMPARE(bars[p]->color(), colour);
+        QCOMPARE(static_cast<QLineSeries*>(goals[p]->series()[0])->pen().color(), colour);
+        QVERIFY(static_cast<QLineSeries*>(goals[p]->series()[1])->pen().color() != colour);
+    }
+    QCOMPARE(bars[0]->at(0) + bars[0]->at(1) + bars[0]->at(2), 2.0);
+
+    // Every value axis ticks on whole numbers only: "%d" labels never repeat a number.
+    for (int tab = 0; tab < 3; ++tab)
+        for (QChart* chart : chartsOf(w, tab))
+            for (QAbstractAxis* a : chart->axes())
+                if (auto* v = qobject_cast<QValueAxis*>(a)) {
+                    QCOMPARE(v->tickType(), QValueAxis::TicksDynamic);
+                    QVERIFY(v->tickInterval() >= 1);
+                    QCOMPARE(std::floor(v->tickInterval()), v->tickInterval());
+                    if (v->tickAnchor() == 0) // a count ends on a tick
+                        QCOMPARE(std::fmod(v->max(), v->tickInterval()), 0.0);
+                }
+}
+
+void TestCharts::followsTheHistoryAndNamesWhatItLeavesOut() {
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    kv::HistoryStore store;
+    store.writeTournament("08_12_2016__21_05_33", kvtest::sampleTournament());
+    kv::ScriptedDialogs dialogs;
+    kv::TournamentCharts w(store, dialogs);
+    w.load();
+    QTRY_VERIFY(!w.isReading());
+    verifyInsideThePlot(w, 1);
+    QVERIFY(w.note()->isHidden());
+    kvtest::sqlite3("CREATE TABLE \"Копия\" AS SELECT * FROM \"08_12_2016__21_05_33\";");
+
+    // Written while the window is open: drawn at once, the copy left out and named.
+    kv::TournamentEntry next = kvtest::sampleTournament();
+    next.players[0].team = QStringLiteral("Другая команда");
+    store.writeTournament("09_12_2016__21_05_33", next);
+    QVERIFY(w.isReading());
+    QTRY_VERIFY(!w.isReading());
+    const auto* line = static_cast<QLineSeries*>(chartOf(w, 0)->series()[0]);
+    QCOMPARE(line->points().size(), 2);
+    QCOMPARE(line->points().last().y(), 14.0);
+    verifyInsideThePlot(w, 2);
+    QVERIFY(!w.note()->isHidden());
+    QVERIFY2(w.note()->text().contains("\"Копия\": копия турнира \"08_12_2016__21_05_33\""),
+             qPrintable(w.note()->text()));
+}
+
+QTEST_MAIN(TestCharts)
+#include "test_charts_gui.moc"

@@ -1,0 +1,249 @@
+// The records window: what it shows for the history there is, that it follows a change of the
+// history while open, and its saves.
+#include "fakes.h"
+#include "household.h"
+#include "records/gui_records.h"
+#include "recordshistory.h"
+#include "../results/resultswindow.h"
+#include "tournament/standings.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTextDocument>
+
+namespace {
+
+struct RecordsOnScreen : kvtest::Fakes {
+    explicit RecordsOnScreen(const QString& database) {
+        if (database.startsWith(QLatin1String("sample")))
+            kvtest::writeSampleHistory();
+        if (database == QLatin1String("sample, the third player replaced"))
+            folder.writeSettings({.players = {"Зурко", "Пенва", "Новичок"}});
+        else if (database == QLatin1String("empty"))
+            kvtest::createBaseDb();
+        if (database == QLatin1String("goalless")) {
+            kvtest::createBaseDb();
+            const QStringList zeros(12, QStringLiteral("0"));
+            store.writeTournament(QStringLiteral("01_03_2024__20_00_00"),
+                                  kv::tournamentEntry(kvtest::kPlayers, {"Милан", "Аякс", "Порту"},
+                                                      {zeros, kv::computeStandings(zeros)}));
+        }
+        if (database == QLatin1String("household"))
+            kvtest::writeHousehold({.evenings = 50});
+        window = std::make_unique<kv::RecordsWindow>(store, dialogs, clock, [] {
+            return kv::LevelOf([](const QString& club) {
+                return club == QStringLiteral("Милан") ? QStringLiteral("Клубы 4,5*") : QString();
+            });
+        });
+        window->show();
+    }
+    // The book is computed beside the window: its text once it is shown.
+    QString text() const {
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(!window->isComputing(), 30000); }();
+        return window->document()->toPlainText();
+    }
+    QString status() const {
+        return kvtest::child<QLabel>(window.get(), QStringLiteral("RecordsStatus"))->text();
+    }
+
+    kvtest::WorkFolder folder;
+    kv::HistoryStore store;
+    std::unique_ptr<kv::RecordsWindow> window;
+};
+
+} // namespace
+
+class TestRecordsWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void showsWhatTheHistoryHolds_data();
+    void showsWhatTheHistoryHolds();
+    void followsAWrite();
+    void savesPdfAndCsv();
+    void aWriteTellsOfBrokenRecords_data();
+    void aWriteTellsOfBrokenRecords();
+    void changesWhileComputingEndInTheLastOne();
+    void readsBesideTheWindow();
+};
+
+void TestRecordsWindow::showsWhatTheHistoryHolds_data() {
+    QTest::addColumn<QString>("database");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("three evenings and a damaged table")
+        << "sample"
+        << QStringList{"Турниров учтено: 3.",
+                       "Рекорды группы",
+                       "Зурко (Реал Мадрид) - Пенва (Милан) 9:0, 02.03.2024",
+                       "Зурко - Пенва",
+                       "Клубы 4,5*",
+                       "Другие",
+                       "для турниров, записанных раньше (2)",
+                       "\"04_03_2024__20_00_00\"",
+                       // one side in a row: Зурко's loss told from his side
+                       "Зурко (Реал Мадрид) - Лодыш (Бавария) 1:2, 02.03.2024",
+                       "Раз лучший бомбардир",
+                       "«Подряд»: сейчас / рекорд",
+                       // he beat both more often than he lost to them
+                       "Зурко\n3\n1\n0\n1 / 4\n2 / 6\n0 / 2\n0 / 1\nнет"};
+    // A record needs something to hold.
+    QTest::newRow("only goalless draws")
+        << "goalless" << QStringList{"Турниров учтено: 1.", "!Больше всего голов в матче",
+                                     "!Лучшая разница мячей", "Больше всего очков за турнир"};
+    QTest::newRow("a former player")
+        << "sample, the third player replaced" << QStringList{"Лодыш (бывший игрок)", "- / "};
+    QTest::newRow("no tournament yet") << "empty" << QStringList{"Турниров пока нет"};
+    QTest::newRow("no database") << "none"
+                                 << QStringList{"Историю турниров не удалось прочитать",
+                                                "База данных не изменена"};
+}
+
+void TestRecordsWindow::showsWhatTheHistoryHolds() {
+    QFETCH(QString, database);
+    QFETCH(QStringList, shown);
+    RecordsOnScreen s(database);
+    for (const QString& text : shown)
+        if (text.startsWith(QLatin1Char('!')))
+            QVERIFY2(!s.text().contains(text.mid(1)), qPrintable(text));
+        else
+            QVERIFY2(s.text().contains(text), qPrintable(text + "\n" + s.text()));
+    // Reading never writes: no database appears where there was none.
+    QCOMPARE(s.folder.exists(QStringLiteral("base.db")), database != QLatin1String("none"));
+}
+
+void TestRecordsWindow::followsAWrite() {
+    RecordsOnScreen s(QStringLiteral("sample"));
+    s.store.writeTournament(QStringLiteral("05_03_2024__20_00_00"), kvtest::sampleTournament());
+    QVERIFY2(s.text().contains(QStringLiteral("Турниров учтено: 4.")), qPrintable(s.text()));
+    // A player who starts afresh under a new name is a former player at the next showing.
+    s.window->hide();
+    s.folder.writeSettings({.players = {"Зурко", "Новичок", "Лодыш"}});
+    s.window->show();
+    QVERIFY2(s.text().contains(QStringLiteral("Пенва (бывший игрок)")), qPrintable(s.text()));
+}
+
+void TestRecordsWindow::savesPdfAndCsv() {
+    RecordsOnScreen s(QStringLiteral("sample"));
+    s.text();
+    QStringList offered;
+    QString typed; // what the players typed in the dialog; empty: the name proposed
+    s.window->setChooseSaveFile([&](QWidget*, const QString& proposed) {
+        offered << QFileInfo(proposed).fileName();
+        return s.folder.path(typed.isEmpty() ? QFileInfo(proposed).completeBaseName() : typed);
+    });
+    s.window->savePdfClick();
+    s.window->saveCsvClick();
+    typed = QStringLiteral("Матчи.csv");
+    s.window->saveCsvClick();
+    QCOMPARE(s.dialogs.errors(), QStringList{});
+    QCOMPARE(offered, (QStringList{"Рекорды-2024-03-09.pdf", "Матчи-2024-03-09.xlsx",
+                                   "Матчи-2024-03-09-2.xlsx"}));
+    QVERIFY(s.folder.bytes(QStringLiteral("Рекорды-2024-03-09.pdf")).startsWith("%PDF"));
+    // A header and the six matches of each of the three counted evenings.
+    const QByteArray csv = s.folder.bytes(QStringLiteral("Матчи.csv"));
+    QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
+    QCOMPARE(csv.count("\r\n"), 1 + 3 * 6);
+
+    // The workbook as a spreadsheet program reads it: real dates and numbers, the header frozen
+    // and filtered.
+    QProcess reader;
+    reader.start(QStringLiteral(KV_PYTHON3),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import sys, openpyxl\n"
+                                 "ws = openpyxl.load_workbook(sys.argv[1]).active\n"
+                                 "print(ws.title, ws.freeze_panes, ws.auto_filter.ref, ws.max_row)\n"
+                                 "print(*[repr(c.value) for c in ws[2]], sep='|')\n"),
+                  s.folder.path(QStringLiteral("Матчи-2024-03-09.xlsx"))});
+    QVERIFY(reader.waitForFinished(30000));
+    QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError().constData());
+    const QStringList lines = QString::fromUtf8(reader.readAllStandardOutput()).split('\n');
+    QCOMPARE(lines.value(0), QStringLiteral("Матчи A2 $A$1:$K$19 19"));
+    QCOMPARE(lines.value(1),
+             QStringLiteral("datetime.datetime(2024, 3, 1, 0, 0)|'01_03_2024__20_00_00'|'Зурко'|"
+                            "'Реал Мадрид'|'Пенва'|'Ювентус'|2|0|'Другие'|'Другие'|None"));
+}
+
+void TestRecordsWindow::aWriteTellsOfBrokenRecords_data() {
+    QTest::addColumn<QStringList>("wins"); // Зурко's score over Пенва, evening by evening
+    QTest::addColumn<QString>("news");     // what the last write says, the start of it
+    QTest::newRow("the first evening sets records silently") << QStringList{"3"} << QString();
+    QTest::newRow("a bigger win") << QStringList{"3", "5"}
+                                  << "Новый рекорд: самая крупная победа - Зурко (Команда 1) - "
+                                     "Пенва (Команда 2) 5:0, 08.12.2016";
+    QTest::newRow("a tie is no record") << QStringList{"3", "3"} << QString();
+}
+
+void TestRecordsWindow::aWriteTellsOfBrokenRecords() {
+    QFETCH(QStringList, wins);
+    QFETCH(QString, news);
+    kvtest::ResultsWindow w;
+    for (const QString& score : wins) {
+        w.dialogs.clear();
+        w.clock.advance(60);
+        w.handOver();
+        w.scores({{0, score}});
+        kvtest::child<QPushButton>(w.form.get(), QStringLiteral("Button1"))->click();
+        kvtest::child<QPushButton>(w.form.get(), QStringLiteral("Button3"))->click();
+        kvtest::child<QPushButton>(w.form.get(), QStringLiteral("BitBtn1"))->click();
+    }
+    QCOMPARE(w.dialogs.errors(), QStringList{});
+    const QStringList said = w.dialogs.texts();
+    QCOMPARE(said.size(), news.isEmpty() ? 0 : 1);
+    if (!news.isEmpty())
+        QVERIFY2(said[0].startsWith(news), qPrintable(said[0]));
+}
+
+// Deletions one after another, each while the book of the one before is still being computed:
+// the book shown at the end is that of the last history, never an older one.
+void TestRecordsWindow::changesWhileComputingEndInTheLastOne() {
+    RecordsOnScreen s(QStringLiteral("household"));
+    QVERIFY2(s.text().contains(QStringLiteral("Турниров учтено: 50.")), qPrintable(s.text()));
+    const QStringList tables = s.store.tournamentTables();
+    for (int i = 0; i < 3; ++i) {
+        s.store.deleteTournament(tables[i]);
+        QVERIFY(s.window->isComputing());
+        QCOMPARE(s.status(), QStringLiteral("Считаю рекорды..."));
+    }
+    QVERIFY2(s.text().contains(QStringLiteral("Турниров учтено: 47.")), qPrintable(s.text()));
+    QCOMPARE(s.status(), QString());
+    QCOMPARE(s.dialogs.errors(), QStringList{});
+}
+
+// Another program holds the file: the reading waits for it, the window does not. A window closed
+// while its book is computed goes without a trace.
+void TestRecordsWindow::readsBesideTheWindow() {
+    kvtest::WorkFolder folder;
+    kvtest::writeHousehold({.evenings = 50});
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "other");
+        other.setDatabaseName(QStringLiteral("base.db"));
+        QVERIFY(other.open());
+        QSqlQuery lock(other);
+        QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        kvtest::Fakes fakes;
+        kv::HistoryStore store;
+        auto window = std::make_unique<kv::RecordsWindow>(store, fakes.dialogs, fakes.clock,
+                                                          std::function<kv::LevelOf()>());
+        QElapsedTimer shown;
+        shown.start();
+        window->show();
+        QTest::qWait(300);
+        QVERIFY2(shown.elapsed() < 1000, qPrintable(QString::number(shown.elapsed())));
+        QVERIFY(window->isComputing());
+        QVERIFY(!kvtest::child<QPushButton>(window.get(), "SavePdfButton")->isEnabled());
+        QVERIFY(lock.exec(QStringLiteral("COMMIT")));
+        QTRY_VERIFY_WITH_TIMEOUT(!window->isComputing(), 30000);
+        QVERIFY(window->document()->toPlainText().contains("Турниров учтено: 50."));
+        store.deleteTournament(store.tournamentTables().first());
+        QVERIFY(window->isComputing());
+        window.reset();
+        QCOMPARE(fakes.dialogs.errors(), QStringList{});
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+}
+
+QTEST_MAIN(TestRecordsWindow)
+#include "test_records_gui.moc"
