@@ -92,6 +92,26 @@ QSqlDatabase HistoryStore::database() const {
     return QSqlDatabase::database(connectionName_, false);
 }
 
+namespace {
+
+// The grid's table: rows are read, and any attempt to write them is refused.
+class ReadOnlyTable : public QSqlTableModel {
+public:
+    using QSqlTableModel::QSqlTableModel;
+    bool setData(const QModelIndex&, const QVariant&, int) override { return false; }
+
+protected:
+    bool updateRowInTable(int, const QSqlRecord&) override { return false; }
+    bool insertRowIntoTable(const QSqlRecord&) override { return false; }
+    bool deleteRowFromTable(int) override { return false; }
+};
+
+} // namespace
+
+QSqlTableModel* HistoryStore::newTableView(QObject* parent) const {
+    return new ReadOnlyTable(parent, database());
+}
+
 bool HistoryStore::isOpen() const {
     return database().isOpen();
 }

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QSet>
 #include <QSqlDatabase>
+#include <QSqlTableModel>
 #include <QString>
 #include <QStringList>
 
@@ -41,7 +42,9 @@ public:
     bool isOpen() const;
     // Non-empty when the database came from a newer program and was opened read-only.
     QString formatWarning() const { return formatWarning_; }
-    QSqlDatabase database() const;
+    // A view of a table for the results window's grid. It reads through the store's connection
+    // and never writes: every change of the history is one of the store's operations below.
+    QSqlTableModel* newTableView(QObject* parent) const;
     QString fileName() const { return fileName_; }
 
     // All ordinary tables and views, sorted, without the engine's and the program's own.
@@ -109,6 +112,9 @@ signals:
     void historyChanged();
 
 private:
+    // Tests reach the connection through this to set faults on it.
+    friend struct HistoryStoreProbe;
+    QSqlDatabase database() const;
     void openFile(bool readOnly);
     void inTransaction(const std::function<void()>& work);
     // Runs a part of a change: a busy database or a full disk is told as this change not made.

@@ -155,7 +155,7 @@ TForm9::~TForm9() {
 }
 
 void TForm9::setUpGrid() {
-    ADOTable1 = new QSqlTableModel(this, db_.database());
+    ADOTable1 = db_.newTableView(this);
     ADOTable1->setObjectName(QStringLiteral("ADOTable1"));
     ADOTable1->setEditStrategy(QSqlTableModel::OnManualSubmit);
     auto* shown = new ShownTable(this);

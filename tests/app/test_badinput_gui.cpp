@@ -135,7 +135,7 @@ void TestBadInput::oddNamesTravelUnchanged() {
     p.dialogs.queue(kv::Dialogs::Answer::Yes); // the best scorer is chosen below
     p.form9->BitBtn1->click();
     QVERIFY2(p.dialogs.errors().isEmpty(), qPrintable(p.dialogs.errors().join(" | ")));
-    const QSqlDatabase db = p.form9->database().database();
+    const QSqlDatabase db = kvtest::connectionOf(p.form9->database());
     const QString table = QStringLiteral("09_03_2024__20_15_07");
     QCOMPARE(
         column(QSqlQuery(QStringLiteral("SELECT Player FROM \"%1\" ORDER BY id").arg(table), db)),

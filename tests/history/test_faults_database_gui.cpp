@@ -61,7 +61,7 @@ struct Env : kvtest::ResultsWindow {
     }
 #ifdef KV_SQLITE3_API
     ::sqlite3* handle() const {
-        const QVariant v = form->database().database().driver()->handle();
+        const QVariant v = kvtest::connectionOf(form->database()).driver()->handle();
         if (qstrcmp(v.typeName(), "sqlite3*") != 0) {
             kvtest::fail(QStringLiteral("not an SQLite connection"));
             return nullptr;

@@ -144,9 +144,9 @@ void TestHistoryStore::updateTotalInsertsThenAdds() {
     db.open();
     // Every figure distinct, so a value in a wrong column shows.
     const PlayerEntry p{"Зурко", "", {2, 3, 5, 11, 13, -17, 19, placeCounters(place.toInt())}};
-    UpdateTotal(db.database(), p);
+    UpdateTotal(kvtest::connectionOf(db), p);
     QCOMPARE(totalRows(), QStringList({"Зурко|2|3|5|11|13|-17|19|" + counters}));
-    UpdateTotal(db.database(), p);
+    UpdateTotal(kvtest::connectionOf(db), p);
     const QString twice = QString(counters).replace('1', '2');
     QCOMPARE(totalRows(), QStringList({"Зурко|4|6|10|22|26|-34|38|" + twice}));
 }
@@ -162,8 +162,8 @@ void TestHistoryStore::onlyTheExactNameGetsTheSums() {
             "INSERT INTO Total VALUES (NULL, 'Ivan', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);");
     HistoryStore db;
     db.open();
-    UpdateTotal(db.database(), {"Ivan", "", {1, 0, 0, 1, 0, 1, 3, placeCounters(1)}});
-    UpdateTotal(db.database(), {"IVAN", "", {0, 1, 0, 0, 0, 0, 1, placeCounters(2)}});
+    UpdateTotal(kvtest::connectionOf(db), {"Ivan", "", {1, 0, 0, 1, 0, 1, 3, placeCounters(1)}});
+    UpdateTotal(kvtest::connectionOf(db), {"IVAN", "", {0, 1, 0, 0, 0, 0, 1, placeCounters(2)}});
     QCOMPARE(totalRows(), QStringList({"ivan|0|0|0|0|0|0|0|0|0|0", "Ivan|1|0|0|1|0|1|3|1|0|0",
                                        "IVAN|0|1|0|0|0|0|1|0|1|0"}));
 }
@@ -367,13 +367,13 @@ void TestHistoryStore::copiesKeepTheOrderOfMaking() {
         folder.writeBytes(QStringLiteral("backups/") + name, "an earlier copy");
     HistoryStore store;
     store.open();
-    QSqlQuery query(store.database());
+    QSqlQuery query(kvtest::connectionOf(store));
     if (wal)
         QVERIFY(query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) &&
                 query.exec(QStringLiteral("INSERT INTO Total (Игрок) VALUES ('Зурко')")));
 
     for (const int seconds : clock)
-        kv::keepSafetyCopy(store.database(), kDatabaseFile,
+        kv::keepSafetyCopy(kvtest::connectionOf(store), kDatabaseFile,
                            QDateTime(QDate(2024, 3, 9), QTime(20, 15)).addSecs(seconds), 3,
                            QStringLiteral("перед записью 09.03.2024"));
     QStringList names;

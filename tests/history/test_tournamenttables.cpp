@@ -101,7 +101,7 @@ void TestStoredTournament::failedCorrectionChangesNothing() {
     db.writeTournament(table, computed(kAllDraws));
     const QString before = sqlite3(QStringLiteral(".dump"));
 
-    QSqlQuery q(db.database());
+    QSqlQuery q(kvtest::connectionOf(db));
     QVERIFY(q.exec("CREATE TEMP TABLE fault (n INTEGER, at INTEGER)"));
     QVERIFY(q.exec("INSERT INTO fault VALUES (0, 0)"));
     const QString body =

@@ -8,7 +8,18 @@
 
 #include <QProcess>
 
+namespace kv {
+struct HistoryStoreProbe {
+    static QSqlDatabase connection(const HistoryStore& store) { return store.database(); }
+};
+} // namespace kv
+
 namespace kvtest {
+
+// The store's own connection, where a test sets up a fault or a state no operation makes.
+inline QSqlDatabase connectionOf(const kv::HistoryStore& store) {
+    return kv::HistoryStoreProbe::connection(store);
+}
 
 inline QString sqlite3(const QString& sql, const QString& db = QStringLiteral("base.db")) {
     QProcess p;
