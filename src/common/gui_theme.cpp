@@ -225,7 +225,8 @@ void applyCarbonTheme(QApplication& app) {
     QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
     if (!fusion)
         throw Error(
-            QStringLiteral("Theme \"Carbon\" cannot be applied: the Fusion style is missing."));
+            QStringLiteral("Тёмное оформление недоступно: в Qt нет стиля Fusion. Окна будут в "
+                           "оформлении системы."));
     app.setStyle(new CarbonStyle(fusion));
     QPalette p;
     p.setColor(QPalette::Window, kWindow);

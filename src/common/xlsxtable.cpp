@@ -268,7 +268,7 @@ void writeTableWorkbook(const QString& path, const QString& sheetName, const QSt
     if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) !=
         0) {
         QFile::remove(temporary);
-        throw cannotCreate(path, QStringLiteral("the file could not be put in place"));
+        throw cannotCreate(path, QStringLiteral("файл не удалось поставить на место"));
     }
 }
 

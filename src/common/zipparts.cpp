@@ -17,7 +17,7 @@ namespace kv {
 bool readZipParts(const QString& path, std::vector<ZipPart>& parts, QString& why) {
     QuaZip zip(path);
     if (!zip.open(QuaZip::mdUnzip)) {
-        why = QStringLiteral("it is not a zip archive");
+        why = QStringLiteral("это не zip-архив");
         return false;
     }
     for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
@@ -25,19 +25,19 @@ bool readZipParts(const QString& path, std::vector<ZipPart>& parts, QString& why
         ZipPart part;
         part.name = zip.getCurrentFileName();
         if (!file.open(QIODevice::ReadOnly)) {
-            why = QStringLiteral("the part %1 cannot be unpacked").arg(part.name);
+            why = QStringLiteral("часть %1 не распаковать").arg(part.name);
             return false;
         }
         part.bytes = file.readAll();
         file.close();
         if (file.getZipError() != UNZ_OK) {
-            why = QStringLiteral("the part %1 cannot be unpacked").arg(part.name);
+            why = QStringLiteral("часть %1 не распаковать").arg(part.name);
             return false;
         }
         parts.push_back(std::move(part));
     }
     if (zip.getZipError() != UNZ_OK) {
-        why = QStringLiteral("the archive is damaged");
+        why = QStringLiteral("архив повреждён");
         return false;
     }
     return true;

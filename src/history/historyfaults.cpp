@@ -186,7 +186,7 @@ void throwEngineError(int code, const QString& text, const QString& databaseFile
         throw diskFault(databaseFile, QStringLiteral("Изменение не сделано"),
                         DiskFault({}, (code & 0xff) == SQLITE_FULL, text));
     default:
-        throw Error(text.isEmpty() ? QStringLiteral("Database error") : text);
+        throw Error(text.isEmpty() ? QStringLiteral("Ошибка базы данных") : text);
     }
 }
 

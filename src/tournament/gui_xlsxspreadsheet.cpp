@@ -75,7 +75,8 @@ public:
 private:
     XlsxWorkbook& workbook() {
         if (!workbook_)
-            throw Error(QStringLiteral("No workbook is open in the spreadsheet."));
+            throw Error(
+                QStringLiteral("Лист турнира не открыт: заполнять нечего. Нажмите кнопку снова."));
         return *workbook_;
     }
 
@@ -100,11 +101,11 @@ QString sheetFolder() {
 
 void preparePrivateFolder(const QString& path) {
     if (!QDir().mkpath(path))
-        throw cannotCreate(path, QStringLiteral("The folder cannot be made."));
+        throw cannotCreate(path, QStringLiteral("Папку для него не создать."));
     // Filled sheets name the players: only their owner may read them, also when an older
     // version left the folder open to others.
     if (!QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
-        throw cannotCreate(path, QStringLiteral("The folder's permissions cannot be set."));
+        throw cannotCreate(path, QStringLiteral("Папке не задать права доступа."));
 }
 
 std::unique_ptr<Spreadsheet> XlsxSpreadsheetFactory::make() {
@@ -151,7 +152,8 @@ QByteArray pictureAsPng(const QString& path, QSize* size) {
     // The fastest compression (quality 80 is zlib's level 1): the stronger levels spend more
     // time searching than they save on a small picture.
     if (!image.save(&buffer, "PNG", 80))
-        throw Error(QStringLiteral("The picture \"%1\" cannot be converted.").arg(path));
+        throw Error(QStringLiteral("Картинку «%1» не перевести в PNG. Переустановите программу.")
+                        .arg(path));
     if (size)
         *size = image.size();
     return png;

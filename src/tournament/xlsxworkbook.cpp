@@ -207,7 +207,10 @@ struct XlsxWorkbook::Impl {
     bool sheetNormalized = false;
 
     [[noreturn]] void damaged(const QString& why) const {
-        throw Error(QStringLiteral("The workbook \"%1\" cannot be read: %2").arg(sourcePath, why));
+        throw Error(
+            QStringLiteral("Шаблон листа «%1» не прочитать: %2. Переустановите программу, чтобы "
+                           "вернуть исходный файл.")
+                .arg(sourcePath, why));
     }
 
     Part* find(const QString& name) {
@@ -220,14 +223,14 @@ struct XlsxWorkbook::Impl {
     pugi::xml_document& xml(const QString& name) {
         Part* part = find(name);
         if (!part)
-            damaged(QStringLiteral("the part %1 is missing").arg(name));
+            damaged(QStringLiteral("в нём нет части %1").arg(name));
         if (!part->xml) {
             auto doc = std::make_unique<pugi::xml_document>();
             const pugi::xml_parse_result result = doc->load_buffer(
                 part->bytes.constData(), static_cast<size_t>(part->bytes.size()),
                 pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata_single);
             if (!result || !doc->document_element())
-                damaged(QStringLiteral("the part %1 is not well-formed XML").arg(name));
+                damaged(QStringLiteral("часть %1 — испорченный XML").arg(name));
             part->xml = std::move(doc);
         }
         return *part->xml;
@@ -258,7 +261,7 @@ struct XlsxWorkbook::Impl {
                 std::strcmp(rel.attribute(attribute).value(), value) == 0)
                 return resolveTarget(fromPart, fromUtf8(rel.attribute("Target").value()));
         }
-        damaged(QStringLiteral("a relationship of %1 is missing").arg(fromPart));
+        damaged(QStringLiteral("нет ссылки из части %1").arg(fromPart));
     }
 
     // Adds a relationship to a part's relationship part (made when missing); returns its id.
@@ -305,7 +308,7 @@ struct XlsxWorkbook::Impl {
             if (std::strcmp(rel.attribute("Type").value(), kOfficeDocumentType) == 0)
                 workbookPart = resolveTarget(QString(), fromUtf8(rel.attribute("Target").value()));
         if (workbookPart.isEmpty())
-            damaged(QStringLiteral("it names no workbook part"));
+            damaged(QStringLiteral("в нём не указана книга"));
 
         pugi::xml_node workbook = xml(workbookPart).document_element();
         const std::string p = prefixOf(workbook);
@@ -321,7 +324,7 @@ struct XlsxWorkbook::Impl {
                 sheet = s;
         }
         if (!sheet)
-            damaged(QStringLiteral("it has no active sheet"));
+            damaged(QStringLiteral("в нём нет активного листа"));
         sheetPart =
             relationshipTarget(workbookPart, "Id", sheet.attribute((r + ":id").c_str()).value());
         sheetPrefix = prefixOf(xml(sheetPart).document_element());
@@ -518,7 +521,7 @@ void XlsxWorkbook::addPicture(const CellPosition& at, const QByteArray& png, int
     const QString drawingPart = d->drawingPart();
     pugi::xml_node root = d->xml(drawingPart).document_element();
     if (localName(root.name()) != "wsDr")
-        d->damaged(QStringLiteral("the part %1 is no drawing").arg(drawingPart));
+        d->damaged(QStringLiteral("часть %1 — не рисунок").arg(drawingPart));
     const std::string xdr = prefixOf(root);
     const std::string a = ensurePrefix(root, kDrawingMainNs, "a");
     const std::string r = ensurePrefix(root, kRelsNs, "r");
@@ -553,7 +556,7 @@ void XlsxWorkbook::addPicture(const CellPosition& at, const QByteArray& png, int
         X + "spPr></" + X + "pic>" + //
         "<" + X + "clientData/></" + X + "oneCellAnchor>";
     if (!root.append_buffer(anchor.data(), anchor.size()))
-        d->damaged(QStringLiteral("the drawing cannot take a picture"));
+        d->damaged(QStringLiteral("в рисунок нельзя вставить картинку"));
 }
 
 void XlsxWorkbook::save(const QString& path) const {

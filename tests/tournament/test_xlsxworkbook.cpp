@@ -190,8 +190,8 @@ void TestXlsxWorkbook::notAWorkbook_data() {
     QTest::addColumn<QByteArray>("bytes"); // empty: no file at all
     QTest::addColumn<QString>("error");
     QTest::newRow("missing") << QByteArray() << "Cannot open file";
-    QTest::newRow("text file") << QByteArray("hello\r\n") << "cannot be read";
-    QTest::newRow("truncated") << QByteArray("PK\x03\x04\x14\x00", 6) << "cannot be read";
+    QTest::newRow("text file") << QByteArray("hello\r\n") << "не прочитать";
+    QTest::newRow("truncated") << QByteArray("PK\x03\x04\x14\x00", 6) << "не прочитать";
 }
 
 void TestXlsxWorkbook::notAWorkbook() {
