@@ -113,6 +113,7 @@ struct Program {
     kv::Services services;
     kv::XlsxSpreadsheetFactory spreadsheets{opener};
     kv::RunState state;
+    kv::EveningOwner evening;
     std::unique_ptr<QLockFile> lock;
     std::unique_ptr<ProgramWindows> windows;
 
@@ -131,7 +132,7 @@ struct Program {
         kv::dressApplication(app, dialogs);
         step("dress");
         lock = kv::lockDataFolder(dialogs);
-        windows = std::make_unique<ProgramWindows>(services, state);
+        windows = std::make_unique<ProgramWindows>(services, state, evening);
         step("main");
         QApplication::setQuitOnLastWindowClosed(false);
         windows->showMainWindow();

@@ -88,7 +88,8 @@ int main(int argc, char* argv[]) {
     kv::RecordingSpreadsheetFactory sheets;
     kv::Services services{&dialogs, &random, &clock, &opener, &sheets, [] {}, own};
     kv::RunState state;
-    ProgramWindows program(services, state);
+    kv::EveningOwner evening;
+    ProgramWindows program(services, state, evening);
     TForm1& form1 = program.main();
     TForm9& form9 = *program.windows().form9;
     form1.show();

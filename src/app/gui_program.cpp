@@ -55,10 +55,11 @@ void kv::dressApplication(QApplication& app, Dialogs& dialogs) {
     kv::WindowManners::install(app);
 }
 
-ProgramWindows::ProgramWindows(kv::Services& services, kv::RunState& state) : services_(services) {
-    form1_ = std::make_unique<TForm1>(services, state);
-    windows_.form1 = form1_.get();
-    form1_->setPeersMaker([this] { makeOtherWindows(); });
+ProgramWindows::ProgramWindows(kv::Services& services, kv::RunState& state,
+                               kv::EveningOwner& evening)
+    : services_(services) {
+    windows_.form1 = make<TForm1>(services, state, evening);
+    windows_.form1->setPeersMaker([this] { makeOtherWindows(); });
 }
 
 const Windows& ProgramWindows::windows() {
@@ -69,47 +70,41 @@ const Windows& ProgramWindows::windows() {
 // Nothing of these is seen before a command of the main window: the main window shows without
 // waiting for them.
 void ProgramWindows::makeOtherWindows() {
-    if (form2_)
+    if (complete())
         return;
-    form2_ = std::make_unique<TForm2>(services_);
+    Windows& w = windows_;
+    w.form2 = make<TForm2>(services_);
     // The gifts window before the settings dialog, which opens it.
-    form5_ = std::make_unique<TForm5>(services_.files);
+    w.form5 = make<TForm5>(services_.files);
     // The store is opened as the results window lists the tournaments: a missing or broken
     // base.db says so once, at start. The settings dialog renames players through it.
     history_ = std::make_unique<kv::HistoryStore>(kv::kDatabaseFile, services_.clock);
-    form6_ = std::make_unique<TForm6>(services_, *form1_, *form5_, history_.get());
-    form7_ = std::make_unique<TForm7>(services_);
-    form8_ = std::make_unique<TForm8>(services_);
-    form9_ = std::make_unique<TForm9>(services_, *history_);
-    form1_->setPeers(
-        {form2_.get(), form6_.get(), form7_.get(), form8_.get(), form9_.get(), history_.get()});
-    windows_ = {form1_.get(), form2_.get(), form6_.get(), form5_.get(),
-                form7_.get(), form8_.get(), form9_.get()};
+    w.form6 = make<TForm6>(services_, *w.form1, *w.form5, history_.get());
+    w.form7 = make<TForm7>(services_);
+    w.form8 = make<TForm8>(services_);
+    w.form9 = make<TForm9>(services_, *history_);
+    w.form1->setPeers(w, history_.get());
     // Every new control has asked to be polished on the next pass of the event loop. Showing a
     // window polishes all its controls anyway, so those of the hidden windows wait until then.
     QCoreApplication::removePostedEvents(nullptr, QEvent::PolishRequest);
 }
 
 void ProgramWindows::showMainWindow() {
-    form1_->show();
+    TForm1* main = windows_.form1;
+    main->show();
     // The rest of the start once the main window is up: the other windows, then on a first
     // start the settings dialog over it.
-    new AfterFirstPaint(form1_.get(), [this] {
+    new AfterFirstPaint(main, [this, main] {
         makeOtherWindows();
-        if (form1_->firstStart())
-            form1_->askForPlayerNames();
+        if (main->firstStart())
+            main->askForPlayerNames();
+        startFinished_ = true;
     });
 }
 
 // In the reverse order of creation; the history goes after every window that reads through it (the
 // results window's grid, the charts window of the main window).
 ProgramWindows::~ProgramWindows() {
-    form9_.reset();
-    form8_.reset();
-    form7_.reset();
-    form6_.reset();
-    form5_.reset();
-    form2_.reset();
-    form1_.reset();
-    history_.reset();
+    while (!made_.empty())
+        made_.pop_back();
 }

@@ -1,8 +1,12 @@
 #pragma once
 
 #include "app/gui_windows.h"
+#include "tournament/evening.h"
+
+#include <QWidget>
 
 #include <memory>
+#include <vector>
 
 class QApplication;
 
@@ -21,31 +25,35 @@ void dressApplication(QApplication& app, Dialogs& dialogs);
 // on the screen, or as soon as something asks for them.
 class ProgramWindows {
 public:
-    ProgramWindows(kv::Services& services, kv::RunState& state);
+    // The evening outlives every window that shows it.
+    ProgramWindows(kv::Services& services, kv::RunState& state, kv::EveningOwner& evening);
     ~ProgramWindows();
     ProgramWindows(const ProgramWindows&) = delete;
     ProgramWindows& operator=(const ProgramWindows&) = delete;
 
     // Every window, made now if they were not yet.
     const Windows& windows();
-    TForm1& main() const { return *form1_; }
+    TForm1& main() const { return *windows_.form1; }
     // Shows the main window; on a first start the settings dialog follows, so that the players
     // name themselves before the first evening.
     void showMainWindow();
     // Whether every window has been made.
-    bool complete() const { return form2_ != nullptr; }
+    bool complete() const { return windows_.form2 != nullptr; }
+    // Whether the step after the main window's first paint has run (the settings dialog of a
+    // first start comes there, or never).
+    bool startFinished() const { return startFinished_; }
 
 private:
     void makeOtherWindows();
+    // A window kept until the program goes; they go in the reverse order of creation.
+    template <typename Window, typename... Args> Window* make(Args&&... args) {
+        made_.push_back(std::make_unique<Window>(std::forward<Args>(args)...));
+        return static_cast<Window*>(made_.back().get());
+    }
 
     kv::Services& services_;
-    std::unique_ptr<TForm1> form1_;
-    std::unique_ptr<TForm2> form2_;
-    std::unique_ptr<TForm5> form5_;
-    std::unique_ptr<TForm6> form6_;
-    std::unique_ptr<TForm7> form7_;
-    std::unique_ptr<TForm8> form8_;
+    std::vector<std::unique_ptr<QWidget>> made_;
     std::unique_ptr<kv::HistoryStore> history_;
-    std::unique_ptr<TForm9> form9_;
     Windows windows_;
+    bool startFinished_ = false;
 };

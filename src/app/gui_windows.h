@@ -13,8 +13,8 @@ class TForm7;
 class TForm8;
 class TForm9;
 
-// The program's seven windows, created once by main.cpp; for the program and its tests, the
-// windows themselves never see this list.
+// The program's seven windows, created once by ProgramWindows; the main window opens the others
+// through this list.
 struct Windows {
     TForm1* form1 = nullptr;
     TForm2* form2 = nullptr;

@@ -43,12 +43,13 @@ int main(int argc, char* argv[]) {
     services.endProgram = [] { QCoreApplication::exit(0); };
     services.files = files;
     kv::RunState state;
+    kv::EveningOwner evening;
 
     const std::unique_ptr<QLockFile> folderLock = kv::lockDataFolder(dialogs);
     if (!folderLock)
         return 1;
 
-    ProgramWindows windows(services, state);
+    ProgramWindows windows(services, state, evening);
     if (kv::terminationRequested())
         return 0;
 

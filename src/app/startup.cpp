@@ -7,6 +7,7 @@
 #include "history/historystore.h"
 #include "history/playerrename.h"
 #include "pools/teamlog.h"
+#include "tournament/evening.h"
 #include "tournament/gifts.h"
 
 #include <QFileInfo>
@@ -17,8 +18,7 @@
 namespace kv {
 
 const std::array<QString, 3>& designPlayerNames() {
-    static const std::array<QString, 3> names{QStringLiteral("Зурко"), QStringLiteral("Пенва"),
-                                              QStringLiteral("Лодыш")};
+    static const std::array<QString, 3> names = Evening{}.players;
     return names;
 }
 

@@ -48,8 +48,9 @@ const QString TForm1::kUnwrittenEveningQuestion =
                    "Закрыть программу без записи? (\"Нет\" - вернуться к окну результатов "
                    "и нажать \"Записать в базу\".)");
 
-TForm1::TForm1(kv::Services& services, kv::RunState& state, QWidget* parent)
-    : QMainWindow(parent), services_(services), state_(state) {
+TForm1::TForm1(kv::Services& services, kv::RunState& state, kv::EveningOwner& evening,
+               QWidget* parent)
+    : QMainWindow(parent), services_(services), state_(state), evening_(evening) {
     // Its client area is fixed by the central widget's size, below.
     kv::prepareWindow(this, {}, Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
     setupUi(this);
@@ -92,10 +93,23 @@ TForm1::TForm1(kv::Services& services, kv::RunState& state, QWidget* parent)
                        &TForm1::ChartsCommandClick);
     kv::connectGuarded(dialogs, recordsCommand_, &QAction::triggered, this,
                        &TForm1::RecordsCommandClick);
+    // What the players type or choose is the evening's; the window shows it back from there.
+    const std::array<QLineEdit*, 3> teams{Edit1, Edit2, Edit3};
+    const std::array<QComboBox*, 3> except{ComboBox2, ComboBox3, ComboBox4};
+    for (int i = 0; i < 3; ++i) {
+        connect(teams[i], &QLineEdit::textChanged, this, [this, i](const QString& team) {
+            evening_.change([&](kv::Evening& e) { e.teams[i] = team; });
+        });
+        connect(except[i], &QComboBox::currentTextChanged, this, [this, i](const QString& team) {
+            evening_.change([&](kv::Evening& e) { e.excepted[i] = team; });
+        });
+    }
+    connect(&evening_, &kv::EveningOwner::changed, this, &TForm1::showEvening);
 
     setClientHeight(kClientHeight);
     kv::tipCutTexts(this);
 
+    showEvening();
     FormCreate();
 }
 
@@ -127,9 +141,10 @@ void TForm1::addMenuCommands() {
 }
 
 kv::HistoryStore& TForm1::history() {
-    if (!peers().history)
+    peers();
+    if (!history_)
         throw kv::Error(QStringLiteral("История турниров недоступна: база не открыта."));
-    return *peers().history;
+    return *history_;
 }
 
 void TForm1::ChartsCommandClick() {
@@ -199,7 +214,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 QStringList TForm1::playerNames() const {
-    return {Label16->text(), Label17->text(), Label18->text()};
+    const auto& players = evening_.value().players;
+    return {players.cbegin(), players.cend()};
 }
 
 bool TForm1::logAllTeams() const {
@@ -208,22 +224,16 @@ bool TForm1::logAllTeams() const {
 
 void TForm1::showPlayerNames(const QStringList& names) {
     const bool changed = names != playerNames();
-    QLabel* labels[] = {Label16, Label17, Label18};
-    for (int i = 0; i < 3; ++i) {
-        // The best scorer's privilege stays with his slot under his new name.
-        if (!privilegedScorer_.isEmpty() && privilegedScorer_ == labels[i]->text())
-            privilegedScorer_ = kv::lineAt(names, i);
-        labels[i]->setText(kv::lineAt(names, i));
-    }
+    evening_.renamePlayers({kv::lineAt(names, 0), kv::lineAt(names, 1), kv::lineAt(names, 2)});
     // A rename moved the prize holders to their new names: found again under them.
     if (changed)
         showPrizeHolders();
 }
 
 QString TForm1::namesInUse() const {
-    if (peers_.results && peers_.results->holdsUnwrittenEvening())
+    if (peers_.form9 && peers_.form9->holdsUnwrittenEvening())
         return TForm6::kRenameWithEveningOpen;
-    if (peers_.results && !peers_.results->correctedTable().isEmpty())
+    if (peers_.form9 && !peers_.form9->correctedTable().isEmpty())
         return TForm6::kRenameWithCorrectionOpen;
     return {};
 }
@@ -269,17 +279,6 @@ void TForm1::FormCreate() {
         }
         if (r.lastThreeTeams)
             Label33->setVisible(*r.lastThreeTeams);
-        if (r.lastTournament) {
-            Label22->setText(r.lastTournament->value(0));
-            Label23->setText(r.lastTournament->value(1));
-            Label24->setText(r.lastTournament->value(2));
-            Label29->setText(r.lastTournament->value(3));
-        }
-        if (r.playerNames) {
-            Label16->setText(r.playerNames->value(0));
-            Label17->setText(r.playerNames->value(1));
-            Label18->setText(r.playerNames->value(2));
-        }
         // Set without a click: both log boxes may start checked.
         if (r.logAll)
             CheckBox4->setChecked(*r.logAll);
@@ -290,12 +289,24 @@ void TForm1::FormCreate() {
                     return gift + 1;
             return 0;
         };
-        teamChoiceFrom_ = from(&kv::GiftGrants::teamChoice, r.teamChoiceEnabled);
-        exceptChoiceFrom_ = from(&kv::GiftGrants::exceptChoice, r.exceptChoiceEnabled);
-        privilegedScorer_.clear();
-        for (int i = 0; r.bestScorer && i < 3; ++i)
-            if (r.bestScorer->marks[i] && r.exceptChoiceEnabled[i])
-                privilegedScorer_ = r.bestScorer->name;
+        // A start begins a new evening: what it did not reach stays unknown.
+        evening_.change([&](kv::Evening& e) {
+            e = kv::Evening{};
+            if (r.lastTournament) {
+                const QStringList& last = *r.lastTournament;
+                e.last = kv::LastTournament{{last.value(0), last.value(1), last.value(2)},
+                                            last.value(3)};
+            }
+            if (r.playerNames)
+                e.players = {r.playerNames->value(0), r.playerNames->value(1),
+                             r.playerNames->value(2)};
+            e.teamChoiceFrom = from(&kv::GiftGrants::teamChoice, r.teamChoiceEnabled);
+            e.exceptChoiceFrom = from(&kv::GiftGrants::exceptChoice, r.exceptChoiceEnabled);
+            e.privilegedScorer.clear();
+            for (int i = 0; r.bestScorer && i < 3; ++i)
+                if (r.bestScorer->marks[i] && r.exceptChoiceEnabled[i])
+                    e.privilegedScorer = r.bestScorer->name;
+        });
     };
     guard([&] {
         try {
@@ -315,7 +326,7 @@ void TForm1::ComboBox1Change() {
     if (ComboBox1->currentText() != QLatin1String("2"))
         return;
     ComboBox1->setCurrentIndex(1);
-    if (TForm7* two = peers().twoPlayers) {
+    if (TForm7* two = peers().form7) {
         two->move(frameGeometry().topRight() + QPoint(8, 0));
         kv::showInFront(two);
     }
@@ -338,13 +349,14 @@ void TForm1::N3Click() {
         services_.endProgram();
 }
 
-void TForm1::setPeers(const MainWindowPeers& peers) {
+void TForm1::setPeers(const Windows& peers, kv::HistoryStore* history) {
     makePeers_ = nullptr;
     peers_ = peers;
+    history_ = history;
     showPrizeHolders();
 }
 
-const MainWindowPeers& TForm1::peers() {
+const Windows& TForm1::peers() {
     if (makePeers_)
         std::exchange(makePeers_, nullptr)();
     return peers_;
@@ -354,26 +366,27 @@ void TForm1::showPrizeHolders() {
     // Without the database the holders stay unnamed; the results window, which opens it first,
     // has said what is wrong (a busy database is not waited for twice).
     kv::PrizeHolders holders;
-    if (peers_.history && peers_.history->isOpen()) {
+    if (history_ && history_->isOpen()) {
         try {
-            holders = kv::findPrizeHolders(*peers_.history);
+            holders = kv::findPrizeHolders(*history_);
         } catch (const kv::Error&) {
         }
     }
     press_.holders = holders;
+    const kv::Evening& e = evening_.value();
     const QString line =
-        kv::privilegesLine(holders, teamChoiceFrom_, exceptChoiceFrom_, privilegedScorer_);
+        kv::privilegesLine(holders, e.teamChoiceFrom, e.exceptChoiceFrom, e.privilegedScorer);
     PrivilegeHolders->setText(line);
     PrivilegeHolders->setVisible(!line.isEmpty());
 }
 
 bool TForm1::mayEndProgram() {
     // A logout or a kill cannot wait for an answer.
-    if (!peers_.results || !peers_.results->holdsUnwrittenEvening() || kv::terminationRequested())
+    if (!peers_.form9 || !peers_.form9->holdsUnwrittenEvening() || kv::terminationRequested())
         return true;
     if (services_.dialogs->yesNo(kUnwrittenEveningQuestion) == kv::Dialogs::Answer::Yes)
         return true;
-    kv::showInFront(peers_.results);
+    kv::showInFront(peers_.form9);
     return false;
 }
 
@@ -397,10 +410,9 @@ void TForm1::Button2Click() {
         Button1->setEnabled(true);
         Button2->setEnabled(false);
 
-        const kv::DrawSlots board{
-            {Edit1->text(), Edit2->text(), Edit3->text()},
-            {ComboBox2->currentText(), ComboBox3->currentText(), ComboBox4->currentText()},
-            {Label22->text(), Label23->text(), Label24->text()}};
+        const kv::Evening& evening = evening_.value();
+        const kv::DrawSlots board{evening.teams, evening.excepted,
+                                  evening.last.value_or(kv::LastTournament{}).teams};
         const kv::DrawOptions options{CheckBox3->isChecked(), CheckBox4->isChecked()};
         const bool needsPicks = std::any_of(board.teams.cbegin(), board.teams.cend(),
                                             [](const QString& team) { return team.isEmpty(); });
@@ -417,9 +429,7 @@ void TForm1::Button2Click() {
         }
         const kv::DrawResult drawn =
             kv::drawTeams(board, options, pool, log, state_.poolTotal, *services_.random);
-        Edit1->setText(drawn.teams[0]);
-        Edit2->setText(drawn.teams[1]);
-        Edit3->setText(drawn.teams[2]);
+        evening_.change([&](kv::Evening& e) { e.teams = drawn.teams; });
 
         switch (drawn.outcome) {
         case kv::DrawResult::Outcome::Ok:
@@ -429,11 +439,10 @@ void TForm1::Button2Click() {
             if (services_.endProgram)
                 services_.endProgram();
             return;
-        case kv::DrawResult::Outcome::SlotImpossible: {
-            const QLabel* names[] = {Label16, Label17, Label18};
-            services_.dialogs->information(kv::slotImpossibleMessage(names[drawn.slot]->text()));
+        case kv::DrawResult::Outcome::SlotImpossible:
+            services_.dialogs->information(
+                kv::slotImpossibleMessage(evening_.value().players[drawn.slot]));
             return;
-        }
         }
     });
     // The next step is one Enter away.
@@ -442,15 +451,15 @@ void TForm1::Button2Click() {
 }
 
 void TForm1::ComboBox5Change() {
-    guard([&] { Edit1->setText(ComboBox5->currentText()); });
+    guard([&] { evening_.change([&](kv::Evening& e) { e.teams[0] = ComboBox5->currentText(); }); });
 }
 
 void TForm1::ComboBox6Change() {
-    guard([&] { Edit2->setText(ComboBox6->currentText()); });
+    guard([&] { evening_.change([&](kv::Evening& e) { e.teams[1] = ComboBox6->currentText(); }); });
 }
 
 void TForm1::ComboBox7Change() {
-    guard([&] { Edit3->setText(ComboBox7->currentText()); });
+    guard([&] { evening_.change([&](kv::Evening& e) { e.teams[2] = ComboBox7->currentText(); }); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -458,7 +467,7 @@ void TForm1::ComboBox7Change() {
 
 void TForm1::Button1Click() {
     guard([&] {
-        const std::array<QString, 3> teams{Edit1->text(), Edit2->text(), Edit3->text()};
+        const std::array<QString, 3> teams = evening_.value().teams;
         // Equal teams can never be scheduled: say so and leave "Расписание" to press again
         // once the teams are put right. Nothing is logged.
         if (!kv::teamsDistinct(teams)) {
@@ -471,12 +480,9 @@ void TForm1::Button1Click() {
         sheetCommand_->setEnabled(true);
 
         const kv::Schedule schedule = kv::makeSchedule(teams, *services_.random);
-        const QList<QLabel*> labels{Label7, Label8, Label10, Label11, Label14, Label15};
-        for (int i = 0; i < 6; ++i) {
-            labels[i]->setText(schedule.labels[i]);
-            labels[i]->setVisible(true);
-        }
-        Label6->setVisible(true);
+        evening_.change([&](kv::Evening& e) {
+            e.schedule = QStringList(schedule.labels.cbegin(), schedule.labels.cend());
+        });
 
         kv::appendTeamsToLog({teams[0], teams[1], teams[2]}, *services_.dialogs);
     });
@@ -496,8 +502,8 @@ void TForm1::CheckBox4Click() {
 
 void TForm1::Button3Click() {
     guard([&] {
-        if (peers().recentTeams)
-            peers().recentTeams->openFromMainWindow();
+        if (peers().form8)
+            peers().form8->openFromMainWindow();
     });
 }
 
@@ -510,12 +516,14 @@ void TForm1::BitBtn1Click() {
     Button2->setAutoDefault(false);
     bool handedOver = false;
     guard([&] {
-        const kv::Tournament input = currentTournament();
+        const kv::Tournament input = evening_.value().tournament();
         kv::PressView view;
         view.handOverToResults = [&](const kv::Tournament& tournament) {
-            if (!peers().results)
-                throw kv::Error(QStringLiteral("The results window is not there."));
-            peers().results->showTournament(tournament);
+            if (!peers().form9)
+                throw kv::Error(
+                    QStringLiteral("Окно результатов не открылось, и турнир в него не передан. "
+                                   "Перезапустите программу и нажмите кнопку снова."));
+            peers().form9->showTournament(tournament);
             handedOver = true;
         };
         view.showPrize = [&](kv::PrizePlace place, const QString& path) {
@@ -552,13 +560,13 @@ void TForm1::showEveningSheet() {
         return;
     }
     kv::SheetWindow& sheet = sheetWindow();
-    if (peers().results && peers().results->isVisible())
-        kv::placeSideBySide(&sheet, kv::SheetWindow::kReadableWidth, peers().results);
+    if (peers().form9 && peers().form9->isVisible())
+        kv::placeSideBySide(&sheet, kv::SheetWindow::kReadableWidth, peers().form9);
     sheet.showSheet();
 }
 
 void TForm1::bringEveningForward() {
-    TForm9* results = peers().results;
+    TForm9* results = peers().form9;
     if (!results || !results->isVisible())
         return;
     // The results window over this one, and the sheet to print over both.
@@ -569,11 +577,32 @@ void TForm1::bringEveningForward() {
     }
 }
 
-kv::Tournament TForm1::currentTournament() const {
-    return {playerNames(),
-            {Edit1->text(), Edit2->text(), Edit3->text()},
-            {Label7->text(), Label8->text(), Label10->text(), Label11->text(), Label14->text(),
-             Label15->text()}};
+void TForm1::showEvening() {
+    const kv::Evening& e = evening_.value();
+    const std::array<QLabel*, 3> players{Label16, Label17, Label18};
+    const std::array<QLineEdit*, 3> teams{Edit1, Edit2, Edit3};
+    const std::array<QComboBox*, 3> except{ComboBox2, ComboBox3, ComboBox4};
+    const std::array<QLabel*, 3> last{Label22, Label23, Label24};
+    for (int i = 0; i < 3; ++i) {
+        players[i]->setText(e.players[i]);
+        // Only a change moves the cursor of a box being typed in.
+        if (teams[i]->text() != e.teams[i])
+            teams[i]->setText(e.teams[i]);
+        if (except[i]->currentText() != e.excepted[i])
+            except[i]->setCurrentIndex(except[i]->findText(e.excepted[i]));
+        // Until the start has read the last tournament its labels stay as they are.
+        if (e.last)
+            last[i]->setText(e.last->teams[i]);
+    }
+    if (e.last)
+        Label29->setText(e.last->date);
+    const std::array<QLabel*, 6> schedule{Label7, Label8, Label10, Label11, Label14, Label15};
+    for (int i = 0; i < 6 && e.scheduled(); ++i) {
+        schedule[i]->setText(e.schedule.value(i));
+        schedule[i]->setVisible(true);
+    }
+    if (e.scheduled())
+        Label6->setVisible(true);
 }
 
 kv::SheetWindow& TForm1::sheetWindow() {
@@ -586,9 +615,9 @@ kv::SheetWindow& TForm1::sheetWindow() {
 void TForm1::SheetCommandClick() {
     guard([&] {
         kv::SheetWindow& window = sheetWindow();
-        window.setSheet(
-            kv::eveningSheet(currentTournament(), *services_.clock, press_, services_.files),
-            window.workbook());
+        window.setSheet(kv::eveningSheet(evening_.value().tournament(), *services_.clock, press_,
+                                         services_.files),
+                        window.workbook());
         window.showSheet();
     });
 }
@@ -598,8 +627,8 @@ void TForm1::SheetCommandClick() {
 
 void TForm1::N5Click() {
     guard([&] {
-        if (peers().poolsEditor)
-            peers().poolsEditor->openFromMenu();
+        if (peers().form2)
+            peers().form2->openFromMenu();
     });
 }
 
@@ -608,7 +637,7 @@ void TForm1::N5Click() {
 
 void TForm1::N8Click() {
     guard([&] {
-        TForm6* dialog = peers().settings;
+        TForm6* dialog = peers().form6;
         if (!dialog)
             return;
         // Every opening shows the names the main window shows.
@@ -619,14 +648,14 @@ void TForm1::N8Click() {
 
 void TForm1::askForPlayerNames() {
     N8Click();
-    if (peers().settings && peers().settings->isVisible())
-        peers().settings->focusFirstName();
+    if (peers().form6 && peers().form6->isVisible())
+        peers().form6->focusFirstName();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Statistics view
 
 void TForm1::N6Click() {
-    if (peers().results)
-        peers().results->showStatistics(playerNames());
+    if (peers().form9)
+        peers().form9->showStatistics(playerNames());
 }

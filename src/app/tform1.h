@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/gui_windows.h"
 #include "app/tform6.h"
+#include "tournament/evening.h"
 #include "tournament/tournamentpress.h"
 #include "ui_tform1.h"
 
@@ -12,33 +14,21 @@ namespace kv {
 class RecordsWindow;
 class SheetWindow;
 class HistoryStore;
-struct Services;
-struct RunState;
 } // namespace kv
-class TForm2;
-class TForm7;
-class TForm8;
-class TForm9;
-
-// The windows the main window opens. The main window is made first (making it runs the start of
-// the run, before any other window exists), so they are introduced once they are made.
-struct MainWindowPeers {
-    TForm2* poolsEditor = nullptr;
-    TForm6* settings = nullptr;
-    TForm7* twoPlayers = nullptr;
-    TForm8* recentTeams = nullptr;
-    TForm9* results = nullptr;
-    kv::HistoryStore* history = nullptr; // read by the charts window
-};
 
 // The main window: number of players, the three player slots, the schedule, the last
 // tournament, the prize area and the menu.
 class TForm1 : public QMainWindow, public Ui::TForm1, public SettingsHost {
     Q_OBJECT
 public:
-    TForm1(kv::Services& services, kv::RunState& state, QWidget* parent = nullptr);
-    // Also names the holders of the privileges, which the database tells.
-    void setPeers(const MainWindowPeers& peers);
+    // The window shows the evening the owner holds and writes the players' actions into it.
+    TForm1(kv::Services& services, kv::RunState& state, kv::EveningOwner& evening,
+           QWidget* parent = nullptr);
+    // The windows it opens and the history (read by the charts window). The main window is made
+    // first (making it runs the start of the run, before any other window exists), so they are
+    // introduced once they are made. Also names the holders of the privileges, which the
+    // database tells.
+    void setPeers(const Windows& peers, kv::HistoryStore* history = nullptr);
     // The other windows come after the main window is on the screen; a command that needs them
     // sooner has them made by this first.
     void setPeersMaker(std::function<void()> make) { makePeers_ = std::move(make); }
@@ -104,7 +94,8 @@ private:
     void ChartsCommandClick();
     void RecordsCommandClick();
     void RestoreCommandClick();
-    kv::Tournament currentTournament() const;
+    // Every control that shows the evening, from its value.
+    void showEvening();
     // Whether the program may end now: an evening the results window holds unwritten is only
     // given up when the players say so; otherwise they are taken back to it.
     bool mayEndProgram();
@@ -118,9 +109,11 @@ private:
 
     kv::Services& services_;
     kv::RunState& state_;
+    kv::EveningOwner& evening_;
     // The other windows, made when first needed.
-    const MainWindowPeers& peers();
-    MainWindowPeers peers_;
+    const Windows& peers();
+    Windows peers_;
+    kv::HistoryStore* history_ = nullptr;
     std::function<void()> makePeers_;
     QAction* N4 = nullptr;
     QAction* sheetCommand_ = nullptr;   // "Лист турнира..."
@@ -130,9 +123,4 @@ private:
     kv::SheetWindow* sheetWindow_ = nullptr;
     kv::PressMemory press_;
     bool firstStart_ = false;
-    // What the start granted, by whom: the gift files (1, 2) of the team choice and of the
-    // except-choice of every slot, and the best scorer when his own except-choice is granted.
-    int teamChoiceFrom_ = 0;
-    int exceptChoiceFrom_ = 0;
-    QString privilegedScorer_;
 };

@@ -153,7 +153,8 @@ void TestBadInput::oddNamesTravelUnchanged() {
     QCOMPARE(p.form9->Button3->text(), name);
     p.form9->Button3->click();
     QCOMPARE(p.folder.lines("bomb.txt"), QStringList{name});
-    TForm1 next(p.services, p.state);
+    kv::EveningOwner nextRun;
+    TForm1 next(p.services, p.state, nextRun);
     QVERIFY(!next.Image2->isHidden());
     QVERIFY(next.Image5->isHidden());
     QVERIFY2(p.dialogs.errors().isEmpty(), qPrintable(p.dialogs.errors().join(" | ")));
@@ -165,7 +166,8 @@ void TestBadInput::oddNamesTravelUnchanged() {
     p.dialogs.queue(kv::Dialogs::Answer::No); // the new names start afresh in the history
     p.form6->BitBtn1->click();
     QCOMPARE(p.form1->Label17->text(), name);
-    TForm1 again(p.services, p.state);
+    kv::EveningOwner runAfter;
+    TForm1 again(p.services, p.state, runAfter);
     QCOMPARE(again.Label17->text(), name);
 }
 

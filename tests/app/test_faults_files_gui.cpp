@@ -269,6 +269,7 @@ void TestFaultsFiles::failedWriteKeepsTheOldFile() {
     p.dialogs.clear();
     const QMap<QString, QByteArray> before = snapshot(p.folder.path());
 
+    kv::EveningOwner nextRun;
     std::unique_ptr<TForm1> restarted;
     const auto press = [&] {
         switch (act) {
@@ -276,7 +277,7 @@ void TestFaultsFiles::failedWriteKeepsTheOldFile() {
             p.dialogs.queue(Answer::Yes); // a first start asks for the category
             [[fallthrough]];
         case Action::StartupCandidates:
-            restarted = std::make_unique<TForm1>(p.services, p.state);
+            restarted = std::make_unique<TForm1>(p.services, p.state, nextRun);
             break;
         case Action::SettingsOk:
             p.form6->BitBtn1->click();

@@ -301,10 +301,9 @@ void TestProgram::firstStartAsksForTheNames() {
     for (const bool settingsThere : {false, true}) {
         Program p(settingsThere ? std::optional(kvtest::Settings{}) : std::nullopt);
         p.program->showMainWindow();
-        // The dialog comes once the main window has been painted; nothing else may come.
-        if (settingsThere)
-            QTest::qWait(50);
-        QTRY_COMPARE(p.w().form6->isVisible(), !settingsThere);
+        // The dialog comes in the step after the main window's first paint, or never.
+        QTRY_VERIFY(p.program->startFinished());
+        QCOMPARE(p.w().form6->isVisible(), !settingsThere);
         if (!settingsThere) {
             QCOMPARE(p.w().form6->focusWidget(), p.w().form6->Edit1);
             QCOMPARE(p.w().form6->Edit1->selectedText(), QStringLiteral("Player 1"));
@@ -319,7 +318,7 @@ void TestProgram::otherWindowsFollowTheMainWindow() {
         kvtest::ProgramFixture p;
         p.folder.writeStartData(kvtest::Settings{});
         kvtest::createBaseDb();
-        p.program = std::make_unique<ProgramWindows>(p.services, p.state);
+        p.program = std::make_unique<ProgramWindows>(p.services, p.state, p.evening);
         QVERIFY(!p.program->complete());
         if (commandFirst) {
             p.program->main().N6->trigger(); // Статистика...

@@ -55,13 +55,13 @@ void TestTForm1Layout::initTestCase() {
 
 void TestTForm1Layout::captionsFit() {
     Fixture f;
-    TForm1 form(f.services, f.state);
+    TForm1 form(f.services, f.state, f.evening);
     kvtest::verifyCaptionsFit(&form);
 }
 
 void TestTForm1Layout::windowAndStartStates() {
     Fixture f;
-    TForm1 form(f.services, f.state);
+    TForm1 form(f.services, f.state, f.evening);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QVERIFY(form.windowTitle().startsWith(QStringLiteral("Zorvo Kickvale 6")));
@@ -101,7 +101,7 @@ void TestTForm1Layout::windowAndStartStates() {
 
 void TestTForm1Layout::menuAndShortcut() {
     Fixture f;
-    TForm1 form(f.services, f.state);
+    TForm1 form(f.services, f.state, f.evening);
     QMenuBar* bar = child<QMenuBar>(&form, "MainMenu1");
     const QList<QAction*> top = bar->actions();
     QCOMPARE(top.size(), 2);
@@ -127,10 +127,10 @@ void TestTForm1Layout::menuAndShortcut() {
 
 void TestTForm1Layout::twoPlayersOpensTheSmallWindow() {
     Fixture f;
-    TForm1 form(f.services, f.state);
+    TForm1 form(f.services, f.state, f.evening);
     TForm7 two(f.services);
-    MainWindowPeers peers;
-    peers.twoPlayers = &two;
+    Windows peers;
+    peers.form7 = &two;
     form.setPeers(peers);
     QCOMPARE(form.ComboBox1->count(), 2);
     QCOMPARE(form.ComboBox1->itemText(0), "2");
@@ -148,7 +148,7 @@ void TestTForm1Layout::twoPlayersOpensTheSmallWindow() {
 
 void TestTForm1Layout::aboutExitAndLink() {
     Fixture f;
-    TForm1 form(f.services, f.state);
+    TForm1 form(f.services, f.state, f.evening);
     f.dialogs.clear();
     form.N2Click();
     QCOMPARE(f.dialogs.texts(kv::ScriptedDialogs::Kind::Information).size(), 1);
@@ -172,7 +172,7 @@ void TestTForm1Layout::aboutExitAndLink() {
 
 void TestTForm1Layout::prizeAreaIsUncoveredByRaisingTheClientHeight() {
     Fixture f;
-    TForm1 form(f.services, f.state);
+    TForm1 form(f.services, f.state, f.evening);
     form.setClientHeight(TForm1::kClientHeightWithPrizes);
     QCOMPARE(form.clientHeight(), 431);
     QVERIFY(form.Bevel4->geometry().bottom() < form.centralWidget()->height());

@@ -32,9 +32,7 @@ struct Program : kvtest::ProgramFixture {
         folder.writeSettings({.players = {"Player 1", "Player 2", "Player 3"}});
         kvtest::createBaseDb();
         ProgramFixture::open();
-        form1->Label16->setText(kNames[0]);
-        form1->Label17->setText(kNames[1]);
-        form1->Label18->setText(kNames[2]);
+        evening.change([](kv::Evening& e) { e.players = {kNames[0], kNames[1], kNames[2]}; });
         form1->show();
         QApplication::setActiveWindow(form1);
         folder.write("settings.ini", settings);
@@ -121,7 +119,7 @@ void TestTForm6::openingShowsNamesAndDisablesMainWindow() {
     QCOMPARE(p.folder.lines("settings.ini").mid(3, 3), kNames);
     QCOMPARE(p.form1->Label17->text(), kNames[1]);
     // The next opening shows what the main window shows then.
-    p.form1->Label16->setText("Zed");
+    p.evening.change([](kv::Evening& e) { e.players[0] = "Zed"; });
     p.open();
     QCOMPARE(p.form6->Edit1->text(), QStringLiteral("Zed"));
 }

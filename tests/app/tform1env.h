@@ -21,7 +21,7 @@ struct Tform1Env : kvtest::Fakes {
         : Fakes(seed, QDateTime(QDate(2024, 5, 1), QTime(20, 0))) {}
     // Constructing the window runs the start-up sequence: queue answers first.
     TForm1& open() {
-        form = std::make_unique<TForm1>(services, state);
+        form = std::make_unique<TForm1>(services, state, evening);
         return *form;
     }
 

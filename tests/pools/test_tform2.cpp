@@ -105,9 +105,9 @@ void TestTForm2::layoutAndTabs() {
 void TestTForm2::menuShowsAndLoadsEveryPool() {
     Editor e;
     e.folder.writeSettings();
-    TForm1 main(e.services, e.state);
-    MainWindowPeers peers;
-    peers.poolsEditor = e.form.get();
+    TForm1 main(e.services, e.state, e.evening);
+    Windows peers;
+    peers.form2 = e.form.get();
     main.setPeers(peers);
     e.dialogs.clear();
     main.N5Click();

@@ -142,9 +142,9 @@ void TestTForm8::mainWindowButtonOpensIt() {
     LogWindow w;
     w.folder.writeSettings();
     w.folder.write("all_last.txt", {"Ajax"});
-    TForm1 main(w.services, w.state);
-    MainWindowPeers peers;
-    peers.recentTeams = w.form.get();
+    TForm1 main(w.services, w.state, w.evening);
+    Windows peers;
+    peers.form8 = w.form.get();
     main.setPeers(peers);
     w.dialogs.clear();
     main.Button3->click();

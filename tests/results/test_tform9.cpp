@@ -416,13 +416,11 @@ void TestTForm9::ctrlDeleteAsksFirst() {
 void TestTForm9::statisticsMenuShowsNamesOnly() {
     Env env;
     env.folder.writeStartData();
-    TForm1 main(env.services, env.state);
-    MainWindowPeers peers;
-    peers.results = env.form.get();
+    TForm1 main(env.services, env.state, env.evening);
+    Windows peers;
+    peers.form9 = env.form.get();
     main.setPeers(peers);
-    main.Label16->setText("Аня");
-    main.Label17->setText("Боря");
-    main.Label18->setText("Вера");
+    env.evening.change([](kv::Evening& e) { e.players = {"Аня", "Боря", "Вера"}; });
     main.N6->trigger();
     QVERIFY(env.form->isVisible());
     QCOMPARE(QStringList({env.label(29), env.label(30), env.label(31)}),

@@ -40,26 +40,20 @@ public:
     // the data and the answers to the start-up's questions come first.
     void open() {
         services.files = folder.files();
-        program = std::make_unique<ProgramWindows>(services, state);
+        program = std::make_unique<ProgramWindows>(services, state, evening);
         static_cast<Windows&>(*this) = program->windows();
     }
     kv::HistoryStore& database() const { return form9->database(); }
 
-    // A drawn and scheduled tournament on the main window, as the fill and schedule buttons
-    // leave it.
+    // A drawn and scheduled tournament, with the main window's buttons as the fill and schedule
+    // buttons leave them.
     void tournamentOnScreen(const QStringList& teams = kTeams,
-                            const QStringList& players = kPlayers) const {
-        QLabel* names[] = {form1->Label16, form1->Label17, form1->Label18};
-        QLineEdit* boxes[] = {form1->Edit1, form1->Edit2, form1->Edit3};
-        for (int i = 0; i < 3; ++i) {
-            names[i]->setText(players[i]);
-            boxes[i]->setText(teams[i]);
-        }
-        const QStringList schedule{teams[1], teams[2], teams[0], teams[1], teams[2], teams[0]};
-        QLabel* labels[] = {form1->Label7,  form1->Label8,  form1->Label10,
-                            form1->Label11, form1->Label14, form1->Label15};
-        for (int i = 0; i < 6; ++i)
-            labels[i]->setText(schedule[i]);
+                            const QStringList& players = kPlayers) {
+        evening.change([&](kv::Evening& e) {
+            e.players = {players[0], players[1], players[2]};
+            e.teams = {teams[0], teams[1], teams[2]};
+            e.schedule = {teams[1], teams[2], teams[0], teams[1], teams[2], teams[0]};
+        });
         form1->BitBtn1->setEnabled(true);
         form1->Button1->setEnabled(true);
     }

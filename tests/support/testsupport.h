@@ -7,6 +7,7 @@
 #include "common/random.h"
 #include "common/services.h"
 #include "fakes.h"
+#include "tournament/evening.h"
 #include "tournament/spreadsheet.h"
 
 #include <QDir>
@@ -127,6 +128,7 @@ struct Fakes {
     kv::RecordingSpreadsheetFactory sheets;
     kv::Services services;
     kv::RunState state;
+    kv::EveningOwner evening;
     bool ended = false;
 };
 

@@ -34,7 +34,7 @@ struct MainWindow : kvtest::ProgramFixture {
         dialogs.clear(); // whatever the start-up had to say
         form1->show();
     }
-    void prepareTournament() const { tournamentOnScreen(); }
+    void prepareTournament() { tournamentOnScreen(); }
 
     void press() { kvtest::child<QPushButton>(form1, "BitBtn1")->click(); }
 
@@ -257,7 +257,9 @@ void TestTForm1Press::pressWithoutResultsWindowStopsBeforeTheAward() {
     w.prepareTournament();
     w.press();
 
-    QCOMPARE(w.dialogs.errors(), QStringList{QStringLiteral("The results window is not there.")});
+    QCOMPARE(w.dialogs.errors(), QStringList{QStringLiteral(
+                                     "Окно результатов не открылось, и турнир в него не передан. "
+                                     "Перезапустите программу и нажмите кнопку снова.")});
     QCOMPARE(w.sheets.calls.last(), QStringLiteral("visible")); // the sheet came before
     QCOMPARE(w.folder.bytes(QStringLiteral("gift1.txt")), gift1);
     QCOMPARE(w.form1->clientHeight(), TForm1::kClientHeight);

@@ -1,0 +1,31 @@
+#include "tournament/evening.h"
+
+namespace kv {
+
+Tournament Evening::tournament() const {
+    return {QStringList(players.cbegin(), players.cend()),
+            QStringList(teams.cbegin(), teams.cend()), schedule};
+}
+
+void EveningOwner::change(const std::function<void(Evening&)>& edit) {
+    Evening next = evening_;
+    edit(next);
+    if (next == evening_)
+        return;
+    evening_ = std::move(next);
+    emit changed();
+}
+
+void EveningOwner::renamePlayers(const std::array<QString, 3>& names) {
+    change([&](Evening& e) {
+        // Found by the old names once: names passed round must not carry it on.
+        for (int i = 0; i < 3; ++i)
+            if (!e.privilegedScorer.isEmpty() && e.privilegedScorer == e.players[i]) {
+                e.privilegedScorer = names[i];
+                break;
+            }
+        e.players = names;
+    });
+}
+
+} // namespace kv
