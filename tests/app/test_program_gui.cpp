@@ -288,8 +288,9 @@ void TestProgram::oneDatabaseConnectionClosedAfterTheWindows() {
         Program p;
         kvtest::child<QAction>(p.w().form1, "ChartsCommand")->trigger();
         QVERIFY2(p.dialogs.errors().isEmpty(), qPrintable(p.dialogs.errors().join('\n')));
+        // The charts read beside their window on a connection of that read's own, gone with it.
+        QTRY_COMPARE(QSqlDatabase::connectionNames().size(), 1);
         const QStringList connections = QSqlDatabase::connectionNames();
-        QCOMPARE(connections.size(), 1);
         QVERIFY(QSqlDatabase::database(connections[0], false).isOpen());
     }
     QVERIFY(QSqlDatabase::connectionNames().isEmpty());
