@@ -74,12 +74,11 @@ inline void settingsReaders(const std::uint8_t* data, std::size_t size) {
     check(entered, "cannot enter a temporary folder");
     kv::writeBytes(kv::settings::kFileName,
                    QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
-    const kv::settings::FirstRead first = kv::settings::readFirst();
-    check(!first.askFlag.contains(QLatin1Char('\n')), "line 1 holds a line break");
-    check(kv::settings::readPlayerNames().size() == 3, "not three names");
-    (void)kv::settings::readGiftFlag();
+    const kv::settings::Values read = kv::settings::read();
+    check(!read.askFlag.contains(QLatin1Char('\n')), "line 1 holds a line break");
+    check(read.players.size() == 3, "not three names");
     try {
-        (void)kv::settings::readLogAllFlag();
+        (void)read.logAllFlag();
     } catch (const kv::Error& e) {
         check(e.text().endsWith(QStringLiteral("is not a valid integer value")),
               "unexpected error");

@@ -37,7 +37,7 @@ std::array<bool, 3> bestScorerMarks(const QString& name, const QStringList& sett
     return marks;
 }
 
-PoolGroup chooseGroup(const settings::FirstRead& first, Dialogs& dialogs, Random& random) {
+PoolGroup chooseGroup(const settings::Values& first, Dialogs& dialogs, Random& random) {
     const auto randomGroup = [&] {
         return random.below(2) == 0 ? PoolGroup::Clubs : PoolGroup::NationalTeams;
     };
@@ -127,7 +127,7 @@ void readBestScorer(StartupResult& out) {
     const QString name = readFirstLine(kBestScorerFile);
     QStringList settingsNames;
     try {
-        settingsNames = settings::readPlayerNames();
+        settingsNames = settings::read().players;
     } catch (const Error&) {
     }
     out.bestScorer = BestScorerMark{name, bestScorerMarks(name, settingsNames)};
@@ -169,19 +169,17 @@ LineCounts readRecentTeams(StartupResult& out, PoolLines& poolLines, Dialogs& di
 
 // Only a missing file is replaced by the default one: a file that exists but cannot be read
 // keeps the players' names and fails here instead.
-settings::FirstRead readOrCreateSettings(StartupResult& out, Dialogs& dialogs) {
+settings::Values readOrCreateSettings(StartupResult& out, Dialogs& dialogs) {
     if (QFileInfo::exists(settings::kFileName))
-        return settings::readFirst();
+        return settings::read();
     dialogs.information(kSettingsCreatedMessage);
     settings::writeDefault();
     out.settingsCreated = true;
-    settings::FirstRead first;
-    first.askFlag = QStringLiteral("1");
-    return first;
+    return settings::parse(settings::defaultLines());
 }
 
 // The category group, the pool the draw picks from and its free teams for the choice boxes.
-QStringList chooseTodaysPool(StartupResult& out, const settings::FirstRead& first,
+QStringList chooseTodaysPool(StartupResult& out, const settings::Values& first,
                              PoolLines& poolLines, const LineCounts& logCounts, Dialogs& dialogs,
                              Random& random) {
     const PoolGroup group = chooseGroup(first, dialogs, random);
@@ -224,12 +222,12 @@ void grantChoices(StartupResult& out, qsizetype freeTeams) {
     out.lastThreeTeams = lastThree;
 }
 
-void readLastTournamentAndPlayers(StartupResult& out) {
+void readLastTournamentAndPlayers(StartupResult& out, const settings::Values& settings) {
     const QStringList last = readLines(kLastTournamentFile);
     out.lastTournament =
         QStringList{lineAt(last, 0), lineAt(last, 1), lineAt(last, 2), lineAt(last, 3)};
-    out.playerNames = settings::readPlayerNames();
-    out.logAll = settings::readLogAllFlag() == 1;
+    out.playerNames = settings.players;
+    out.logAll = settings.logAllFlag() == 1;
 }
 
 // A rename the last run left half done is finished or dropped before any file is read, so that
@@ -257,11 +255,11 @@ void runStartup(StartupResult& out, Dialogs& dialogs, Random& random) {
     readBestScorer(out);
     PoolLines poolLines = readPools(out);
     const LineCounts logCounts = readRecentTeams(out, poolLines, dialogs);
-    const settings::FirstRead first = readOrCreateSettings(out, dialogs);
+    const settings::Values settings = readOrCreateSettings(out, dialogs);
     const QStringList candidates =
-        chooseTodaysPool(out, first, poolLines, logCounts, dialogs, random);
+        chooseTodaysPool(out, settings, poolLines, logCounts, dialogs, random);
     grantChoices(out, candidates.size());
-    readLastTournamentAndPlayers(out);
+    readLastTournamentAndPlayers(out, settings);
 }
 
 } // namespace kv

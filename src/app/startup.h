@@ -86,7 +86,7 @@ const std::array<QString, 3>& designPlayerNames();
 std::array<bool, 3> bestScorerMarks(const QString& name, const QStringList& settingsNames);
 
 // Clubs or national teams, from the settings' first two lines (asking when the first is "1").
-PoolGroup chooseGroup(const settings::FirstRead& first, Dialogs& dialogs, Random& random);
+PoolGroup chooseGroup(const settings::Values& first, Dialogs& dialogs, Random& random);
 
 // A random pool of the group that is not exhausted; national teams with none left fall back to
 // clubs and clubs with none left to national teams. Throws kNoPoolMessage when no pool at all

@@ -155,15 +155,14 @@ void TForm6::enableMainWindow() {
 
 void TForm6::FormActivate() {
     kv::guarded(*services_.dialogs, [&] {
-        const kv::settings::FirstRead first = kv::settings::readFirst();
+        const kv::settings::Values first = kv::settings::read();
         // A category that is none of the three words leaves the buttons as they are.
         if (const std::optional<kv::Category> category = kv::parseCategory(first.category))
             categoryButton(*category)->setChecked(true);
         CheckBox1->setChecked(first.askFlag == QLatin1String("1"));
         CheckBox1Click();
         // No "[gift]" line: the award draws nothing for such a file, so the box says so.
-        const std::optional<QString> gift = kv::settings::readGiftFlag();
-        CheckBox4->setChecked(gift.has_value() && *gift != QLatin1String("0"));
+        CheckBox4->setChecked(first.gift.has_value() && *first.gift != QLatin1String("0"));
     });
 }
 

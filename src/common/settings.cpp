@@ -42,28 +42,21 @@ void writeDefault(const QString& path) {
     writeLines(path, defaultLines());
 }
 
-FirstRead readFirst(const QString& path) {
-    const QStringList lines = readLines(path);
-    return {lineAt(lines, 0), lineAt(lines, 1)};
+Values parse(const QStringList& lines) {
+    Values values{lineAt(lines, 0), lineAt(lines, 1), defaultLines().mid(3, 3),
+                  valueAfterMarker(lines, kGiftMarker), valueAfterMarker(lines, kLogAllMarker)};
+    if (lines.contains(kPlayersMarker))
+        for (int i = 0; i < 3; ++i)
+            values.players[i] = valueAfterMarker(lines, kPlayersMarker, i).value_or(QString());
+    return values;
 }
 
-QStringList readPlayerNames(const QString& path) {
-    const QStringList lines = readLines(path);
-    if (!lines.contains(kPlayersMarker))
-        return defaultLines().mid(3, 3);
-    QStringList names;
-    for (int i = 0; i < 3; ++i)
-        names.append(valueAfterMarker(lines, kPlayersMarker, i).value_or(QString()));
-    return names;
+Values read(const QString& path) {
+    return parse(readLines(path));
 }
 
-int readLogAllFlag(const QString& path) {
-    const std::optional<QString> value = valueAfterMarker(readLines(path), kLogAllMarker);
-    return value ? strToInt(*value) : 1;
-}
-
-std::optional<QString> readGiftFlag(const QString& path) {
-    return valueAfterMarker(readLines(path), kGiftMarker);
+int Values::logAllFlag() const {
+    return logAll ? strToInt(*logAll) : 1;
 }
 
 QStringList dialogLines(const DialogValues& values) {

@@ -5,8 +5,8 @@
 #include <optional>
 
 // The settings file "settings.ini": a short list of lines. Lines 1 and 2 are read by position;
-// every other value is the line after its marker line. Every reader opens, reads and closes the
-// file in one go; every writer replaces the whole file atomically.
+// every other value is the line after its marker line. It is read in one go into one value, and
+// every writer replaces the whole file atomically.
 namespace kv {
 
 // The category of a tournament as the settings file names it on its second line.
@@ -28,24 +28,25 @@ inline const QString kLogAllMarker = QStringLiteral("[log all teams]");
 QStringList defaultLines();
 void writeDefault(const QString& path = kFileName);
 
-// Lines 1 and 2 by position (the ask-at-start flag and the category setting); a missing line is
-// empty. Throws when the file cannot be opened.
-struct FirstRead {
+// The file's values as they stand; a missing line is empty.
+struct Values {
+    // Lines 1 and 2 by position: the ask-at-start flag and the category setting, which
+    // parseCategory() tells.
     QString askFlag;
-    QString category; // as it stands; parseCategory() tells which one it names
+    QString category;
+    // The three lines after "[players]"; a file without the marker gives the names of a new
+    // settings file, "Player 1" .. "Player 3".
+    QStringList players;
+    // The line after "[gift]"; none for a file without the marker (then no prizes are drawn).
+    std::optional<QString> gift;
+    std::optional<QString> logAll; // the line after "[log all teams]"
+    // The log-all line as a whole number ("'%s' is not a valid integer value" otherwise); a file
+    // without the marker gives 1, the value of a new settings file.
+    int logAllFlag() const;
 };
-FirstRead readFirst(const QString& path = kFileName);
-
-// The three lines after "[players]", as they stand; a line past the end is empty. A file without
-// the marker gives the names of a new settings file, "Player 1" .. "Player 3".
-QStringList readPlayerNames(const QString& path = kFileName);
-
-// The line after "[log all teams]" as a whole number ("'%s' is not a valid integer value"
-// otherwise). A file without the marker gives 1, the value of a new settings file.
-int readLogAllFlag(const QString& path = kFileName);
-
-// The line after "[gift]"; nullopt for a file without the marker (then no prizes are drawn).
-std::optional<QString> readGiftFlag(const QString& path = kFileName);
+Values parse(const QStringList& lines);
+// Throws when the file cannot be opened.
+Values read(const QString& path = kFileName);
 
 // What the settings dialog saves; no category writes no line for it.
 struct DialogValues {

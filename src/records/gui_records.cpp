@@ -263,7 +263,7 @@ void printBook(const QTextDocument& book, QPagedPaintDevice& device) {
 // The three who play now, as the settings file names them; none when it cannot be read.
 QStringList currentPlayers() {
     try {
-        return settings::readPlayerNames();
+        return settings::read().players;
     } catch (const Error&) {
         return {};
     }

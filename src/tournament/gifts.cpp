@@ -59,7 +59,7 @@ QList<Gift> giftsWindowOrder() {
 }
 
 bool giftsEnabled() {
-    const std::optional<QString> flag = settings::readGiftFlag();
+    const std::optional<QString> flag = settings::read().gift;
     return flag && *flag == QLatin1String("1");
 }
 

@@ -352,7 +352,7 @@ void TestTForm6::changedNameTheHistoryHoldsIsRenamedOrStartsAfresh() {
     // Those who hear of the change read the files with the new names already.
     QStringList namesHeard;
     connect(&store, &kv::HistoryStore::historyChanged, this,
-            [&] { namesHeard = kv::settings::readPlayerNames(); });
+            [&] { namesHeard = kv::settings::read().players; });
 
     p.open();
     p.form6->Edit1->setText(first);

@@ -23,9 +23,9 @@ void TestSettings::defaultFileHasTheTenLines() {
     QCOMPARE(folder.bytes("settings.ini"),
              QByteArray("1\r\nclubs\r\n[players]\r\nPlayer 1\r\nPlayer 2\r\nPlayer 3\r\n"
                         "[gift]\r\n1\r\n[log all teams]\r\n1\r\n"));
-    QCOMPARE(settings::readPlayerNames(), (QStringList{"Player 1", "Player 2", "Player 3"}));
-    QCOMPARE(settings::readGiftFlag().value(), QStringLiteral("1"));
-    QCOMPARE(settings::readLogAllFlag(), 1);
+    QCOMPARE(settings::read().players, (QStringList{"Player 1", "Player 2", "Player 3"}));
+    QCOMPARE(settings::read().gift.value(), QStringLiteral("1"));
+    QCOMPARE(settings::read().logAllFlag(), 1);
 }
 
 void TestSettings::firstReadGoesByPosition_data() {
@@ -52,7 +52,7 @@ void TestSettings::firstReadGoesByPosition() {
     QFETCH(QString, category);
     kvtest::WorkFolder folder;
     folder.write("settings.ini", lines);
-    const settings::FirstRead read = settings::readFirst();
+    const settings::Values read = settings::read();
     QCOMPARE(read.askFlag, ask);
     QCOMPARE(read.category, category);
 }
@@ -62,36 +62,36 @@ void TestSettings::markedValuesAreFoundAfterTheirMarkers() {
     // nine lines; names with blanks and Cyrillic stay as they are
     folder.write("settings.ini", {"0", "[players]", QStringLiteral(" Зурко "), "", "O'Neil",
                                   "[gift]", "2", "[log all teams]", "0"});
-    QCOMPARE(settings::readPlayerNames(), (QStringList{QStringLiteral(" Зурко "), "", "O'Neil"}));
-    QCOMPARE(settings::readGiftFlag().value(), QStringLiteral("2"));
-    QCOMPARE(settings::readLogAllFlag(), 0);
+    QCOMPARE(settings::read().players, (QStringList{QStringLiteral(" Зурко "), "", "O'Neil"}));
+    QCOMPARE(settings::read().gift.value(), QStringLiteral("2"));
+    QCOMPARE(settings::read().logAllFlag(), 0);
 
     folder.write("settings.ini", {"1", "clubs", "[players]", "A"}); // names cut short
-    QCOMPARE(settings::readPlayerNames(), (QStringList{"A", "", ""}));
+    QCOMPARE(settings::read().players, (QStringList{"A", "", ""}));
 }
 
 void TestSettings::missingMarkersStopAtTheEnd() {
     kvtest::WorkFolder folder;
     folder.write("settings.ini", {"1", "clubs"});
-    QCOMPARE(settings::readPlayerNames(), (QStringList{"Player 1", "Player 2", "Player 3"}));
-    QVERIFY(!settings::readGiftFlag().has_value());
-    QCOMPARE(settings::readLogAllFlag(), 1);
+    QCOMPARE(settings::read().players, (QStringList{"Player 1", "Player 2", "Player 3"}));
+    QVERIFY(!settings::read().gift.has_value());
+    QCOMPARE(settings::read().logAllFlag(), 1);
     // a marker on the last line gives an empty value, not the default
     folder.write("settings.ini", {"1", "clubs", "[gift]"});
-    QCOMPARE(settings::readGiftFlag().value(), QString());
+    QCOMPARE(settings::read().gift.value(), QString());
 }
 
 void TestSettings::logAllFlagMustBeAWholeNumber() {
     kvtest::WorkFolder folder;
     folder.write("settings.ini", {"[log all teams]", "yes"});
     try {
-        settings::readLogAllFlag();
+        settings::read().logAllFlag();
         QFAIL("no error");
     } catch (const Error& e) {
         QCOMPARE(e.text(), QStringLiteral("'yes' is not a valid integer value"));
     }
     folder.write("settings.ini", {"[log all teams]", "2"});
-    QCOMPARE(settings::readLogAllFlag(), 2);
+    QCOMPARE(settings::read().logAllFlag(), 2);
 }
 
 void TestSettings::dialogWritesTenOrNineLines() {
@@ -108,16 +108,16 @@ void TestSettings::dialogWritesTenOrNineLines() {
     values.category.reset();
     settings::writeDialogValues(values);
     QCOMPARE(folder.lines("settings.ini").size(), 9);
-    QCOMPARE(settings::readFirst().category, QStringLiteral("[players]"));
-    QCOMPARE(settings::readPlayerNames(), (QStringList{"A", "B", "C"}));
+    QCOMPARE(settings::read().category, QStringLiteral("[players]"));
+    QCOMPARE(settings::read().players, (QStringList{"A", "B", "C"}));
 }
 
 void TestSettings::everyReaderNeedsTheFile() {
     kvtest::WorkFolder folder;
-    QVERIFY_THROWS_EXCEPTION(Error, settings::readFirst());
-    QVERIFY_THROWS_EXCEPTION(Error, settings::readPlayerNames());
-    QVERIFY_THROWS_EXCEPTION(Error, settings::readGiftFlag());
-    QVERIFY_THROWS_EXCEPTION(Error, settings::readLogAllFlag());
+    QVERIFY_THROWS_EXCEPTION(Error, settings::read());
+    QVERIFY_THROWS_EXCEPTION(Error, settings::read().players);
+    QVERIFY_THROWS_EXCEPTION(Error, settings::read().gift);
+    QVERIFY_THROWS_EXCEPTION(Error, settings::read().logAllFlag());
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

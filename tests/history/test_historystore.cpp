@@ -449,7 +449,7 @@ void TestHistoryStore::renameKilledAtEachStepEndsAllOldOrAllNew() {
     QCOMPARE(folder.lines("bomb.txt"), QStringList{names[1]});
     QCOMPARE(folder.lines("prizes.txt").mid(1, 3), names);
     QCOMPARE(folder.lines("prizes.txt").mid(4), kvtest::kTeams);
-    QCOMPARE(settings::readPlayerNames(), names);
+    QCOMPARE(settings::read().players, names);
 }
 
 void TestHistoryStore::fileNotWrittenAfterTheRenameIsToldAndFinishedLater() {
@@ -473,7 +473,7 @@ void TestHistoryStore::fileNotWrittenAfterTheRenameIsToldAndFinishedLater() {
     QVERIFY(folder.exists(kRenameMarkFile));
     QDir().rmdir("settings.ini");
     QCOMPARE(settleInterruptedRename(db), InterruptedRename::Finished);
-    QCOMPARE(settings::readPlayerNames(), after);
+    QCOMPARE(settings::read().players, after);
     QVERIFY(!folder.exists(kRenameMarkFile));
 }
 
