@@ -26,16 +26,9 @@ QString formatCategory(Category category) {
 namespace kv::settings {
 
 QStringList defaultLines() {
-    return {QStringLiteral("1"),
-            formatCategory(Category::Clubs),
-            kPlayersMarker,
-            QStringLiteral("Player 1"),
-            QStringLiteral("Player 2"),
-            QStringLiteral("Player 3"),
-            kGiftMarker,
-            QStringLiteral("1"),
-            kLogAllMarker,
-            QStringLiteral("1")};
+    return dialogLines({.category = Category::Clubs,
+                        .names = {QStringLiteral("Player 1"), QStringLiteral("Player 2"),
+                                  QStringLiteral("Player 3")}});
 }
 
 void writeDefault(const QString& path) {
