@@ -302,7 +302,6 @@ void TForm1::FormCreate() {
                              r.playerNames->value(2)};
             e.teamChoiceFrom = from(&kv::GiftGrants::teamChoice, r.teamChoiceEnabled);
             e.exceptChoiceFrom = from(&kv::GiftGrants::exceptChoice, r.exceptChoiceEnabled);
-            e.privilegedScorer.clear();
             for (int i = 0; r.bestScorer && i < 3; ++i)
                 if (r.bestScorer->marks[i] && r.exceptChoiceEnabled[i])
                     e.privilegedScorer = r.bestScorer->name;
@@ -477,7 +476,6 @@ void TForm1::Button1Click() {
         Button2->setEnabled(false);
         Button1->setEnabled(false);
         BitBtn1->setEnabled(true);
-        sheetCommand_->setEnabled(true);
 
         const kv::Schedule schedule = kv::makeSchedule(teams, *services_.random);
         evening_.change([&](kv::Evening& e) {
@@ -603,6 +601,8 @@ void TForm1::showEvening() {
     }
     if (e.scheduled())
         Label6->setVisible(true);
+    // The sheet is there to see once the evening has its schedule.
+    sheetCommand_->setEnabled(e.scheduled());
 }
 
 kv::SheetWindow& TForm1::sheetWindow() {
