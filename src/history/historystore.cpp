@@ -69,6 +69,17 @@ void checkPlaces(const TournamentEntry& entry) {
             throw wrongPlace(p.name, QString::number(p.figures.place()));
 }
 
+void keepBestScorer(const QSqlDatabase& db, const QString& table, const QString& player) {
+    QSqlQuery query(db);
+    exec(query, QStringLiteral("CREATE TABLE IF NOT EXISTS ") + kBestScorerTable +
+                    QStringLiteral(" (tournament TEXT PRIMARY KEY, player TEXT)"));
+    prepare(query, QStringLiteral("INSERT OR REPLACE INTO ") + kBestScorerTable +
+                       QStringLiteral(" VALUES (?, ?)"));
+    query.addBindValue(table);
+    query.addBindValue(player);
+    exec(query);
+}
+
 } // namespace
 
 HistoryStore::HistoryStore(QString fileName, const Clock* clock, int busyWaitMs, QObject* parent)
@@ -209,6 +220,13 @@ QStringList HistoryStore::tableNames() {
     return names;
 }
 
+int HistoryStore::schemaVersion() {
+    open();
+    QSqlQuery query(database());
+    exec(query, QStringLiteral("PRAGMA schema_version"));
+    return query.next() ? query.value(0).toInt() : -1;
+}
+
 void HistoryStore::inTransaction(const std::function<void()>& work) {
     QSqlDatabase db = database();
     if (!db.transaction())
@@ -242,7 +260,7 @@ QString HistoryStore::keepSafetyCopy(const QString& note) {
     // Another program holding the file is named as such, not taken for a copy that could not be
     // written.
     QSqlQuery probe(database());
-    exec(probe, QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    exec(probe, QStringLiteral("SELECT 1 FROM sqlite_master LIMIT 1"));
     probe.finish();
     // A file this user may not write opens read-only: that is what refuses the change, not the
     // folder of the copies.
@@ -276,50 +294,43 @@ QString HistoryStore::bestScorerFile() const {
     return QFileInfo(fileName_).absoluteDir().filePath(kBestScorerFile);
 }
 
-void HistoryStore::writeTournament(const QString& table, const TournamentEntry& entry,
-                                   const std::optional<QString>& bestScorer,
-                                   const Progress& progress, const QString& bestScorerFile) {
-    checkPlaces(entry);
+void insertTournament(const QSqlDatabase& db, const QString& table, const TournamentEntry& entry,
+                      const std::optional<QString>& bestScorer,
+                      const std::function<void(int)>& progress) {
     const auto step = [&](int percent) {
         if (progress)
             progress(percent);
     };
+    QSqlQuery query(db);
+    exec(query, createTournamentStatement(table));
+    insertRows(db, table, entry);
+    exec(query, QStringLiteral("CREATE INDEX ") + quoteIdentifier(tournamentIndexName(table)) +
+                    QStringLiteral(" ON ") + quoteIdentifier(table) + QStringLiteral(" (id)"));
+    step(13);
+    for (int i = 0; i < 3; ++i) {
+        UpdateTotal(db, entry.players[i]);
+        if (i < 2)
+            step(i == 0 ? 33 : 66);
+    }
+    if (bestScorer)
+        keepBestScorer(db, table, *bestScorer);
+}
+
+void HistoryStore::writeTournament(const QString& table, const TournamentEntry& entry,
+                                   const std::optional<QString>& bestScorer,
+                                   const Progress& progress, const QString& bestScorerFile) {
+    checkPlaces(entry);
     change([&] {
-        const QSqlDatabase db = database();
-        QSqlQuery query(db);
-        exec(query, createTournamentStatement(table));
-        insertRows(db, table, entry);
-        exec(query, QStringLiteral("CREATE INDEX ") + quoteIdentifier(tournamentIndexName(table)) +
-                        QStringLiteral(" ON ") + quoteIdentifier(table) + QStringLiteral(" (id)"));
-        step(13);
-        const int steps[] = {33, 66, 100};
-        for (int i = 0; i < 3; ++i) {
-            UpdateTotal(db, entry.players[i]);
-            if (i == 2) {
-                if (bestScorer)
-                    keepBestScorer(table, *bestScorer);
-                if (!bestScorerFile.isEmpty())
-                    writeBestScorerFile(bestScorerFile, bestScorer,
-                                        QStringLiteral("Турнир не записан"));
-            }
-            step(steps[i]);
-        }
+        insertTournament(database(), table, entry, bestScorer, progress);
+        if (!bestScorerFile.isEmpty())
+            writeBestScorerFile(bestScorerFile, bestScorer, QStringLiteral("Турнир не записан"));
+        if (progress)
+            progress(100);
     }, writingNote(table));
 }
 
-void HistoryStore::keepBestScorer(const QString& table, const QString& player) {
-    QSqlQuery query(database());
-    exec(query, QStringLiteral("CREATE TABLE IF NOT EXISTS ") + kBestScorerTable +
-                    QStringLiteral(" (tournament TEXT PRIMARY KEY, player TEXT)"));
-    prepare(query, QStringLiteral("INSERT OR REPLACE INTO ") + kBestScorerTable +
-                       QStringLiteral(" VALUES (?, ?)"));
-    query.addBindValue(table);
-    query.addBindValue(player);
-    exec(query);
-}
-
 void HistoryStore::setBestScorer(const QString& table, const QString& player) {
-    change([&] { keepBestScorer(table, player); });
+    change([&] { keepBestScorer(database(), table, player); });
 }
 
 QHash<QString, QString> HistoryStore::bestScorers() {
@@ -394,7 +405,7 @@ void HistoryStore::correctTournament(const QString& table, const TournamentEntry
         for (const PlayerEntry& p : corrected.players)
             UpdateTotal(db, p);
         if (bestScorer)
-            keepBestScorer(table, *bestScorer);
+            keepBestScorer(database(), table, *bestScorer);
         if (newest)
             writeBestScorerFile(bestScorerFile, bestScorer,
                                 QStringLiteral("Исправление не записано"));

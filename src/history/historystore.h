@@ -49,6 +49,8 @@ public:
 
     // All ordinary tables and views, sorted, without the engine's and the program's own.
     QStringList tableNames();
+    // Changes with every table made or dropped, by this program or another one.
+    int schemaVersion();
     // Tables with the columns of a tournament table, in the order they were created.
     QStringList tournamentTables();
     // Every stored tournament, read as plain values.
@@ -120,7 +122,6 @@ private:
     // Runs a part of a change: a busy database or a full disk is told as this change not made.
     void asPartOf(const ChangeNote& note, const std::function<void()>& work);
     QHash<QString, QString> bestScorers();
-    void keepBestScorer(const QString& table, const QString& player);
 
     QString fileName_;
     QString connectionName_;
@@ -133,5 +134,13 @@ private:
 
 // The program's own table of the best scorers; the lists of tables never show it.
 inline const QString kBestScorerTable = QStringLiteral("kickvale_best_scorer");
+
+// What a write stores, inside a transaction the caller holds: the tournament's table with its
+// three rows and its index, each player's sums in "Total" and the best scorer when one was
+// chosen (progress gets 13, 33 and 66 on the way). It reads and lists nothing else, so its cost
+// does not grow with the history.
+void insertTournament(const QSqlDatabase& db, const QString& table, const TournamentEntry& entry,
+                      const std::optional<QString>& bestScorer,
+                      const std::function<void(int)>& progress = {});
 
 } // namespace kv

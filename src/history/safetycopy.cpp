@@ -181,7 +181,7 @@ QString copyDatabase(const QSqlDatabase& db, const QString& file) {
     if (wal || !path || !*path || !sqlite3_get_autocommit(source))
         return copyPages(source, file);
     // The first read of the transaction takes the shared lock, which stays until the end.
-    if (sqlite3_exec(source, "BEGIN; SELECT count(*) FROM sqlite_master", nullptr, nullptr,
+    if (sqlite3_exec(source, "BEGIN; SELECT 1 FROM sqlite_master LIMIT 1", nullptr, nullptr,
                      nullptr) != SQLITE_OK) {
         const QString reason = QString::fromUtf8(sqlite3_errmsg(source));
         if (!sqlite3_get_autocommit(source))
