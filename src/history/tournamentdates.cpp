@@ -46,6 +46,23 @@ Numbers numbersIn(QStringView text, int most) {
 
 } // namespace
 
+std::array<std::optional<QDateTime>, 2> WayOfDates::read(const QString& name) {
+    const auto a = tournamentDateTime(name, false), b = tournamentDateTime(name, true);
+    if (a && b && *a != *b)
+        return {a, b};
+    // A name that starts with two fields of one or two digits: which of them can be a month.
+    if (!a || name.isEmpty() || !isAsciiDigit(name[0].unicode()))
+        return {a, b};
+    const Numbers fields = numbersIn(name, 2);
+    if (fields.count < 2 || fields.digits[0] > 2 || fields.digits[1] > 2)
+        return {a, b};
+    if (fields.value[0] > 12)
+        ++onlyDayFirst_;
+    else if (fields.value[1] > 12)
+        ++onlyMonthFirst_;
+    return {a, b};
+}
+
 std::optional<QDateTime> tournamentDateTime(const QString& tableName, bool monthFirst) {
     const qsizetype split = tableName.indexOf(QStringLiteral("__"));
     if (split <= 0)
@@ -104,27 +121,12 @@ QList<DatedTable> datedTournamentsInOrder(const QStringList& names) {
         qsizetype created;
         QDateTime own;
     };
-    // Which way this database's ambiguous dates read: only names that read one way tell.
-    int onlyDayFirst = 0, onlyMonthFirst = 0;
+    WayOfDates way;
     QList<std::array<std::optional<QDateTime>, 2>> read; // day first, month first
     read.reserve(names.size());
-    for (const QString& name : names) {
-        const auto a = tournamentDateTime(name, false), b = tournamentDateTime(name, true);
-        read.append({a, b});
-        if (a && b && *a != *b)
-            continue;
-        // A name that starts with two fields of one or two digits: which of them can be a month.
-        if (!a || name.isEmpty() || !isAsciiDigit(name[0].unicode()))
-            continue;
-        const Numbers fields = numbersIn(name, 2);
-        if (fields.count < 2 || fields.digits[0] > 2 || fields.digits[1] > 2)
-            continue;
-        if (fields.value[0] > 12)
-            ++onlyDayFirst;
-        else if (fields.value[1] > 12)
-            ++onlyMonthFirst;
-    }
-    const bool monthFirst = onlyMonthFirst > 0 && onlyDayFirst == 0;
+    for (const QString& name : names)
+        read.append(way.read(name));
+    const bool monthFirst = way.monthFirst();
     QList<Key> keys;
     QDateTime previous; // an unreadable name follows the table created before it
     for (qsizetype i = 0; i < names.size(); ++i) {
@@ -149,34 +151,106 @@ QList<DatedTable> datedTournamentsInOrder(const QStringList& names) {
 
 namespace kv {
 
-QList<ListedTable> listedTables(const QStringList& tables) {
-    QList<std::pair<QDateTime, ListedTable>> dated;
-    QList<ListedTable> named;
-    for (const DatedTable& d : datedTournamentsInOrder(tables)) {
-        const QString& table = tables[d.created];
-        if (d.at.isValid())
-            dated.append({d.at, {table, d.at.toString(QStringLiteral("dd.MM.yyyy HH:mm"))}});
+namespace {
+
+const QString kMinuteFormat = QStringLiteral("dd.MM.yyyy HH:mm");
+const QString kSecondFormat = QStringLiteral("dd.MM.yyyy HH:mm:ss");
+
+// Newest first; tables of one moment in the order of their names.
+bool listedBefore(const QDateTime& a, const QString& tableA, const QDateTime& b,
+                  const QString& tableB) {
+    return a != b ? a > b : tableA < tableB;
+}
+
+} // namespace
+
+TournamentList::TournamentList(const QStringList& tables) {
+    QList<std::pair<QDateTime, QString>> dated;
+    QStringList named;
+    const QList<std::array<std::optional<QDateTime>, 2>> read = [&] {
+        QList<std::array<std::optional<QDateTime>, 2>> r;
+        r.reserve(tables.size());
+        for (const QString& table : tables)
+            r.append(way_.read(table));
+        return r;
+    }();
+    const int way = way_.monthFirst() ? 1 : 0;
+    for (qsizetype i = 0; i < tables.size(); ++i) {
+        if (read[i][way])
+            dated.append({*read[i][way], tables[i]});
         else
-            named.append({table, table});
+            named.append(tables[i]);
     }
-    // Newest first; tables of one moment in the order of their names.
-    std::stable_sort(dated.begin(), dated.end(), [](const auto& a, const auto& b) {
-        return a.first != b.first ? a.first > b.first : a.second.table < b.second.table;
+    std::sort(dated.begin(), dated.end(), [](const auto& a, const auto& b) {
+        return listedBefore(a.first, a.second, b.first, b.second);
     });
-    std::sort(named.begin(), named.end(),
-              [](const ListedTable& a, const ListedTable& b) { return a.table < b.table; });
+    std::sort(named.begin(), named.end());
     // Two evenings of one minute are told apart by their seconds.
     QHash<QString, int> sameMinute;
     for (const auto& d : dated)
-        ++sameMinute[d.second.shown];
-    QList<ListedTable> listed;
-    listed.reserve(tables.size());
-    for (const auto& [at, table] : dated)
-        listed.append({table.table, sameMinute.value(table.shown) > 1
-                                        ? at.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))
-                                        : table.shown});
-    listed.append(named);
-    return listed;
+        ++sameMinute[d.first.toString(kMinuteFormat)];
+    listed_.reserve(tables.size());
+    at_.reserve(dated.size());
+    for (const auto& [at, table] : dated) {
+        const QString minute = at.toString(kMinuteFormat);
+        listed_.append({table, sameMinute.value(minute) > 1 ? at.toString(kSecondFormat) : minute});
+        at_.append(at);
+    }
+    for (const QString& table : named)
+        listed_.append({table, table});
+}
+
+std::optional<TournamentList::Added> TournamentList::add(const QString& table) {
+    const bool monthFirst = way_.monthFirst();
+    const auto read = way_.read(table);
+    // The new name tells that this database's dates read the other way: every date changes.
+    if (way_.monthFirst() != monthFirst)
+        return std::nullopt;
+    Added added;
+    const std::optional<QDateTime>& at = read[monthFirst ? 1 : 0];
+    if (!at) {
+        const auto named = std::lower_bound(
+            listed_.cbegin() + at_.size(), listed_.cend(), table,
+            [](const ListedTable& l, const QString& name) { return l.table < name; });
+        added.row = named - listed_.cbegin();
+        listed_.insert(added.row, {table, table});
+        return added;
+    }
+    qsizetype row = 0;
+    for (qsizetype count = at_.size(); count > 0;) { // the first row listed after the new one
+        const qsizetype half = count / 2;
+        if (listedBefore(at_[row + half], listed_[row + half].table, *at, table)) {
+            row += half + 1;
+            count -= half + 1;
+        } else {
+            count = half;
+        }
+    }
+    added.row = row;
+    at_.insert(row, *at);
+    listed_.insert(row, {table, at->toString(kMinuteFormat)});
+    // Evenings of one minute stand together: those beside the new one show their seconds now.
+    const QString minute = at->toString(kMinuteFormat);
+    qsizetype first = row, last = row;
+    while (first > 0 && at_[first - 1].toString(kMinuteFormat) == minute)
+        --first;
+    while (last + 1 < at_.size() && at_[last + 1].toString(kMinuteFormat) == minute)
+        ++last;
+    if (first == last)
+        return added;
+    for (qsizetype i = first; i <= last; ++i) {
+        const QString shown = at_[i].toString(kSecondFormat);
+        if (listed_[i].shown != shown) {
+            listed_[i].shown = shown;
+            if (i != row)
+                added.relabeled.append(i);
+        }
+    }
+    return added;
+}
+
+QList<ListedTable> listedTables(const QStringList& tables) {
+    return TournamentList(tables).listed();
 }
 
 } // namespace kv

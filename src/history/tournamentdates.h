@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <optional>
 
 namespace kv {
@@ -31,6 +32,18 @@ struct DatedTable {
 };
 QList<DatedTable> datedTournamentsInOrder(const QStringList& namesInCreationOrder);
 
+// Which way a database's ambiguous dates read, from the names that read one way only.
+class WayOfDates {
+public:
+    // Counts one name in; returns how it reads day first and month first.
+    std::array<std::optional<QDateTime>, 2> read(const QString& tableName);
+    bool monthFirst() const { return onlyMonthFirst_ > 0 && onlyDayFirst_ == 0; }
+
+private:
+    int onlyDayFirst_ = 0;
+    int onlyMonthFirst_ = 0;
+};
+
 } // namespace kv
 
 namespace kv {
@@ -44,5 +57,28 @@ struct ListedTable {
 // The tables, newest first by date and time; those whose names are not dates after them, by
 // name.
 QList<ListedTable> listedTables(const QStringList& tables);
+
+// The same list kept in step with the history: made from every table once, then one table added
+// at the cost of that table alone.
+class TournamentList {
+public:
+    explicit TournamentList(const QStringList& tables = {});
+    const QList<ListedTable>& listed() const { return listed_; }
+
+    // Where an added table stands, and the other rows whose text changed (two evenings of one
+    // minute show their seconds).
+    struct Added {
+        qsizetype row = 0;
+        QList<qsizetype> relabeled;
+    };
+    // None when the new name shows that this history's dates read the other way: the list must
+    // be made again from every table.
+    std::optional<Added> add(const QString& table);
+
+private:
+    QList<ListedTable> listed_;
+    QList<QDateTime> at_; // of the dated rows, which come first
+    WayOfDates way_;
+};
 
 } // namespace kv
