@@ -423,6 +423,14 @@ QStringList newRecords(const RecordsBook& was, const History& history, const Rec
     return news;
 }
 
+EveningNews eveningNews(const History& history, const QStringList& written,
+                        const TournamentDate& date) {
+    History before = history;
+    before.tournaments.removeIf(
+        [&](const PlayedTournament& t) { return written.contains(t.table); });
+    return {newRecords(computeRecords(before), history, computeRecords(history), date)};
+}
+
 namespace {
 
 QString csvField(QString text) {

@@ -152,6 +152,17 @@ inline TournamentDate tournamentDate(const Clock&) {
 QStringList newRecords(const RecordsBook& was, const History& history, const RecordsBook& is,
                        const TournamentDate& date);
 
+// What the evenings just written bring to tell, in one message after the write.
+struct EveningNews {
+    QStringList records; // "Новый рекорд: ..."
+    bool isEmpty() const { return records.isEmpty(); }
+    QString text() const { return records.join(QLatin1Char('\n')); }
+};
+// The news of the evenings `written` (tables of `history`): the records they broke, against the
+// same history without them.
+EveningNews eveningNews(const History& history, const QStringList& written,
+                        const TournamentDate& date);
+
 // "5 матчей": a number with the word's form that Russian gives it.
 QString countOf(qint64 n, const QString& one, const QString& few, const QString& many);
 

@@ -1,5 +1,6 @@
 #include "results/tform9.h"
 
+#include "common/besidework.h"
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "common/errors.h"
@@ -11,6 +12,7 @@
 #include "common/textfile.h"
 #include "history/gui_restore.h"
 #include "history/gui_totalpreview.h"
+#include "history/historyread.h"
 #include "history/safetycopy.h"
 #include "history/tournamentdates.h"
 #include "records/records.h"
@@ -117,6 +119,7 @@ TForm9::TForm9(kv::Services& services, kv::HistoryStore& history, QWidget* paren
     connectTournamentList();
     kv::connectGuarded(dialogs, &db_, &kv::HistoryStore::historyChanged, this,
                        &TForm9::historyChanged);
+    findingRecords_ = new kv::BesideWork(this);
 
     FormCreate();
 }
@@ -291,17 +294,20 @@ void TForm9::FormCreate() {
 void TForm9::reloadTournamentList() {
     QStringList names;
     try {
+        // Read first: a table made meanwhile by another program makes the next list whole.
+        listedSchema_ = db_.schemaVersion();
         names = db_.tableNames();
     } catch (const kv::BusyHistory&) {
         listBusy_ = true;
         throw;
     }
     listBusy_ = false;
+    listed_ = kv::TournamentList(names);
     reloadingList_ = true;
     // Dates as people read them, newest first; the table's own name goes with each item.
     ListBox1->setSortingEnabled(false);
     ListBox1->clear();
-    for (const kv::ListedTable& listed : kv::listedTables(names)) {
+    for (const kv::ListedTable& listed : listed_.listed()) {
         auto* item = new QListWidgetItem(listed.shown, ListBox1);
         item->setData(Qt::UserRole, listed.table);
         item->setToolTip(listed.table);
@@ -314,6 +320,22 @@ void TForm9::reloadTournamentList() {
         formatWarned_ = true;
         services_.dialogs->information(db_.formatWarning());
     }
+}
+
+void TForm9::addToTournamentList(const QString& table) {
+    const std::optional<kv::TournamentList::Added> added = listed_.add(table);
+    if (!added) {
+        reloadTournamentList();
+        return;
+    }
+    reloadingList_ = true;
+    auto* item = new QListWidgetItem(listed_.listed()[added->row].shown);
+    item->setData(Qt::UserRole, table);
+    item->setToolTip(table);
+    ListBox1->insertItem(int(added->row), item);
+    for (qsizetype row : added->relabeled)
+        ListBox1->item(int(row))->setText(listed_.listed()[row].shown);
+    reloadingList_ = false;
 }
 
 QString TForm9::tableOf(const QListWidgetItem* item) {
@@ -346,6 +368,17 @@ QString TForm9::listedName(const QString& table) const {
 
 void TForm9::historyChanged() {
     guard([&] {
+        // A write adds its table and removes none: the list read before stays good.
+        if (!beingWritten_.isEmpty()) {
+            addToTournamentList(beingWritten_);
+            listedSchema_ = db_.schemaVersion();
+            if (gridActive_) {
+                const QList<int> widths = gridColumnWidths();
+                openGridTable(gridTable_, gridSort_);
+                restoreGridColumnWidths(widths);
+            }
+            return;
+        }
         reloadTournamentList();
         if (!gridActive_)
             return;
@@ -605,6 +638,10 @@ void TForm9::BitBtn1Click() {
                     "\"Никто!\").")) != kv::Dialogs::Answer::Yes)
                 return;
             const QString table = kv::tournamentTableName(*services_.clock);
+            // Tables another program made or dropped since the list was read: it is read whole.
+            if (!listBusy_ && db_.schemaVersion() == listedSchema_)
+                beingWritten_ = table;
+            const auto written = qScopeGuard([&] { beingWritten_.clear(); });
             // bomb.txt is written with the tournament: nobody chosen, nobody privileged, and a
             // file that cannot be written leaves nothing stored.
             db_.writeTournament(
@@ -627,28 +664,36 @@ void TForm9::BitBtn1Click() {
     });
 }
 
-std::optional<kv::History> TForm9::readHistoryQuietly() {
-    // The records are news, not part of the write: a history that cannot be read tells none.
-    try {
-        return db_.readHistory();
-    } catch (const kv::Error&) {
-        return std::nullopt;
-    }
+bool TForm9::isFindingRecords() const {
+    return findingRecords_->isRunning();
 }
 
 void TForm9::announceNewRecords(const QString& written) {
-    // One reading after the write: the history before it is the same without the evening.
-    const std::optional<kv::History> after = readHistoryQuietly();
-    if (!after)
-        return;
-    kv::History before = *after;
-    before.tournaments.removeIf(
-        [&](const kv::PlayedTournament& t) { return t.table == written; });
-    const QStringList news =
-        kv::newRecords(kv::computeRecords(before), *after, kv::computeRecords(*after),
-                       kv::tournamentDate(*services_.clock));
-    if (!news.isEmpty())
-        services_.dialogs->information(news.join(QLatin1Char('\n')));
+    // Evenings written while the news of an earlier one is still being found are told with it.
+    untold_.append(written);
+    findingRecords_->run([this, file = db_.fileName(), written = untold_,
+                          date = kv::tournamentDate(*services_.clock)] {
+        const kv::HistoryRead read = kv::readHistoryAlone(file);
+        // The records are news, not part of the write: a history that cannot be read tells none.
+        auto news = std::make_shared<kv::EveningNews>();
+        if (!read.failure)
+            *news = kv::eveningNews(read.history, written, date);
+        return kv::BesideWork::HandOver([this, written, news] {
+            for (const QString& table : written)
+                untold_.removeOne(table);
+            showFindingRecords(false);
+            if (!news->isEmpty())
+                services_.dialogs->information(news->text());
+        });
+    });
+    showFindingRecords(true);
+}
+
+void TForm9::showFindingRecords(bool finding) {
+    // The bar that showed the write says what comes after it.
+    ProgressBar1->setFormat(finding ? QStringLiteral("Ищу новые рекорды...")
+                                    : QStringLiteral("%p%"));
+    ProgressBar1->setTextVisible(finding);
 }
 
 void TForm9::afterWrite() {

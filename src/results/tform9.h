@@ -2,6 +2,7 @@
 
 #include "history/historyfaults.h"
 #include "history/historystore.h"
+#include "history/tournamentdates.h"
 #include "tournament/standings.h"
 #include "tournament/tournament.h"
 #include "ui_tform9.h"
@@ -13,6 +14,7 @@
 #include <optional>
 
 namespace kv {
+class BesideWork;
 struct Services;
 } // namespace kv
 
@@ -36,6 +38,8 @@ public:
     void showStatistics(const QStringList& players);
 
     kv::HistoryStore& database() { return db_; }
+    // The records the evenings just written broke are being looked for, beside the window.
+    bool isFindingRecords() const;
     // The button the Enter key presses now, or nullptr.
     QPushButton* enterButton() const;
 
@@ -112,6 +116,8 @@ private:
     // Makes a table's item the list's current one without opening it.
     void markListed(const QString& table);
     void reloadTournamentList();
+    // The list gains the table just written, without being read again.
+    void addToTournamentList(const QString& table);
     // Drops a tournament table after a question whose default answer is No.
     void deleteTournament(const QString& table);
     // The list and the grid after any change of the history.
@@ -136,9 +142,10 @@ private:
     // The grid after a change made here: "Total" when nothing was chosen yet, columns 60 wide.
     void showGridAfterChange();
     void afterWrite();
-    std::optional<kv::History> readHistoryQuietly();
-    // "Новый рекорд: ..." when the evening just written broke a record of the group.
+    // "Новый рекорд: ..." when the evening just written broke a record of the group: the
+    // history is read and the records computed beside the window, which says it is looking.
     void announceNewRecords(const QString& written);
+    void showFindingRecords(bool finding);
     void openGridTable(const QString& table, const QString& sortColumn);
     void selectAll();
     void setGridColumnWidths();
@@ -178,4 +185,12 @@ private:
     // The table this evening was written to: a best scorer chosen afterwards is kept with it.
     QString writtenTable_;
     bool unwrittenEvening_ = false;
+    // The table being written now, when the list holds every other table: the change it makes
+    // adds one item to the list.
+    QString beingWritten_;
+    kv::TournamentList listed_;
+    int listedSchema_ = -1; // the tables listed are those of this version of the schema
+    kv::BesideWork* findingRecords_ = nullptr;
+    // Evenings written whose news has not been told yet: one message tells them all.
+    QStringList untold_;
 };

@@ -188,6 +188,11 @@ void TestRecordsWindow::aWriteTellsOfBrokenRecords() {
         kvtest::child<QPushButton>(w.form.get(), QStringLiteral("Button1"))->click();
         kvtest::child<QPushButton>(w.form.get(), QStringLiteral("Button3"))->click();
         kvtest::child<QPushButton>(w.form.get(), QStringLiteral("BitBtn1"))->click();
+        // The records are looked for beside the window, which says so meanwhile.
+        QVERIFY(w.form->isFindingRecords());
+        QCOMPARE(w.form->ProgressBar1->text(), QStringLiteral("Ищу новые рекорды..."));
+        QTRY_VERIFY(!w.form->isFindingRecords());
+        QVERIFY(!w.form->ProgressBar1->isTextVisible());
     }
     QCOMPARE(w.dialogs.errors(), QStringList{});
     const QStringList said = w.dialogs.texts();
