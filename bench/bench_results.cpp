@@ -1,6 +1,6 @@
-// A tournament write and the tournament list on a database of 5,000 stored tournaments and
-// 1,000 players, and on households' histories of 50 to 5,000 evenings, against the same
-// statements through SQLite's C API (the floor).
+// The tournament write, its safety copy, the results window's press and its list on households'
+// histories of 50 to 5,000 evenings, against the same statements through SQLite's C API and the
+// file's bytes copied (the floors).
 
 #include "common/clock.h"
 #include "common/dialogs.h"
@@ -13,26 +13,23 @@
 
 #include "benchsql.h"
 #include "goals.h"
-#include "programfiles.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDatabase>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
 #include <filesystem>
-#include <map>
-#include <memory>
 #include <stdexcept>
 
-namespace {
+#include <unistd.h>
 
-constexpr int kTournaments = 5000;
-constexpr int kPlayers = 1000;
+namespace {
 
 void check(int rc, sqlite3* db, int expected = SQLITE_OK) {
     if (rc != expected)
@@ -40,68 +37,6 @@ void check(int rc, sqlite3* db, int expected = SQLITE_OK) {
 }
 
 using kvbench::runSql;
-
-QString playerName(int i) {
-    return QStringLiteral("Игрок %1").arg(i);
-}
-
-// The big database, built once per run in a temporary folder; each benchmark works on a copy.
-class BigDatabase {
-public:
-    static BigDatabase& instance() {
-        static BigDatabase db;
-        return db;
-    }
-    // A fresh copy as base.db in a folder of its own, made the working folder.
-    void enterCopy(const QString& name) {
-        const QString folder = dir_.filePath(name);
-        QDir().mkpath(folder);
-        QFile::remove(folder + QStringLiteral("/base.db"));
-        if (!QFile::copy(master(), folder + QStringLiteral("/base.db")))
-            throw std::runtime_error("cannot copy the database");
-        QDir::setCurrent(folder);
-    }
-
-private:
-    QString master() const { return dir_.filePath(QStringLiteral("master.db")); }
-
-    BigDatabase() {
-        QFile script(kvbench::programFiles().defaultsDir() + QStringLiteral("base.sql"));
-        if (!dir_.isValid() || !script.open(QIODevice::ReadOnly))
-            throw std::runtime_error("no temporary folder or no base.sql");
-        sqlite3* db = nullptr;
-        check(sqlite3_open(master().toUtf8().constData(), &db), db);
-        runSql(db, QStringLiteral("BEGIN"));
-        runSql(db, QString::fromUtf8(script.readAll()));
-        for (int i = 0; i < kPlayers; ++i)
-            runSql(db, QStringLiteral("INSERT INTO Total (Игрок, Побед, Очки, Первый) "
-                                      "VALUES ('%1', %2, %3, 1)")
-                           .arg(playerName(i))
-                           .arg(i % 7)
-                           .arg(i % 23));
-        const QDateTime start(QDate(2010, 1, 1), QTime(20, 0, 0));
-        for (int t = 0; t < kTournaments; ++t) {
-            const QString name = kv::quoteIdentifier(
-                start.addSecs(t * 3600LL).toString(QStringLiteral("dd_MM_yyyy__H_mm_ss")));
-            runSql(db, kv::createTournamentStatement(name.mid(1, name.size() - 2)));
-            for (int r = 1; r <= 3; ++r)
-                runSql(db, QStringLiteral("INSERT INTO %1 VALUES (%2, '%3', 'Команда %4', '-', "
-                                          "'1''-''0', '2''-''2', '3''-''2', '4', '%2')")
-                               .arg(name)
-                               .arg(r)
-                               .arg(playerName((t + r) % kPlayers))
-                               .arg(t));
-            runSql(db, QStringLiteral("CREATE INDEX %1 ON %2 (id)")
-                           .arg(kv::quoteIdentifier(
-                                    kv::tournamentIndexName(name.mid(1, name.size() - 2))),
-                                name));
-        }
-        runSql(db, QStringLiteral("COMMIT"));
-        sqlite3_close(db);
-    }
-
-    QTemporaryDir dir_;
-};
 
 // A household's history of N evenings, written once per run; each benchmark works on a copy,
 // made the working folder.
@@ -118,6 +53,13 @@ void enterHouseholdCopy(int evenings, const QString& name) {
     QDir::setCurrent(folder);
 }
 
+sqlite3* openHouseholdCopy(int evenings, const QString& name) {
+    enterHouseholdCopy(evenings, name);
+    sqlite3* db = nullptr;
+    check(sqlite3_open("base.db", &db), db);
+    return db;
+}
+
 const int kEvenings[] = {50, 300, 1000, 5000};
 
 void evenings(benchmark::internal::Benchmark* b) {
@@ -126,12 +68,15 @@ void evenings(benchmark::internal::Benchmark* b) {
     b->Unit(benchmark::kMillisecond);
 }
 
+const QString kScorer = QStringLiteral("Зурко");
+
 kv::TournamentEntry entry() {
     kv::TournamentEntry e;
     e.boxes = {"3", "1", "0", "2", "1", "1", "2", "2", "4", "0", "1", "3"};
+    const QString names[] = {kScorer, QStringLiteral("Пенва"), QStringLiteral("Лодыш")};
     const int places[] = {1, 3, 2};
     for (int i = 0; i < 3; ++i)
-        e.players[i] = {playerName(10 * i),
+        e.players[i] = {names[i],
                         QStringLiteral("Команда"),
                         {2, 1, 1, 7, 4, 3, 7, kv::placeCounters(places[i])}};
     return e;
@@ -142,8 +87,9 @@ QString nextName(int& n) {
     return at.addSecs(n++).toString(QStringLiteral("dd_MM_yyyy__H_mm_ss"));
 }
 
-// The statements of one press, through the C API, in one transaction.
-void floorPress(sqlite3* db, const QString& table, const kv::TournamentEntry& e) {
+// The statements of one write, through the C API, in one transaction: the tournament's table,
+// its rows and index, the players' lines of "Total", the best scorer.
+void floorWrite(sqlite3* db, const QString& table, const kv::TournamentEntry& e) {
     runSql(db, QStringLiteral("BEGIN"));
     runSql(db, kv::createTournamentStatement(table));
     sqlite3_stmt* insert = nullptr;
@@ -196,6 +142,8 @@ void floorPress(sqlite3* db, const QString& table, const kv::TournamentEntry& e)
     }
     sqlite3_finalize(lookup);
     sqlite3_finalize(update);
+    runSql(db, QStringLiteral("INSERT OR REPLACE INTO ") + kv::kBestScorerTable +
+                   QStringLiteral(" VALUES ('%1', '%2')").arg(table, kScorer));
     runSql(db, QStringLiteral("COMMIT"));
 }
 
@@ -228,122 +176,96 @@ int floorGrid(sqlite3* db) {
     return rows;
 }
 
-sqlite3* openCopy(const char* name) {
-    BigDatabase::instance().enterCopy(QString::fromLatin1(name));
-    sqlite3* db = nullptr;
-    check(sqlite3_open("base.db", &db), db);
-    return db;
+QString copyName(int i) {
+    return QStringLiteral("copy-%1.db").arg(i);
 }
 
-// A consistent copy of the whole database through SQLite's online backup, the engine's own way
-// to copy a database in use, the copy from `keep` changes ago removed. The store copies the
-// file's bytes instead (measured against that floor below).
-void floorSafetyCopy(sqlite3* db, int n, int keep = 20) {
-    const auto name = [](int i) { return QStringLiteral("copy-%1.db").arg(i).toUtf8(); };
-    sqlite3* target = nullptr;
-    check(sqlite3_open(name(n).constData(), &target), target);
-    sqlite3_backup* backup = sqlite3_backup_init(target, "main", db, "main");
-    if (!backup)
-        throw std::runtime_error(sqlite3_errmsg(target));
-    check(sqlite3_backup_step(backup, -1), target, SQLITE_DONE);
-    check(sqlite3_backup_finish(backup), target);
-    sqlite3_close(target);
-    QFile::remove(QString::fromUtf8(name(n - keep)));
+// The least any safe copy costs: the database file's bytes in a new file, put on the disk, the
+// copy from twenty changes ago removed.
+void floorCopy(int n) {
+    const QString name = copyName(n);
+    std::filesystem::copy_file("base.db", name.toStdString(),
+                               std::filesystem::copy_options::overwrite_existing);
+    QFile copy(name);
+    if (!copy.open(QIODevice::ReadOnly) || ::fdatasync(copy.handle()) != 0)
+        throw std::runtime_error("cannot put the copy on the disk");
+    QFile::remove(copyName(n - 20));
 }
 
-// --- a press ---------------------------------------------------------------------------------
+// --- the write and its safety copy ------------------------------------------------------------
 
-void BM_PressFloorCApi(benchmark::State& state) {
-    sqlite3* db = openCopy("floor");
+void BM_HouseholdWriteFloor(benchmark::State& state) {
+    sqlite3* db = openHouseholdCopy(int(state.range(0)), QStringLiteral("writefloor"));
     const kv::TournamentEntry e = entry();
     int n = 0;
     for (auto _ : state)
-        floorPress(db, nextName(n), e);
+        floorWrite(db, nextName(n), e);
     sqlite3_close(db);
 }
-BENCHMARK(BM_PressFloorCApi)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HouseholdWriteFloor)->Apply(evenings);
 
-// Every statement a press in the window runs: the write, the tournament list and the first
-// rows of the grid's table, as the grid reads them; with the safety copy taken before the write,
-// all a press must do.
-void pressFloor(benchmark::State& state, const char* folder, bool copy) {
-    sqlite3* db = openCopy(folder);
+// The store's statements of a write, without the safety copy that every change makes first
+// (measured below on its own).
+void BM_HouseholdWrite(benchmark::State& state) {
+    enterHouseholdCopy(int(state.range(0)), QStringLiteral("write"));
+    kv::HistoryStore store;
+    store.open();
     const kv::TournamentEntry e = entry();
     int n = 0;
     for (auto _ : state) {
-        if (copy)
-            floorSafetyCopy(db, n);
-        floorPress(db, nextName(n), e);
-        benchmark::DoNotOptimize(floorList(db));
-        benchmark::DoNotOptimize(floorGrid(db));
+        QSqlDatabase db = store.database();
+        db.transaction();
+        kv::insertTournament(db, nextName(n), e, kScorer);
+        db.commit();
     }
-    sqlite3_close(db);
 }
-void BM_PressFloorCApiWithListAndGrid(benchmark::State& state) {
-    pressFloor(state, "floorall", false);
-}
-void BM_PressFloorCApiWithCopy(benchmark::State& state) {
-    pressFloor(state, "floorcopy", true);
-}
-BENCHMARK(BM_PressFloorCApiWithListAndGrid)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PressFloorCApiWithCopy)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HouseholdWrite)->Apply(evenings);
 
-// The safety copy alone, to show its share of a press.
-void BM_SafetyCopyCApi(benchmark::State& state) {
-    sqlite3* db = openCopy("copyonly");
+void BM_HouseholdSafetyCopyFloor(benchmark::State& state) {
+    enterHouseholdCopy(int(state.range(0)), QStringLiteral("copyfloor"));
     int n = 0;
     for (auto _ : state)
-        floorSafetyCopy(db, n++);
-    sqlite3_close(db);
+        floorCopy(n++);
 }
-BENCHMARK(BM_SafetyCopyCApi)->Unit(benchmark::kMillisecond);
-
-// The floor of any consistent copy: the database file's bytes copied into a new file.
-void BM_SafetyCopyFileBytes(benchmark::State& state) {
-    BigDatabase::instance().enterCopy(QStringLiteral("bytesonly"));
-    int n = 0;
-    for (auto _ : state) {
-        const auto name = [](int i) { return QStringLiteral("copy-%1.db").arg(i).toStdString(); };
-        std::filesystem::copy_file("base.db", name(n),
-                                   std::filesystem::copy_options::overwrite_existing);
-        std::filesystem::remove(name(n++ - 20));
-    }
-}
-BENCHMARK(BM_SafetyCopyFileBytes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HouseholdSafetyCopyFloor)->Apply(evenings);
 
 // The copy the store keeps before every change, with its rotation of twenty.
-void BM_SafetyCopyStore(benchmark::State& state) {
-    BigDatabase::instance().enterCopy(QStringLiteral("storecopy"));
-    QDir(QStringLiteral("backups")).removeRecursively();
-    kv::HistoryStore db;
-    db.open();
+void BM_HouseholdSafetyCopy(benchmark::State& state) {
+    enterHouseholdCopy(int(state.range(0)), QStringLiteral("copy"));
+    kv::HistoryStore store;
+    store.open();
     for (auto _ : state)
-        db.keepSafetyCopy();
+        store.keepSafetyCopy();
 }
-BENCHMARK(BM_SafetyCopyStore)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HouseholdSafetyCopy)->Apply(evenings);
 
-void BM_PressTournamentDb(benchmark::State& state) {
-    BigDatabase::instance().enterCopy(QStringLiteral("logic"));
-    kv::HistoryStore db;
-    db.open();
-    const kv::TournamentEntry e = entry();
+// The engine's own way to copy a database in use, page by page: why the store copies the bytes.
+void BM_HouseholdOnlineBackup(benchmark::State& state) {
+    sqlite3* db = openHouseholdCopy(int(state.range(0)), QStringLiteral("backup"));
     int n = 0;
-    for (auto _ : state)
-        db.writeTournament(nextName(n), e);
+    for (auto _ : state) {
+        sqlite3* target = nullptr;
+        check(sqlite3_open(copyName(n).toUtf8().constData(), &target), target);
+        sqlite3_backup* backup = sqlite3_backup_init(target, "main", db, "main");
+        if (!backup)
+            throw std::runtime_error(sqlite3_errmsg(target));
+        check(sqlite3_backup_step(backup, -1), target, SQLITE_DONE);
+        check(sqlite3_backup_finish(backup), target);
+        sqlite3_close(target);
+        QFile::remove(copyName(n++ - 20));
+    }
+    sqlite3_close(db);
 }
-BENCHMARK(BM_PressTournamentDb)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HouseholdOnlineBackup)->Arg(5000)->Unit(benchmark::kMillisecond);
 
-// The results window on a copy of the big database, with fake dialogs and a fixed clock.
+// --- the press in the results window ---------------------------------------------------------
+
+// The results window on a household's history, with fake dialogs and a fixed clock.
 struct ResultsWindow {
-    explicit ResultsWindow(const QString& copy, int evenings = 0) : folder(copy, evenings) {}
+    explicit ResultsWindow(const QString& copy, int evenings) : folder(copy, evenings) {}
 
     struct Folder { // the copy is made the working folder before anything opens base.db
-        Folder(const QString& copy, int evenings) {
-            if (evenings > 0)
-                enterHouseholdCopy(evenings, copy);
-            else
-                BigDatabase::instance().enterCopy(copy);
-        }
+        Folder(const QString& copy, int evenings) { enterHouseholdCopy(evenings, copy); }
     } folder;
     kv::ScriptedDialogs dialogs;
     kv::FixedClock clock{QDateTime(QDate(2030, 1, 1), QTime(0, 0, 0))};
@@ -357,9 +279,27 @@ struct ResultsWindow {
     TForm9 form{services, database};
 };
 
-// The tournament shown is pressed once an iteration, a second later each time.
-void pressEachIteration(benchmark::State& state, ResultsWindow& w) {
-    w.form.Button6->click(); // nobody scored: the press asks nothing
+// All a press must do: the safety copy, the write, the grid's first rows of "Total" read again.
+// The list gains the one item written.
+void BM_HouseholdPressFloor(benchmark::State& state) {
+    sqlite3* db = openHouseholdCopy(int(state.range(0)), QStringLiteral("pressfloor"));
+    const kv::TournamentEntry e = entry();
+    int n = 0;
+    for (auto _ : state) {
+        floorCopy(n);
+        floorWrite(db, nextName(n), e);
+        benchmark::DoNotOptimize(floorGrid(db));
+    }
+    sqlite3_close(db);
+}
+BENCHMARK(BM_HouseholdPressFloor)->Apply(evenings);
+
+// The evening's press in the window, as the household makes it after each evening: until it
+// returns and the window can be used again (the records it broke are found beside the window).
+void BM_HouseholdPressWindow(benchmark::State& state) {
+    ResultsWindow w(QStringLiteral("presswindow"), int(state.range(0)));
+    w.form.showTournament({{"Зурко", "Пенва", "Лодыш"}, {"Ajax", "Roma", "Porto"}, {}});
+    w.form.Button3->click(); // the best scorer: the press asks nothing
     w.form.Button2->click();
     w.form.Button1->click(); // figures and places in the labels
     for (auto _ : state) {
@@ -370,84 +310,19 @@ void pressEachIteration(benchmark::State& state, ResultsWindow& w) {
     if (!w.dialogs.errors().isEmpty())
         state.SkipWithError(w.dialogs.errors().first().toUtf8().constData());
 }
-
-// The whole press in the window: write, list reload with every table, grid reopened on Total.
-void BM_PressWindow(benchmark::State& state) {
-    ResultsWindow w(QStringLiteral("window"));
-    w.form.showTournament({{playerName(0), playerName(10), playerName(20)},
-                           {"Команда 1", "Команда 2", "Команда 3"},
-                           {}});
-    pressEachIteration(state, w);
-}
-BENCHMARK(BM_PressWindow)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HouseholdPressWindow)->Apply(evenings);
 
 // --- the tournament list ---------------------------------------------------------------------
 
-void BM_ListFloorCApi(benchmark::State& state) {
-    sqlite3* db = openCopy("listfloor");
-    for (auto _ : state)
-        benchmark::DoNotOptimize(floorList(db));
-    sqlite3_close(db);
-}
-BENCHMARK(BM_ListFloorCApi)->Unit(benchmark::kMillisecond);
-
-void BM_ListTournamentDb(benchmark::State& state) {
-    BigDatabase::instance().enterCopy(QStringLiteral("listlogic"));
-    kv::HistoryStore db;
-    for (auto _ : state)
-        benchmark::DoNotOptimize(db.tableNames());
-}
-BENCHMARK(BM_ListTournamentDb)->Unit(benchmark::kMillisecond);
-
-// The list as the window fills it at creation (list box included).
-void BM_ListWindow(benchmark::State& state) {
-    ResultsWindow w(QStringLiteral("listwindow"));
-    for (auto _ : state)
-        w.form.FormCreate();
-    if (w.form.ListBox1->count() != kTournaments + 1)
-        state.SkipWithError("wrong list");
-}
-BENCHMARK(BM_ListWindow)->Unit(benchmark::kMillisecond);
-
-// --- a household's years ---------------------------------------------------------------------
-
-void BM_HouseholdPressFloor(benchmark::State& state) {
-    enterHouseholdCopy(int(state.range(0)), QStringLiteral("pressfloor"));
-    sqlite3* db = nullptr;
-    check(sqlite3_open("base.db", &db), db);
-    kv::TournamentEntry e = entry();
-    e.players[0].name = QStringLiteral("Зурко");
-    e.players[1].name = QStringLiteral("Пенва");
-    e.players[2].name = QStringLiteral("Лодыш");
-    int n = 0;
-    for (auto _ : state) {
-        floorSafetyCopy(db, n);
-        floorPress(db, nextName(n), e);
-        benchmark::DoNotOptimize(floorList(db));
-        benchmark::DoNotOptimize(floorGrid(db));
-    }
-    sqlite3_close(db);
-}
-BENCHMARK(BM_HouseholdPressFloor)->Apply(evenings);
-
-// The evening's press in the window, as the household makes it after each evening.
-void BM_HouseholdPressWindow(benchmark::State& state) {
-    ResultsWindow w(QStringLiteral("presswindow"), int(state.range(0)));
-    w.form.showTournament({{"Зурко", "Пенва", "Лодыш"}, {"Ajax", "Roma", "Porto"}, {}});
-    pressEachIteration(state, w);
-}
-BENCHMARK(BM_HouseholdPressWindow)->Apply(evenings);
-
 void BM_HouseholdListFloor(benchmark::State& state) {
-    enterHouseholdCopy(int(state.range(0)), QStringLiteral("listfloor"));
-    sqlite3* db = nullptr;
-    check(sqlite3_open("base.db", &db), db);
+    sqlite3* db = openHouseholdCopy(int(state.range(0)), QStringLiteral("listfloor"));
     for (auto _ : state)
         benchmark::DoNotOptimize(floorList(db));
     sqlite3_close(db);
 }
 BENCHMARK(BM_HouseholdListFloor)->Apply(evenings);
 
+// The list as the window fills it at creation (list box included).
 void BM_HouseholdListWindow(benchmark::State& state) {
     ResultsWindow w(QStringLiteral("listwindow"), int(state.range(0)));
     for (auto _ : state)
@@ -463,32 +338,21 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    // A press copies the whole database before it writes; no floor can skip that copy.
-    kvbench::declare({"BM_PressWindow", "results window press, 5,000 tables",
-                      "BM_PressFloorCApiWithCopy", 1.5, 0, ""});
-    kvbench::declare({"BM_SafetyCopyCApi", "the engine's online backup, against a press without it",
-                      "BM_PressFloorCApiWithListAndGrid", 0, 0, ""});
-    kvbench::declare({"BM_SafetyCopyStore", "the safety copy, against copying the file's bytes",
-                      "BM_SafetyCopyFileBytes", 2, 0, ""});
-    kvbench::declare({"BM_PressTournamentDb", "tournament write alone, 5,000 tables",
-                      "BM_PressFloorCApi", 0, 0, ""});
-    kvbench::declare({"BM_ListTournamentDb", "listing 5,000 tables", "BM_ListFloorCApi", 0, 0, ""});
-    kvbench::declare({"BM_ListWindow", "listing 5,000 tables into the window's list",
-                      "BM_ListFloorCApi", 0, 0, ""});
     for (int n : kEvenings) {
         const std::string arg = "/" + std::to_string(n);
         const std::string of = ", " + std::to_string(n) + " evenings";
+        kvbench::declare({"BM_HouseholdWrite" + arg, "tournament write alone" + of,
+                          "BM_HouseholdWriteFloor" + arg, 1.5, 0, ""});
+        kvbench::declare({"BM_HouseholdSafetyCopy" + arg, "the safety copy before it" + of,
+                          "BM_HouseholdSafetyCopyFloor" + arg, 1.5, 0, ""});
         kvbench::declare({"BM_HouseholdPressWindow" + arg, "results window press" + of,
-                          "BM_HouseholdPressFloor" + arg, 3, 0, ""});
+                          "BM_HouseholdPressFloor" + arg, 1.5, 0, ""});
         kvbench::declare({"BM_HouseholdListWindow" + arg, "results window's list" + of,
                           "BM_HouseholdListFloor" + arg, 3, 0, ""});
     }
-    try {
-        BigDatabase::instance();
-    } catch (const std::exception& e) {
-        fprintf(stderr, "setup failed: %s\n", e.what());
-        return 1;
-    }
+    kvbench::declare({"BM_HouseholdOnlineBackup/5000",
+                      "the engine's online backup instead, 5000 evenings",
+                      "BM_HouseholdSafetyCopyFloor/5000", 0, 0, ""});
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
