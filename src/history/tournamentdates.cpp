@@ -209,23 +209,11 @@ std::optional<TournamentList::Added> TournamentList::add(const QString& table) {
     Added added;
     const std::optional<QDateTime>& at = read[monthFirst ? 1 : 0];
     if (!at) {
-        const auto named = std::lower_bound(
-            listed_.cbegin() + at_.size(), listed_.cend(), table,
-            [](const ListedTable& l, const QString& name) { return l.table < name; });
-        added.row = named - listed_.cbegin();
+        added.row = namedRow(table);
         listed_.insert(added.row, {table, table});
         return added;
     }
-    qsizetype row = 0;
-    for (qsizetype count = at_.size(); count > 0;) { // the first row listed after the new one
-        const qsizetype half = count / 2;
-        if (listedBefore(at_[row + half], listed_[row + half].table, *at, table)) {
-            row += half + 1;
-            count -= half + 1;
-        } else {
-            count = half;
-        }
-    }
+    const qsizetype row = datedRow(*at, table);
     added.row = row;
     at_.insert(row, *at);
     listed_.insert(row, {table, at->toString(kMinuteFormat)});
@@ -247,6 +235,33 @@ std::optional<TournamentList::Added> TournamentList::add(const QString& table) {
         }
     }
     return added;
+}
+
+qsizetype TournamentList::datedRow(const QDateTime& at, const QString& table) const {
+    qsizetype row = 0;
+    for (qsizetype count = at_.size(); count > 0;) {
+        const qsizetype half = count / 2;
+        if (listedBefore(at_[row + half], listed_[row + half].table, at, table)) {
+            row += half + 1;
+            count -= half + 1;
+        } else {
+            count = half;
+        }
+    }
+    return row;
+}
+
+qsizetype TournamentList::namedRow(const QString& table) const {
+    return std::lower_bound(
+               listed_.cbegin() + at_.size(), listed_.cend(), table,
+               [](const ListedTable& l, const QString& name) { return l.table < name; }) -
+           listed_.cbegin();
+}
+
+qsizetype TournamentList::rowOf(const QString& table) const {
+    const auto at = tournamentDateTime(table, way_.monthFirst());
+    const qsizetype row = at ? datedRow(*at, table) : namedRow(table);
+    return row < listed_.size() && listed_[row].table == table ? row : -1;
 }
 
 QList<ListedTable> listedTables(const QStringList& tables) {

@@ -74,8 +74,15 @@ public:
     // None when the new name shows that this history's dates read the other way: the list must
     // be made again from every table.
     std::optional<Added> add(const QString& table);
+    // The row of a table, found by its date; -1 when it is not listed.
+    qsizetype rowOf(const QString& table) const;
 
 private:
+    // The first dated row not listed before the given date and name.
+    qsizetype datedRow(const QDateTime& at, const QString& table) const;
+    // The first row of a table without a date not listed before the given name.
+    qsizetype namedRow(const QString& table) const;
+
     QList<ListedTable> listed_;
     QList<QDateTime> at_; // of the dated rows, which come first
     WayOfDates way_;

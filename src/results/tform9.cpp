@@ -344,10 +344,10 @@ QString TForm9::tableOf(const QListWidgetItem* item) {
 }
 
 QListWidgetItem* TForm9::findListed(const QString& table) const {
-    for (int i = 0; i < ListBox1->count(); ++i)
-        if (tableOf(ListBox1->item(i)) == table)
-            return ListBox1->item(i);
-    return nullptr;
+    // The list shows listed_ row by row: a table's row is found by its date, not by a search.
+    const qsizetype row = listed_.rowOf(table);
+    QListWidgetItem* item = row >= 0 ? ListBox1->item(int(row)) : nullptr;
+    return item && tableOf(item) == table ? item : nullptr;
 }
 
 void TForm9::markListed(const QString& table) {

@@ -97,6 +97,10 @@ void TestTournamentDates::listedNewestFirst() {
     // Every table is there once, by its own name.
     QCOMPARE(QSet<QString>(kept.begin(), kept.end()), QSet<QString>(tables.begin(), tables.end()));
     QCOMPARE(kept.size(), tables.size());
+    const kv::TournamentList whole(tables);
+    for (qsizetype row = 0; row < kept.size(); ++row)
+        QCOMPARE(whole.rowOf(kept[row]), row);
+    QCOMPARE(whole.rowOf(QStringLiteral("08_12_2016__21_05_35")), -1);
 
     // Each table added to the list of the others, as a write adds it: the same list, and the
     // rows a window must change to show it.
