@@ -228,6 +228,7 @@ History HistoryStore::readHistory() {
     }
 
     const QHash<QString, QString> scorers = bestScorers();
+    const QHash<QString, PlayOrder> orders = playOrders();
     History history;
     history.tournaments.reserve(created.size());
     QMultiHash<size_t, qsizetype> withRows; // the first tournament of each key, by position
@@ -247,6 +248,8 @@ History HistoryStore::readHistory() {
         t.played = d.at;
         if (const auto it = scorers.constFind(table); it != scorers.constEnd())
             t.bestScorer = *it;
+        if (const auto it = orders.constFind(table); it != orders.constEnd())
+            t.playOrder = *it;
         const size_t key = rowsKey(s.rows);
         for (auto it = withRows.constFind(key); it != withRows.cend() && it.key() == key; ++it)
             if (stored[*it].rows == s.rows)

@@ -39,8 +39,14 @@ struct PlayedTournament {
     QString fault;
     // The earlier tournament whose rows this one repeats exactly; empty when none.
     QString copyOf;
+    // The order its matches were played in; none for a tournament written before the program
+    // kept it.
+    std::optional<PlayOrder> playOrder;
 
     bool counted() const { return fault.isEmpty() && copyOf.isEmpty(); }
+    // The places in `matches` in the order played; without a kept order, the order of the
+    // results table.
+    PlayOrder matchOrder() const { return playOrder.value_or(PlayOrder{0, 1, 2, 3, 4, 5}); }
     // What the tournament adds to the row of the player in slot 0..2 of "Total".
     Figures figures(int slot) const;
 };

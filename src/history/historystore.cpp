@@ -306,6 +306,8 @@ void insertTournament(const QSqlDatabase& db, const QString& table, const Tourna
     insertRows(db, table, entry);
     exec(query, QStringLiteral("CREATE INDEX ") + quoteIdentifier(tournamentIndexName(table)) +
                     QStringLiteral(" ON ") + quoteIdentifier(table) + QStringLiteral(" (id)"));
+    if (entry.playOrder)
+        keepPlayOrder(db, table, *entry.playOrder);
     step(13);
     for (int i = 0; i < 3; ++i) {
         UpdateTotal(db, entry.players[i]);
@@ -333,19 +335,50 @@ void HistoryStore::setBestScorer(const QString& table, const QString& player) {
     change([&] { keepBestScorer(database(), table, player); });
 }
 
+bool HistoryStore::hasTable(const QString& name) {
+    QSqlQuery query(database());
+    prepare(query, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                                  "name = ?"));
+    query.addBindValue(name);
+    exec(query);
+    return query.next() && query.value(0).toInt() > 0;
+}
+
 QHash<QString, QString> HistoryStore::bestScorers() {
     QHash<QString, QString> scorers;
+    if (!hasTable(kBestScorerTable))
+        return scorers;
     QSqlQuery query(database());
     query.setForwardOnly(true);
-    exec(query, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
-                               "name = '") +
-                    kBestScorerTable + QLatin1Char('\''));
-    if (!query.next() || query.value(0).toInt() == 0)
-        return scorers;
     exec(query, QStringLiteral("SELECT tournament, player FROM ") + kBestScorerTable);
     while (query.next())
         scorers.insert(query.value(0).toString(), query.value(1).toString());
     return scorers;
+}
+
+void keepPlayOrder(const QSqlDatabase& db, const QString& table, const PlayOrder& order) {
+    QSqlQuery query(db);
+    exec(query, QStringLiteral("CREATE TABLE IF NOT EXISTS ") + kPlayOrderTable +
+                    QStringLiteral(" (tournament TEXT PRIMARY KEY, matches TEXT)"));
+    prepare(query, QStringLiteral("INSERT OR REPLACE INTO ") + kPlayOrderTable +
+                       QStringLiteral(" VALUES (?, ?)"));
+    query.addBindValue(table);
+    query.addBindValue(storedPlayOrder(order));
+    exec(query);
+}
+
+QHash<QString, PlayOrder> HistoryStore::playOrders() {
+    QHash<QString, PlayOrder> orders;
+    if (!hasTable(kPlayOrderTable))
+        return orders;
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    exec(query, QStringLiteral("SELECT tournament, matches FROM ") + kPlayOrderTable);
+    // An order that is not one the program writes counts as none: the results table's order.
+    while (query.next())
+        if (const auto order = playOrderFromStored(query.value(1).toString()))
+            orders.insert(query.value(0).toString(), *order);
+    return orders;
 }
 
 TournamentEntry HistoryStore::readTournament(const QString& table) {
@@ -428,12 +461,13 @@ void HistoryStore::deleteTournament(const QString& table) {
                 addToTotal(db, t->players[i], -t->figures(i));
         QSqlQuery query(db);
         exec(query, QStringLiteral("DROP TABLE ") + quoteIdentifier(table));
-        if (!bestScorers().isEmpty()) {
-            prepare(query, QStringLiteral("DELETE FROM ") + kBestScorerTable +
-                               QStringLiteral(" WHERE tournament = ?"));
-            query.addBindValue(table);
-            exec(query);
-        }
+        for (const QString& own : {kBestScorerTable, kPlayOrderTable})
+            if (hasTable(own)) {
+                prepare(query, QStringLiteral("DELETE FROM ") + own +
+                                   QStringLiteral(" WHERE tournament = ?"));
+                query.addBindValue(table);
+                exec(query);
+            }
     }, deletionNote(table));
 }
 

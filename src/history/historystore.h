@@ -122,6 +122,8 @@ private:
     // Runs a part of a change: a busy database or a full disk is told as this change not made.
     void asPartOf(const ChangeNote& note, const std::function<void()>& work);
     QHash<QString, QString> bestScorers();
+    bool hasTable(const QString& name);
+    QHash<QString, PlayOrder> playOrders();
 
     QString fileName_;
     QString connectionName_;
@@ -134,6 +136,10 @@ private:
 
 // The program's own table of the best scorers; the lists of tables never show it.
 inline const QString kBestScorerTable = QStringLiteral("kickvale_best_scorer");
+// The program's own table of the order each tournament's matches were played in.
+inline const QString kPlayOrderTable = QStringLiteral("kickvale_play_order");
+// Keeps a tournament's play order (inside the caller's change).
+void keepPlayOrder(const QSqlDatabase& db, const QString& table, const PlayOrder& order);
 
 // What a write stores, inside a transaction the caller holds: the tournament's table with its
 // three rows and its index, each player's sums in "Total" and the best scorer when one was

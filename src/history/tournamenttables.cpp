@@ -170,6 +170,31 @@ std::array<TournamentRow, 3> tournamentRows(const TournamentEntry& entry) {
     return rows;
 }
 
+QString storedPlayOrder(const PlayOrder& order) {
+    QStringList matches;
+    for (const int m : order)
+        matches << QStringLiteral("%1-%2").arg(kMatches[m].home + 1).arg(kMatches[m].away + 1);
+    return matches.join(QLatin1Char(' '));
+}
+
+std::optional<PlayOrder> playOrderFromStored(const QString& stored) {
+    const QStringList matches = stored.split(QLatin1Char(' '));
+    if (matches.size() != 6)
+        return std::nullopt;
+    PlayOrder order{};
+    for (int i = 0; i < 6; ++i) {
+        const QString& match = matches[i];
+        const auto slot = [&](int at) { return match[at].unicode() - u'1'; };
+        if (match.size() != 3 || match[1] != QLatin1Char('-') || slot(0) < 0 || slot(0) > 2 ||
+            slot(2) < 0 || slot(2) > 2)
+            return std::nullopt;
+        order[i] = matchAt(slot(0), slot(2));
+    }
+    if (!isPlayOrder(order))
+        return std::nullopt;
+    return order;
+}
+
 QString columnHeading(const QString& column) {
     static const QHash<QString, QString> headings{
         {"id", "№"},           {"Player", "Игрок"},   {"-", "Команда"},

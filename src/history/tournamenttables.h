@@ -68,6 +68,8 @@ struct PlayerEntry {
 struct TournamentEntry {
     std::array<PlayerEntry, 3> players;
     QStringList boxes;
+    // The order its matches were played in, kept with a new tournament; none when not known.
+    std::optional<PlayOrder> playOrder;
 };
 
 // What a write stores for the players and teams of slots 1..3: the standings exactly as they
@@ -113,6 +115,12 @@ std::pair<QString, QString> splitScores(const QString& stored);
 std::optional<qint64> storedNumber(QStringView text);
 // Both scores of a stored pair as numbers, or nothing when the cell is not in that form.
 std::optional<std::pair<qint64, qint64>> storedScores(const QString& stored);
+
+// A play order as the database keeps it, by player slot so that no rename touches it: the home and
+// away slot of each match in the order played, "1-2 3-1 2-3 2-1 1-3 3-2". Anything else reads
+// as no order.
+QString storedPlayOrder(const PlayOrder& order);
+std::optional<PlayOrder> playOrderFromStored(const QString& stored);
 
 // The name of a tournament table from the date and time of the press, for example
 // 08_12_2016__21_05_33. From here on the clock writes dates with "." and times with ":".

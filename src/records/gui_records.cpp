@@ -163,6 +163,11 @@ void players(BookWriter& w, const RecordsBook& b) {
                                    "программы: для турниров, записанных раньше (%1), он неизвестен "
                                    "и не учтён.")
                         .arg(b.withoutBestScorer));
+    if (b.withoutPlayOrder > 0)
+        w.paragraph(QStringLiteral("Порядок матчей хранится в базе с этой версии программы: в "
+                                   "турнирах, записанных раньше (%1), серии считаются в порядке "
+                                   "таблицы результатов.")
+                        .arg(b.withoutPlayOrder));
 }
 
 void headToHead(BookWriter& w, const History& h, const RecordsBook& b, const TournamentDate& date) {

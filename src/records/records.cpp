@@ -161,7 +161,9 @@ void RecordsWalk::tournament(int t) {
     std::array<Tally, 3> evening{};
     for (int s = 0; s < 3; ++s)
         who[s] = walker(played.players[s]);
-    for (int m = 0; m < int(played.matches.size()); ++m)
+    if (!played.playOrder)
+        ++book_.withoutPlayOrder;
+    for (const int m : played.matchOrder())
         if (played.matches[m].valid)
             match(MatchAt{t, m}, who, evening);
     for (int s = 0; s < 3; ++s)
@@ -463,7 +465,8 @@ MatchesTable matchesTable(const History& history, const LevelOf& levelOf) {
     for (const PlayedTournament& t : history.tournaments) {
         if (!t.counted())
             continue;
-        for (const PlayedMatch& m : t.matches) {
+        for (const int at : t.matchOrder()) {
+            const PlayedMatch& m = t.matches[at];
             if (!m.valid)
                 continue;
             // A table whose name gives no date has an empty date: its name has its own column.

@@ -121,6 +121,7 @@ struct RecordsBook {
     GroupRecords group;
     QList<PlayerClubs> clubs;
     int withoutBestScorer = 0; // tournaments written before best scorers were kept
+    int withoutPlayOrder = 0;  // counted in the results table's order: written before it was kept
     QList<SkippedTable> leftOut;
 };
 

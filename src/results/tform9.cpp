@@ -213,6 +213,8 @@ void TForm9::showTournament(const kv::Tournament& tournament) {
                kv::lineAt(tournament.teams, 2)});
     for (int i = 0; i < 3; ++i)
         names_[i]->setText(kv::lineAt(tournament.players, i));
+    // Written with the evening: the records count runs in the order the matches were played.
+    playOrder_ = kv::playOrderOf(tournament.teams, tournament.matches);
     // A new evening, a new choice of its best scorer.
     chosenScorer_.reset();
     writtenTable_.clear();
@@ -628,7 +630,8 @@ void TForm9::BitBtn1Click() {
                 finishCorrection(table, *corrected);
                 return;
             }
-            const kv::TournamentEntry entry = tournamentToWrite();
+            kv::TournamentEntry entry = tournamentToWrite();
+            entry.playOrder = playOrder_;
             if (!chosenScorer_ &&
                 services_.dialogs->yesNo(QStringLiteral(
                     "Лучший бомбардир этого турнира не выбран. Записать турнир без него?\n"

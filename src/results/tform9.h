@@ -182,6 +182,8 @@ private:
     std::optional<QString> correctionScorer_;
     // The best scorer chosen since the hand-over, kept with the tournament when it is written.
     std::optional<QString> chosenScorer_;
+    // The order of the evening's matches as scheduled; none when it gave no round of its teams.
+    std::optional<kv::PlayOrder> playOrder_;
     // The table this evening was written to: a best scorer chosen afterwards is kept with it.
     QString writtenTable_;
     bool unwrittenEvening_ = false;

@@ -34,6 +34,34 @@ int matchAt(int home, int away) {
     return -1;
 }
 
+std::optional<PlayOrder> playOrderOf(const QStringList& teams, const QStringList& firstLeg) {
+    const QStringList three{teams.value(0), teams.value(1), teams.value(2)};
+    if (three[0] == three[1] || three[0] == three[2] || three[1] == three[2])
+        return std::nullopt;
+    PlayOrder order{};
+    for (int m = 0; m < 3; ++m) {
+        const qsizetype home = three.indexOf(firstLeg.value(2 * m)),
+                        away = three.indexOf(firstLeg.value(2 * m + 1));
+        if (home < 0 || away < 0 || home == away)
+            return std::nullopt;
+        order[m] = matchAt(int(home), int(away));
+        order[m + 3] = matchAt(int(away), int(home));
+    }
+    if (!isPlayOrder(order))
+        return std::nullopt;
+    return order;
+}
+
+bool isPlayOrder(const PlayOrder& order) {
+    std::array<bool, 6> seen{};
+    for (const int m : order) {
+        if (m < 0 || m >= 6 || seen[m])
+            return false;
+        seen[m] = true;
+    }
+    return true;
+}
+
 void countResult(qint64 own, qint64 opponent, PlayerStanding& standing) {
     if (own > opponent)
         ++standing.wins;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace kv {
 
@@ -55,6 +56,15 @@ inline constexpr int awayBox(int match) {
 }
 // The match of the home team in row `home` against the team of column `away`; -1 on the diagonal.
 int matchAt(int home, int away);
+
+// The order the six matches were played in, as places in kMatches: the first leg as the schedule
+// gives it, then the return leg in the same order with the sides swapped, as the sheet shows them.
+using PlayOrder = std::array<int, 6>;
+// From the teams of slots 1..3 and the first leg (left and right team of matches 1..3); none when
+// the teams are not three different ones or the leg is not a round of them.
+std::optional<PlayOrder> playOrderOf(const QStringList& teams, const QStringList& firstLeg);
+// Each of the six matches once.
+bool isPlayOrder(const PlayOrder& order);
 
 // The own matches of a player as pairs of score boxes (0-based: 0 is Edit1), own goals first:
 // his home matches by column, then his away matches by row.

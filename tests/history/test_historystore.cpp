@@ -61,6 +61,8 @@ private slots:
     void restoreCutShortIsFinishedAtStart_data();
     void restoreCutShortIsFinishedAtStart();
     void aGeneratedHouseholdReadsBackWhole();
+    void playOrderStaysWithItsTournament_data();
+    void playOrderStaysWithItsTournament();
 };
 
 void TestHistoryStore::tableNameFromTheClock_data() {
@@ -627,16 +629,63 @@ void TestHistoryStore::aGeneratedHouseholdReadsBackWhole() {
     for (const kv::TotalLine& line : total.lines)
         QVERIFY2(line.stored && line.stored == line.rebuilt, qPrintable(line.player));
     QSet<QString> clubs;
-    int draws = 0, scorers = 0;
+    int draws = 0, scorers = 0, orders = 0;
     for (const kv::PlayedTournament& t : history.tournaments) {
         clubs.insert(t.teams[0]);
         for (const kv::PlayedMatch& m : t.matches)
             draws += m.homeGoals == m.awayGoals;
         scorers += t.bestScorer.has_value();
+        orders += t.playOrder.has_value();
     }
     QVERIFY2(clubs.size() > 100, qPrintable(QString::number(clubs.size())));
     QVERIFY2(draws > 300 && draws < 700, qPrintable(QString::number(draws)));
     QCOMPARE(scorers, 120);
+    QCOMPARE(orders, 60);
+}
+
+void TestHistoryStore::playOrderStaysWithItsTournament_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("stored"); // the order's row afterwards; empty: none
+    QTest::addColumn<bool>("read");      // the history reads it back
+    const QString order = QStringLiteral("3-2 1-3 2-1 2-3 3-1 1-2");
+    QTest::newRow("written") << "" << order << true;
+    QTest::newRow("corrected") << "correct" << order << true;
+    // Kept by slot: a new name changes nothing in it.
+    QTest::newRow("players renamed") << "rename" << order << true;
+    QTest::newRow("deleted") << "delete" << "" << false;
+    QTest::newRow("not what the program writes") << "damage" << "1-2 1-2 2-3 2-1 1-3 3-2" << false;
+}
+
+void TestHistoryStore::playOrderStaysWithItsTournament() {
+    QFETCH(QString, change);
+    QFETCH(QString, stored);
+    QFETCH(bool, read);
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    HistoryStore db;
+    TournamentEntry entry = kvtest::sampleTournament();
+    entry.playOrder = playOrderFromStored(QStringLiteral("3-2 1-3 2-1 2-3 3-1 1-2"));
+    QVERIFY(entry.playOrder);
+    db.writeTournament(kTable, entry);
+    // A tournament written without one has none.
+    db.writeTournament(QStringLiteral("09_12_2016__10_00_00"), kvtest::sampleTournament());
+    if (change == QLatin1String("correct"))
+        db.correctTournament(kTable, kvtest::sampleTournament());
+    else if (change == QLatin1String("rename"))
+        db.renamePlayers({{"Пенва", "Пенва Второй"}});
+    else if (change == QLatin1String("delete"))
+        db.deleteTournament(kTable);
+    else if (change == QLatin1String("damage"))
+        sqlite3(QStringLiteral("UPDATE kickvale_play_order SET matches = '%1'").arg(stored));
+    QCOMPARE(sqliteRows(QStringLiteral("SELECT tournament || '|' || matches FROM "
+                                       "kickvale_play_order")),
+             stored.isEmpty() ? QStringList() : QStringList{kTable + '|' + stored});
+    const History history = db.readHistory();
+    QCOMPARE(history.tournaments.size(), change == QLatin1String("delete") ? 1 : 2);
+    QCOMPARE(history.tournaments.first().playOrder.has_value(), read);
+    QVERIFY(!history.tournaments.last().playOrder);
+    // The program's own table is never listed as one of the history's.
+    QVERIFY(!db.tableNames().contains(kPlayOrderTable));
 }
 
 QTEST_GUILESS_MAIN(TestHistoryStore)

@@ -115,6 +115,8 @@ private slots:
     void newRecordsOfAnEvening();
     void wording_data();
     void wording();
+    void runsFollowThePlayOrder_data();
+    void runsFollowThePlayOrder();
 };
 
 void TestRecords::figuresByHand_data() {
@@ -234,6 +236,57 @@ void TestRecords::wording() {
     QFETCH(QString, shown);
     QFETCH(QString, expected);
     QCOMPARE(shown, expected);
+}
+
+void TestRecords::runsFollowThePlayOrder_data() {
+    QTest::addColumn<QString>("order"); // as stored; empty: none kept
+    QTest::addColumn<QString>("runs");  // Пенва's wins and matches without a loss, now/longest
+    QTest::addColumn<QString>("firstRow");
+    // Пенва wins his three other matches and loses at home to Лодыш (3-2 in the results table).
+    QTest::newRow("no order kept: the results table's") << "" << "wins 0/3 unbeaten 0/3 old=1"
+                                                        << "Зурко-Пенва";
+    QTest::newRow("the loss played first") << "2-3 1-2 3-1 3-2 2-1 1-3"
+                                           << "wins 3/3 unbeaten 3/3 old=0"
+                                           << "Пенва-Лодыш";
+    QTest::newRow("the loss played in the middle") << "1-2 3-1 2-3 2-1 1-3 3-2"
+                                                   << "wins 2/2 unbeaten 2/2 old=0"
+                                                   << "Зурко-Пенва";
+}
+
+void TestRecords::runsFollowThePlayOrder() {
+    QFETCH(QString, order);
+    QFETCH(QString, runs);
+    QFETCH(QString, firstRow);
+    PlayedTournament t;
+    t.table = QStringLiteral("t");
+    t.players = {QStringLiteral("Зурко"), QStringLiteral("Пенва"), QStringLiteral("Лодыш")};
+    t.teams = {QStringLiteral("Милан"), QStringLiteral("Аякс"), QStringLiteral("Порту")};
+    for (int m = 0; m < 6; ++m) {
+        const int home = kMatches[m].home, away = kMatches[m].away;
+        qint64 hg = 1, ag = 1; // Зурко and Лодыш draw
+        if (home == 1)
+            hg = 2, ag = away == 2 ? 3 : 0;
+        else if (away == 1)
+            hg = 0, ag = 2;
+        t.matches[m] = {home, away, hg, ag, true};
+    }
+    t.playOrder = playOrderFromStored(order);
+    QCOMPARE(t.playOrder.has_value(), !order.isEmpty());
+    History h;
+    h.tournaments = {t};
+    const RecordsBook book = computeRecords(h);
+    const PlayerRecord& p = book.players[1];
+    QCOMPARE(p.player, QStringLiteral("Пенва"));
+    QCOMPARE(QStringLiteral("wins %1/%2 unbeaten %3/%4 old=%5")
+                 .arg(p.currentWins.length)
+                 .arg(p.longestWins.length)
+                 .arg(p.currentUnbeaten.length)
+                 .arg(p.longestUnbeaten.length)
+                 .arg(book.withoutPlayOrder),
+             runs);
+    // The matches table lists them in the same order.
+    const TableRow first = matchesTable(h, {}).rows.first();
+    QCOMPARE(std::get<QString>(first[2]) + '-' + std::get<QString>(first[4]), firstRow);
 }
 
 QTEST_GUILESS_MAIN(TestRecords)

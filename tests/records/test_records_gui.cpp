@@ -25,12 +25,14 @@ struct RecordsOnScreen : kvtest::Fakes {
             folder.writeSettings({.players = {"Зурко", "Пенва", "Новичок"}});
         else if (database == QLatin1String("empty"))
             kvtest::createBaseDb();
-        if (database == QLatin1String("goalless")) {
+        if (database == QLatin1String("goalless") || database == QLatin1String("scheduled")) {
             kvtest::createBaseDb();
             const QStringList zeros(12, QStringLiteral("0"));
-            store.writeTournament(QStringLiteral("01_03_2024__20_00_00"),
-                                  kv::tournamentEntry(kvtest::kPlayers, {"Милан", "Аякс", "Порту"},
-                                                      {zeros, kv::computeStandings(zeros)}));
+            kv::TournamentEntry entry = kv::tournamentEntry(
+                kvtest::kPlayers, {"Милан", "Аякс", "Порту"}, {zeros, kv::computeStandings(zeros)});
+            if (database == QLatin1String("scheduled"))
+                entry.playOrder = kv::playOrderFromStored(QStringLiteral("1-2 3-1 2-3 2-1 1-3 3-2"));
+            store.writeTournament(QStringLiteral("01_03_2024__20_00_00"), entry);
         }
         if (database == QLatin1String("household"))
             kvtest::writeHousehold({.evenings = 50});
@@ -82,6 +84,7 @@ void TestRecordsWindow::showsWhatTheHistoryHolds_data() {
                        "Клубы 4,5*",
                        "Другие",
                        "для турниров, записанных раньше (2)",
+                       "в турнирах, записанных раньше (3), серии считаются в порядке таблицы",
                        "\"04_03_2024__20_00_00\"",
                        // one side in a row: Зурко's loss told from his side
                        "Зурко (Реал Мадрид) - Лодыш (Бавария) 1:2, 02.03.2024",
@@ -93,6 +96,9 @@ void TestRecordsWindow::showsWhatTheHistoryHolds_data() {
     QTest::newRow("only goalless draws")
         << "goalless" << QStringList{"Турниров учтено: 1.", "!Больше всего голов в матче",
                                      "!Лучшая разница мячей", "Больше всего очков за турнир"};
+    // Said only when some tournament is counted in the results table's order.
+    QTest::newRow("every evening with its play order")
+        << "scheduled" << QStringList{"Турниров учтено: 1.", "!Порядок матчей"};
     QTest::newRow("a former player")
         << "sample, the third player replaced" << QStringList{"Лодыш (бывший игрок)", "- / "};
     QTest::newRow("no tournament yet") << "empty" << QStringList{"Турниров пока нет"};

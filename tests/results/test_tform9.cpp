@@ -230,6 +230,10 @@ void TestTForm9::writeStoresOnceAndFailureChangesNothing() {
         sqliteRows(
             QStringLiteral("SELECT Team2, Goals, Scores, Rank FROM \"%1\" WHERE id=1").arg(kTable)),
         QStringList{"3'-'1|3'-'1|6|1"});
+    // The matches in the order the schedule gave them.
+    const QString order = QStringLiteral("SELECT tournament || ' ' || matches FROM "
+                                         "kickvale_play_order");
+    QCOMPARE(sqliteRows(order), QStringList{kTable + " 2-3 1-2 3-1 3-2 2-1 1-3"});
 
     // Again within the same second: refused, and nothing of it stays.
     env.form->Button2->click();
@@ -241,6 +245,7 @@ void TestTForm9::writeStoresOnceAndFailureChangesNothing() {
     QVERIFY(env.form->BitBtn1->isEnabled() && env.form->Button1->isEnabled());
     QCOMPARE(sqliteRows("SELECT sum(Первый) + sum(Второй) + sum(Третий) FROM Total"),
              QStringList{"3"});
+    QCOMPARE(sqliteRows(order).size(), 1);
 
     env.clock.advance(1);
     env.form->BitBtn1->click();

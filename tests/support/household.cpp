@@ -87,6 +87,7 @@ void check(bool ok, const QSqlError& error) {
 void writeHousehold(const Household& household, const QString& file) {
     static const Pools pools;
     kv::Random random(household.seed);
+    kv::Random schedules(household.seed + 1);
     QFile::remove(file);
     const QString connection = QStringLiteral("household-") + file;
     {
@@ -111,6 +112,8 @@ void writeHousehold(const Household& household, const QString& file) {
         std::array<QString, 3> lastTeams;
         const int firstScorer =
             household.evenings - int(std::lround(household.evenings * household.withBestScorer));
+        const int firstOrder =
+            household.evenings - int(std::lround(household.evenings * household.withPlayOrder));
         // Evenings about four days apart, ending in the autumn of 2026.
         QDateTime at(QDate(2026, 11, 1).addDays(-4LL * household.evenings), QTime(19, 0));
         for (int evening = 0; evening < household.evenings; ++evening) {
@@ -157,7 +160,15 @@ void writeHousehold(const Household& household, const QString& file) {
                 kv::quoteIdentifier(table) + QStringLiteral(" (id)"));
             for (int i = 0; i < 3; ++i)
                 sums[i] += entry.players[i].figures;
-
+            if (evening >= firstOrder) {
+                // A schedule as the program makes it, X-Y, Z-X, Y-Z, from a generator of its
+                // own: the evenings stay those of the same seed without orders.
+                const int x = schedules.below(3), y = (x + 1 + schedules.below(2)) % 3,
+                          z = 3 - x - y;
+                const QStringList t{drawn.teams[0], drawn.teams[1], drawn.teams[2]};
+                if (const auto order = kv::playOrderOf(t, {t[x], t[y], t[z], t[x], t[y], t[z]}))
+                    kv::keepPlayOrder(db, table, *order);
+            }
             if (evening >= firstScorer) {
                 // The top scorer of the evening; "Никто!" when two share the most goals.
                 int best = 0;

@@ -16,6 +16,9 @@ struct Household {
     // Best scorers are kept for the newest evenings only, as for a household that has played
     // since before the program kept them: this share of the evenings, the newest ones.
     double withBestScorer = 0.4;
+    // The order of the matches is kept for this share of the newest evenings: written since the
+    // program keeps it.
+    double withPlayOrder = 0.2;
 };
 
 // Writes base.db (or `file`) in the program's stored form: "Total", one table with its index for

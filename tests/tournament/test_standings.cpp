@@ -31,6 +31,8 @@ private slots:
     void badBoxStopsAfterTheFiguresBeforeIt_data();
     void badBoxStopsAfterTheFiguresBeforeIt();
     void hugeScoresAreNotWrapped();
+    void playOrderFromTheSchedule_data();
+    void playOrderFromTheSchedule();
 };
 
 void TestStandings::standingsAndPlaces_data() {
@@ -129,6 +131,45 @@ void TestStandings::hugeScoresAreNotWrapped() {
     const Standings s = computeStandings(boxes({{0, max}, {8, max}, {3, max}, {5, max}}));
     QCOMPARE(s.players[0].goalsFor, Q_INT64_C(4) * 2147483647);
     QCOMPARE(s.places[0], 1);
+}
+
+void TestStandings::playOrderFromTheSchedule_data() {
+    QTest::addColumn<QStringList>("teams");
+    QTest::addColumn<QStringList>("firstLeg");
+    QTest::addColumn<QString>("stored"); // as the history keeps it; empty: no order
+    const QStringList teams{"Милан", "Аякс", "Порту"};
+    QTest::newRow("T1-T2, T3-T1, T2-T3") << teams
+                                         << QStringList{"Милан", "Аякс", "Порту", "Милан", "Аякс",
+                                                        "Порту"}
+                                         << "1-2 3-1 2-3 2-1 1-3 3-2";
+    QTest::newRow("T3-T2, T1-T3, T2-T1") << teams
+                                         << QStringList{"Порту", "Аякс", "Милан", "Порту", "Аякс",
+                                                        "Милан"}
+                                         << "3-2 1-3 2-1 2-3 3-1 1-2";
+    QTest::newRow("two equal teams") << QStringList{"Милан", "Милан", "Порту"}
+                                     << QStringList{"Милан", "Милан", "Порту", "Милан", "Милан",
+                                                    "Порту"}
+                                     << "";
+    QTest::newRow("a team nobody has") << teams
+                                       << QStringList{"Милан", "Аякс", "Порту", "Бенфика", "Аякс",
+                                                      "Порту"}
+                                       << "";
+    QTest::newRow("a pair twice") << teams
+                                  << QStringList{"Милан", "Аякс", "Аякс", "Милан", "Аякс", "Порту"}
+                                  << "";
+    QTest::newRow("no schedule yet") << teams << QStringList{} << "";
+}
+
+void TestStandings::playOrderFromTheSchedule() {
+    QFETCH(QStringList, teams);
+    QFETCH(QStringList, firstLeg);
+    QFETCH(QString, stored);
+    // Home and away slot of each match, in the order played.
+    QStringList matches;
+    if (const std::optional<PlayOrder> order = playOrderOf(teams, firstLeg))
+        for (const int m : *order)
+            matches << QStringLiteral("%1-%2").arg(kMatches[m].home + 1).arg(kMatches[m].away + 1);
+    QCOMPARE(matches.join(' '), stored);
 }
 
 QTEST_GUILESS_MAIN(TestStandings)
