@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QTextBrowser>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -35,11 +36,23 @@ namespace kv {
 
 namespace {
 
+// The strip clear of text at the head and the foot of each printed page, inside its margins.
+constexpr qreal kPageStripMm = 5;
+
+// Lines break between words only: a column is never narrower than its longest word, so a heading
+// keeps its last letters and a tally its digits on one line.
+void wrapBetweenWords(QTextDocument& document) {
+    QTextOption option = document.defaultTextOption();
+    option.setWrapMode(QTextOption::WordWrap);
+    document.setDefaultTextOption(option);
+}
+
 // The document is built through a cursor: every text goes in as text, never as markup.
 class BookWriter {
 public:
     explicit BookWriter(QTextDocument& document) : cursor_(&document) {
         document.clear();
+        wrapBetweenWords(document);
         body_.setFontPointSize(10);
         bold_ = body_;
         bold_.setFontWeight(QFont::Bold);
@@ -71,7 +84,9 @@ public:
         format.setCellPadding(3);
         format.setCellSpacing(0);
         format.setHeaderRowCount(1);
-        format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+        // The borders are drawn outside the width: a table of the whole width would stand a pixel
+        // past the view and bring up a scroll bar for it.
+        format.setWidth(QTextLength(QTextLength::PercentageLength, 99.5));
         QTextTable* table = cursor_.insertTable(int(rows.size()) + 1, int(header.size()), format);
         const auto fill = [&](int row, const QStringList& cells, const QTextCharFormat& f) {
             for (int c = 0; c < header.size(); ++c)
@@ -252,16 +267,42 @@ void clubs(BookWriter& w, const RecordsBook& b, const LevelOf& levelOf) {
             rows);
 }
 
+// Every character of the book at `factor` times its size.
+void scaleType(QTextDocument& document, qreal factor) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            QTextCharFormat format = fragment.charFormat();
+            format.setFontPointSize(format.fontPointSize() * factor);
+            QTextCursor cursor(&document);
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(format);
+        }
+}
+
 // Prints the book on pages of the device's own size. Left to itself, a document laid out for the
 // screen is printed with two centimetres of its own margins inside the page's margins, which
 // leaves the tables a narrow column in the middle of the sheet.
 void printBook(const QTextDocument& book, QPagedPaintDevice& device) {
     const std::unique_ptr<QTextDocument> pages(book.clone());
+    wrapBetweenWords(*pages);
     pages->documentLayout()->setPaintDevice(&device);
+    // A strip clear of text at the foot and the head of every page: a line that starts the next
+    // page is never drawn, cut off, at the foot of this one.
+    // The layout scales a frame's margins from 96 to the inch up to the device twice over.
+    const qreal toDevice = device.logicalDpiY() / 96.0;
+    const qreal strip = kPageStripMm * 96 / 25.4 / toDevice;
     QTextFrameFormat frame = pages->rootFrame()->frameFormat();
     frame.setMargin(0);
+    frame.setTopMargin(strip);
+    frame.setBottomMargin(strip);
     pages->rootFrame()->setFrameFormat(frame);
     pages->setPageSize(QSizeF(device.width(), device.height()));
+    // Whole words in every column may not fit across the page: smaller type then, never a table
+    // cut at the page's edge.
+    for (int step = 0; step < 6 && pages->size().width() > device.width() + 1; ++step)
+        scaleType(*pages, 0.92);
     pages->print(&device);
 }
 
@@ -320,6 +361,8 @@ RecordsWindow::RecordsWindow(HistoryStore& store, Dialogs& dialogs, const Clock&
     view_ = new QTextBrowser(this);
     view_->setObjectName(QStringLiteral("RecordsView"));
     view_->setOpenLinks(false);
+    // The book sets its own wrapping; the view would put back its own at each new book.
+    view_->setWordWrapMode(QTextOption::WordWrap);
     const auto button = [this](const QString& text, const QString& name, const QString& keys,
                                const QString& tip) {
         auto* b = new QPushButton(text, this);
@@ -459,7 +502,8 @@ void RecordsWindow::savePdfClick() {
         {
             QPdfWriter writer(&file);
             writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                             QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
+                                             QMarginsF(15, 15 - kPageStripMm, 15, 15 - kPageStripMm),
+                                             QPageLayout::Millimeter));
             writer.setTitle(kTitle);
             writer.setCreator(QStringLiteral("Zorvo Kickvale 6"));
             printBook(*document(), writer);

@@ -11,6 +11,9 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTextBrowser>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTextDocument>
@@ -70,6 +73,8 @@ private slots:
     void aWriteTellsOfBrokenRecords();
     void changesWhileComputingEndInTheLastOne();
     void readsBesideTheWindow();
+    void pdfHoldsEachWordOnceAndWhole_data();
+    void pdfHoldsEachWordOnceAndWhole();
 };
 
 void TestRecordsWindow::showsWhatTheHistoryHolds_data() {
@@ -267,4 +272,58 @@ void TestRecordsWindow::readsBesideTheWindow() {
 }
 
 QTEST_MAIN(TestRecordsWindow)
+void TestRecordsWindow::pdfHoldsEachWordOnceAndWhole_data() {
+    QTest::addColumn<QString>("database");
+    QTest::newRow("three evenings") << "sample";
+    QTest::newRow("a household's fifty, many pages") << "household";
+}
+
+// Every word of the book is in the PDF's text once: none broken inside, no line of the next page
+// drawn again at the foot of this one. And the window needs no sideways scrolling when it fits.
+void TestRecordsWindow::pdfHoldsEachWordOnceAndWhole() {
+    QFETCH(QString, database);
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    RecordsOnScreen s(database);
+    s.window->resize(900, 620);
+    const QString text = s.text();
+    QTRY_COMPARE(kvtest::child<QTextBrowser>(s.window.get(), QStringLiteral("RecordsView"))
+                     ->horizontalScrollBar()
+                     ->maximum(),
+                 0);
+    const QString pdf = s.folder.path(QStringLiteral("book.pdf"));
+    s.window->setChooseSaveFile([&](QWidget*, const QString&) { return pdf; });
+    s.window->savePdfClick();
+    QCOMPARE(s.dialogs.errors(), QStringList{});
+    QProcess reader;
+    reader.start(pdftotext, {pdf, QStringLiteral("-")});
+    QVERIFY(reader.waitForFinished(30000));
+    const QString pages = QString::fromUtf8(reader.readAllStandardOutput());
+    // Header rows repeat on each page: the words are compared as sets.
+    const auto words = [](QString t) {
+        // A reader of the PDF may give the non-breaking hyphen as a plain one.
+        // and ligatures as one character, and it may join "0 / 3".
+        const QStringList w = t.normalized(QString::NormalizationForm_KC)
+                                  .replace(QChar(0x2011), QLatin1Char('-'))
+                                  .replace(QRegularExpression(QStringLiteral(" ?/ ?")), "/")
+                                  .split(QRegularExpression(QStringLiteral("\\s+")),
+                                         Qt::SkipEmptyParts);
+        return QSet<QString>(w.cbegin(), w.cend());
+    };
+    const QSet<QString> inPdf = words(pages), inBook = words(text);
+    QVERIFY2((inPdf - inBook).isEmpty(), qPrintable(QStringList((inPdf - inBook).values()).join(" | ")));
+    QCOMPARE(QStringList((inBook - inPdf).values()), QStringList{});
+    // A line cut off at a page's foot would be the next page's first line again.
+    const QStringList split = pages.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+    for (qsizetype p = 0; p + 1 < split.size(); ++p) {
+        const QStringList here = split[p].split('\n', Qt::SkipEmptyParts);
+        const QStringList next = split[p + 1].split('\n', Qt::SkipEmptyParts);
+        if (!here.isEmpty() && !next.isEmpty())
+            QVERIFY2(here.last() != next.first(), qPrintable(next.first()));
+    }
+    if (database == QLatin1String("household"))
+        QVERIFY(split.size() > 2);
+}
+
 #include "test_records_gui.moc"
