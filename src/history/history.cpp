@@ -196,7 +196,27 @@ QStringList HistoryStore::tournamentTables() {
     return names;
 }
 
+std::array<qint64, 3> HistoryStore::fileState() {
+    sqlite3* db = sql::handle(database());
+    std::array<qint64, 3> state{sqlite3_total_changes64(db), 0, 0};
+    Statement data(db, QStringLiteral("PRAGMA data_version"));
+    if (data.next())
+        state[1] = data.number(0);
+    Statement schema(db, QStringLiteral("PRAGMA schema_version"));
+    if (schema.next())
+        state[2] = schema.number(0);
+    return state;
+}
+
 History HistoryStore::readHistory() {
+    open();
+    const std::array<qint64, 3> state = fileState();
+    if (!read_ || read_->first != state)
+        read_.emplace(state, readAllTables());
+    return read_->second;
+}
+
+History HistoryStore::readAllTables() {
     const QStringList created = tournamentTables();
     QList<StoredRows> stored(created.size());
     sqlite3* db = sql::handle(database());

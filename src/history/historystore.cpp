@@ -138,6 +138,7 @@ void HistoryStore::openReadOnly() {
 }
 
 void HistoryStore::close() {
+    read_.reset();
     QSqlDatabase db = database();
     db.close();
     readOnly_ = false;

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -53,7 +54,9 @@ public:
     int schemaVersion();
     // Tables with the columns of a tournament table, in the order they were created.
     QStringList tournamentTables();
-    // Every stored tournament, read as plain values.
+    // Every stored tournament, read as plain values. The reading is kept until the file changes
+    // (by this store or any other connection), so that one tournament read or deleted after it
+    // costs its own rows.
     History readHistory();
     // A stored tournament as the results window shows it for a correction: names, teams, the
     // twelve score boxes (3'-'1 gives 3 and 1) and each player's figures. Throws a message when
@@ -124,6 +127,10 @@ private:
     QHash<QString, QString> bestScorers();
     bool hasTable(const QString& name);
     QHash<QString, PlayOrder> playOrders();
+    History readAllTables();
+    // What changes whenever anything in the file changes: another connection's commit, a row or
+    // a table of this one.
+    std::array<qint64, 3> fileState();
 
     QString fileName_;
     QString connectionName_;
@@ -132,6 +139,7 @@ private:
     int busyWaitMs_;
     bool readOnly_ = false;
     QString formatWarning_;
+    std::optional<std::pair<std::array<qint64, 3>, History>> read_;
 };
 
 // The program's own table of the best scorers; the lists of tables never show it.

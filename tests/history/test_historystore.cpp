@@ -35,6 +35,9 @@ QStringList totalRows() {
 
 } // namespace
 
+using StoreChange = std::function<void(kv::HistoryStore&, const QString& table)>;
+Q_DECLARE_METATYPE(StoreChange)
+
 class TestHistoryStore : public QObject {
     Q_OBJECT
 private slots:
@@ -63,6 +66,8 @@ private slots:
     void aGeneratedHouseholdReadsBackWhole();
     void playOrderStaysWithItsTournament_data();
     void playOrderStaysWithItsTournament();
+    void aKeptReadingFollowsEveryChange_data();
+    void aKeptReadingFollowsEveryChange();
 };
 
 void TestHistoryStore::tableNameFromTheClock_data() {
@@ -686,6 +691,58 @@ void TestHistoryStore::playOrderStaysWithItsTournament() {
     QVERIFY(!history.tournaments.last().playOrder);
     // The program's own table is never listed as one of the history's.
     QVERIFY(!db.tableNames().contains(kPlayOrderTable));
+}
+
+// What a reading says of every tournament: its table, goals, best scorer and why it is left out.
+static QStringList readingOf(const kv::History& history) {
+    QStringList lines;
+    for (const kv::PlayedTournament& t : history.tournaments) {
+        QString line = t.table + t.bestScorer.value_or(QStringLiteral("-")) + t.fault;
+        for (const kv::PlayedMatch& m : t.matches)
+            line += QStringLiteral(" %1:%2").arg(m.homeGoals).arg(m.awayGoals);
+        lines << line;
+    }
+    for (const kv::SkippedTable& s : history.unreadable)
+        lines << s.table + s.reason;
+    return lines;
+}
+
+void TestHistoryStore::aKeptReadingFollowsEveryChange_data() {
+    using Change = StoreChange;
+    QTest::addColumn<Change>("change");
+    const auto elsewhere = [](const char* sql) {
+        return Change([sql](kv::HistoryStore&, const QString& table) {
+            sqlite3(QString::fromUtf8(sql).arg(table));
+        });
+    };
+    QTest::newRow("another program mends a score")
+        << elsewhere("UPDATE \"%1\" SET Scores = '9''-''0' WHERE id = 1");
+    QTest::newRow("another program drops a table") << elsewhere("DROP TABLE \"%1\"");
+    QTest::newRow("another program removes a row") << elsewhere("DELETE FROM \"%1\" WHERE id = 2");
+    QTest::newRow("the store's own connection changes a cell")
+        << Change([](kv::HistoryStore& store, const QString& table) {
+               QSqlQuery query(kvtest::connectionOf(store));
+               QVERIFY(query.exec(QStringLiteral("UPDATE \"%1\" SET Goals = 'x'").arg(table)));
+           });
+    QTest::newRow("a best scorer is kept") << Change(
+        [](kv::HistoryStore& store, const QString& table) { store.setBestScorer(table, "Лодыш"); });
+    QTest::newRow("a tournament is deleted") << Change(
+        [](kv::HistoryStore& store, const QString& table) { store.deleteTournament(table); });
+}
+
+// The store keeps its reading of the history between reads; any change of the file, by it or by
+// another program, is read again.
+void TestHistoryStore::aKeptReadingFollowsEveryChange() {
+    QFETCH(StoreChange, change);
+    kvtest::WorkFolder folder;
+    kvtest::writeHousehold({.evenings = 12});
+    kv::HistoryStore store;
+    const QStringList before = readingOf(store.readHistory());
+    change(store, store.readHistory().tournaments.at(4).table);
+    const QStringList after = readingOf(store.readHistory());
+    QVERIFY(after != before);
+    kv::HistoryStore fresh;
+    QCOMPARE(after, readingOf(fresh.readHistory()));
 }
 
 QTEST_GUILESS_MAIN(TestHistoryStore)
