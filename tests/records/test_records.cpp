@@ -230,6 +230,26 @@ void TestRecords::wording_data() {
     QTest::newRow("a right-to-left name is isolated")
         << isolated(QStringLiteral("أحمد")) << QStringLiteral("\u2068أحمد\u2069");
     QTest::newRow("a left-to-right name stays") << isolated(QStringLiteral("Зурко")) << "Зурко";
+    // A name a spreadsheet would run as a formula stays text in the matches CSV; one with the
+    // separator or a quote stays one field.
+    const auto inCsv = [](const QString& name, const QString& field) {
+        History h;
+        PlayedTournament t;
+        t.table = QStringLiteral("t");
+        t.players = {name, QStringLiteral("Пенва"), QStringLiteral("Лодыш")};
+        for (int m = 0; m < 6; ++m)
+            t.matches[m] = {kMatches[m].home, kMatches[m].away, 1, 0, true};
+        h.tournaments.append(t);
+        const QString csv = QString::fromUtf8(matchesCsv(h, levelOf, date));
+        return csv.contains(QLatin1Char(',') + field + QLatin1Char(',')) ? field : csv;
+    };
+    QTest::newRow("csv =formula") << inCsv("=1+1", "'=1+1") << "'=1+1";
+    QTest::newRow("csv +, -, @") << inCsv("+A1", "'+A1") + inCsv("-2", "'-2") + inCsv("@S", "'@S")
+                                 << "'+A1'-2'@S";
+    QTest::newRow("csv tab first") << inCsv("\tx", "'\tx") << "'\tx";
+    QTest::newRow("csv comma and quote")
+        << inCsv("a,\"b\"", "\"a,\"\"b\"\"\"") << "\"a,\"\"b\"\"\"";
+    QTest::newRow("csv plain") << inCsv("Зурко", "Зурко") << "Зурко";
 }
 
 void TestRecords::wording() {
