@@ -19,20 +19,16 @@ namespace kv {
 
 namespace {
 
-const QStringList kColumns{"Игрок",   "Побед", "Ничьих", "Поражений", "Забито", "Пропущено",
-                           "Разница", "Очки",  "Первый", "Второй",    "Третий"};
+QStringList columns() {
+    return QStringList{QStringLiteral("Игрок")} + kTotalFigureColumns;
+}
 
 // Room for a name of about twenty letters.
 constexpr int kNameColumnWidth = 140;
 
-QList<qint64> figures(const Figures& c) {
-    return {c.wins,       c.draws,  c.losses,    c.goalsFor,  c.goalsAgainst,
-            c.difference, c.points, c.places[0], c.places[1], c.places[2]};
-}
-
 QTableWidget* table(const QList<TotalLine>& lines, bool rebuilt, QWidget* parent) {
-    auto* t = new QTableWidget(int(lines.size()), int(kColumns.size()), parent);
-    t->setHorizontalHeaderLabels(kColumns);
+    auto* t = new QTableWidget(int(lines.size()), int(columns().size()), parent);
+    t->setHorizontalHeaderLabels(columns());
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->verticalHeader()->hide();
     for (int r = 0; r < lines.size(); ++r) {
@@ -46,17 +42,18 @@ QTableWidget* table(const QList<TotalLine>& lines, bool rebuilt, QWidget* parent
         const std::optional<Figures>& value = (rebuilt && !l.rebuilt) ? l.stored : shown;
         if (!value)
             continue;
-        const QList<qint64> f = figures(*value);
-        const QList<qint64> o = other ? figures(*other) : QList<qint64>();
-        for (int c = 0; c < f.size(); ++c) {
+        const std::array<qint64, 10> f = value->inTotalOrder();
+        const std::optional<std::array<qint64, 10>> o =
+            other ? std::optional(other->inTotalOrder()) : std::nullopt;
+        for (size_t c = 0; c < f.size(); ++c) {
             auto* item = new QTableWidgetItem(QString::number(f[c]));
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            if (l.rebuilt && (o.isEmpty() || o[c] != f[c])) {
+            if (l.rebuilt && (!o || (*o)[c] != f[c])) {
                 QFont bold = item->font();
                 bold.setBold(true);
                 item->setFont(bold);
             }
-            t->setItem(r, c + 1, item);
+            t->setItem(r, int(c) + 1, item);
         }
     }
     t->resizeColumnsToContents();

@@ -311,11 +311,10 @@ TotalRebuild HistoryStore::rebuiltTotal() {
     exec(query, QStringLiteral("SELECT Игрок, ") + kTotalFigureColumns.join(QStringLiteral(", ")) +
                     QStringLiteral(" FROM Total ORDER BY id"));
     while (query.next()) {
-        Figures f;
-        qint64* fields[] = {&f.wins,       &f.draws,  &f.losses,    &f.goalsFor,  &f.goalsAgainst,
-                            &f.difference, &f.points, &f.places[0], &f.places[1], &f.places[2]};
+        std::array<qint64, 10> values;
         for (int c = 0; c < 10; ++c)
-            *fields[c] = query.value(c + 1).toLongLong();
+            values[c] = query.value(c + 1).toLongLong();
+        const Figures f = Figures::fromTotalOrder(values);
         // A name stored twice counts once with both rows' sums: that is what "Total" holds.
         add(line(query.value(0).toString()).stored, f);
     }

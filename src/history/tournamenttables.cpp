@@ -66,8 +66,7 @@ QString figureColumns(const QString& pattern) {
 }
 
 void bindFigures(QSqlQuery& query, const Figures& f) {
-    for (qint64 v : {f.wins, f.draws, f.losses, f.goalsFor, f.goalsAgainst, f.difference, f.points,
-                     f.places[0], f.places[1], f.places[2]})
+    for (qint64 v : f.inTotalOrder())
         query.addBindValue(v);
 }
 
@@ -96,22 +95,28 @@ int Figures::place() const {
     return place;
 }
 
+std::array<qint64, 10> Figures::inTotalOrder() const {
+    return {wins,       draws,  losses,    goalsFor,  goalsAgainst,
+            difference, points, places[0], places[1], places[2]};
+}
+
+Figures Figures::fromTotalOrder(const std::array<qint64, 10>& v) {
+    return {v[0], v[1], v[2], v[3], v[4], v[5], v[6], {v[7], v[8], v[9]}};
+}
+
 Figures& Figures::operator+=(const Figures& o) {
-    wins += o.wins;
-    draws += o.draws;
-    losses += o.losses;
-    goalsFor += o.goalsFor;
-    goalsAgainst += o.goalsAgainst;
-    difference += o.difference;
-    points += o.points;
-    for (int i = 0; i < 3; ++i)
-        places[i] += o.places[i];
-    return *this;
+    std::array<qint64, 10> sum = inTotalOrder();
+    const std::array<qint64, 10> added = o.inTotalOrder();
+    for (size_t i = 0; i < sum.size(); ++i)
+        sum[i] += added[i];
+    return *this = fromTotalOrder(sum);
 }
 
 Figures Figures::operator-() const {
-    return {-wins,         -draws,      -losses, -goalsFor,
-            -goalsAgainst, -difference, -points, {-places[0], -places[1], -places[2]}};
+    std::array<qint64, 10> v = inTotalOrder();
+    for (qint64& x : v)
+        x = -x;
+    return fromTotalOrder(v);
 }
 
 std::array<qint64, 3> placeCounters(int place) {

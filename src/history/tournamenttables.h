@@ -46,6 +46,9 @@ struct Figures {
     qint64 points = 0;
     std::array<qint64, 3> places{}; // Первый, Второй, Третий
 
+    // The ten figures in the order of the columns of "Total" (kTotalFigureColumns), and back.
+    std::array<qint64, 10> inTotalOrder() const;
+    static Figures fromTotalOrder(const std::array<qint64, 10>& values);
     // The place of one tournament: 1, 2 or 3, or 0 when the counters name none or several.
     int place() const;
     Figures& operator+=(const Figures& other);
