@@ -229,10 +229,8 @@ void clubs(BookWriter& w, const RecordsBook& b, const LevelOf& levelOf) {
     };
     for (const PlayerClubs& p : b.clubs) {
         QList<QStringList> rows;
-        for (const ClubRecord& c : p.clubs) {
-            const QString level = levelOf ? levelOf(c.club) : QString();
-            rows.append(row(c, level.isEmpty() ? kOtherLevel : level));
-        }
+        for (const ClubRecord& c : p.clubs)
+            rows.append(row(c, levelOrOther(levelOf, c.club)));
         w.paragraph(p.player, true);
         w.table({QStringLiteral("Команда"), QStringLiteral("Уровень"), QStringLiteral("Турниров"),
                  QStringLiteral("Матчей"), kTallyHeading, QStringLiteral("Мячи"),

@@ -62,6 +62,16 @@ void Tally::add(qint64 own, qint64 other) {
         ++losses;
 }
 
+Tally& Tally::operator+=(const Tally& o) {
+    matches += o.matches;
+    wins += o.wins;
+    draws += o.draws;
+    losses += o.losses;
+    goalsFor += o.goalsFor;
+    goalsAgainst += o.goalsAgainst;
+    return *this;
+}
+
 int Tally::compare(const Tally& o) const {
     // Cross-multiplied, so that no rounding decides.
     const qint64 mine = qint64(points()) * o.matches, theirs = qint64(o.points()) * matches;
@@ -144,8 +154,7 @@ HeadToHead& RecordsWalk::pair(int a, int b) {
 QString RecordsWalk::level(const QString& club) {
     auto it = levelCache_.constFind(club);
     if (it == levelCache_.constEnd()) {
-        QString found = levelOf_ ? levelOf_(club) : QString();
-        it = levelCache_.insert(club, found.isEmpty() ? kOtherLevel : found);
+        it = levelCache_.insert(club, levelOrOther(levelOf_, club));
     }
     return *it;
 }
@@ -241,12 +250,7 @@ void RecordsWalk::placing(int t, int slot, Walker& w, const Tally& evening) {
     }
     for (ClubRecord* c : {&w.clubs[*at], &w.levels[level(club)]}) {
         ++c->tournaments;
-        c->tally.matches += evening.matches;
-        c->tally.wins += evening.wins;
-        c->tally.draws += evening.draws;
-        c->tally.losses += evening.losses;
-        c->tally.goalsFor += evening.goalsFor;
-        c->tally.goalsAgainst += evening.goalsAgainst;
+        c->tally += evening;
     }
 }
 
@@ -449,11 +453,13 @@ QString csvField(QString text) {
 
 } // namespace
 
+QString levelOrOther(const LevelOf& levelOf, const QString& club) {
+    const QString found = levelOf ? levelOf(club) : QString();
+    return found.isEmpty() ? kOtherLevel : found;
+}
+
 MatchesTable matchesTable(const History& history, const LevelOf& levelOf) {
-    const auto level = [&](const QString& club) {
-        const QString found = levelOf ? levelOf(club) : QString();
-        return found.isEmpty() ? kOtherLevel : found;
-    };
+    const auto level = [&](const QString& club) { return levelOrOther(levelOf, club); };
     MatchesTable table;
     table.header = QStringList{
         QStringLiteral("Дата"),          QStringLiteral("Турнир"),

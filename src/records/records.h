@@ -35,6 +35,7 @@ struct Tally {
     qint64 goalsAgainst = 0;
 
     void add(qint64 own, qint64 other);
+    Tally& operator+=(const Tally& other);
     int points() const { return 3 * wins + draws; }
     // Compared by points a match, then goal difference a match: -1, 0 or 1.
     int compare(const Tally& other) const;
@@ -131,6 +132,8 @@ using LevelOf = std::function<QString(const QString& club)>;
 // The levels in the order the book shows them, the last for a club no pool holds.
 const QStringList& starLevels();
 inline const QString kOtherLevel = QStringLiteral("Другие");
+// The level of a club, kOtherLevel when it is in no pool.
+QString levelOrOther(const LevelOf& levelOf, const QString& club);
 
 RecordsBook computeRecords(const History& history, const LevelOf& levelOf = {});
 
