@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QThread>
@@ -95,8 +96,9 @@ void RestoreWindow::showEvent(QShowEvent* event) {
 }
 
 RestoreWindow::~RestoreWindow() {
-    if (reader_)
-        reader_->wait();
+    // Every read started is still a child until it ends: none may outlive the window.
+    for (QThread* reader : findChildren<QThread*>(Qt::FindDirectChildrenOnly))
+        reader->wait();
 }
 
 void RestoreWindow::refresh() {
@@ -117,7 +119,8 @@ void RestoreWindow::refresh() {
     });
     connect(reader, &QThread::finished, reader, &QObject::deleteLater);
     connectGuarded(dialogs_, reader, &QThread::finished, this, [this, found, failure, reading] {
-        if (reading != reading_)
+        // A closed window drops what arrives: it reads again when shown.
+        if (reading != reading_ || !isVisible())
             return;
         if (!failure->isEmpty()) {
             note_->setText(*failure);
@@ -125,7 +128,7 @@ void RestoreWindow::refresh() {
         }
         fill(*found);
     });
-    reader_ = reader;
+    reader->setParent(this);
     list_->setRowCount(0);
     restore_->setEnabled(false);
     note_->setText(QStringLiteral("Копии читаются..."));
@@ -191,9 +194,16 @@ void RestoreWindow::restoreClick() {
 }
 
 void showRestoreWindow(QWidget* owner, HistoryStore& store, Dialogs& dialogs) {
-    auto* window = owner->findChild<RestoreWindow*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!window)
-        window = new RestoreWindow(store, dialogs, owner);
+    // Two windows could put different copies in place of one base.
+    static QPointer<RestoreWindow> open;
+    if (open && &open->store() != &store) {
+        open->close();
+        open->deleteLater();
+        open = nullptr;
+    }
+    if (!open)
+        open = new RestoreWindow(store, dialogs, owner);
+    RestoreWindow* window = open;
     if (window->isVisible())
         window->refresh();
     showInFront(window);

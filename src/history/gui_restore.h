@@ -2,8 +2,6 @@
 
 #include "history/historyfaults.h"
 
-#include <QPointer>
-#include <QThread>
 #include <QWidget>
 
 class QLabel;
@@ -29,6 +27,7 @@ public:
     // Reads the copies again (each showing does); the list fills when they are read.
     void refresh();
     void restoreClick();
+    HistoryStore& store() const { return store_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -42,11 +41,11 @@ private:
     QTableWidget* list_ = nullptr;
     QLabel* note_ = nullptr;
     QPushButton* restore_ = nullptr;
-    QPointer<QThread> reader_;
     int reading_ = 0;
 };
 
-// Shows the owner's restore window, made on first use.
+// Shows the program's one restore window, made on first use under owner; asking again brings
+// the open one to the front.
 void showRestoreWindow(QWidget* owner, HistoryStore& store, Dialogs& dialogs);
 
 } // namespace kv

@@ -138,6 +138,7 @@ private slots:
     void damagedDatabaseIsToldInRussian_data();
     void damagedDatabaseIsToldInRussian();
     void restorePutsCopyInPlaceAndKeepsCurrentFile();
+    void restoreWindowIsOneAndOutlivesNoRead();
 };
 
 void TestFaultsDatabase::failureAtEachStatementChangesNothing_data() {
@@ -454,6 +455,33 @@ void TestFaultsDatabase::restorePutsCopyInPlaceAndKeepsCurrentFile() {
     QCOMPARE(env.folder.bytes(kept[0]), damaged);
     QVERIFY(kept[1].endsWith("-journal") && !env.folder.exists("base.db-journal"));
     QVERIFY(!window->isVisible());
+}
+
+void TestFaultsDatabase::restoreWindowIsOneAndOutlivesNoRead() {
+    Env env;
+    env.form->BitBtn1->click(); // one copy to read
+    QWidget other;
+    kv::showRestoreWindow(env.form.get(), env.database, env.dialogs);
+    kv::showRestoreWindow(&other, env.database, env.dialogs);
+    QPointer<kv::RestoreWindow> window = env.form->findChild<kv::RestoreWindow*>();
+    QVERIFY(window && window->isVisible() && !other.findChild<kv::RestoreWindow*>());
+    QTRY_COMPARE(child<QTableWidget>(window, "CopyList")->rowCount(), 1);
+
+    // Closed while reads run: what they find is dropped, and none outlives the window.
+    QList<QPointer<QThread>> readers;
+    for (int i = 0; i < 3; ++i)
+        window->refresh();
+    for (QThread* reader : window->findChildren<QThread*>())
+        readers << reader;
+    QVERIFY(readers.size() >= 3);
+    window->close();
+    QTRY_VERIFY(window->findChildren<QThread*>().isEmpty());
+    QCOMPARE(child<QTableWidget>(window, "CopyList")->rowCount(), 0);
+    window->refresh();
+    delete window.data();
+    for (const QPointer<QThread>& reader : readers)
+        QVERIFY(!reader);
+    QVERIFY(env.dialogs.errors().isEmpty());
 }
 
 QTEST_MAIN(TestFaultsDatabase)
