@@ -171,9 +171,7 @@ const PlayedTournament* History::find(const QString& table) const {
     return nullptr;
 }
 
-QStringList HistoryStore::tournamentTables() {
-    open();
-    sqlite3* db = sql::handle(database());
+QStringList tournamentTableNames(sqlite3* db) {
     QList<QByteArray> columns;
     for (const QString& c : kTournamentColumns)
         columns.append(c.toUtf8());
@@ -196,8 +194,7 @@ QStringList HistoryStore::tournamentTables() {
     return names;
 }
 
-std::array<qint64, 3> HistoryStore::fileState() {
-    sqlite3* db = sql::handle(database());
+std::array<qint64, 3> fileStateOf(sqlite3* db) {
     std::array<qint64, 3> state{sqlite3_total_changes64(db), 0, 0};
     Statement data(db, QStringLiteral("PRAGMA data_version"));
     if (data.next())
@@ -208,18 +205,10 @@ std::array<qint64, 3> HistoryStore::fileState() {
     return state;
 }
 
-History HistoryStore::readHistory() {
-    open();
-    const std::array<qint64, 3> state = fileState();
-    if (!read_ || read_->first != state)
-        read_.emplace(state, readAllTables());
-    return read_->second;
-}
-
-History HistoryStore::readAllTables() {
-    const QStringList created = tournamentTables();
+History readTournamentTables(sqlite3* db, const QStringList& created,
+                             const QHash<QString, QString>& scorers,
+                             const QHash<QString, PlayOrder>& orders) {
     QList<StoredRows> stored(created.size());
-    sqlite3* db = sql::handle(database());
     // Many tables are read by one statement: one query per table would cost more than the rows.
     const qsizetype chunk = 400; // below the engine's limit of terms in a compound select
     for (qsizetype from = 0; from < created.size(); from += chunk) {
@@ -247,8 +236,6 @@ History HistoryStore::readAllTables() {
         }
     }
 
-    const QHash<QString, QString> scorers = bestScorers();
-    const QHash<QString, PlayOrder> orders = playOrders();
     History history;
     history.tournaments.reserve(created.size());
     QMultiHash<size_t, qsizetype> withRows; // the first tournament of each key, by position
@@ -285,48 +272,6 @@ History HistoryStore::readAllTables() {
         history.tournaments.append(std::move(t));
     }
     return history;
-}
-
-TotalRebuild HistoryStore::rebuiltTotal() {
-    open();
-    TotalRebuild rebuild;
-    QHash<QString, qsizetype> at;
-    const auto line = [&](const QString& player) -> TotalLine& {
-        auto it = at.constFind(player);
-        if (it == at.constEnd()) {
-            it = at.insert(player, rebuild.lines.size());
-            rebuild.lines.append({player, std::nullopt, std::nullopt});
-        }
-        return rebuild.lines[*it];
-    };
-    const auto add = [](std::optional<Figures>& sum, const Figures& f) {
-        if (sum)
-            *sum += f;
-        else
-            sum = f;
-    };
-
-    QSqlQuery query(database());
-    query.setForwardOnly(true);
-    exec(query, QStringLiteral("SELECT Игрок, ") + kTotalFigureColumns.join(QStringLiteral(", ")) +
-                    QStringLiteral(" FROM Total ORDER BY id"));
-    while (query.next()) {
-        std::array<qint64, 10> values;
-        for (int c = 0; c < 10; ++c)
-            values[c] = query.value(c + 1).toLongLong();
-        const Figures f = Figures::fromTotalOrder(values);
-        // A name stored twice counts once with both rows' sums: that is what "Total" holds.
-        add(line(query.value(0).toString()).stored, f);
-    }
-    query.finish();
-
-    const History history = readHistory();
-    for (const PlayedTournament& t : history.tournaments)
-        if (t.counted())
-            for (int i = 0; i < 3; ++i)
-                add(line(t.players[i]).rebuilt, t.figures(i));
-    rebuild.leftOut = history.leftOut();
-    return rebuild;
 }
 
 } // namespace kv

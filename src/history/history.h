@@ -3,6 +3,7 @@
 #include "history/tournamenttables.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -87,5 +88,15 @@ struct TotalRebuild {
     QList<TotalLine> lines;
     QList<SkippedTable> leftOut;
 };
+
+// The reads of the history through the engine, for its store: the tables with every column of a
+// tournament table in the order they were made; what changes whenever the file changes (this
+// connection's changes, another connection's commits, the schema); the tournament tables as plain
+// values, with their best scorers and play orders.
+QStringList tournamentTableNames(sqlite3* db);
+std::array<qint64, 3> fileStateOf(sqlite3* db);
+History readTournamentTables(sqlite3* db, const QStringList& created,
+                             const QHash<QString, QString>& scorers,
+                             const QHash<QString, PlayOrder>& orders);
 
 } // namespace kv

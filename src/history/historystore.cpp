@@ -492,4 +492,143 @@ void HistoryStore::replaceTotal(const TotalRebuild& rebuild) {
     }, rebuildNote());
 }
 
+QStringList HistoryStore::tournamentTables() {
+    open();
+    return tournamentTableNames(sql::handle(database()));
+}
+
+std::array<qint64, 3> HistoryStore::fileState() {
+    return fileStateOf(sql::handle(database()));
+}
+
+History HistoryStore::readHistory() {
+    open();
+    const std::array<qint64, 3> state = fileState();
+    if (!read_ || read_->first != state)
+        read_.emplace(state, readAllTables());
+    return read_->second;
+}
+
+History HistoryStore::readAllTables() {
+    const QStringList created = tournamentTables();
+    return readTournamentTables(sql::handle(database()), created, bestScorers(), playOrders());
+}
+
+TotalRebuild HistoryStore::rebuiltTotal() {
+    open();
+    TotalRebuild rebuild;
+    QHash<QString, qsizetype> at;
+    const auto line = [&](const QString& player) -> TotalLine& {
+        auto it = at.constFind(player);
+        if (it == at.constEnd()) {
+            it = at.insert(player, rebuild.lines.size());
+            rebuild.lines.append({player, std::nullopt, std::nullopt});
+        }
+        return rebuild.lines[*it];
+    };
+    const auto add = [](std::optional<Figures>& sum, const Figures& f) {
+        if (sum)
+            *sum += f;
+        else
+            sum = f;
+    };
+
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    exec(query, QStringLiteral("SELECT Игрок, ") + kTotalFigureColumns.join(QStringLiteral(", ")) +
+                    QStringLiteral(" FROM Total ORDER BY id"));
+    while (query.next()) {
+        std::array<qint64, 10> values;
+        for (int c = 0; c < 10; ++c)
+            values[c] = query.value(c + 1).toLongLong();
+        const Figures f = Figures::fromTotalOrder(values);
+        // A name stored twice counts once with both rows' sums: that is what "Total" holds.
+        add(line(query.value(0).toString()).stored, f);
+    }
+    query.finish();
+
+    const History history = readHistory();
+    for (const PlayedTournament& t : history.tournaments)
+        if (t.counted())
+            for (int i = 0; i < 3; ++i)
+                add(line(t.players[i]).rebuilt, t.figures(i));
+    rebuild.leftOut = history.leftOut();
+    return rebuild;
+}
+
+QSet<QString> HistoryStore::playerNames() {
+    QStringList sources{QStringLiteral("SELECT Игрок FROM ") + kTotalTable};
+    for (const QString& table : tournamentTables())
+        sources.append(QStringLiteral("SELECT Player FROM ") + quoteIdentifier(table));
+    if (!bestScorers().isEmpty())
+        sources.append(QStringLiteral("SELECT player FROM ") + kBestScorerTable);
+    QSet<QString> names;
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    const qsizetype chunk = 400; // below the engine's limit of terms in a compound select
+    for (qsizetype from = 0; from < sources.size(); from += chunk) {
+        exec(query, sources.mid(from, chunk).join(QStringLiteral(" UNION ")));
+        while (query.next())
+            names.insert(query.value(0).toString());
+    }
+    return names;
+}
+
+QList<PlayerRename> HistoryStore::heldRenames(const QStringList& before, const QStringList& after) {
+    QList<PlayerRename> renames;
+    for (qsizetype i = 0; i < std::min(before.size(), after.size()); ++i)
+        if (before[i] != after[i] && !before[i].isEmpty())
+            renames.append({before[i], after[i]});
+    if (renames.isEmpty())
+        return renames;
+    const QSet<QString> held = playerNames();
+    renames.removeIf([&](const PlayerRename& r) { return !held.contains(r.first); });
+    return renames;
+}
+
+void HistoryStore::renamePlayers(const QList<PlayerRename>& renames,
+                                 const std::function<void()>& beforeCommit,
+                                 const std::function<void()>& afterCommit) {
+    const QSet<QString> held = playerNames();
+    for (const auto& [from, to] : renames)
+        if (held.contains(to))
+            throw Error(QStringLiteral("Нельзя переименовать «%1» в «%2»: «%2» уже есть в истории "
+                                       "турниров, и два игрока слились бы в одного. Выберите "
+                                       "другое имя или ответьте \"Новое имя\", чтобы «%2» "
+                                       "продолжил свою историю.")
+                            .arg(from, to));
+    QList<std::pair<QString, QString>> columns{{kTotalTable, QStringLiteral("Игрок")}};
+    for (const QString& table : tournamentTables())
+        columns.append({table, QStringLiteral("Player")});
+    if (!bestScorers().isEmpty())
+        columns.append({kBestScorerTable, QStringLiteral("player")});
+
+    open();
+    keepSafetyCopy(renamingNote(renames).before);
+    inTransaction([&] {
+        QSqlQuery query(database());
+        for (const auto& [table, column] : columns) {
+            prepare(query, QStringLiteral("UPDATE %1 SET %2=? WHERE %2=? COLLATE BINARY")
+                               .arg(quoteIdentifier(table), column));
+            for (const auto& [from, to] : renames) {
+                query.addBindValue(to);
+                query.addBindValue(from);
+                exec(query);
+            }
+        }
+        if (beforeCommit)
+            beforeCommit();
+    });
+    // The listeners hear of the change once what follows the commit is done, so that they read
+    // the files with the new names too.
+    try {
+        if (afterCommit)
+            afterCommit();
+    } catch (...) {
+        emit historyChanged();
+        throw;
+    }
+    emit historyChanged();
+}
+
 } // namespace kv
