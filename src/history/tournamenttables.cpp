@@ -71,7 +71,7 @@ void bindFigures(QSqlQuery& query, const Figures& f) {
 }
 
 // Every row of the player's exact name, each figure column by the pattern; whether there was one.
-bool updateTotal(const QSqlDatabase& db, const QString& pattern, const QString& player,
+bool updateFigures(const QSqlDatabase& db, const QString& pattern, const QString& player,
                  const Figures& figures) {
     QSqlQuery query(db);
     prepare(query, QStringLiteral("UPDATE Total SET ") + figureColumns(pattern) +
@@ -277,11 +277,11 @@ QString createTournamentStatement(const QString& tableName) {
 }
 
 bool addToTotal(const QSqlDatabase& db, const QString& player, const Figures& figures) {
-    return updateTotal(db, QStringLiteral("@=@+?"), player, figures);
+    return updateFigures(db, QStringLiteral("@=@+?"), player, figures);
 }
 
 bool setTotal(const QSqlDatabase& db, const QString& player, const Figures& figures) {
-    return updateTotal(db, QStringLiteral("@=?"), player, figures);
+    return updateFigures(db, QStringLiteral("@=?"), player, figures);
 }
 
 void insertIntoTotal(const QSqlDatabase& db, const QString& player, const Figures& figures) {
