@@ -1,11 +1,11 @@
 #include "common/clock.h"
 #include "common/errors.h"
 #include "common/settings.h"
-#include "household.h"
 #include "history/historystore.h"
 #include "history/playerrename.h"
 #include "history/safetycopy.h"
 #include "historydb.h"
+#include "household.h"
 
 #include <QSqlQuery>
 
@@ -32,6 +32,30 @@ QStringList totalRows() {
         QStringLiteral("SELECT Игрок, Побед, Ничьих, Поражений, Забито, Пропущено, "
                        "Разница, Очки, Первый, Второй, Третий FROM Total ORDER BY id"));
 }
+
+// The text of the error a work ends with; one that ends well gives a text no check expects.
+QString errorOf(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const Error& e) {
+        return e.text();
+    }
+    return QStringLiteral("no error");
+}
+
+// A working folder holding the base.db of a new installation, and a store over it that has not
+// opened it yet; written: the sample tournament is stored as kTable.
+struct OnBase {
+    explicit OnBase(bool written = false) {
+        kvtest::createBaseDb();
+        if (written)
+            db.writeTournament(kTable, kvtest::sampleTournament());
+    }
+    kvtest::WorkFolder folder;
+    HistoryStore db;
+};
+
+const QStringList kRenamed{"Зурко", "Пенва Второй", "Лодыш"};
 
 } // namespace
 
@@ -75,27 +99,19 @@ void TestHistoryStore::tableNameFromTheClock_data() {
     QTest::addColumn<QString>("dateFormat");
     QTest::addColumn<QString>("timeFormat");
     QTest::addColumn<QString>("name");
-    const QDate day(2016, 12, 8);
-    QTest::newRow("evening") << QDateTime(day, QTime(21, 5, 33)) << "dd.MM.yyyy"
-                             << "H:mm:ss" << kTable;
-    QTest::newRow("one-digit hour") << QDateTime(day, QTime(9, 5, 33)) << "dd.MM.yyyy"
-                                    << "H:mm:ss"
-                                    << "08_12_2016__9_05_33";
-    QTest::newRow("other separators are forced") << QDateTime(day, QTime(9, 5, 33)) << "d/M/yyyy"
-                                                 << "HH-mm-ss"
-                                                 << "8_12_2016__09_05_33";
+    const auto row = [](const char* name, int hour, const char* date, const char* time,
+                        const QString& table) {
+        QTest::newRow(name) << QDateTime(QDate(2016, 12, 8), QTime(hour, 5, 33)) << date << time
+                            << table;
+    };
+    row("evening", 21, "dd.MM.yyyy", "H:mm:ss", kTable);
+    row("one-digit hour", 9, "dd.MM.yyyy", "H:mm:ss", "08_12_2016__9_05_33");
+    row("other separators are forced", 9, "d/M/yyyy", "HH-mm-ss", "8_12_2016__09_05_33");
     // A time of day names no zone, whatever the locale puts around it.
-    QTest::newRow("zone at the end") << QDateTime(day, QTime(21, 5, 33)) << "dd.MM.yyyy"
-                                     << "HH:mm:ss t" << kTable;
-    QTest::newRow("zone in front") << QDateTime(day, QTime(21, 5, 33)) << "d.M.yyyy"
-                                   << "t HH:mm:ss"
-                                   << "8_12_2016__21_05_33";
-    QTest::newRow("zone after a long zone name") << QDateTime(day, QTime(9, 5, 33)) << "dd.MM.yyyy"
-                                                 << "h:mm:ss  tttt"
-                                                 << "08_12_2016__9_05_33";
-    QTest::newRow("quoted t stays") << QDateTime(day, QTime(21, 5, 33)) << "dd.MM.yyyy"
-                                    << "H:mm:ss 'at' t"
-                                    << "08_12_2016__21_05_33 at";
+    row("zone at the end", 21, "dd.MM.yyyy", "HH:mm:ss t", kTable);
+    row("zone in front", 21, "d.M.yyyy", "t HH:mm:ss", "8_12_2016__21_05_33");
+    row("zone after a long zone name", 9, "dd.MM.yyyy", "h:mm:ss  tttt", "08_12_2016__9_05_33");
+    row("quoted t stays", 21, "dd.MM.yyyy", "H:mm:ss 'at' t", "08_12_2016__21_05_33 at");
 }
 
 void TestHistoryStore::tableNameFromTheClock() {
@@ -109,13 +125,11 @@ void TestHistoryStore::tableNameFromTheClock() {
 }
 
 void TestHistoryStore::storesTheTournamentRowsAndIndex() {
-    kvtest::WorkFolder folder;
-    kvtest::createBaseDb();
-    HistoryStore db;
+    OnBase f;
     QList<int> progress;
-    db.writeTournament(kTable, kvtest::sampleTournament(), std::nullopt,
-                       [&](int p) { progress << p; });
-    db.writeTournament(QStringLiteral("09_12_2016__10_00_00"), kvtest::sampleTournament());
+    f.db.writeTournament(kTable, kvtest::sampleTournament(), std::nullopt,
+                         [&](int p) { progress << p; });
+    f.db.writeTournament(QStringLiteral("09_12_2016__10_00_00"), kvtest::sampleTournament());
     QCOMPARE(progress, QList<int>({13, 33, 66, 100}));
 
     QCOMPARE(sqliteRows(QStringLiteral("SELECT id, Player, \"-\", Team1, Team2, Team3, Goals, "
@@ -145,46 +159,40 @@ void TestHistoryStore::updateTotalInsertsThenAdds_data() {
 void TestHistoryStore::updateTotalInsertsThenAdds() {
     QFETCH(QString, place);
     QFETCH(QString, counters);
-    kvtest::WorkFolder folder;
-    kvtest::createBaseDb();
-    HistoryStore db;
-    db.open();
+    OnBase f;
+    f.db.open();
     // Every figure distinct, so a value in a wrong column shows.
     const PlayerEntry p{"Зурко", "", {2, 3, 5, 11, 13, -17, 19, placeCounters(place.toInt())}};
-    UpdateTotal(kvtest::connectionOf(db), p);
+    UpdateTotal(kvtest::connectionOf(f.db), p);
     QCOMPARE(totalRows(), QStringList({"Зурко|2|3|5|11|13|-17|19|" + counters}));
-    UpdateTotal(kvtest::connectionOf(db), p);
+    UpdateTotal(kvtest::connectionOf(f.db), p);
     const QString twice = QString(counters).replace('1', '2');
     QCOMPARE(totalRows(), QStringList({"Зурко|4|6|10|22|26|-34|38|" + twice}));
 }
 
 void TestHistoryStore::onlyTheExactNameGetsTheSums() {
-    kvtest::WorkFolder folder;
-    kvtest::createBaseDb();
+    OnBase f;
     // A database that compares names without regard to case finds both rows for "Ivan".
     sqlite3("DROP TABLE Total; CREATE TABLE Total (id INTEGER PRIMARY KEY AUTOINCREMENT, "
             "Игрок TEXT COLLATE NOCASE, Побед INT, Ничьих INT, Поражений INT, Забито INT, "
             "Пропущено INT, Разница INT, Очки INT, Первый INT, Второй INT, Третий INT);"
             "INSERT INTO Total VALUES (NULL, 'ivan', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);"
             "INSERT INTO Total VALUES (NULL, 'Ivan', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);");
-    HistoryStore db;
-    db.open();
-    UpdateTotal(kvtest::connectionOf(db), {"Ivan", "", {1, 0, 0, 1, 0, 1, 3, placeCounters(1)}});
-    UpdateTotal(kvtest::connectionOf(db), {"IVAN", "", {0, 1, 0, 0, 0, 0, 1, placeCounters(2)}});
+    f.db.open();
+    UpdateTotal(kvtest::connectionOf(f.db), {"Ivan", "", {1, 0, 0, 1, 0, 1, 3, placeCounters(1)}});
+    UpdateTotal(kvtest::connectionOf(f.db), {"IVAN", "", {0, 1, 0, 0, 0, 0, 1, placeCounters(2)}});
     QCOMPARE(totalRows(), QStringList({"ivan|0|0|0|0|0|0|0|0|0|0", "Ivan|1|0|0|1|0|1|3|1|0|0",
                                        "IVAN|0|1|0|0|0|0|1|0|1|0"}));
 }
 
 void TestHistoryStore::hostileTextsAreStoredUnchanged() {
-    kvtest::WorkFolder folder;
-    kvtest::createBaseDb();
+    OnBase f;
     const QStringList names{"O'Neil", "x'); DROP TABLE Total; --", "\"Q\" :x ? \\"};
     TournamentEntry e = kvtest::sampleTournament(names);
     e.players[0].team = QStringLiteral("Д'Артаньян");
     e.boxes[0] = QStringLiteral("1'); DELETE FROM Total; --");
-    HistoryStore db;
-    db.writeTournament(kTable, e);
-    db.writeTournament(kTable + "x", e);
+    f.db.writeTournament(kTable, e);
+    f.db.writeTournament(kTable + "x", e);
 
     QCOMPARE(sqliteRows(QStringLiteral("SELECT Player FROM \"%1\" ORDER BY id").arg(kTable)),
              names);
@@ -218,27 +226,20 @@ void TestHistoryStore::anyFailureLeavesTheDatabaseAsItWas() {
     QFETCH(QString, mendIt);
     QFETCH(bool, sameSecond);
     QFETCH(QString, error);
-    kvtest::WorkFolder folder;
-    kvtest::createBaseDb();
-    HistoryStore db;
-    db.writeTournament(kTable, kvtest::sampleTournament());
+    OnBase f(true);
     if (!breakIt.isEmpty())
         sqlite3(breakIt);
     const QString before = dump();
 
     const QString second = sameSecond ? kTable : QStringLiteral("08_12_2016__21_05_34");
-    try {
-        db.writeTournament(second, kvtest::sampleTournament());
-        QFAIL("no error");
-    } catch (const Error& e) {
-        QVERIFY2(e.text().contains(error), qPrintable(e.text()));
-    }
+    const QString told = errorOf([&] { f.db.writeTournament(second, kvtest::sampleTournament()); });
+    QVERIFY2(told.contains(error), qPrintable(told));
     QCOMPARE(dump(), before);
 
     // Mended, a new press stores the tournament once.
     if (!mendIt.isEmpty())
         sqlite3(mendIt);
-    db.writeTournament(QStringLiteral("08_12_2016__21_05_35"), kvtest::sampleTournament());
+    f.db.writeTournament(QStringLiteral("08_12_2016__21_05_35"), kvtest::sampleTournament());
     QCOMPARE(sqliteRows("SELECT Игрок || ' ' || Очки || ' ' || Первый FROM Total ORDER BY id"),
              QStringList({"Зурко 14 2", "Пенва 8 0", "Лодыш 10 0"}));
     QCOMPARE(sqliteRows("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name LIKE "
@@ -247,18 +248,11 @@ void TestHistoryStore::anyFailureLeavesTheDatabaseAsItWas() {
 }
 
 void TestHistoryStore::placeOutsideOneToThreeWritesNothing() {
-    kvtest::WorkFolder folder;
-    kvtest::createBaseDb();
+    OnBase f;
     const QString before = dump();
     TournamentEntry e = kvtest::sampleTournament();
     e.players[2].figures.places = {};
-    HistoryStore db;
-    try {
-        db.writeTournament(kTable, e);
-        QFAIL("no error");
-    } catch (const Error& err) {
-        QVERIFY(err.text().contains(QStringLiteral("Лодыш")));
-    }
+    QVERIFY(errorOf([&] { f.db.writeTournament(kTable, e); }).contains(QStringLiteral("Лодыш")));
     QCOMPARE(dump(), before);
 }
 
@@ -266,13 +260,9 @@ void TestHistoryStore::missingFileIsAnErrorAndNeverCreated() {
     kvtest::WorkFolder folder;
     HistoryStore db;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        try {
-            db.tableNames();
-            QFAIL("no error");
-        } catch (const Error& e) {
-            QVERIFY2(e.text().startsWith(QStringLiteral("Cannot open file \"base.db\".")),
-                     qPrintable(e.text()));
-        }
+        const QString told = errorOf([&] { db.tableNames(); });
+        QVERIFY2(told.startsWith(QStringLiteral("Cannot open file \"base.db\".")),
+                 qPrintable(told));
         QVERIFY(!folder.exists(QStringLiteral("base.db")));
     }
     kvtest::createBaseDb();
@@ -280,15 +270,13 @@ void TestHistoryStore::missingFileIsAnErrorAndNeverCreated() {
 }
 
 void TestHistoryStore::listsTablesAndViewsSortedWithoutSystemTables() {
-    kvtest::WorkFolder folder;
-    kvtest::createBaseDb();
+    OnBase f;
     sqlite3("INSERT INTO Total (Игрок) VALUES ('a'); CREATE TABLE b (x); "
             "CREATE VIEW a_view AS SELECT * FROM b; CREATE TABLE \"15_11_2016__10_00_00\" (x);"
             "ANALYZE;");
-    HistoryStore db;
-    db.writeTournament(kTable, kvtest::sampleTournament());
+    f.db.writeTournament(kTable, kvtest::sampleTournament());
     // sqlite_sequence and sqlite_stat1 exist now, but are the engine's own.
-    QCOMPARE(db.tableNames(),
+    QCOMPARE(f.db.tableNames(),
              QStringList({kTable, "15_11_2016__10_00_00", "Total", "a_view", "b"}));
 }
 
@@ -296,69 +284,45 @@ void TestHistoryStore::copiesKeepTheOrderOfMaking_data() {
     QTest::addColumn<QStringList>("present"); // in backups/ before
     QTest::addColumn<QList<int>>("clock");    // seconds after 09.03.2024 20:15 at each copy
     QTest::addColumn<bool>("wal");
-    QTest::addColumn<QStringList>("kept"); // three at most, in the order made
+    QTest::addColumn<QStringList>("kept");    // three at most, in the order made
     QTest::addColumn<QStringList>("strange"); // of those present, names left alone
+    const auto row = [](const char* name, const QStringList& present, const QList<int>& clock,
+                        const QStringList& kept, const QStringList& strange = {},
+                        bool wal = false) {
+        QTest::newRow(name) << present << clock << wal << kept << strange;
+    };
     const QString future = QStringLiteral("base-2031-01-01_00-00-0%1.db");
-    QTest::newRow("copies dated in the future")
-        << QStringList{future.arg(2), future.arg(0), future.arg(1)} << QList<int>{0, 60} << false
-        << QStringList{future.arg(2), "base-2024-03-09_20-15-00-1.db",
-                       "base-2024-03-09_20-16-00-2.db"}
-        << QStringList{};
-    QTest::newRow("clock set back, then right again")
-        << QStringList{} << QList<int>{0, -3600, 3600} << false
-        << QStringList{"base-2024-03-09_20-15-00.db", "base-2024-03-09_19-15-00-1.db",
-                       "base-2024-03-09_21-15-00-2.db"}
-        << QStringList{};
-    QTest::newRow("leftovers of a killed copy")
-        << QStringList{"base-2024-03-09_20-00-00.db.part", "base-2024-03-09_20-01-00.db",
-                       "base-2024-03-09_20-02-00-7.db.part"}
-        << QList<int>{0} << false
-        << QStringList{"base-2024-03-09_20-01-00.db", "base-2024-03-09_20-15-00.db"}
-        << QStringList{};
-    QTest::newRow("old names within a second, then the same second")
-        << QStringList{"base-2024-03-09_20-14-00_2.db", "base-2024-03-09_20-10-00.db",
-                       "base-2024-03-09_20-14-00.db"}
-        << QList<int>{0, 0} << false
-        << QStringList{"base-2024-03-09_20-14-00_2.db", "base-2024-03-09_20-15-00.db",
-                       "base-2024-03-09_20-15-00_2.db"}
-        << QStringList{};
-    QTest::newRow("old and ordered names together")
-        << QStringList{future.arg(0), "base-2024-03-09_20-00-00-4.db",
-                       "base-2031-01-01_00-00-00_2.db"}
-        << QList<int>{0} << false
-        << QStringList{"base-2031-01-01_00-00-00_2.db", "base-2024-03-09_20-00-00-4.db",
-                       "base-2024-03-09_20-15-00-5.db"}
-        << QStringList{};
+    const QString at = QStringLiteral("base-2024-03-09_20-%1.db");
+    row("copies dated in the future", {future.arg(2), future.arg(0), future.arg(1)}, {0, 60},
+        {future.arg(2), at.arg("15-00-1"), at.arg("16-00-2")});
+    row("clock set back, then right again", {}, {0, -3600, 3600},
+        {at.arg("15-00"), "base-2024-03-09_19-15-00-1.db", "base-2024-03-09_21-15-00-2.db"});
+    row("leftovers of a killed copy",
+        {at.arg("00-00") + ".part", at.arg("01-00"), at.arg("02-00-7") + ".part"}, {0},
+        {at.arg("01-00"), at.arg("15-00")});
+    row("old names within a second, then the same second",
+        {at.arg("14-00_2"), at.arg("10-00"), at.arg("14-00")}, {0, 0},
+        {at.arg("14-00_2"), at.arg("15-00"), at.arg("15-00_2")});
+    row("old and ordered names together",
+        {future.arg(0), at.arg("00-00-4"), "base-2031-01-01_00-00-00_2.db"}, {0},
+        {"base-2031-01-01_00-00-00_2.db", at.arg("00-00-4"), at.arg("15-00-5")});
     // Committed changes still in the write-ahead log are in the copy too.
-    QTest::newRow("write-ahead log")
-        << QStringList{} << QList<int>{0} << true << QStringList{"base-2024-03-09_20-15-00.db"}
-        << QStringList{};
+    row("write-ahead log", {}, {0}, {at.arg("15-00")}, {}, true);
     // Numbers of any length a folder may hold: the program's own go on from the largest, the
     // ones it could never have made stay where they are, and a new copy is always the newest.
-    const QString at = QStringLiteral("base-2024-03-09_20-%1.db");
-    QTest::newRow("orders compared as numbers")
-        << QStringList{at.arg("00-00-9"), at.arg("00-00-100"), at.arg("00-00-10")}
-        << QList<int>{0} << false
-        << QStringList{at.arg("00-00-10"), at.arg("00-00-100"), at.arg("15-00-101")}
-        << QStringList{};
-    QTest::newRow("a huge order")
-        << QStringList{at.arg("00-00-999999999")} << QList<int>{0, 0} << false
-        << QStringList{at.arg("00-00-999999999"), at.arg("15-00-1000000000"),
-                       at.arg("15-00-1000000001")}
-        << QStringList{};
-    QTest::newRow("the largest order")
-        << QStringList{at.arg("00-00-999999999999999999")} << QList<int>{0, 0} << false
-        << QStringList{at.arg("00-00-999999999999999999"), at.arg("15-00-999999999999999999"),
-                       at.arg("15-00_2-999999999999999999")}
-        << QStringList{};
-    QTest::newRow("numbers longer than any copy's")
-        << QStringList{at.arg("00-00-1000000000000000000"), at.arg("00-00_0000000000000000001"),
-                       at.arg("10-00")}
-        << QList<int>{0} << false << QStringList{at.arg("10-00"), at.arg("15-00")}
-        << QStringList{at.arg("00-00-1000000000000000000"), at.arg("00-00_0000000000000000001")};
-    QTest::newRow("the largest number within a second")
-        << QStringList{at.arg("15-00_999999999999999999")} << QList<int>{0} << false
-        << QStringList{at.arg("15-00_999999999999999999"), at.arg("15-00-1")} << QStringList{};
+    row("orders compared as numbers", {at.arg("00-00-9"), at.arg("00-00-100"), at.arg("00-00-10")},
+        {0}, {at.arg("00-00-10"), at.arg("00-00-100"), at.arg("15-00-101")});
+    row("a huge order", {at.arg("00-00-999999999")}, {0, 0},
+        {at.arg("00-00-999999999"), at.arg("15-00-1000000000"), at.arg("15-00-1000000001")});
+    row("the largest order", {at.arg("00-00-999999999999999999")}, {0, 0},
+        {at.arg("00-00-999999999999999999"), at.arg("15-00-999999999999999999"),
+         at.arg("15-00_2-999999999999999999")});
+    row("numbers longer than any copy's",
+        {at.arg("00-00-1000000000000000000"), at.arg("00-00_0000000000000000001"), at.arg("10-00")},
+        {0}, {at.arg("10-00"), at.arg("15-00")},
+        {at.arg("00-00-1000000000000000000"), at.arg("00-00_0000000000000000001")});
+    row("the largest number within a second", {at.arg("15-00_999999999999999999")}, {0},
+        {at.arg("15-00_999999999999999999"), at.arg("15-00-1")});
 }
 
 void TestHistoryStore::copiesKeepTheOrderOfMaking() {
@@ -367,20 +331,18 @@ void TestHistoryStore::copiesKeepTheOrderOfMaking() {
     QFETCH(bool, wal);
     QFETCH(QStringList, kept);
     QFETCH(QStringList, strange);
-    kvtest::WorkFolder folder;
-    kvtest::createBaseDb();
+    OnBase f;
     QDir().mkdir(QStringLiteral("backups"));
     for (const QString& name : present)
-        folder.writeBytes(QStringLiteral("backups/") + name, "an earlier copy");
-    HistoryStore store;
-    store.open();
-    QSqlQuery query(kvtest::connectionOf(store));
+        f.folder.writeBytes(QStringLiteral("backups/") + name, "an earlier copy");
+    f.db.open();
+    QSqlQuery query(kvtest::connectionOf(f.db));
     if (wal)
         QVERIFY(query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) &&
                 query.exec(QStringLiteral("INSERT INTO Total (Игрок) VALUES ('Зурко')")));
 
     for (const int seconds : clock)
-        kv::keepSafetyCopy(kvtest::connectionOf(store), kDatabaseFile,
+        kv::keepSafetyCopy(kvtest::connectionOf(f.db), kDatabaseFile,
                            QDateTime(QDate(2024, 3, 9), QTime(20, 15)).addSecs(seconds), 3,
                            QStringLiteral("перед записью 09.03.2024"));
     QStringList names;
@@ -413,14 +375,12 @@ void TestHistoryStore::renameKilledAtEachStepEndsAllOldOrAllNew_data() {
 void TestHistoryStore::renameKilledAtEachStepEndsAllOldOrAllNew() {
     QFETCH(int, step);
     QFETCH(bool, renamed);
-    kvtest::WorkFolder folder;
-    kvtest::createBaseDb();
+    OnBase f;
     HistoryStore(kDatabaseFile).writeTournament(kTable, kvtest::sampleTournament(), "Пенва");
-    folder.write("bomb.txt", {"Пенва"});
-    folder.write("prizes.txt", QStringList{"2016-12-08"} + kvtest::kPlayers + kvtest::kTeams);
-    folder.writeSettings({.players = kvtest::kPlayers});
-    const QStringList after{"Зурко", "Пенва Второй", "Лодыш"};
-    const QStringList settingsAfter = kvtest::Settings{.players = after}.lines();
+    f.folder.write("bomb.txt", {"Пенва"});
+    f.folder.write("prizes.txt", QStringList{"2016-12-08"} + kvtest::kPlayers + kvtest::kTeams);
+    f.folder.writeSettings({.players = kvtest::kPlayers});
+    const QStringList settingsAfter = kvtest::Settings{.players = kRenamed}.lines();
 
     // The child dies where a kill would land: no destructor, no rollback, no clean-up runs.
     const pid_t child = fork();
@@ -439,7 +399,7 @@ void TestHistoryStore::renameKilledAtEachStepEndsAllOldOrAllNew() {
     int status = 0;
     QCOMPARE(waitpid(child, &status, 0), child);
     QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0, "the rename never reached the step");
-    QVERIFY(folder.exists(kRenameMarkFile));
+    QVERIFY(f.folder.exists(kRenameMarkFile));
 
     // The next start.
     {
@@ -448,49 +408,49 @@ void TestHistoryStore::renameKilledAtEachStepEndsAllOldOrAllNew() {
                  renamed ? InterruptedRename::Finished : InterruptedRename::Dropped);
         QCOMPARE(settleInterruptedRename(db), InterruptedRename::None);
     }
-    QVERIFY(!folder.exists(kRenameMarkFile));
-    const QStringList names = renamed ? after : kvtest::kPlayers;
+    QVERIFY(!f.folder.exists(kRenameMarkFile));
+    const QStringList names = renamed ? kRenamed : kvtest::kPlayers;
     QCOMPARE(sqliteRows("SELECT Игрок FROM Total ORDER BY id"), names);
     QCOMPARE(sqliteRows("SELECT Player FROM \"" + kTable + "\" ORDER BY id"), names);
     QCOMPARE(sqliteRows("SELECT player FROM " + kBestScorerTable), QStringList{names[1]});
-    QCOMPARE(folder.lines("bomb.txt"), QStringList{names[1]});
-    QCOMPARE(folder.lines("prizes.txt").mid(1, 3), names);
-    QCOMPARE(folder.lines("prizes.txt").mid(4), kvtest::kTeams);
+    QCOMPARE(f.folder.lines("bomb.txt"), QStringList{names[1]});
+    QCOMPARE(f.folder.lines("prizes.txt").mid(1, 3), names);
+    QCOMPARE(f.folder.lines("prizes.txt").mid(4), kvtest::kTeams);
     QCOMPARE(settings::read().players, names);
 }
 
 void TestHistoryStore::fileNotWrittenAfterTheRenameIsToldAndFinishedLater() {
-    kvtest::WorkFolder folder;
-    kvtest::createBaseDb();
-    HistoryStore db;
-    db.writeTournament(kTable, kvtest::sampleTournament());
-    folder.write("bomb.txt", {"Пенва"});
+    OnBase f(true);
+    f.folder.write("bomb.txt", {"Пенва"});
     QDir().mkdir("settings.ini"); // cannot be written over
-    const QStringList after{"Зурко", "Пенва Второй", "Лодыш"};
-    const QString told = renamePlayersEverywhere(db, {{"Пенва", "Пенва Второй"}},
-                                                 kvtest::Settings{.players = after}.lines());
+    const QString told = renamePlayersEverywhere(f.db, {{"Пенва", "Пенва Второй"}},
+                                                 kvtest::Settings{.players = kRenamed}.lines());
     QVERIFY2(told.startsWith("Игроки переименованы в истории турниров") &&
                  told.contains("при следующем запуске"),
              qPrintable(told));
-    QCOMPARE(sqliteRows("SELECT Игрок FROM Total ORDER BY id"), after);
-    QCOMPARE(folder.lines("bomb.txt"), QStringList{"Пенва Второй"});
-    QVERIFY(folder.exists(kRenameMarkFile));
+    QCOMPARE(sqliteRows("SELECT Игрок FROM Total ORDER BY id"), kRenamed);
+    QCOMPARE(f.folder.lines("bomb.txt"), QStringList{"Пенва Второй"});
+    QVERIFY(f.folder.exists(kRenameMarkFile));
     // Still in the way at the next start: the mark waits for the one after.
-    QVERIFY_THROWS_EXCEPTION(Error, settleInterruptedRename(db));
-    QVERIFY(folder.exists(kRenameMarkFile));
+    QVERIFY_THROWS_EXCEPTION(Error, settleInterruptedRename(f.db));
+    QVERIFY(f.folder.exists(kRenameMarkFile));
     QDir().rmdir("settings.ini");
-    QCOMPARE(settleInterruptedRename(db), InterruptedRename::Finished);
-    QCOMPARE(settings::read().players, after);
-    QVERIFY(!folder.exists(kRenameMarkFile));
+    QCOMPARE(settleInterruptedRename(f.db), InterruptedRename::Finished);
+    QCOMPARE(settings::read().players, kRenamed);
+    QVERIFY(!f.folder.exists(kRenameMarkFile));
 }
 
 void TestHistoryStore::changeRefusedForTheRealReason_data() {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("told");
-    QTest::newRow("copies folder unreadable") << "unreadable" << "нет прав на чтение папки";
-    QTest::newRow("copies folder a loop") << "loop" << "ссылка на папку ведёт по кругу";
-    QTest::newRow("a file in place of the copies folder") << "file" << "на месте папки - файл";
-    QTest::newRow("base.db read-only") << "read-only" << "нельзя записывать: он только для чтения";
+    QTest::newRow("copies folder unreadable") << "unreadable"
+                                              << "нет прав на чтение папки";
+    QTest::newRow("copies folder a loop") << "loop"
+                                          << "ссылка на папку ведёт по кругу";
+    QTest::newRow("a file in place of the copies folder") << "file"
+                                                          << "на месте папки - файл";
+    QTest::newRow("base.db read-only") << "read-only"
+                                       << "нельзя записывать: он только для чтения";
 }
 
 void TestHistoryStore::changeRefusedForTheRealReason() {
@@ -519,18 +479,10 @@ void TestHistoryStore::changeRefusedForTheRealReason() {
         std::optional<kvtest::Unprivileged> user;
         if (permission)
             user.emplace();
-        const auto refusal = [](const std::function<void()>& work) {
-            try {
-                work();
-            } catch (const Error& e) {
-                return e.text();
-            }
-            return QStringLiteral("not refused");
-        };
-        QStringList texts{refusal([] { HistoryStore().change([] {}, writingNote(kTable)); })};
+        QStringList texts{errorOf([] { HistoryStore().change([] {}, writingNote(kTable)); })};
         // The restore window and a damaged base.db tell the same, never that there are no copies.
         if (fault != "read-only")
-            texts << refusal([] { describeSafetyCopies(kDatabaseFile); })
+            texts << errorOf([] { describeSafetyCopies(kDatabaseFile); })
                   << damagedHistory(kDatabaseFile, QStringLiteral("файл пуст")).text();
         for (const QString& text : texts)
             QVERIFY2(text.contains(told), qPrintable(text));
@@ -590,20 +542,19 @@ void TestHistoryStore::restoreCutShortIsFinishedAtStart_data() {
 void TestHistoryStore::restoreCutShortIsFinishedAtStart() {
     QFETCH(int, cut);
     QFETCH(int, tournaments);
-    kvtest::WorkFolder folder;
-    kvtest::createBaseDb();
+    OnBase f;
     HistoryStore(kDatabaseFile).writeTournament(kTable, kvtest::sampleTournament());
     const QByteArray copy =
-        folder.bytes("backups/" + QFileInfo(safetyCopies(kDatabaseFile).value(0)).fileName());
+        f.folder.bytes("backups/" + QFileInfo(safetyCopies(kDatabaseFile).value(0)).fileName());
     const QString kept = QStringLiteral("base-replaced-2024-03-09_20-16-00.db");
-    folder.writeBytes(cut == 0 ? "base.db.restoring.part" : "base.db.restoring",
-                      cut == 0 ? copy.left(copy.size() / 2) : copy);
+    f.folder.writeBytes(cut == 0 ? "base.db.restoring.part" : "base.db.restoring",
+                        cut == 0 ? copy.left(copy.size() / 2) : copy);
     if (cut >= 2) {
         QVERIFY(QFile::rename("base.db", kept));
-        folder.writeBytes(cut == 3 ? kept + "-journal" : "base.db-journal", "of the kept file");
+        f.folder.writeBytes(cut == 3 ? kept + "-journal" : "base.db-journal", "of the kept file");
     }
     if (cut == 4)
-        folder.writeBytes(kept + "-journal", "another journal");
+        f.folder.writeBytes(kept + "-journal", "another journal");
 
     HistoryStore store;
     try {
@@ -615,8 +566,8 @@ void TestHistoryStore::restoreCutShortIsFinishedAtStart() {
     }
     QVERIFY(tournaments >= 0);
     // A journal always stays with the file it was written for.
-    QCOMPARE(folder.exists("base.db-journal"), false);
-    QCOMPARE(folder.exists(kept + "-journal"), cut >= 2);
+    QCOMPARE(f.folder.exists("base.db-journal"), false);
+    QCOMPARE(f.folder.exists(kept + "-journal"), cut >= 2);
 }
 
 // The benchmarks' histories are the program's stored form: every evening counted, "Total" equal
@@ -657,17 +608,18 @@ void TestHistoryStore::playOrderStaysWithItsTournament_data() {
     QTest::newRow("corrected") << "correct" << order << true;
     // Kept by slot: a new name changes nothing in it.
     QTest::newRow("players renamed") << "rename" << order << true;
-    QTest::newRow("deleted") << "delete" << "" << false;
-    QTest::newRow("not what the program writes") << "damage" << "1-2 1-2 2-3 2-1 1-3 3-2" << false;
+    QTest::newRow("deleted") << "delete"
+                             << "" << false;
+    QTest::newRow("not what the program writes") << "damage"
+                                                 << "1-2 1-2 2-3 2-1 1-3 3-2" << false;
 }
 
 void TestHistoryStore::playOrderStaysWithItsTournament() {
     QFETCH(QString, change);
     QFETCH(QString, stored);
     QFETCH(bool, read);
-    kvtest::WorkFolder folder;
-    kvtest::createBaseDb();
-    HistoryStore db;
+    OnBase f;
+    HistoryStore& db = f.db;
     TournamentEntry entry = kvtest::sampleTournament();
     entry.playOrder = playOrderFromStored(QStringLiteral("3-2 1-3 2-1 2-3 3-1 1-2"));
     QVERIFY(entry.playOrder);
