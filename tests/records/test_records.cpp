@@ -133,28 +133,24 @@ void TestRecords::figuresByHand_data() {
         << "h2h Зурко-Лодыш"
         << "6 3-2-1 8:4 last=" + t1 + "4," + t2 + "2," + t2 + "4," + t3 + "2," + t3 +
                "4 win=" + t1 + "4 loss=" + t2 + "2";
+    const auto row = [](const char* name, const char* key, const char* expected) {
+        QTest::newRow(name) << key << expected;
+    };
     // A draw ends a run of wins and of losses, not one without a loss.
-    QTest::newRow("runs broken by a draw") << "runs Зурко"
-                                           << "wins 1/4 unbeaten 2/6 losses 0/2 firsts 0/1";
-    QTest::newRow("runs still going") << "runs Пенва"
-                                      << "wins 0/3 unbeaten 5/5 losses 0/3 firsts 1/1";
-    QTest::newRow("nemesis") << "player Лодыш"
-                             << "t3 first1 scorer0 nemesis=Зурко";
-    QTest::newRow("best scorer kept since") << "player Пенва"
-                                            << "t3 first1 scorer1 nemesis=Зурко";
+    row("runs broken by a draw", "runs Зурко", "wins 1/4 unbeaten 2/6 losses 0/2 firsts 0/1");
+    row("runs still going", "runs Пенва", "wins 0/3 unbeaten 5/5 losses 0/3 firsts 1/1");
+    row("nemesis", "player Лодыш", "t3 first1 scorer0 nemesis=Зурко");
+    row("best scorer kept since", "player Пенва", "t3 first1 scorer1 nemesis=Зурко");
     // 9:0 twice and 10 points twice: the first holder keeps the record.
     QTest::newRow("records tied") << "group"
                                   << "win=" + t2 + "0:9 goals=" + t2 +
                                          "0:9 points=01_03_2024__20_00_00Зурко:10 "
                                          "diff=03_03_2024__20_00_00Пенва:12";
-    QTest::newRow("a renamed club is another club")
-        << "clubs Лодыш"
-        << "Бавария 2 8 2-3-3 8:11; Бавария Мюнхен 1 4 0-2-2 2:4; best=Бавария worst=Бавария";
-    QTest::newRow("levels, and a club no pool holds")
-        << "levels Лодыш"
-        << "Клубы 5* 2 8 2-3-3 8:11; Другие 1 4 0-2-2 2:4";
-    QTest::newRow("tournaments without a best scorer") << "book"
-                                                       << "tournaments=3 noscorer=2";
+    row("a renamed club is another club", "clubs Лодыш",
+        "Бавария 2 8 2-3-3 8:11; Бавария Мюнхен 1 4 0-2-2 2:4; best=Бавария worst=Бавария");
+    row("levels, and a club no pool holds", "levels Лодыш",
+        "Клубы 5* 2 8 2-3-3 8:11; Другие 1 4 0-2-2 2:4");
+    row("tournaments without a best scorer", "book", "tournaments=3 noscorer=2");
 }
 
 void TestRecords::figuresByHand() {
@@ -263,14 +259,14 @@ void TestRecords::runsFollowThePlayOrder_data() {
     QTest::addColumn<QString>("runs");  // Пенва's wins and matches without a loss, now/longest
     QTest::addColumn<QString>("firstRow");
     // Пенва wins his three other matches and loses at home to Лодыш (3-2 in the results table).
-    QTest::newRow("no order kept: the results table's") << "" << "wins 0/3 unbeaten 0/3 old=1"
-                                                        << "Зурко-Пенва";
-    QTest::newRow("the loss played first") << "2-3 1-2 3-1 3-2 2-1 1-3"
-                                           << "wins 3/3 unbeaten 3/3 old=0"
-                                           << "Пенва-Лодыш";
-    QTest::newRow("the loss played in the middle") << "1-2 3-1 2-3 2-1 1-3 3-2"
-                                                   << "wins 2/2 unbeaten 2/2 old=0"
-                                                   << "Зурко-Пенва";
+    const auto row = [](const char* name, const char* order, const char* runs, const char* first) {
+        QTest::newRow(name) << order << runs << first;
+    };
+    row("no order kept: the results table's", "", "wins 0/3 unbeaten 0/3 old=1", "Зурко-Пенва");
+    row("the loss played first", "2-3 1-2 3-1 3-2 2-1 1-3", "wins 3/3 unbeaten 3/3 old=0",
+        "Пенва-Лодыш");
+    row("the loss played in the middle", "1-2 3-1 2-3 2-1 1-3 3-2", "wins 2/2 unbeaten 2/2 old=0",
+        "Зурко-Пенва");
 }
 
 void TestRecords::runsFollowThePlayOrder() {
