@@ -1,6 +1,6 @@
 #include "common/errors.h"
-#include "tournament/standings.h"
 #include "testsupport.h"
+#include "tournament/standings.h"
 
 using namespace kv;
 
@@ -43,37 +43,26 @@ void TestStandings::standingsAndPlaces_data() {
     // Places go by points, then goal difference, then goals scored; players level on all three
     // share the better place, so somebody is always first.
     const Line level{0, 0, 0, 0, 4, 0, 4};
-    QTest::newRow("all zeros: everybody first") << boxes({}) << QList<Line>{level, level, level}
-                                                << QList<int>{1, 1, 1};
-    QTest::newRow("two level at the top share first")
-        << boxes({{8, "1"}, {10, "1"}})
-        << QList<Line>{{1, 0, 1, 1, 3, 0, 6}, {1, 0, 1, 1, 3, 0, 6}, {0, 2, -2, 0, 2, 2, 2}}
-        << QList<int>{1, 1, 3};
-    QTest::newRow("two level at the bottom share second")
-        << boxes({{0, "1"}, {8, "1"}})
-        << QList<Line>{{2, 0, 2, 2, 2, 0, 8}, {0, 1, -1, 0, 3, 1, 3}, {0, 1, -1, 0, 3, 1, 3}}
-        << QList<int>{1, 2, 2};
-    QTest::newRow("all on 5 points: the difference decides")
-        << boxes({{3, "2"}, {9, "1"}, {10, "2"}})
-        << QList<Line>{{2, 1, 1, 1, 2, 1, 5}, {2, 2, 0, 1, 2, 1, 5}, {1, 2, -1, 1, 2, 1, 5}}
-        << QList<int>{1, 2, 3};
+    const auto row = [](const char* name, const QStringList& boxes, const QList<Line>& lines,
+                        const QList<int>& places) {
+        QTest::newRow(name) << boxes << lines << places;
+    };
+    row("all zeros: everybody first", boxes({}), {level, level, level}, {1, 1, 1});
+    row("two level at the top share first", boxes({{8, "1"}, {10, "1"}}),
+        {{1, 0, 1, 1, 3, 0, 6}, {1, 0, 1, 1, 3, 0, 6}, {0, 2, -2, 0, 2, 2, 2}}, {1, 1, 3});
+    row("two level at the bottom share second", boxes({{0, "1"}, {8, "1"}}),
+        {{2, 0, 2, 2, 2, 0, 8}, {0, 1, -1, 0, 3, 1, 3}, {0, 1, -1, 0, 3, 1, 3}}, {1, 2, 2});
+    row("all on 5 points: the difference decides", boxes({{3, "2"}, {9, "1"}, {10, "2"}}),
+        {{2, 1, 1, 1, 2, 1, 5}, {2, 2, 0, 1, 2, 1, 5}, {1, 2, -1, 1, 2, 1, 5}}, {1, 2, 3});
     // Each beats one and loses to one: one pass of pairwise checks left nobody first here.
-    QTest::newRow("all on 5 points in a circle: somebody is first")
-        << boxes({{0, "2"}, {4, "1"}, {10, "1"}})
-        << QList<Line>{{2, 1, 1, 1, 2, 1, 5}, {1, 2, -1, 1, 2, 1, 5}, {1, 1, 0, 1, 2, 1, 5}}
-        << QList<int>{1, 3, 2};
-    QTest::newRow("more points beat a better difference")
-        << boxes({{5, "2"}, {7, "1"}, {9, "1"}, {11, "1"}})
-        << QList<Line>{{2, 1, 1, 1, 2, 1, 5}, {1, 1, 0, 1, 2, 1, 5}, {2, 3, -1, 2, 0, 2, 6}}
-        << QList<int>{2, 3, 1};
-    QTest::newRow("level on points and difference: goals scored decide")
-        << boxes({{0, "2"}, {1, "2"}})
-        << QList<Line>{{2, 2, 0, 0, 4, 0, 4}, {2, 2, 0, 0, 4, 0, 4}, level}
-        << QList<int>{1, 1, 3};
-    QTest::newRow("clear order, leading blank and signs accepted")
-        << boxes({{0, " 3"}, {1, "+1"}, {6, "-1"}})
-        << QList<Line>{{3, 1, 2, 1, 3, 0, 6}, {1, 2, -1, 1, 2, 1, 5}, {-1, 0, -1, 0, 3, 1, 3}}
-        << QList<int>{1, 2, 3};
+    row("all on 5 points in a circle: somebody is first", boxes({{0, "2"}, {4, "1"}, {10, "1"}}),
+        {{2, 1, 1, 1, 2, 1, 5}, {1, 2, -1, 1, 2, 1, 5}, {1, 1, 0, 1, 2, 1, 5}}, {1, 3, 2});
+    row("more points beat a better difference", boxes({{5, "2"}, {7, "1"}, {9, "1"}, {11, "1"}}),
+        {{2, 1, 1, 1, 2, 1, 5}, {1, 1, 0, 1, 2, 1, 5}, {2, 3, -1, 2, 0, 2, 6}}, {2, 3, 1});
+    row("level on points and difference: goals scored decide", boxes({{0, "2"}, {1, "2"}}),
+        {{2, 2, 0, 0, 4, 0, 4}, {2, 2, 0, 0, 4, 0, 4}, level}, {1, 1, 3});
+    row("clear order, leading blank and signs accepted", boxes({{0, " 3"}, {1, "+1"}, {6, "-1"}}),
+        {{3, 1, 2, 1, 3, 0, 6}, {1, 2, -1, 1, 2, 1, 5}, {-1, 0, -1, 0, 3, 1, 3}}, {1, 2, 3});
 }
 
 void TestStandings::standingsAndPlaces() {
@@ -138,26 +127,19 @@ void TestStandings::playOrderFromTheSchedule_data() {
     QTest::addColumn<QStringList>("firstLeg");
     QTest::addColumn<QString>("stored"); // as the history keeps it; empty: no order
     const QStringList teams{"Милан", "Аякс", "Порту"};
-    QTest::newRow("T1-T2, T3-T1, T2-T3") << teams
-                                         << QStringList{"Милан", "Аякс", "Порту", "Милан", "Аякс",
-                                                        "Порту"}
-                                         << "1-2 3-1 2-3 2-1 1-3 3-2";
-    QTest::newRow("T3-T2, T1-T3, T2-T1") << teams
-                                         << QStringList{"Порту", "Аякс", "Милан", "Порту", "Аякс",
-                                                        "Милан"}
-                                         << "3-2 1-3 2-1 2-3 3-1 1-2";
-    QTest::newRow("two equal teams") << QStringList{"Милан", "Милан", "Порту"}
-                                     << QStringList{"Милан", "Милан", "Порту", "Милан", "Милан",
-                                                    "Порту"}
-                                     << "";
-    QTest::newRow("a team nobody has") << teams
-                                       << QStringList{"Милан", "Аякс", "Порту", "Бенфика", "Аякс",
-                                                      "Порту"}
-                                       << "";
-    QTest::newRow("a pair twice") << teams
-                                  << QStringList{"Милан", "Аякс", "Аякс", "Милан", "Аякс", "Порту"}
-                                  << "";
-    QTest::newRow("no schedule yet") << teams << QStringList{} << "";
+    const auto row = [&](const char* name, const QStringList& firstLeg, const char* stored,
+                         const QStringList& clubs = {}) {
+        QTest::newRow(name) << (clubs.isEmpty() ? teams : clubs) << firstLeg << stored;
+    };
+    row("T1-T2, T3-T1, T2-T3", {"Милан", "Аякс", "Порту", "Милан", "Аякс", "Порту"},
+        "1-2 3-1 2-3 2-1 1-3 3-2");
+    row("T3-T2, T1-T3, T2-T1", {"Порту", "Аякс", "Милан", "Порту", "Аякс", "Милан"},
+        "3-2 1-3 2-1 2-3 3-1 1-2");
+    row("two equal teams", {"Милан", "Милан", "Порту", "Милан", "Милан", "Порту"}, "",
+        {"Милан", "Милан", "Порту"});
+    row("a team nobody has", {"Милан", "Аякс", "Порту", "Бенфика", "Аякс", "Порту"}, "");
+    row("a pair twice", {"Милан", "Аякс", "Аякс", "Милан", "Аякс", "Порту"}, "");
+    row("no schedule yet", {}, "");
 }
 
 void TestStandings::playOrderFromTheSchedule() {
