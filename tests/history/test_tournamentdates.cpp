@@ -61,28 +61,26 @@ void TestTournamentDates::listedNewestFirst_data() {
     QTest::addColumn<QStringList>("shown");  // the list, top down
     // Tables whose coming turns the way the others' dates read: the list is made again whole.
     QTest::addColumn<QStringList>("turning");
-    QTest::newRow("a year: June between December and February as text")
-        << QStringList{"03_02_2026__20_00_00", "14_06_2025__19_30_00", "19_12_2025__20_31_05",
-                       "Total"}
-        << QStringList{"03.02.2026 20:00", "19.12.2025 20:31", "14.06.2025 19:30", "Total"}
-        << QStringList{};
-    QTest::newRow("other tables after, by name")
-        << QStringList{"08_12_2016__21_05_33", "Total", "noid", "евро-финал"}
-        << QStringList{"08.12.2016 21:05", "Total", "noid", "евро-финал"} << QStringList{};
-    QTest::newRow("one minute, two evenings")
-        << QStringList{"08_12_2016__21_05_33", "08_12_2016__21_05_34", "08_12_2016__9_05_33 PM"}
-        << QStringList{"08.12.2016 21:05:34", "08.12.2016 21:05:33", "08.12.2016 21:05:33"}
-        << QStringList{};
-    QTest::newRow("one minute, three evenings, named tables between")
-        << QStringList{"08_12_2016__21_05_01", "08_12_2016__21_05_02", "08_12_2016__21_05_03",
-                       "08_12_2016__21_06_00", "Total", "a"}
-        << QStringList{"08.12.2016 21:06",    "08.12.2016 21:05:03", "08.12.2016 21:05:02",
-                       "08.12.2016 21:05:01", "Total",               "a"}
-        << QStringList{};
-    QTest::newRow("a month-first date turns the ambiguous one")
-        << QStringList{"12_13_2016__20_00_00", "12_08_2016__20_00_00", "01_01_2016__20_00_00"}
-        << QStringList{"13.12.2016 20:00", "08.12.2016 20:00", "01.01.2016 20:00"}
-        << QStringList{"12_13_2016__20_00_00"};
+    const auto row = [](const char* name, const QStringList& tables, const QStringList& shown,
+                        const QStringList& turning = {}) {
+        QTest::newRow(name) << tables << shown << turning;
+    };
+    row("a year: June between December and February as text",
+        {"03_02_2026__20_00_00", "14_06_2025__19_30_00", "19_12_2025__20_31_05", "Total"},
+        {"03.02.2026 20:00", "19.12.2025 20:31", "14.06.2025 19:30", "Total"});
+    row("other tables after, by name", {"08_12_2016__21_05_33", "Total", "noid", "евро-финал"},
+        {"08.12.2016 21:05", "Total", "noid", "евро-финал"});
+    row("one minute, two evenings",
+        {"08_12_2016__21_05_33", "08_12_2016__21_05_34", "08_12_2016__9_05_33 PM"},
+        {"08.12.2016 21:05:34", "08.12.2016 21:05:33", "08.12.2016 21:05:33"});
+    row("one minute, three evenings, named tables between",
+        {"08_12_2016__21_05_01", "08_12_2016__21_05_02", "08_12_2016__21_05_03",
+         "08_12_2016__21_06_00", "Total", "a"},
+        {"08.12.2016 21:06", "08.12.2016 21:05:03", "08.12.2016 21:05:02", "08.12.2016 21:05:01",
+         "Total", "a"});
+    row("a month-first date turns the ambiguous one",
+        {"12_13_2016__20_00_00", "12_08_2016__20_00_00", "01_01_2016__20_00_00"},
+        {"13.12.2016 20:00", "08.12.2016 20:00", "01.01.2016 20:00"}, {"12_13_2016__20_00_00"});
 }
 
 void TestTournamentDates::listedNewestFirst() {
