@@ -19,19 +19,21 @@ namespace {
 
 // A complete data folder: every pool of `perPool` teams named after its category, a best
 // scorer nobody has, prizes that grant nothing, a last tournament and settings that ask nothing.
-void writeData(const kvtest::WorkFolder& work, int perPool = 10) {
-    for (const PoolInfo& info : pools())
-        work.write(info.file, kvtest::numbered(info.label + " ", perPool));
-    work.write("bomb.txt", {"Никто!"});
-    work.write("gift1.txt", {kvtest::imagePath("splayer.bmp")});
-    work.write("gift2.txt", {kvtest::imagePath("yellowcard.bmp")});
-    work.write("last.txt", {"Милан", "Интер", "Рома", "01.02.2024"});
-    QStringList s = settings::defaultLines();
-    s[0] = "0";
-    work.write("settings.ini", s);
-}
+struct DataFolder : kvtest::WorkFolder {
+    explicit DataFolder(int perPool = 10) {
+        for (const PoolInfo& info : pools())
+            write(info.file, kvtest::numbered(info.label + " ", perPool));
+        write("bomb.txt", {"Никто!"});
+        write("gift1.txt", {kvtest::imagePath("splayer.bmp")});
+        write("gift2.txt", {kvtest::imagePath("yellowcard.bmp")});
+        write("last.txt", {"Милан", "Интер", "Рома", "01.02.2024"});
+        QStringList s = settings::defaultLines();
+        s[0] = "0";
+        write("settings.ini", s);
+    }
+};
 
-// Logs all but `free` teams of a pool written by writeData.
+// Logs all but `free` teams of a pool written by DataFolder.
 QStringList logged(const QString& file, int free, int perPool = 10) {
     return kvtest::numbered(poolInfo(file)->label + " ", perPool).mid(free);
 }
@@ -67,6 +69,17 @@ StartupResult run(ScriptedDialogs& dialogs, quint64 seed = 1) {
     Random random(seed);
     runStartup(r, dialogs, random);
     return r;
+}
+
+// The text a run that must stop ends with; one that goes through gives a text no check expects.
+QString stoppedRun(StartupResult& r, ScriptedDialogs& dialogs, quint64 seed) {
+    Random random(seed);
+    try {
+        runStartup(r, dialogs, random);
+    } catch (const Error& e) {
+        return e.text();
+    }
+    return QStringLiteral("no error");
 }
 
 QString groupName(PoolGroup g) {
@@ -127,8 +140,7 @@ void TestStartup::categoryGroup() {
     QFETCH(bool, asked);
     QSet<QString> groups;
     // One folder for all runs: the sequence changes none of its inputs here.
-    kvtest::WorkFolder work;
-    writeData(work);
+    DataFolder work;
     const QStringList rest{"[players]",       "Аня", "Боря", "Вова", "[gift]", "1",
                            "[log all teams]", "0"};
     work.write("settings.ini", firstLines + rest);
@@ -152,8 +164,7 @@ void TestStartup::categoryGroup() {
 }
 
 void TestStartup::missingSettingsFileIsCreatedAndAsks() {
-    kvtest::WorkFolder work;
-    writeData(work);
+    DataFolder work;
     QFile::remove(work.path("settings.ini"));
     work.write("bomb.txt", {"Зурко"}); // no settings names yet: the design name still marks
     kvtest::StrictDialogs dialogs;
@@ -194,8 +205,7 @@ void TestStartup::logClearingRules() {
     QFETCH(QStringList, log);
     QFETCH(int, messages);
     QFETCH(bool, cleared);
-    kvtest::WorkFolder work;
-    writeData(work, perPool < 0 ? 9 : perPool);
+    DataFolder work(perPool < 0 ? 9 : perPool);
     if (perPool < 0)
         work.write("superteams.txt", kvtest::numbered("S", 6));
     work.write(kLogFile, log);
@@ -231,8 +241,7 @@ void TestStartup::exhaustedGroupFallsBackToTheOther() {
     QFETCH(QStringList, exhaustedPools);
     QFETCH(QStringList, possible);
     QSet<QString> chosen;
-    kvtest::WorkFolder work;
-    writeData(work);
+    DataFolder work;
     work.write("settings.ini", settings::defaultLines());
     QStringList log;
     for (const QString& file : exhaustedPools)
@@ -253,24 +262,16 @@ void TestStartup::exhaustedGroupFallsBackToTheOther() {
 
 void TestStartup::noPoolWithThreeFreeTeamsStopsAtTheChoice() {
     // Pools of two lines: the log is cleared, yet no tournament can be made.
-    kvtest::WorkFolder work;
-    writeData(work, 2);
+    DataFolder work(2);
     kvtest::StrictDialogs dialogs;
     StartupResult r;
-    Random random(5);
-    try {
-        runStartup(r, dialogs, random);
-        QFAIL("no error");
-    } catch (const Error& e) {
-        QCOMPARE(e.text(), kNoPoolMessage);
-    }
+    QCOMPARE(stoppedRun(r, dialogs, 5), kNoPoolMessage);
     QCOMPARE(filled(r), (QStringList{"bestScorer", "poolTotal", "log", "group"}));
     QCOMPARE(*r.poolTotal, 14);
 }
 
 void TestStartup::candidateListAndChoiceItems() {
-    kvtest::WorkFolder work;
-    writeData(work);
+    DataFolder work;
     QStringList s = settings::defaultLines();
     s[0] = "0";
     s[1] = "clubs";
@@ -325,23 +326,17 @@ void TestStartup::privileges_data() {
     QTest::addColumn<QString>("except"); // "123" style: enabled slots
     QTest::addColumn<QString>("choice");
     QTest::addColumn<bool>("lastThree");
-    QTest::newRow("nothing") << "Никто!" << QStringList{"splayer.bmp", "redcard.bmp"} << 10 << ""
-                             << "" << false;
-    QTest::newRow("best scorer of slot 2")
-        << "Пенва" << QStringList{"splayer.bmp", "redcard.bmp"} << 10 << "2"
-        << "" << false;
-    QTest::newRow("team-choice prize")
-        << "Никто!" << QStringList{"redcard.bmp", "team.bmp"} << 10 << ""
-        << "123" << false;
-    QTest::newRow("both prizes and a mark")
-        << "Лодыш" << QStringList{"unteam.bmp", "team.bmp"} << 10 << "123"
-        << "123" << false;
-    QTest::newRow("three free teams override everything")
-        << "Зурко" << QStringList{"unteam.bmp", "team.bmp"} << 3 << ""
-        << "" << true;
-    QTest::newRow("four free teams")
-        << "Зурко" << QStringList{"splayer.bmp", "splayer.bmp"} << 4 << "1"
-        << "" << false;
+    const auto row = [](const char* name, const char* bomb, const QStringList& gifts, int free,
+                        const char* except, const char* choice, bool lastThree = false) {
+        QTest::newRow(name) << bomb << gifts << free << except << choice << lastThree;
+    };
+    row("nothing", "Никто!", {"splayer.bmp", "redcard.bmp"}, 10, "", "");
+    row("best scorer of slot 2", "Пенва", {"splayer.bmp", "redcard.bmp"}, 10, "2", "");
+    row("team-choice prize", "Никто!", {"redcard.bmp", "team.bmp"}, 10, "", "123");
+    row("both prizes and a mark", "Лодыш", {"unteam.bmp", "team.bmp"}, 10, "123", "123");
+    row("three free teams override everything", "Зурко", {"unteam.bmp", "team.bmp"}, 3, "", "",
+        true);
+    row("four free teams", "Зурко", {"splayer.bmp", "splayer.bmp"}, 4, "1", "");
 }
 
 void TestStartup::privileges() {
@@ -351,8 +346,7 @@ void TestStartup::privileges() {
     QFETCH(QString, except);
     QFETCH(QString, choice);
     QFETCH(bool, lastThree);
-    kvtest::WorkFolder work;
-    writeData(work);
+    DataFolder work;
     for (const QString& f : QStringList{"teams4.txt", "teams45.txt", "teams5.txt"})
         work.write(f, {"a", "b"});
     work.write(kLogFile, logged("superteams.txt", free));
@@ -408,8 +402,7 @@ void TestStartup::bestScorerMarks() {
     QCOMPARE(got, marked);
 
     // The same through the whole sequence, with the names in the settings file.
-    kvtest::WorkFolder work;
-    writeData(work);
+    DataFolder work;
     if (!settingsNames.isEmpty())
         work.writeSettings({.players = settingsNames});
     work.write("bomb.txt", {name});
@@ -425,26 +418,16 @@ void TestStartup::missingFileStopsAtItsStep_data() {
     QTest::addColumn<QString>("content");    // empty: the file is removed
     QTest::addColumn<QString>("lastFilled"); // the last value the sequence reached
     QTest::addColumn<QString>("error");
-    QTest::newRow("bomb.txt") << "bomb.txt"
-                              << ""
-                              << ""
-                              << "Cannot open file \"bomb.txt\"";
-    QTest::newRow("a pool") << "natteams45.txt"
-                            << ""
-                            << "bestScorer"
-                            << "Cannot open file \"natteams45.txt\"";
-    QTest::newRow("gift1.txt") << "gift1.txt"
-                               << ""
-                               << "choiceItems"
-                               << "Cannot open file \"gift1.txt\"";
-    QTest::newRow("gift2.txt") << "gift2.txt"
-                               << ""
-                               << "choiceItems"
-                               << "Cannot open file \"gift2.txt\"";
-    QTest::newRow("last.txt") << "last.txt"
-                              << ""
-                              << "lastThreeTeams"
-                              << "Cannot open file \"last.txt\"";
+    const auto missing = [](const QString& file, const char* lastFilled,
+                            const char* name = nullptr) {
+        QTest::newRow(name ? name : qPrintable(file))
+            << file << QString() << lastFilled << "Cannot open file \"" + file + '"';
+    };
+    missing("bomb.txt", "");
+    missing("natteams45.txt", "bestScorer", "a pool");
+    missing("gift1.txt", "choiceItems");
+    missing("gift2.txt", "choiceItems");
+    missing("last.txt", "lastThreeTeams");
     QTest::newRow("log-all flag not a number")
         << "settings.ini"
         << "0\nclubs\n[players]\nA\nB\nC\n[gift]\n1\n[log all teams]\nда"
@@ -457,8 +440,7 @@ void TestStartup::missingFileStopsAtItsStep() {
     QFETCH(QString, content);
     QFETCH(QString, lastFilled);
     QFETCH(QString, error);
-    kvtest::WorkFolder work;
-    writeData(work);
+    DataFolder work;
     // gift1 grants team choice: when gift2 fails, that grant has already been made.
     work.write("gift1.txt", {kvtest::imagePath("team.bmp")});
     if (content.isEmpty())
@@ -467,21 +449,15 @@ void TestStartup::missingFileStopsAtItsStep() {
         work.write(file, content.split('\n'));
     kvtest::StrictDialogs dialogs;
     StartupResult r;
-    Random random(1);
-    try {
-        runStartup(r, dialogs, random);
-        QFAIL("no error");
-    } catch (const Error& e) {
-        QVERIFY2(e.text().startsWith(error), qPrintable(e.text()));
-    }
+    const QString told = stoppedRun(r, dialogs, 1);
+    QVERIFY2(told.startsWith(error), qPrintable(told));
     // Everything up to the failing step is filled, nothing after it.
     QCOMPARE(filled(r), kFillOrder.mid(0, kFillOrder.indexOf(lastFilled) + 1));
     QCOMPARE(r.teamChoiceEnabled[0], file == "gift2.txt" || r.lastThreeTeams.has_value());
 }
 
 void TestStartup::renameLeftHalfDoneIsSettledBeforeTheFilesAreRead() {
-    kvtest::WorkFolder work;
-    writeData(work);
+    DataFolder work;
     work.writeSettings({.players = {"Аня", "Боря", "Вова"}});
     work.write("bomb.txt", {"Аня"});
     kvtest::createBaseDb();
