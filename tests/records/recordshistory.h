@@ -4,6 +4,8 @@
 
 #include "historydb.h"
 
+#include <QHash>
+
 namespace kvtest {
 
 // base.db as installed, with tests/records/sample-history.sql in it: three evenings of Зурко,
@@ -11,6 +13,15 @@ namespace kvtest {
 inline void writeSampleHistory() {
     createDatabase(sourceText(QStringLiteral("data/base.sql")) +
                    sourceText(QStringLiteral("tests/records/sample-history.sql")));
+}
+
+// The star levels of the sample history's clubs; "Бавария Мюнхен" is in no pool.
+inline QString sampleLevelOf(const QString& club) {
+    static const QHash<QString, QString> levels{{"Реал Мадрид", "Клубы 5*"},
+                                                {"Бавария", "Клубы 5*"},
+                                                {"Ювентус", "Клубы 4,5*"},
+                                                {"Милан", "Клубы 4,5*"}};
+    return levels.value(club);
 }
 
 } // namespace kvtest
