@@ -147,8 +147,16 @@ kv::HistoryStore& TForm1::history() {
     return *history_;
 }
 
+namespace {
+// The star levels of the clubs as the pools hold them when asked.
+kv::LevelOf levelsOfPools() {
+    const QHash<QString, QString> labels = kv::poolLabelsOfTeams();
+    return kv::LevelOf([labels](const QString& club) { return labels.value(club); });
+}
+} // namespace
+
 void TForm1::ChartsCommandClick() {
-    kv::showTournamentCharts(this, history(), *services_.dialogs);
+    kv::showTournamentCharts(this, history(), *services_.dialogs, levelsOfPools);
 }
 
 void TForm1::RestoreCommandClick() {
@@ -157,13 +165,8 @@ void TForm1::RestoreCommandClick() {
 
 void TForm1::RecordsCommandClick() {
     if (!recordsWindow_)
-        recordsWindow_ = new kv::RecordsWindow(
-            history(), *services_.dialogs, *services_.clock,
-            [] {
-                const QHash<QString, QString> labels = kv::poolLabelsOfTeams();
-                return kv::LevelOf([labels](const QString& club) { return labels.value(club); });
-            },
-            this);
+        recordsWindow_ = new kv::RecordsWindow(history(), *services_.dialogs, *services_.clock,
+                                               levelsOfPools, this);
     kv::showInFront(recordsWindow_);
 }
 

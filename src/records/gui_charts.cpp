@@ -6,12 +6,14 @@
 #include "common/gui_windowplace.h"
 #include "history/historyread.h"
 #include "history/historystore.h"
+#include "records/rating.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QDateTimeAxis>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLegend>
@@ -100,7 +102,7 @@ QImage goalsMarker(const QColor& colour, bool against) {
     return marker;
 }
 
-void attach(QChart* chart, QAbstractSeries* series, QValueAxis* x, QValueAxis* y) {
+void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y) {
     chart->addSeries(series);
     series->attachAxis(x);
     series->attachAxis(y);
@@ -122,8 +124,9 @@ QColor playerColour(qsizetype player) {
     return QColor::fromHsv(int((player * 137) % 360), 200, 200); // golden-angle steps
 }
 
-TournamentCharts::TournamentCharts(HistoryStore& store, Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent, Qt::Window), store_(store), dialogs_(dialogs) {
+TournamentCharts::TournamentCharts(HistoryStore& store, Dialogs& dialogs,
+                                   std::function<LevelOf()> levels, QWidget* parent)
+    : QWidget(parent, Qt::Window), store_(store), dialogs_(dialogs), levels_(std::move(levels)) {
     setObjectName(QStringLiteral("TournamentCharts"));
     setWindowTitle(QStringLiteral("Графики турниров"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -159,14 +162,17 @@ void TournamentCharts::cannotRead(const QString& why) {
 
 void TournamentCharts::load() {
     store_.open();
-    reading_->run([this, file = store_.fileName()] {
+    reading_->run([this, file = store_.fileName(), levelOf = levels_ ? levels_() : LevelOf()] {
         auto read = std::make_shared<HistoryRead>(readHistoryAlone(file));
-        return BesideWork::HandOver([this, read] {
+        auto ratings = std::make_shared<Rating>();
+        if (!read->failure)
+            *ratings = computeRating(read->history, levelOf);
+        return BesideWork::HandOver([this, read, ratings] {
             guarded(dialogs_, [&] {
                 if (read->failure)
                     cannotRead(*read->failure);
                 else
-                    draw(read->history);
+                    draw(read->history, *ratings);
             });
         });
     });
@@ -336,9 +342,58 @@ QScrollArea* goalsPage(const QStringList& players, const PlayerSeries& s, QWidge
     return page;
 }
 
+// Each player's rating after every tournament he played, over the tournaments' dates; colours by
+// the players' order in `all`, as in the other charts.
+QChart* ratingChart(const History& all, const Rating& ratings) {
+    auto* chart = new QChart;
+    chart->setTitle(QStringLiteral("Рейтинг после каждого турнира"));
+    auto* x = new QDateTimeAxis(chart);
+    x->setTitleText(QStringLiteral("Дата"));
+    x->setFormat(QStringLiteral("dd.MM.yyyy"));
+    x->setTickCount(7);
+    chart->addAxis(x, Qt::AlignBottom);
+    QValueAxis* y = axis(QStringLiteral("Рейтинг"), chart, Qt::AlignLeft);
+    QHash<QString, QList<QPointF>> points;
+    qreal low = kStartRating, high = kStartRating;
+    for (const RatedTournament& rt : ratings.tournaments) {
+        const PlayedTournament& t = all.tournaments[rt.tournament];
+        for (int slot = 0; slot < 3; ++slot) {
+            points[t.players[slot]].append(
+                QPointF(qreal(t.played.toMSecsSinceEpoch()), rt.after[slot]));
+            low = std::min(low, rt.after[slot]);
+            high = std::max(high, rt.after[slot]);
+        }
+    }
+    for (qsizetype p = 0; p < ratings.players.size(); ++p) {
+        const QString& name = ratings.players[p].player;
+        const qsizetype colour = all.players.indexOf(name);
+        auto* line = new QLineSeries(chart);
+        line->setName(legendName(name));
+        QPen pen(playerColour(colour >= 0 ? colour : p));
+        pen.setWidth(2);
+        line->setPen(pen);
+        line->replace(points.value(name));
+        mark(line, ratings.tournaments.size() <= 40);
+        attach(chart, line, x, y);
+    }
+    // A day of room at either end, so that the first and last points stand inside the plot.
+    const QDateTime first = all.tournaments[ratings.tournaments.first().tournament].played;
+    const QDateTime last = all.tournaments[ratings.tournaments.last().tournament].played;
+    x->setRange(first.addDays(-1), last.addDays(1));
+    // Ticks on round ratings, at most about eight of them.
+    qreal step = 25;
+    for (int i = 0; (high - low) / step > 7; ++i)
+        step *= i % 3 == 1 ? 2.5 : 2;
+    y->setRange(std::floor(low / step - 0.25) * step, std::ceil(high / step + 0.25) * step);
+    y->setTickType(QValueAxis::TicksDynamic);
+    y->setTickAnchor(kStartRating);
+    y->setTickInterval(step);
+    return chart;
+}
+
 } // namespace
 
-void TournamentCharts::draw(const History& all) {
+void TournamentCharts::draw(const History& all, const Rating& ratings) {
     clear();
     const QList<SkippedTable> leftOut = all.leftOut();
     note_->setText(QStringLiteral("Не показаны таблицы, которые нельзя посчитать как турнир:\n") +
@@ -354,6 +409,8 @@ void TournamentCharts::draw(const History& all) {
     tabs_->addTab(view(pointsChart(h.players, series), tabs_), QStringLiteral("Очки"));
     tabs_->addTab(view(placesChart(h.players, series), tabs_), QStringLiteral("Места"));
     tabs_->addTab(goalsPage(h.players, series, tabs_), QStringLiteral("Мячи"));
+    if (!ratings.tournaments.isEmpty())
+        tabs_->addTab(view(ratingChart(all, ratings), tabs_), QStringLiteral("Рейтинг"));
 }
 
 void TournamentCharts::showNoTournaments() {
@@ -367,10 +424,11 @@ void TournamentCharts::showNoTournaments() {
     tabs_->addTab(empty, QStringLiteral("Графики"));
 }
 
-TournamentCharts* showTournamentCharts(QWidget* parent, HistoryStore& store, Dialogs& dialogs) {
+TournamentCharts* showTournamentCharts(QWidget* parent, HistoryStore& store, Dialogs& dialogs,
+                                       std::function<LevelOf()> levels) {
     static QPointer<TournamentCharts> window;
     if (!window)
-        window = new TournamentCharts(store, dialogs, parent);
+        window = new TournamentCharts(store, dialogs, std::move(levels), parent);
     window->load();
     showInFront(window);
     return window;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/history.h"
+#include "records/records.h"
 
 #include <QColor>
 #include <QWidget>
@@ -13,17 +14,20 @@ namespace kv {
 class BesideWork;
 class Dialogs;
 class HistoryStore;
+struct Rating;
 
 // The colour of a player in every chart: by the order in which the players first played.
 QColor playerColour(qsizetype player);
 
-// "Графики турниров": points over the tournaments, places, goals for and against. It draws the
-// history afresh whenever the history changes.
+// "Графики турниров": points over the tournaments, places, goals for and against, the rating. It
+// draws the history afresh whenever the history changes.
 class TournamentCharts : public QWidget {
     Q_OBJECT
 public:
-    // Errors of its own handlers that it cannot show in itself go to dialogs.
-    TournamentCharts(HistoryStore& store, Dialogs& dialogs, QWidget* parent = nullptr);
+    // Errors of its own handlers that it cannot show in itself go to dialogs. levels gives, at
+    // each reading, the star levels of the clubs as the pools hold them then.
+    TournamentCharts(HistoryStore& store, Dialogs& dialogs, std::function<LevelOf()> levels = {},
+                     QWidget* parent = nullptr);
     // Reads the history afresh beside the window and draws it when read; throws at once when the
     // database cannot be opened.
     void load();
@@ -38,18 +42,20 @@ private:
     // one else to tell.
     void historyChanged();
     void cannotRead(const QString& why);
-    void draw(const History& history);
+    void draw(const History& history, const Rating& ratings);
     // In place of the charts while no tournament is written.
     void showNoTournaments();
     void clear();
     HistoryStore& store_;
     Dialogs& dialogs_;
+    std::function<LevelOf()> levels_;
     BesideWork* reading_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QLabel* note_ = nullptr;
 };
 
 // Opens the window (one at a time) on the program's history; throws when it cannot be read.
-TournamentCharts* showTournamentCharts(QWidget* parent, HistoryStore& store, Dialogs& dialogs);
+TournamentCharts* showTournamentCharts(QWidget* parent, HistoryStore& store, Dialogs& dialogs,
+                                       std::function<LevelOf()> levels);
 
 } // namespace kv

@@ -9,10 +9,12 @@
 #include "common/textfile.h"
 #include "history/historyread.h"
 #include "history/historystore.h"
+#include "records/rating.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QLocale>
 #include <QPageLayout>
@@ -22,6 +24,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QSet>
 #include <QTextBrowser>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -30,6 +33,7 @@
 #include <QTextTable>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 
 namespace kv {
@@ -265,6 +269,106 @@ void clubs(BookWriter& w, const RecordsBook& b, const LevelOf& levelOf) {
             rows);
 }
 
+// The strengths the clubs add, as a sentence: the levels of equal strength together, in the book's
+// order of levels, a club in no pool last.
+QString strengthsText() {
+    QList<int> strengths;
+    QHash<int, QStringList> levels;
+    for (const QString& level : starLevels()) {
+        if (level == kOtherLevel)
+            continue;
+        const int h = clubStrength(level);
+        if (!levels.contains(h))
+            strengths.append(h);
+        levels[h].append(level);
+    }
+    const auto points = [](int h) {
+        return h == 0 ? QStringLiteral("0") : QStringLiteral("+%1").arg(h);
+    };
+    QStringList parts;
+    for (int h : strengths)
+        parts.append(levels[h].join(QStringLiteral(" и ")) + QStringLiteral(" - ") + points(h));
+    parts.append(QStringLiteral("команда не из списков («%1») - %2")
+                     .arg(kOtherLevel, points(clubStrength(kOtherLevel))));
+    return QStringLiteral("Сила команды прибавляется к рейтингу её игрока на время матча: %1.")
+        .arg(parts.join(QStringLiteral("; ")));
+}
+
+// The first `most` names, then how many more there are.
+QString namesText(const QStringList& names, int most = 10) {
+    QStringList shown;
+    for (qsizetype i = 0; i < names.size() && i < most; ++i)
+        shown.append(isolated(names[i]));
+    QString text = shown.join(QStringLiteral(", "));
+    if (names.size() > most)
+        text += QStringLiteral(" и ещё %1").arg(names.size() - most);
+    return text;
+}
+
+void rating(BookWriter& w, const History& h, const RecordsBook& b, const Rating& r,
+            const TournamentDate& date) {
+    w.heading(QStringLiteral("Рейтинг"));
+    if (r.players.isEmpty()) {
+        w.paragraph(QStringLiteral("Рейтинг пока не посчитан: в нём учитываются только турниры, "
+                                   "у которых в имени таблицы есть дата, а таких нет."));
+    } else {
+        w.paragraph(QStringLiteral("Кто играл лучше, чем обещали его команды. Каждый начинает с "
+                                   "%1; матч прибавляет очки тому, кто сыграл лучше ожидаемого по "
+                                   "рейтингам и силе команд, и отнимает у соперника. \"?\" - "
+                                   "рейтинг ещё не устоялся: учтено меньше %2 матчей.")
+                        .arg(int(kStartRating))
+                        .arg(kSettledAfter));
+        // The players who play now first, each group from the highest rating down.
+        QSet<QString> former;
+        for (const PlayerRecord& p : b.players)
+            if (p.former)
+                former.insert(p.player);
+        QList<const PlayerRating*> order;
+        for (const PlayerRating& p : r.players)
+            order.append(&p);
+        std::stable_sort(order.begin(), order.end(), [&](const auto* x, const auto* y) {
+            const bool xf = former.contains(x->player), yf = former.contains(y->player);
+            return xf != yf ? yf : x->rating > y->rating;
+        });
+        QList<QStringList> rows;
+        for (const PlayerRating* p : order) {
+            const bool reached = p->bestTournament >= 0 && p->bestTournament < h.tournaments.size();
+            rows.append({former.contains(p->player) ? p->player + QStringLiteral(" (бывший игрок)")
+                                                    : p->player,
+                         showRating(*p), QString::number(qRound(p->best)),
+                         reached ? date(h.tournaments[p->bestTournament]) : QStringLiteral("-"),
+                         QString::number(p->matches), QString::number(p->playerOfEvening)});
+        }
+        w.table({QStringLiteral("Игрок"), QStringLiteral("Рейтинг"),
+                 QStringLiteral("Лучший рейтинг"), QStringLiteral("Когда"),
+                 QStringLiteral("Матчей учтено"), QStringLiteral("Игрок вечера")},
+                rows);
+        w.paragraph(
+            QStringLiteral("\"Игрок вечера\" - тот, кто за турнир сыграл лучше всего против "
+                           "того, что обещали рейтинги и команды."));
+        w.paragraph(strengthsText());
+    }
+    if (!r.clubsInNoPool.isEmpty())
+        w.paragraph(QStringLiteral("Не нашлись ни в одном списке и считались как «%1»: %2.")
+                        .arg(kOtherLevel, namesText(r.clubsInNoPool)));
+    // The book's own left-out tables are told at its end; here only those the rating adds.
+    QSet<QString> told;
+    for (const SkippedTable& t : b.leftOut)
+        told.insert(t.table);
+    QList<SkippedTable> more;
+    for (const SkippedTable& t : r.leftOut)
+        if (!told.contains(t.table))
+            more.append(t);
+    if (!more.isEmpty()) {
+        w.paragraph(QStringLiteral("Не учтены в рейтинге:"));
+        for (const QString& line : describeLeftOut(more))
+            w.paragraph(line);
+    }
+    if (!told.isEmpty())
+        w.paragraph(
+            QStringLiteral("Таблицы из раздела «Не учтены» в конце не входят и в рейтинг."));
+}
+
 // Every character of the book at `factor` times its size.
 void scaleType(QTextDocument& document, qreal factor) {
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
@@ -316,7 +420,7 @@ QStringList currentPlayers() {
 } // namespace
 
 void writeRecordsBook(QTextDocument& document, const History& history, const RecordsBook& book,
-                      const TournamentDate& date, const LevelOf& levelOf) {
+                      const Rating& ratings, const TournamentDate& date, const LevelOf& levelOf) {
     BookWriter w(document);
     w.title(QStringLiteral("Рекорды"));
     if (book.tournaments == 0) {
@@ -324,6 +428,7 @@ void writeRecordsBook(QTextDocument& document, const History& history, const Rec
                                    "записанного в базу."));
     } else {
         w.paragraph(QStringLiteral("Турниров учтено: %1.").arg(book.tournaments));
+        rating(w, history, book, ratings, date);
         groupRecords(w, history, book.group, date);
         players(w, book);
         headToHead(w, history, book, date);
@@ -429,11 +534,13 @@ void RecordsWindow::refresh() {
     reading_->run([this, file = store_.fileName(), levelOf = levelOf_, players = players_] {
         auto read = std::make_shared<HistoryRead>(readHistoryAlone(file));
         auto book = std::make_shared<RecordsBook>();
+        auto ratings = std::make_shared<Rating>();
         if (!read->failure) {
             *book = computeRecords(read->history, levelOf);
             markFormerPlayers(*book, players);
+            *ratings = computeRating(read->history, levelOf);
         }
-        return BesideWork::HandOver([this, read, book] {
+        return BesideWork::HandOver([this, read, book, ratings] {
             guarded(dialogs_, [&] {
                 for (QPushButton* b : {print_, savePdf_, saveCsv_})
                     b->setEnabled(true);
@@ -447,7 +554,8 @@ void RecordsWindow::refresh() {
                                                "рекорды не показаны. База данных не изменена."));
                     w.paragraph(*read->failure);
                 } else {
-                    writeRecordsBook(*document, history_, *book, tournamentDate(clock_), levelOf_);
+                    writeRecordsBook(*document, history_, *book, *ratings, tournamentDate(clock_),
+                                     levelOf_);
                 }
                 showDocument(document);
             });

@@ -16,11 +16,12 @@ class BesideWork;
 class Clock;
 class Dialogs;
 class HistoryStore;
+struct Rating;
 
-// Writes the records book into a document: headings, tables and notes, every name and club as
-// plain text.
+// Writes the records book into a document: the rating first, then headings, tables and notes,
+// every name and club as plain text.
 void writeRecordsBook(QTextDocument& document, const History& history, const RecordsBook& book,
-                      const TournamentDate& date, const LevelOf& levelOf);
+                      const Rating& ratings, const TournamentDate& date, const LevelOf& levelOf);
 
 // "Рекорды": the records book, read afresh from the store at each showing and after each change
 // of the history; it prints, saves a PDF and saves every match as CSV. It never writes the

@@ -3,10 +3,12 @@
 #include "history/historystore.h"
 #include "historydb.h"
 #include "records/gui_charts.h"
+#include "records/rating.h"
 
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChartView>
+#include <QDateTimeAxis>
 #include <QLabel>
 #include <QLineSeries>
 #include <QTabWidget>
@@ -87,7 +89,7 @@ void TestCharts::onePlayerOneColour() {
     kv::TournamentCharts w(store, dialogs);
     w.load();
     QTRY_VERIFY(!w.isReading());
-    QCOMPARE(w.tabs()->count(), 3);
+    QCOMPARE(w.tabs()->count(), 4);
 
     const QList<QAbstractSeries*> lines = chartOf(w, 0)->series();
     QStringList players;
@@ -114,8 +116,37 @@ void TestCharts::onePlayerOneColour() {
     }
     QCOMPARE(bars[0]->at(0) + bars[0]->at(1) + bars[0]->at(2), 2.0);
 
+    // The rating: a line per player in his colour, a point at the date of each evening he played,
+    // inside the plot.
+    QCOMPARE(w.tabs()->tabText(3), QStringLiteral("Рейтинг"));
+    QChart* rating = chartOf(w, 3);
+    const auto* dates = qobject_cast<QDateTimeAxis*>(rating->axes(Qt::Horizontal).value(0));
+    QVERIFY(dates && dates->format() == QStringLiteral("dd.MM.yyyy"));
+    const auto* y = static_cast<QValueAxis*>(rating->axes(Qt::Vertical)[0]);
+    const kv::History history = store.readHistory();
+    const kv::Rating expected = kv::computeRating(history, {});
+    QCOMPARE(rating->series().size(), 4);
+    for (int p = 0; p < 4; ++p) {
+        const auto* line = static_cast<QLineSeries*>(rating->series()[p]);
+        QCOMPARE(line->name(), players[p]);
+        QCOMPARE(line->color(), static_cast<QLineSeries*>(lines[p])->color());
+        QList<QPointF> points;
+        for (const kv::RatedTournament& t : expected.tournaments) {
+            const kv::PlayedTournament& played = history.tournaments[t.tournament];
+            for (int slot = 0; slot < 3; ++slot)
+                if (played.players[slot] == players[p])
+                    points << QPointF(played.played.toMSecsSinceEpoch(), t.after[slot]);
+        }
+        QCOMPARE(line->points(), points);
+        for (const QPointF& pt : points)
+            QVERIFY(pt.x() > dates->min().toMSecsSinceEpoch() &&
+                    pt.x() < dates->max().toMSecsSinceEpoch() && pt.y() > y->min() &&
+                    pt.y() < y->max());
+    }
+    QCOMPARE(static_cast<QLineSeries*>(rating->series()[2])->points().size(), 1); // Гость
+
     // Every value axis ticks on whole numbers only: "%d" labels never repeat a number.
-    for (int tab = 0; tab < 3; ++tab)
+    for (int tab = 0; tab < w.tabs()->count(); ++tab)
         for (QChart* chart : chartsOf(w, tab))
             for (QAbstractAxis* a : chart->axes())
                 if (auto* v = qobject_cast<QValueAxis*>(a)) {

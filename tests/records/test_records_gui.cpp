@@ -37,6 +37,13 @@ struct RecordsOnScreen : kvtest::Fakes {
                 entry.playOrder = kv::playOrderFromStored(QStringLiteral("1-2 3-1 2-3 2-1 1-3 3-2"));
             store.writeTournament(QStringLiteral("01_03_2024__20_00_00"), entry);
         }
+        if (database == QLatin1String("sample, the first evening alone"))
+            for (const char* later : {"02_03_2024__20_00_00", "03_03_2024__20_00_00"})
+                store.deleteTournament(QLatin1String(later));
+        if (database == QLatin1String("undated")) {
+            kvtest::createBaseDb();
+            store.writeTournament(QStringLiteral("Финал"), kvtest::sampleTournament());
+        }
         if (database == QLatin1String("household"))
             kvtest::writeHousehold({.evenings = 50});
         window = std::make_unique<kv::RecordsWindow>(store, dialogs, clock, [] {
@@ -106,6 +113,24 @@ void TestRecordsWindow::showsWhatTheHistoryHolds_data() {
         << "scheduled" << QStringList{"Турниров учтено: 1.", "!Порядок матчей"};
     QTest::newRow("a former player")
         << "sample, the third player replaced" << QStringList{"Лодыш (бывший игрок)", "- / "};
+    // Ratings and best ratings worked out by hand: every club there is as strong as another.
+    QTest::newRow("the rating of three evenings")
+        << "sample"
+        << QStringList{"Рейтинг\n",
+                       "Пенва\n1554\n1554\n03.03.2024\n12\n1",
+                       "Зурко\n1481\n1574\n02.03.2024\n12\n1",
+                       "Лодыш\n1465\n",
+                       "Клубы 4* и Сборные 4* - 0; Клубы 4,5* и Сборные 4,5* - +50",
+                       "Суперклубы - +150; команда не из списков («Другие») - +50.",
+                       "«Другие»: Реал Мадрид, Ювентус, Бавария, Бавария Мюнхен.",
+                       "Таблицы из раздела «Не учтены» в конце не входят и в рейтинг."};
+    QTest::newRow("a provisional rating")
+        << "sample, the first evening alone"
+        << QStringList{"Зурко\n1568?\n1568\n01.03.2024\n4\n1", "Пенва\n1492?\n", "Лодыш\n1440?\n"};
+    QTest::newRow("a former player's rating")
+        << "sample, the third player replaced" << QStringList{"Лодыш (бывший игрок)\n1465\n"};
+    QTest::newRow("a tournament without a date")
+        << "undated" << QStringList{"Рейтинг пока не посчитан", "Не учтены в рейтинге:\n\"Финал\""};
     QTest::newRow("no tournament yet") << "empty" << QStringList{"Турниров пока нет"};
     QTest::newRow("no database") << "none"
                                  << QStringList{"Историю турниров не удалось прочитать",
@@ -121,6 +146,8 @@ void TestRecordsWindow::showsWhatTheHistoryHolds() {
             QVERIFY2(!s.text().contains(text.mid(1)), qPrintable(text));
         else
             QVERIFY2(s.text().contains(text), qPrintable(text + "\n" + s.text()));
+    // The rating comes before every other section.
+    QVERIFY(s.text().indexOf("Рейтинг") <= s.text().indexOf("Рекорды группы"));
     // Reading never writes: no database appears where there was none.
     QCOMPARE(s.folder.exists(QStringLiteral("base.db")), database != QLatin1String("none"));
 }
