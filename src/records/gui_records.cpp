@@ -80,8 +80,10 @@ public:
         cursor_.insertBlock(QTextBlockFormat());
         cursor_.insertText(text, strong ? bold_ : body_);
     }
-    // A table with a header row; each row as many cells as the header.
-    void table(const QStringList& header, const QList<QStringList>& rows) {
+    // A table with a header row; each row as many cells as the header. The columns `toRight`
+    // (figures) stand at the right of their cells, so that their digits line up.
+    void table(const QStringList& header, const QList<QStringList>& rows,
+               const QList<int>& toRight = {}) {
         QTextTableFormat format;
         format.setBorder(0.5);
         format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
@@ -93,8 +95,15 @@ public:
         format.setWidth(QTextLength(QTextLength::PercentageLength, 99.5));
         QTextTable* table = cursor_.insertTable(int(rows.size()) + 1, int(header.size()), format);
         const auto fill = [&](int row, const QStringList& cells, const QTextCharFormat& f) {
-            for (int c = 0; c < header.size(); ++c)
-                table->cellAt(row, c).firstCursorPosition().insertText(cells.value(c), f);
+            for (int c = 0; c < header.size(); ++c) {
+                QTextCursor cell = table->cellAt(row, c).firstCursorPosition();
+                if (toRight.contains(c)) {
+                    QTextBlockFormat right;
+                    right.setAlignment(Qt::AlignRight);
+                    cell.setBlockFormat(right);
+                }
+                cell.insertText(cells.value(c), f);
+            }
         };
         fill(0, header, bold_);
         for (int r = 0; r < rows.size(); ++r)
@@ -342,7 +351,7 @@ void rating(BookWriter& w, const History& h, const RecordsBook& b, const Rating&
         w.table({QStringLiteral("Игрок"), QStringLiteral("Рейтинг"),
                  QStringLiteral("Лучший рейтинг"), QStringLiteral("Когда"),
                  QStringLiteral("Матчей учтено"), QStringLiteral("Игрок вечера")},
-                rows);
+                rows, {1, 2, 4, 5});
         w.paragraph(
             QStringLiteral("\"Игрок вечера\" - тот, кто за турнир сыграл лучше всего против "
                            "того, что обещали рейтинги и команды."));
