@@ -351,7 +351,8 @@ void rating(BookWriter& w, const History& h, const RecordsBook& b, const Rating&
         w.table({QStringLiteral("Игрок"), QStringLiteral("Рейтинг"),
                  QStringLiteral("Лучший рейтинг"), QStringLiteral("Когда"),
                  QStringLiteral("Матчей учтено"), QStringLiteral("Игрок вечера")},
-                rows, {1, 2, 4, 5});
+                // Ratings have four digits that line up from the left, leaving room for a "?".
+                rows, {4, 5});
         w.paragraph(
             QStringLiteral("\"Игрок вечера\" - тот, кто за турнир сыграл лучше всего против "
                            "того, что обещали рейтинги и команды."));
