@@ -224,6 +224,28 @@ Rating computeRating(const History& history, const LevelOf& levelOf) {
     return rating;
 }
 
+QStringList ratingNews(const History& history, const QStringList& written,
+                       const LevelOf& levelOf) {
+    QStringList lines;
+    for (const RatedTournament& r : computeRating(history, levelOf).tournaments) {
+        const PlayedTournament& t = history.tournaments[r.tournament];
+        if (!written.contains(t.table))
+            continue;
+        for (int s = 0; s < 3; ++s) {
+            // The change of the whole numbers shown, so that the line adds up as read.
+            const qint64 was = qRound64(r.before[s]), is = qRound64(r.after[s]);
+            lines << QStringLiteral("%1 %2 → %3 (%4%5)")
+                         .arg(isolated(t.players[s]))
+                         .arg(was)
+                         .arg(is)
+                         .arg(is < was ? QLatin1Char('-') : QLatin1Char('+'))
+                         .arg(std::abs(is - was));
+        }
+        lines << QStringLiteral("Игрок вечера: ") + isolated(t.players[r.playerOfEvening]);
+    }
+    return lines;
+}
+
 QString showRating(const PlayerRating& r) {
     return QString::number(qRound64(r.rating)) + (r.provisional() ? QStringLiteral("?") : QString());
 }

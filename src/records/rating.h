@@ -83,6 +83,10 @@ struct Rating {
 
 Rating computeRating(const History& history, const LevelOf& levelOf);
 
+// What the evenings `written` (tables of `history`) did to the ratings, evening by evening: each
+// player's "Зурко 1512 → 1527 (+15)", then "Игрок вечера: Зурко".
+QStringList ratingNews(const History& history, const QStringList& written, const LevelOf& levelOf);
+
 // A rating as the players read it: a whole number, with "?" while provisional.
 QString showRating(const PlayerRating& r);
 

@@ -1,6 +1,7 @@
 #include "records/records.h"
 
 #include "common/clock.h"
+#include "records/rating.h"
 
 #include <QHash>
 #include <QLocale>
@@ -430,11 +431,12 @@ QStringList newRecords(const RecordsBook& was, const History& history, const Rec
 }
 
 EveningNews eveningNews(const History& history, const QStringList& written,
-                        const TournamentDate& date) {
+                        const LevelOf& levelOf, const TournamentDate& date) {
     History before = history;
     before.tournaments.removeIf(
         [&](const PlayedTournament& t) { return written.contains(t.table); });
-    return {newRecords(computeRecords(before), history, computeRecords(history), date)};
+    return {ratingNews(history, written, levelOf),
+            newRecords(computeRecords(before), history, computeRecords(history), date)};
 }
 
 namespace {

@@ -158,14 +158,22 @@ QStringList newRecords(const RecordsBook& was, const History& history, const Rec
 
 // What the evenings just written bring to tell, in one message after the write.
 struct EveningNews {
+    QStringList rating;  // the players' changes and the player of the evening (ratingNews)
     QStringList records; // "Новый рекорд: ..."
-    bool isEmpty() const { return records.isEmpty(); }
-    QString text() const { return records.join(QLatin1Char('\n')); }
+    bool isEmpty() const { return rating.isEmpty() && records.isEmpty(); }
+    // The ratings first, the records after a blank line.
+    QString text() const {
+        QStringList parts;
+        for (const QStringList* lines : {&rating, &records})
+            if (!lines->isEmpty())
+                parts << lines->join(QLatin1Char('\n'));
+        return parts.join(QStringLiteral("\n\n"));
+    }
 };
-// The news of the evenings `written` (tables of `history`): the records they broke, against the
-// same history without them.
+// The news of the evenings `written` (tables of `history`): what they did to the ratings, and
+// the records they broke against the same history without them.
 EveningNews eveningNews(const History& history, const QStringList& written,
-                        const TournamentDate& date);
+                        const LevelOf& levelOf, const TournamentDate& date);
 
 // "5 матчей": a number with the word's form that Russian gives it.
 QString countOf(qint64 n, const QString& one, const QString& few, const QString& many);

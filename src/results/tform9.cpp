@@ -15,6 +15,7 @@
 #include "history/historyread.h"
 #include "history/safetycopy.h"
 #include "history/tournamentdates.h"
+#include "pools/pools.h"
 #include "records/records.h"
 #include "results/bestscorer.h"
 
@@ -675,12 +676,15 @@ void TForm9::announceNewRecords(const QString& written) {
     // Evenings written while the news of an earlier one is still being found are told with it.
     untold_.append(written);
     findingRecords_->run([this, file = db_.fileName(), written = untold_,
-                          date = kv::tournamentDate(*services_.clock)] {
+                          date = kv::tournamentDate(*services_.clock),
+                          levels = kv::poolLabelsOfTeams()] {
         const kv::HistoryRead read = kv::readHistoryAlone(file);
         // The records are news, not part of the write: a history that cannot be read tells none.
         auto news = std::make_shared<kv::EveningNews>();
         if (!read.failure)
-            *news = kv::eveningNews(read.history, written, date);
+            *news = kv::eveningNews(
+                read.history, written,
+                [&levels](const QString& club) { return levels.value(club); }, date);
         return kv::BesideWork::HandOver([this, written, news] {
             for (const QString& table : written)
                 untold_.removeOne(table);

@@ -79,6 +79,8 @@ private slots:
     void changesOfTheHistory_data();
     void changesOfTheHistory();
     void theMatchesCsvRebuildsTheRatings();
+    void newsOfAWrite_data();
+    void newsOfAWrite();
 };
 
 void TestRating::formulas_data() {
@@ -293,6 +295,40 @@ void TestRating::theMatchesCsvRebuildsTheRatings() {
                        .arg(p.playerOfEvening);
     QCOMPARE(QString::fromUtf8(script.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
              program);
+}
+
+void TestRating::newsOfAWrite_data() {
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("expected"); // the start of it
+    SampleHistory s;
+    const auto news = [&](int evenings) {
+        History h = s.history;
+        h.tournaments = h.tournaments.mid(0, evenings);
+        return eveningNews(h, {h.tournaments.last().table}, kvtest::sampleLevelOf,
+                           tournamentDate())
+            .text();
+    };
+    // The first evening sets records silently.
+    QTest::newRow("the ratings of an evening") << news(1)
+                                               << "Зурко 1500 → 1560 (+60)\nПенва 1500 → 1507 "
+                                                  "(+7)\nЛодыш 1500 → 1433 (-67)\nИгрок вечера: "
+                                                  "Зурко";
+    QTest::newRow("then the records") << news(2).section("\n\n", 0, 1).left(130)
+                                      << "Зурко 1560 → 1561 (+1)\nПенва 1507 → 1455 (-52)\nЛодыш "
+                                         "1433 → 1484 (+51)\nИгрок вечера: Лодыш\n\nНовый "
+                                         "рекорд: самая крупная победа";
+    const History draws = historyOf({"1:1 1:1 1:1 1:1 1:1 1:1", "0:0 0:0 0:0 0:0 0:0 0:0"});
+    QTest::newRow("no change") << eveningNews(draws, {"t1"}, {}, tournamentDate()).text()
+                               << "Зурко 1500 → 1500 (+0)\nПенва 1500 → 1500 (+0)\nЛодыш 1500 → "
+                                  "1500 (+0)\nИгрок вечера: Зурко";
+    QTest::newRow("an evening the rating leaves out")
+        << eveningNews(s.history, {"04_03_2024__20_00_00"}, {}, tournamentDate()).text() << "";
+}
+
+void TestRating::newsOfAWrite() {
+    QFETCH(QString, shown);
+    QFETCH(QString, expected);
+    QVERIFY2(expected.isEmpty() ? shown.isEmpty() : shown.startsWith(expected), qPrintable(shown));
 }
 
 QTEST_GUILESS_MAIN(TestRating)

@@ -207,24 +207,28 @@ void TestRecordsWindow::savesPdfAndCsv() {
 void TestRecordsWindow::aWriteTellsOfBrokenRecords_data() {
     QTest::addColumn<QStringList>("wins"); // Зурко's score over Пенва, evening by evening
     QTest::addColumn<bool>("atOnce");      // the evenings after the first written without a pause
-    QTest::addColumn<QString>("news");     // what the last write says, the start of it
+    QTest::addColumn<QString>("news");     // the records the last write tells
+    QTest::addColumn<bool>("told");        // anything: a copy of an earlier evening tells nothing
     QTest::newRow("the first evening sets records silently")
-        << QStringList{"3"} << false << QString();
+        << QStringList{"3"} << false << QString() << true;
     QTest::newRow("a bigger win") << QStringList{"3", "5"} << false
                                   << "Новый рекорд: самая крупная победа - Зурко (Команда 1) - "
-                                     "Пенва (Команда 2) 5:0, 08.12.2016";
-    QTest::newRow("a tie is no record") << QStringList{"3", "3"} << false << QString();
+                                     "Пенва (Команда 2) 5:0, 08.12.2016"
+                                  << true;
+    QTest::newRow("a tie is no record") << QStringList{"3", "3"} << false << QString() << false;
     // The news of the first is still being found when the second is written: one message.
     QTest::newRow("two evenings before their news")
         << QStringList{"3", "5", "7"} << true
         << "Новый рекорд: самая крупная победа - Зурко (Команда 1) - Пенва (Команда 2) 7:0, "
-           "08.12.2016";
+           "08.12.2016"
+        << true;
 }
 
 void TestRecordsWindow::aWriteTellsOfBrokenRecords() {
     QFETCH(QStringList, wins);
     QFETCH(bool, atOnce);
     QFETCH(QString, news);
+    QFETCH(bool, told);
     kvtest::ResultsWindow w;
     for (qsizetype i = 0; i < wins.size(); ++i) {
         w.dialogs.clear();
@@ -243,10 +247,14 @@ void TestRecordsWindow::aWriteTellsOfBrokenRecords() {
         QVERIFY(!w.form->ProgressBar1->isTextVisible());
     }
     QCOMPARE(w.dialogs.errors(), QStringList{});
+    // Every write tells the ratings, the records after them in the same message.
     const QStringList said = w.dialogs.texts();
-    QCOMPARE(said.size(), news.isEmpty() ? 0 : 1);
-    if (!news.isEmpty())
-        QVERIFY2(said[0].startsWith(news), qPrintable(said[0]));
+    QCOMPARE(said.size(), told ? 1 : 0);
+    const QString text = said.value(0);
+    QVERIFY2(text.startsWith(QStringLiteral("Зурко ")) == told, qPrintable(text));
+    QVERIFY2(news.isEmpty() ? !text.contains(QStringLiteral("Новый рекорд"))
+                            : text.contains(QStringLiteral("\n\n") + news),
+             qPrintable(text));
 }
 
 // Deletions one after another, each while the book of the one before is still being computed:
