@@ -109,7 +109,7 @@ EveningSummary eveningSummary(const History& history, const QString& table, cons
     // Records as they stood when the evening was played: the evenings after it do not count.
     History upTo = history;
     upTo.tournaments.resize(index + 1);
-    s.records = eveningNews(upTo, {table}, date).records;
+    s.records = eveningNews(upTo, {table}, levelOf, date).records;
 
     fillSeason(s, history, index, t);
     return s;
