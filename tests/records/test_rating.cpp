@@ -1,6 +1,8 @@
 // The players' rating over the sample history and over evenings made here, figures computed by
 // hand, and computed again by a script from the matches CSV alone.
 #include "records/rating.h"
+#include "household.h"
+#include "pools/pools.h"
 #include "recordshistory.h"
 
 #include <QRegularExpression>
@@ -78,6 +80,7 @@ private slots:
     void orderOfMatchesDoesNotMatter();
     void changesOfTheHistory_data();
     void changesOfTheHistory();
+    void theMatchesCsvRebuildsTheRatings_data();
     void theMatchesCsvRebuildsTheRatings();
     void newsOfAWrite_data();
     void newsOfAWrite();
@@ -278,16 +281,36 @@ void TestRating::changesOfTheHistory() {
     QVERIFY(change == "rename" || after != before);
 }
 
+void TestRating::theMatchesCsvRebuildsTheRatings_data() {
+    QTest::addColumn<int>("household"); // evenings; 0: the sample history
+    QTest::newRow("sample") << 0;
+    // Settled ratings, draw factors of their own, the pools' star levels.
+    QTest::newRow("a household's 300 evenings") << 300;
+}
+
 void TestRating::theMatchesCsvRebuildsTheRatings() {
+    QFETCH(int, household);
     SampleHistory s;
-    s.folder.writeBytes("matches.csv", matchesCsv(s.history, kvtest::sampleLevelOf, tournamentDate()));
+    LevelOf levelOf = kvtest::sampleLevelOf;
+    if (household) {
+        kvtest::writeHousehold({.evenings = household});
+        s.folder.copyDefaultData();
+        levelOf = [labels = poolLabelsOfTeams()](const QString& club) {
+            return labels.value(club);
+        };
+        s.history = HistoryStore().readHistory(); // the file was replaced under the fixture's
+    }
+    s.folder.writeBytes("matches.csv", matchesCsv(s.history, levelOf, tournamentDate()));
     QProcess script;
     script.start(KV_PYTHON3, {kvtest::sourceDir() + "tests/records/rating_from_csv.py",
                               s.folder.path("matches.csv")});
     QVERIFY(script.waitForFinished(30000));
     QVERIFY2(script.exitCode() == 0, script.readAllStandardError().constData());
     QStringList program;
-    for (const PlayerRating& p : s.rating().players)
+    const Rating rating = computeRating(s.history, levelOf);
+    QCOMPARE(rating.tournaments.size(), household ? household : 3);
+    QCOMPARE(rating.leftOut.size(), household ? 0 : 1);
+    for (const PlayerRating& p : rating.players)
         program << QStringLiteral("rating %1=%2 matches=%3 best=%4 evening=%5")
                        .arg(p.player, QString::number(p.rating, 'f', 4))
                        .arg(p.matches)
