@@ -1,12 +1,13 @@
-// Opening the charts and the records windows on households' histories of 50, 300, 1,000 and
-// 5,000 evenings, against reading the same rows through SQLite's C API (the floor), so that a
-// cost growing faster than the history shows.
+// Opening the charts and the records windows, and rating the players, on households' histories
+// of 50, 300, 1,000 and 5,000 evenings, against reading the same rows through SQLite's C API (the
+// floor), so that a cost growing faster than the history shows.
 
 #include "fakes.h"
 #include "history/historystore.h"
 #include "household.h"
 #include "records/gui_charts.h"
 #include "records/gui_records.h"
+#include "records/rating.h"
 
 #include "goals.h"
 
@@ -78,6 +79,16 @@ void BM_ReadHistory(benchmark::State& state) {
         benchmark::DoNotOptimize(store.readHistory());
 }
 
+// The history read as values and every rating computed from it, as after a change.
+void BM_Rating(benchmark::State& state) {
+    enterHistory(int(state.range(0)));
+    kv::HistoryStore store;
+    const QHash<QString, QString> labels; // the clubs' levels looked up as the program does
+    const kv::LevelOf levelOf = [&labels](const QString& club) { return labels.value(club); };
+    for (auto _ : state)
+        benchmark::DoNotOptimize(kv::computeRating(store.readHistory(), levelOf));
+}
+
 // The window read afresh, drawn and shown once, as "Графики..." does it.
 void BM_ChartsWindow(benchmark::State& state) {
     enterHistory(int(state.range(0)));
@@ -134,6 +145,7 @@ void evenings(benchmark::internal::Benchmark* b) {
 }
 BENCHMARK(BM_ChartsFloorCApi)->Apply(evenings);
 BENCHMARK(BM_ReadHistory)->Apply(evenings);
+BENCHMARK(BM_Rating)->Apply(evenings);
 BENCHMARK(BM_ChartsWindow)->Apply(evenings);
 BENCHMARK(BM_RecordsWindow)->Apply(evenings);
 BENCHMARK(BM_RecordsRefresh)->Apply(evenings);
@@ -157,6 +169,8 @@ int main(int argc, char** argv) {
         kvbench::declare({"BM_ChartsWindow" + arg, "charts window" + of, floor, 3, most, ""});
         kvbench::declare(
             {"BM_ReadHistory" + arg, "the history read as values" + of, floor, 2, 0, ""});
+        kvbench::declare({"BM_Rating" + arg, "the history read and rated" + of,
+                          "BM_ReadHistory" + arg, 2, 0, ""});
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
