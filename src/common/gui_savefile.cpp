@@ -44,7 +44,7 @@ QString askSavePath(QWidget* parent, Dialogs& dialogs, const SaveKind& kind, con
 QString askSavePath(QWidget* parent, Dialogs& dialogs, const QList<SaveKind>& kinds,
                     const QString& base, const ChooseSaveFile& choose) {
     const QString chosen =
-        choose ? choose(parent, unusedSavePath(saveFolder(), base, kinds.front())) : QString();
+        choose ? choose(parent, unusedSavePath(saveFolder(kinds.front().home), base, kinds.front())) : QString();
     if (chosen.isEmpty())
         return QString();
     const SaveTarget target = checkSaveTarget(chosen, kindOfChosen(chosen, kinds));

@@ -100,6 +100,14 @@ const SaveKind& xlsxKind() {
     return kind;
 }
 
+const SaveKind& pngKind() {
+    static const SaveKind kind{QStringLiteral("png"), QStringLiteral("картинка PNG"),
+                               QStringLiteral("Картинка PNG (*.png)"),
+                               QByteArrayLiteral("\x89PNG\r\n\x1a\n"),
+                               QStandardPaths::PicturesLocation};
+    return kind;
+}
+
 const SaveKind& kindOfChosen(const QString& chosen, const QList<SaveKind>& kinds) {
     for (const SaveKind& kind : kinds)
         if (hasSuffix(chosen, kind))
@@ -142,14 +150,16 @@ QString programSettingsFile() {
 
 } // namespace
 
-QString saveFolder() {
+QString saveFolder(QStandardPaths::StandardLocation home) {
     const QString remembered =
         QSettings(programSettingsFile(), QSettings::IniFormat).value(kFolderKey).toString();
     if (!remembered.isEmpty() && QFileInfo(remembered).isDir())
         return remembered;
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (!documents.isEmpty() && QFileInfo(documents).isDir())
-        return documents;
+    for (const auto location : {home, QStandardPaths::DocumentsLocation}) {
+        const QString folder = QStandardPaths::writableLocation(location);
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    }
     return QDir::homePath();
 }
 

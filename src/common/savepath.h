@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QList>
+#include <QStandardPaths>
 #include <QString>
 
 namespace kv {
@@ -13,10 +14,13 @@ struct SaveKind {
     QString name;         // in messages: "PDF-файл"
     QString filter;       // for the file dialog: "PDF (*.pdf)"
     QByteArray signature; // how a file of the kind begins; empty: any text without zero bytes
+    // Where the players keep such files, proposed until they save somewhere themselves.
+    QStandardPaths::StandardLocation home = QStandardPaths::DocumentsLocation;
 };
 const SaveKind& pdfKind();
 const SaveKind& csvKind();
 const SaveKind& xlsxKind();
+const SaveKind& pngKind();
 // Of several kinds offered, the one whose extension the chosen name has, else the first.
 const SaveKind& kindOfChosen(const QString& chosen, const QList<SaveKind>& kinds);
 
@@ -37,9 +41,10 @@ SaveTarget checkSaveTarget(const QString& chosen, const SaveKind& kind,
 // folder/base.<suffix>, or the first of base-2, base-3, ... that is not there yet.
 QString unusedSavePath(const QString& folder, const QString& base, const SaveKind& kind);
 
-// The folder the players last saved into, while it is there; else their documents folder, else
-// their home. Kept in the program's own settings, not in the data folder.
-QString saveFolder();
+// The folder the players last saved into, while it is there; else their folder of such files
+// (documents, pictures), else their home. Kept in the program's own settings, not in the data
+// folder.
+QString saveFolder(QStandardPaths::StandardLocation home = QStandardPaths::DocumentsLocation);
 void rememberSaveFolder(const QString& folder);
 
 } // namespace kv

@@ -142,14 +142,17 @@ QString bestScorerText(const EveningSummary& s) {
     return QStringLiteral("Лучший бомбардир: ") + isolated(*s.bestScorer);
 }
 
-QString ratingText(const EveningSummary::RatingChange& c) {
+QString ratingChangeText(const EveningSummary::RatingChange& c) {
     const int change = c.after - c.before;
-    return QStringLiteral("Рейтинг: %1 %2 → %3%4 (%5)")
-        .arg(isolated(c.player))
+    return QStringLiteral("%1 → %2%3 (%4)")
         .arg(c.before)
         .arg(c.after)
         .arg(c.provisional ? QStringLiteral("?") : QString())
         .arg(change > 0 ? QLatin1Char('+') + QString::number(change) : QString::number(change));
+}
+
+QString ratingText(const EveningSummary::RatingChange& c) {
+    return QStringLiteral("Рейтинг: %1 %2").arg(isolated(c.player), ratingChangeText(c));
 }
 
 QString seasonText(const EveningSummary& s) {

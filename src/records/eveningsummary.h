@@ -77,6 +77,8 @@ QString pointsText(const EveningSummary::Line& line);
 QString scoreText(const EveningSummary::Score& score);
 QString bestScorerText(const EveningSummary& s);
 QString ratingText(const EveningSummary::RatingChange& change);
+// "1455 → 1576 (+121)", with a "?" while the rating settles.
+QString ratingChangeText(const EveningSummary::RatingChange& change);
 QString seasonText(const EveningSummary& s);
 
 // The summary as plain text for a chat, one fact a line.
