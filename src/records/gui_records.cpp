@@ -10,6 +10,7 @@
 #include "history/historyread.h"
 #include "history/historystore.h"
 #include "records/rating.h"
+#include "records/seasons.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFileInfo>
@@ -25,8 +26,8 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSet>
-#include <QTextBrowser>
 #include <QTextBlock>
+#include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -379,6 +380,41 @@ void rating(BookWriter& w, const History& h, const RecordsBook& b, const Rating&
             QStringLiteral("Таблицы из раздела «Не учтены» в конце не входят и в рейтинг."));
 }
 
+// One row a player, the season's own figures in its first row.
+void seasonRows(QList<QStringList>& rows, const Season& s) {
+    for (qsizetype i = 0; i < s.players.size(); ++i) {
+        const SeasonPlayer& p = s.players[i];
+        const bool head = i == 0;
+        rows.append({head ? s.period.title() : QString(),
+                     head ? QString::number(s.tournaments) : QString(), p.player,
+                     QString::number(p.firstPlaces), pointsPerMatch(p.tally),
+                     head ? namesJoined(s.champions) : QString()});
+    }
+}
+
+void seasons(BookWriter& w, const Seasons& s) {
+    if (s.years.isEmpty())
+        return;
+    w.heading(QStringLiteral("Сезоны"));
+    w.paragraph(QStringLiteral("Чемпион сезона - у кого больше первых мест; при равенстве - больше "
+                               "очков за матч, затем лучше разница мячей за матч. Турниры без "
+                               "даты в сезоны не входят."));
+    const QStringList header{QStringLiteral("Сезон"),         QStringLiteral("Турниров"),
+                             QStringLiteral("Игрок"),         QStringLiteral("Первых мест"),
+                             QStringLiteral("Очков за матч"), QStringLiteral("Чемпион")};
+    QList<QStringList> rows;
+    for (const Season& y : s.years)
+        seasonRows(rows, y);
+    w.table(header, rows, {1, 3, 4});
+    if (s.months.isEmpty())
+        return;
+    rows.clear();
+    for (const Season& m : s.months)
+        seasonRows(rows, m);
+    w.paragraph(QStringLiteral("Месяцы %1 года").arg(s.monthsOf), true);
+    w.table(header, rows, {1, 3, 4});
+}
+
 // Every character of the book at `factor` times its size.
 void scaleType(QTextDocument& document, qreal factor) {
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
@@ -429,16 +465,25 @@ QStringList currentPlayers() {
 
 } // namespace
 
-void writeRecordsBook(QTextDocument& document, const History& history, const RecordsBook& book,
-                      const Rating& ratings, const TournamentDate& date, const LevelOf& levelOf) {
+void writeRecordsBook(QTextDocument& document, const PeriodBook& period, const TournamentDate& date,
+                      const LevelOf& levelOf) {
+    const History& history = period.history;
+    const RecordsBook& book = period.book;
     BookWriter w(document);
-    w.title(QStringLiteral("Рекорды"));
-    if (book.tournaments == 0) {
+    w.title(RecordsWindow::kTitle + QStringLiteral(": ") + period.period.title());
+    if (book.tournaments == 0 && !period.period.isAllTime()) {
+        w.paragraph(QStringLiteral("В этом периоде турниров нет: выберите другой период."));
+    } else if (book.tournaments == 0) {
         w.paragraph(QStringLiteral("Турниров пока нет: рекорды появятся после первого турнира, "
                                    "записанного в базу."));
     } else {
         w.paragraph(QStringLiteral("Турниров учтено: %1.").arg(book.tournaments));
-        rating(w, history, book, ratings, date);
+        if (!period.period.isAllTime())
+            w.paragraph(QStringLiteral("Рекорды и серии - только по турнирам этого периода; "
+                                       "рейтинг - на его конец, %1.")
+                            .arg(period.period.last().toString(QStringLiteral("dd.MM.yyyy"))));
+        rating(w, period.rated, book, period.ratings, date);
+        seasons(w, period.seasons);
         groupRecords(w, history, book.group, date);
         players(w, book);
         headToHead(w, history, book, date);
@@ -541,31 +586,28 @@ void RecordsWindow::refresh() {
     stale_ = false;
     levelOf_ = levels_ ? levels_() : LevelOf();
     players_ = currentPlayers();
-    reading_->run([this, file = store_.fileName(), levelOf = levelOf_, players = players_] {
+    reading_->run([this, file = store_.fileName(), levelOf = levelOf_, players = players_,
+                   period = period_] {
         auto read = std::make_shared<HistoryRead>(readHistoryAlone(file));
-        auto book = std::make_shared<RecordsBook>();
-        auto ratings = std::make_shared<Rating>();
-        if (!read->failure) {
-            *book = computeRecords(read->history, levelOf);
-            markFormerPlayers(*book, players);
-            *ratings = computeRating(read->history, levelOf);
-        }
-        return BesideWork::HandOver([this, read, book, ratings] {
+        auto book = std::make_shared<PeriodBook>();
+        if (!read->failure)
+            *book = computePeriodBook(read->history, period, levelOf, players);
+        return BesideWork::HandOver([this, read, book] {
             guarded(dialogs_, [&] {
                 for (QPushButton* b : {print_, savePdf_, saveCsv_})
                     b->setEnabled(true);
                 status_->clear();
                 auto* document = new QTextDocument(this);
-                history_ = std::move(read->history);
                 if (read->failure) {
+                    history_ = {};
                     BookWriter w(*document);
                     w.title(kTitle);
                     w.paragraph(QStringLiteral("Историю турниров не удалось прочитать, поэтому "
                                                "рекорды не показаны. База данных не изменена."));
                     w.paragraph(*read->failure);
                 } else {
-                    writeRecordsBook(*document, history_, *book, *ratings, tournamentDate(clock_),
-                                     levelOf_);
+                    history_ = book->history;
+                    writeRecordsBook(*document, *book, tournamentDate(clock_), levelOf_);
                 }
                 showDocument(document);
             });
@@ -617,9 +659,9 @@ void RecordsWindow::savePdfClick() {
             throw cannotCreate(path, file.errorString());
         {
             QPdfWriter writer(&file);
-            writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                             QMarginsF(15, 15 - kPageStripMm, 15, 15 - kPageStripMm),
-                                             QPageLayout::Millimeter));
+            writer.setPageLayout(QPageLayout(
+                QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                QMarginsF(15, 15 - kPageStripMm, 15, 15 - kPageStripMm), QPageLayout::Millimeter));
             writer.setTitle(kTitle);
             writer.setCreator(QStringLiteral("Zorvo Kickvale 6"));
             printBook(*document(), writer);

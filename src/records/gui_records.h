@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/gui_savefile.h"
+#include "records/period.h"
 #include "records/records.h"
 
 #include <QWidget>
@@ -16,12 +17,12 @@ class BesideWork;
 class Clock;
 class Dialogs;
 class HistoryStore;
-struct Rating;
+struct PeriodBook;
 
-// Writes the records book into a document: the rating first, then headings, tables and notes,
-// every name and club as plain text.
-void writeRecordsBook(QTextDocument& document, const History& history, const RecordsBook& book,
-                      const Rating& ratings, const TournamentDate& date, const LevelOf& levelOf);
+// Writes the records book of a period into a document: the rating first, the seasons, then
+// headings, tables and notes, every name and club as plain text.
+void writeRecordsBook(QTextDocument& document, const PeriodBook& period, const TournamentDate& date,
+                      const LevelOf& levelOf);
 
 // "Рекорды": the records book, read afresh from the store at each showing and after each change
 // of the history; it prints, saves a PDF and saves every match as CSV. It never writes the
@@ -65,7 +66,8 @@ private:
     LevelOf levelOf_;
     ChooseSaveFile choosePdf_;
     ChooseSaveFile chooseCsv_;
-    History history_;
+    History history_; // the tournaments of the period shown
+    Period period_;
     QStringList players_; // the current players the book was written for
     bool stale_ = true;
     BesideWork* reading_ = nullptr;

@@ -131,6 +131,10 @@ void TestRecordsWindow::showsWhatTheHistoryHolds_data() {
         << "sample, the third player replaced" << QStringList{"Лодыш (бывший игрок)\n1465\n"};
     QTest::newRow("a tournament without a date")
         << "undated" << QStringList{"Рейтинг пока не посчитан", "Не учтены в рейтинге:\n\"Финал\""};
+    QTest::newRow("seasons after the rating")
+        << "sample" << QStringList{"Рекорды: Всё время", "Сезоны\nЧемпион сезона",
+                                   "2024\n3\n", "!Месяцы 2024 года"};
+    QTest::newRow("an undated tournament has no season") << "undated" << QStringList{"!Сезоны"};
     QTest::newRow("no tournament yet") << "empty" << QStringList{"Турниров пока нет"};
     QTest::newRow("no database") << "none"
                                  << QStringList{"Историю турниров не удалось прочитать",
@@ -146,8 +150,9 @@ void TestRecordsWindow::showsWhatTheHistoryHolds() {
             QVERIFY2(!s.text().contains(text.mid(1)), qPrintable(text));
         else
             QVERIFY2(s.text().contains(text), qPrintable(text + "\n" + s.text()));
-    // The rating comes before every other section.
+    // The rating comes before every other section, the seasons right after it.
     QVERIFY(s.text().indexOf("Рейтинг") <= s.text().indexOf("Рекорды группы"));
+    QVERIFY(s.text().indexOf("Сезоны") <= s.text().indexOf("Рекорды группы"));
     // Reading never writes: no database appears where there was none.
     QCOMPARE(s.folder.exists(QStringLiteral("base.db")), database != QLatin1String("none"));
 }
