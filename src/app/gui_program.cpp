@@ -57,7 +57,7 @@ void kv::dressApplication(QApplication& app, Dialogs& dialogs) {
 
 ProgramWindows::ProgramWindows(kv::Services& services, kv::RunState& state,
                                kv::EveningOwner& evening)
-    : services_(services) {
+    : services_(services), evening_(evening) {
     windows_.form1 = make<TForm1>(services, state, evening);
     windows_.form1->setPeersMaker([this] { makeOtherWindows(); });
 }
@@ -82,7 +82,7 @@ void ProgramWindows::makeOtherWindows() {
     w.form6 = make<TForm6>(services_, *w.form1, *w.form5, history_.get());
     w.form7 = make<TForm7>(services_);
     w.form8 = make<TForm8>(services_);
-    w.form9 = make<TForm9>(services_, *history_);
+    w.form9 = make<TForm9>(services_, *history_, &evening_);
     w.form1->setPeers(w, history_.get());
     // Every new control has asked to be polished on the next pass of the event loop. Showing a
     // window polishes all its controls anyway, so those of the hidden windows wait until then.

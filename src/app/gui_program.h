@@ -52,6 +52,7 @@ private:
     }
 
     kv::Services& services_;
+    kv::EveningOwner& evening_;
     std::vector<std::unique_ptr<QWidget>> made_;
     std::unique_ptr<kv::HistoryStore> history_;
     Windows windows_;

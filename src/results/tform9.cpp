@@ -18,6 +18,7 @@
 #include "pools/pools.h"
 #include "records/records.h"
 #include "results/bestscorer.h"
+#include "tournament/evening.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -64,8 +65,10 @@ public:
 
 } // namespace
 
-TForm9::TForm9(kv::Services& services, kv::HistoryStore& history, QWidget* parent)
-    : QWidget(parent, Qt::Window), services_(services), db_(history) {
+TForm9::TForm9(kv::Services& services, kv::HistoryStore& history, kv::EveningOwner* evening,
+               QWidget* parent)
+    : QWidget(parent, Qt::Window), services_(services), db_(history),
+      evening_(evening ? evening : new kv::EveningOwner(this)) {
     kv::prepareWindow(this, {957, 426});
     setupUi(this);
 
@@ -200,6 +203,10 @@ void TForm9::showEvent(QShowEvent* event) {
         FormCreate();
 }
 
+const kv::Evening& TForm9::evening() const {
+    return evening_->value();
+}
+
 QLabel* TForm9::standingLabel(int player, StandingField field) const {
     return standings_.at(player).at(static_cast<int>(field));
 }
@@ -216,9 +223,12 @@ void TForm9::showTournament(const kv::Tournament& tournament) {
         names_[i]->setText(kv::lineAt(tournament.players, i));
     // Written with the evening: the records count runs in the order the matches were played.
     playOrder_ = kv::playOrderOf(tournament.teams, tournament.matches);
-    // A new evening, a new choice of its best scorer.
-    chosenScorer_.reset();
-    writtenTable_.clear();
+    // A new evening: nothing computed, chosen or written yet.
+    evening_->change([](kv::Evening& e) {
+        e.result.reset();
+        e.bestScorer.reset();
+        e.writtenTable.clear();
+    });
     for (QPushButton* button : {Button3, Button4, Button5})
         button->setText(QString());
     Button6->setEnabled(true);
@@ -521,6 +531,8 @@ void TForm9::computeAndShow() {
             standingLabel(player, field)->setText(text);
         });
     computed_ = kv::ComputedStandings{boxes, standings};
+    if (correcting_.isEmpty())
+        evening_->change([&](kv::Evening& e) { e.result = computed_; });
 }
 
 void TForm9::Button2Click() {
@@ -530,7 +542,7 @@ void TForm9::Button2Click() {
         BitBtn1->setEnabled(true);
         // An evening typed in after the last one was written is stored in a table of its own: a
         // best scorer chosen from now on belongs to that one.
-        writtenTable_.clear();
+        evening_->change([](kv::Evening& e) { e.writtenTable.clear(); });
         for (QPushButton* button : scorerButtons())
             button->setEnabled(!button->text().isEmpty());
     });
@@ -570,10 +582,11 @@ void TForm9::chooseBestScorer(QPushButton* pressed) {
             BitBtn1->setEnabled(true);
             return;
         }
-        chosenScorer_ = pressed->text();
-        kv::chooseBestScorer(pressed->text());
-        if (!writtenTable_.isEmpty())
-            db_.setBestScorer(writtenTable_, *chosenScorer_);
+        const QString chosen = pressed->text();
+        evening_->change([&](kv::Evening& e) { e.bestScorer = chosen; });
+        kv::chooseBestScorer(chosen);
+        if (evening().written())
+            db_.setBestScorer(evening().writtenTable, chosen);
     });
     // Writing comes next, one Enter away.
     if (BitBtn1->isEnabled())
@@ -633,7 +646,8 @@ void TForm9::BitBtn1Click() {
             }
             kv::TournamentEntry entry = tournamentToWrite();
             entry.playOrder = playOrder_;
-            if (!chosenScorer_ &&
+            const std::optional<QString> scorer = evening().bestScorer;
+            if (!scorer &&
                 services_.dialogs->yesNo(QStringLiteral(
                     "Лучший бомбардир этого турнира не выбран. Записать турнир без него?\n"
                     "Да - записать; прошлый бомбардир будет стёрт из \"bomb.txt\", и в следующем "
@@ -649,9 +663,9 @@ void TForm9::BitBtn1Click() {
             // bomb.txt is written with the tournament: nobody chosen, nobody privileged, and a
             // file that cannot be written leaves nothing stored.
             db_.writeTournament(
-                table, entry, chosenScorer_, [&](int percent) { ProgressBar1->setValue(percent); },
+                table, entry, scorer, [&](int percent) { ProgressBar1->setValue(percent); },
                 db_.bestScorerFile());
-            writtenTable_ = table;
+            evening_->change([&](kv::Evening& e) { e.writtenTable = table; });
         } catch (...) {
             // Nothing was stored: the bar says so, and the grid is read again.
             ProgressBar1->setValue(0);
@@ -664,7 +678,7 @@ void TForm9::BitBtn1Click() {
         }
         unwrittenEvening_ = false;
         afterWrite();
-        announceNewRecords(writtenTable_);
+        announceNewRecords(evening().writtenTable);
     });
 }
 
@@ -706,13 +720,13 @@ void TForm9::showFindingRecords(bool finding) {
 void TForm9::afterWrite() {
     // The keyboard goes to the list, on the evening just written, not to whatever follows the
     // write button once it is disabled. Marked there, not opened: the grid keeps its table.
-    markListed(writtenTable_);
+    markListed(evening().writtenTable);
     ListBox1->setFocus();
     // Stored: the tournament must not be stored twice.
     BitBtn1->setEnabled(false);
     Button1->setEnabled(false);
     showGridAfterChange();
-    markListed(writtenTable_);
+    markListed(evening().writtenTable);
 }
 
 void TForm9::showGridAfterChange() {
@@ -794,7 +808,7 @@ void TForm9::finishCorrection(const QString& table, const kv::TournamentEntry& s
         BitBtn1->setEnabled(false);
         // A choice now belongs to the evening this window wrote, or to none.
         for (QPushButton* button : scorerButtons())
-            button->setEnabled(table == writtenTable_ && !button->text().isEmpty());
+            button->setEnabled(table == evening().writtenTable && !button->text().isEmpty());
     }
     if (const auto found = findListed(table); found) {
         ListBox1->setCurrentItem(found);
@@ -886,8 +900,8 @@ void TForm9::deleteTournament(const QString& table) {
     if (services_.dialogs->yesNo(question, kv::Dialogs::Answer::No) != kv::Dialogs::Answer::Yes)
         return;
     db_.deleteTournament(table);
-    if (writtenTable_ == table)
-        writtenTable_.clear();
+    if (evening().writtenTable == table)
+        evening_->change([](kv::Evening& e) { e.writtenTable.clear(); });
 }
 
 void TForm9::showStored(const kv::TournamentEntry& stored, const std::optional<QString>& scorer) {

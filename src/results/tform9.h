@@ -15,6 +15,8 @@
 
 namespace kv {
 class BesideWork;
+class EveningOwner;
+struct Evening;
 struct Services;
 } // namespace kv
 
@@ -24,8 +26,11 @@ class QSqlTableModel;
 class TForm9 : public QWidget, public Ui::TForm9 {
     Q_OBJECT
 public:
-    // The store is the program's history; it outlives the window.
-    TForm9(kv::Services& services, kv::HistoryStore& history, QWidget* parent = nullptr);
+    // The store is the program's history; it outlives the window. The evening's scores, best
+    // scorer and table are kept in `evening`, the program's evening, or in one of the window's
+    // own when it is given none.
+    TForm9(kv::Services& services, kv::HistoryStore& history, kv::EveningOwner* evening = nullptr,
+           QWidget* parent = nullptr);
     ~TForm9() override;
 
     // A scheduled tournament from the main window: its teams head the rows and columns, its
@@ -180,12 +185,12 @@ private:
     kv::TournamentEntry correctionStored_;
     std::optional<QString> correctionStoredScorer_;
     std::optional<QString> correctionScorer_;
-    // The best scorer chosen since the hand-over, kept with the tournament when it is written.
-    std::optional<QString> chosenScorer_;
     // The order of the evening's matches as scheduled; none when it gave no round of its teams.
     std::optional<kv::PlayOrder> playOrder_;
-    // The table this evening was written to: a best scorer chosen afterwards is kept with it.
-    QString writtenTable_;
+    // Its best scorer is kept with the tournament when written, and kept with the table it was
+    // written to when chosen afterwards.
+    kv::EveningOwner* evening_ = nullptr;
+    const kv::Evening& evening() const;
     bool unwrittenEvening_ = false;
     // The table being written now, when the list holds every other table: the change it makes
     // adds one item to the list.

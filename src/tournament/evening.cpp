@@ -18,12 +18,17 @@ void EveningOwner::change(const std::function<void(Evening&)>& edit) {
 
 void EveningOwner::renamePlayers(const std::array<QString, 3>& names) {
     change([&](Evening& e) {
-        // Found by the old names once: names passed round must not carry it on.
-        for (int i = 0; i < 3; ++i)
-            if (!e.privilegedScorer.isEmpty() && e.privilegedScorer == e.players[i]) {
-                e.privilegedScorer = names[i];
-                break;
-            }
+        // Found by the old names once: names passed round must not carry them on.
+        const auto follow = [&](QString& name) {
+            for (int i = 0; i < 3; ++i)
+                if (!name.isEmpty() && name == e.players[i]) {
+                    name = names[i];
+                    return;
+                }
+        };
+        follow(e.privilegedScorer);
+        if (e.bestScorer)
+            follow(*e.bestScorer);
         e.players = names;
     });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tournament/standings.h"
 #include "tournament/tournament.h"
 
 #include <QObject>
@@ -34,8 +35,14 @@ struct Evening {
     int teamChoiceFrom = 0;
     int exceptChoiceFrom = 0;
     QString privilegedScorer;
+    // What the results window made of it: the standings computed from its scores, its best
+    // scorer ("Никто!" for nobody) and the table it was written to, empty until it is.
+    std::optional<ComputedStandings> result;
+    std::optional<QString> bestScorer;
+    QString writtenTable;
 
     bool scheduled() const { return !schedule.isEmpty(); }
+    bool written() const { return !writtenTable.isEmpty(); }
     // What the sheet and the results window are handed.
     Tournament tournament() const;
     friend bool operator==(const Evening&, const Evening&) = default;
@@ -52,7 +59,8 @@ public:
     void set(const Evening& evening) {
         change([&](Evening& e) { e = evening; });
     }
-    // New names of the players: the best scorer's privilege stays with his slot.
+    // New names of the players: the best scorer's privilege and this evening's best scorer stay
+    // with their slots.
     void renamePlayers(const std::array<QString, 3>& names);
 
 signals:

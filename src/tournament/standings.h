@@ -18,6 +18,7 @@ struct PlayerStanding {
     int draws = 0;
     int losses = 0;
     int points = 0;
+    friend bool operator==(const PlayerStanding&, const PlayerStanding&) = default;
 };
 
 struct Standings {
@@ -25,12 +26,14 @@ struct Standings {
     // 1, 2 or 3; players level on points, goal difference and goals scored share the better
     // place (1, 1, 3 or 1, 2, 2 or 1, 1, 1), so there is always a first place.
     std::array<int, 3> places{};
+    friend bool operator==(const Standings&, const Standings&) = default;
 };
 
 // Standings together with the twelve score box texts they were computed from.
 struct ComputedStandings {
     QStringList boxes;
     Standings standings;
+    friend bool operator==(const ComputedStandings&, const ComputedStandings&) = default;
 };
 
 // The figures of a standings line, in the order the window shows them.

@@ -5,6 +5,7 @@
 
 #include "historydb.h"
 #include "results/tform9.h"
+#include "tournament/evening.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -66,7 +67,7 @@ struct ResultsWindow : Fakes {
         : Fakes(1, QDateTime(QDate(2016, 12, 8), QTime(21, 5, 33))) {
         if (withDatabase)
             createBaseDb();
-        form = std::make_unique<TForm9>(services, database);
+        form = std::make_unique<TForm9>(services, database, &evening);
     }
     // What the press hands over: teams, names, captions, an enabled compute button; unless told
     // otherwise, "Никто!" is chosen as the best scorer, so that a write asks nothing.
@@ -96,6 +97,7 @@ struct ResultsWindow : Fakes {
     // Only the fault tests let another connection hold the file: they need not wait as long as
     // the program does for it to let go.
     kv::HistoryStore database{kv::kDatabaseFile, &clock, 100};
+    kv::EveningOwner evening;
     std::unique_ptr<TForm9> form;
 };
 

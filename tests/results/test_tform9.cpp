@@ -234,9 +234,15 @@ void TestTForm9::writeStoresOnceAndFailureChangesNothing() {
     const QString order = QStringLiteral("SELECT tournament || ' ' || matches FROM "
                                          "kickvale_play_order");
     QCOMPARE(sqliteRows(order), QStringList{kTable + " 2-3 1-2 3-1 3-2 2-1 1-3"});
+    // The program's evening holds what was made of it.
+    const kv::Evening& evening = env.evening.value();
+    QCOMPARE(evening.writtenTable, kTable);
+    QCOMPARE(evening.bestScorer, std::optional<QString>("Никто!"));
+    QCOMPARE(evening.result->standings.places, (std::array<int, 3>{1, 3, 2}));
 
     // Again within the same second: refused, and nothing of it stays.
     env.form->Button2->click();
+    QVERIFY(!evening.written());
     env.form->BitBtn1->click();
     QCOMPARE(env.dialogs.errors().size(), 1);
     QVERIFY2(env.dialogs.errors().first().contains("already exists"),

@@ -1,4 +1,4 @@
-// The evening's owner: what a rename does to the best scorer's privilege, and when it tells.
+// The evening's owner: what a rename does to the best scorers, and when it tells.
 #include "testsupport.h"
 
 #include "tournament/evening.h"
@@ -33,9 +33,11 @@ void TestEvening::renameKeepsThePrivilegeWithItsSlot() {
     owner.change([&](kv::Evening& e) {
         e.players = {"Аня", "Боря", "Вера"};
         e.privilegedScorer = scorer;
+        e.bestScorer = scorer; // this evening's, chosen in the results window
     });
     owner.renamePlayers({names[0], names[1], names[2]});
     QCOMPARE(owner.value().privilegedScorer, after);
+    QCOMPARE(owner.value().bestScorer, std::optional<QString>(after));
     QCOMPARE(owner.value().tournament().players, names);
 }
 
