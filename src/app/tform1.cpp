@@ -3,6 +3,7 @@
 #include "app/instancelock.h"
 #include "app/startup.h"
 #include "app/tform6.h"
+#include "common/besidework.h"
 #include "common/dialogs.h"
 #include "common/errors.h"
 #include "common/guard.h"
@@ -14,6 +15,7 @@
 #include "common/services.h"
 #include "common/textfile.h"
 #include "history/gui_restore.h"
+#include "history/historyread.h"
 #include "history/historystore.h"
 #include "history/storedprizes.h"
 #include "pools/draw.h"
@@ -24,8 +26,10 @@
 #include "pools/tform7.h"
 #include "pools/tform8.h"
 #include "records/gui_charts.h"
+#include "records/eveningchances.h"
 #include "records/gui_records.h"
 #include "results/tform9.h"
+#include "tournament/standings.h"
 #include "tournament/gui_sheetwindow.h"
 #include "tournament/tournamentpress.h"
 
@@ -356,6 +360,13 @@ void TForm1::setPeers(const Windows& peers, kv::HistoryStore* history) {
     peers_ = peers;
     history_ = history;
     showPrizeHolders();
+    if (history_)
+        connect(history_, &kv::HistoryStore::historyChanged, this, [this] {
+            // A written or mended tournament moves the ratings the chances come from.
+            chancesOf_ = {};
+            findChances();
+        });
+    findChances();
 }
 
 const Windows& TForm1::peers() {
@@ -541,7 +552,9 @@ void TForm1::BitBtn1Click() {
                                                          const QString& workbook) {
             if (!form)
                 return;
-            form->sheetWindow().setSheet(sheet, shownElsewhere ? workbook : QString());
+            kv::TournamentSheet shown = sheet;
+            kv::setSheetChances(shown, form->evening_.value().chances);
+            form->sheetWindow().setSheet(shown, shownElsewhere ? workbook : QString());
             if (!shownElsewhere)
                 form->showEveningSheet();
         };
@@ -606,6 +619,54 @@ void TForm1::showEvening() {
         Label6->setVisible(true);
     // The sheet is there to see once the evening has its schedule.
     sheetCommand_->setEnabled(e.scheduled());
+    showChances();
+    findChances();
+}
+
+void TForm1::findChances() {
+    const kv::Evening& e = evening_.value();
+    if (!history_ || !e.scheduled() || e.tournament() == chancesOf_)
+        return;
+    chancesOf_ = e.tournament();
+    if (!chancesWork_)
+        chancesWork_ = new kv::BesideWork(this);
+    chancesWork_->run([this, file = history_->fileName(), of = chancesOf_, levels = levelsOfPools()] {
+        const kv::HistoryRead read = kv::readHistoryAlone(file);
+        // The chances are a help, not part of the evening: a history that cannot be read gives
+        // none, and the evening goes on without them.
+        kv::MatchChances chances;
+        if (!read.failure)
+            chances = kv::eveningChances(read.history, of, levels);
+        return [this, of, chances] {
+            if (evening_.value().tournament() == of)
+                evening_.change([&](kv::Evening& e) { e.chances = chances; });
+        };
+    });
+}
+
+void TForm1::showChances() {
+    const kv::Evening& e = evening_.value();
+    const std::array<std::array<QLabel*, 2>, 3> firstLeg{
+        {{Label7, Label8}, {Label10, Label11}, {Label14, Label15}}};
+    const QStringList teams(e.teams.cbegin(), e.teams.cend());
+    for (int i = 0; i < 3 && e.scheduled(); ++i) {
+        const int home = teams.indexOf(e.schedule.value(2 * i));
+        const int away = teams.indexOf(e.schedule.value(2 * i + 1));
+        const int first = kv::matchAt(home, away);
+        const int second = kv::matchAt(away, home);
+        const QString tip = first < 0 || e.chances[first].isEmpty()
+                                ? QString()
+                                : QStringLiteral("%1\nОтветный матч: %2")
+                                      .arg(e.chances[first], e.chances[second]);
+        for (QLabel* label : firstLeg[i])
+            label->setToolTip(tip.isEmpty() ? QString() : label->text() + u'\n' + tip);
+    }
+    if (sheetWindow_) {
+        kv::TournamentSheet sheet = sheetWindow_->sheet();
+        kv::setSheetChances(sheet, e.chances);
+        if (sheet != sheetWindow_->sheet())
+            sheetWindow_->setSheet(sheet, sheetWindow_->workbook());
+    }
 }
 
 kv::SheetWindow& TForm1::sheetWindow() {
@@ -618,9 +679,10 @@ kv::SheetWindow& TForm1::sheetWindow() {
 void TForm1::SheetCommandClick() {
     guard([&] {
         kv::SheetWindow& window = sheetWindow();
-        window.setSheet(kv::eveningSheet(evening_.value().tournament(), *services_.clock, press_,
-                                         services_.files),
-                        window.workbook());
+        kv::TournamentSheet sheet = kv::eveningSheet(evening_.value().tournament(),
+                                                     *services_.clock, press_, services_.files);
+        kv::setSheetChances(sheet, evening_.value().chances);
+        window.setSheet(sheet, window.workbook());
         window.showSheet();
     });
 }

@@ -2,6 +2,7 @@
 
 #include "app/gui_windows.h"
 #include "app/tform6.h"
+#include "records/records.h"
 #include "tournament/evening.h"
 #include "tournament/tournamentpress.h"
 #include "ui_tform1.h"
@@ -11,6 +12,7 @@
 #include <functional>
 
 namespace kv {
+class BesideWork;
 class RecordsWindow;
 class SheetWindow;
 class HistoryStore;
@@ -96,6 +98,10 @@ private:
     void RestoreCommandClick();
     // Every control that shows the evening, from its value.
     void showEvening();
+    // The chances of a scheduled evening's matches, found from the history beside the window and
+    // kept in the evening; its schedule shows them as tooltips, the sheet beside each match.
+    void findChances();
+    void showChances();
     // Whether the program may end now: an evening the results window holds unwritten is only
     // given up when the players say so; otherwise they are taken back to it.
     bool mayEndProgram();
@@ -121,6 +127,8 @@ private:
     QAction* recordsCommand_ = nullptr; // "Рекорды..."
     kv::RecordsWindow* recordsWindow_ = nullptr;
     kv::SheetWindow* sheetWindow_ = nullptr;
+    kv::BesideWork* chancesWork_ = nullptr;
+    kv::Tournament chancesOf_; // the evening the chances were last asked for
     kv::PressMemory press_;
     bool firstStart_ = false;
 };

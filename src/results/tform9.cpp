@@ -124,6 +124,12 @@ TForm9::TForm9(kv::Services& services, kv::HistoryStore& history, kv::EveningOwn
     kv::connectGuarded(dialogs, &db_, &kv::HistoryStore::historyChanged, this,
                        &TForm9::historyChanged);
     findingRecords_ = new kv::BesideWork(this);
+    chancesLabel_ = new QLabel(this);
+    chancesLabel_->setObjectName(QStringLiteral("ChancesLabel"));
+    chancesLabel_->setTextFormat(Qt::PlainText);
+    chancesLabel_->setGeometry(8, 132, 769, 40);
+    chancesLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(evening_, &kv::EveningOwner::changed, this, &TForm9::showChances);
 
     FormCreate();
 }
@@ -207,6 +213,23 @@ const kv::Evening& TForm9::evening() const {
     return evening_->value();
 }
 
+void TForm9::showChances() {
+    const bool shown = correcting_.isEmpty() && !evening().chances[0].isEmpty();
+    const kv::PlayOrder order = playOrder_.value_or(kv::PlayOrder{0, 1, 2, 3, 4, 5});
+    std::array<QStringList, 2> legs;
+    for (int i = 0; i < 6; ++i) {
+        const int m = order[i];
+        const QString chances = shown ? evening().chances[m] : QString();
+        boxes_[kv::homeBox(m)]->setToolTip(chances);
+        boxes_[kv::awayBox(m)]->setToolTip(chances);
+        legs[i / 3].append(QStringLiteral("%1) %2").arg(i + 1).arg(chances));
+    }
+    const QString gap = QStringLiteral("   ");
+    chancesLabel_->setText(shown ? QStringLiteral("Шансы: %1\n%2")
+                                       .arg(legs[0].join(gap), legs[1].join(gap))
+                                 : QString());
+}
+
 QLabel* TForm9::standingLabel(int player, StandingField field) const {
     return standings_.at(player).at(static_cast<int>(field));
 }
@@ -236,6 +259,7 @@ void TForm9::showTournament(const kv::Tournament& tournament) {
     showScorerButtons(tournament.players);
     Button1->setEnabled(true);
     unwrittenEvening_ = true;
+    showChances();
     // The scores come next: the first box has the keyboard, its "0" ready to be typed over.
     Edit1->setFocus();
     kv::showInFront(this);
@@ -935,6 +959,7 @@ void TForm9::loadCorrection(const QString& table, const kv::TournamentEntry& sto
     // The stored figures are shown, not computed: changed scores are computed before a write.
     computed_.reset();
     correcting_ = table;
+    showChances();
     titleBeforeCorrection_ = windowTitle();
     setWindowTitle(QStringLiteral("Исправление турнира %1").arg(listedName(table)));
     FixButton->setText(QStringLiteral("Отменить исправление"));
@@ -957,6 +982,7 @@ void TForm9::abandonCorrection() {
     FixButton->setText(QStringLiteral("Исправить турнир"));
     BitBtn1->setText(QStringLiteral("Записать в базу"));
     restoreEntry(beforeCorrection_);
+    showChances();
 }
 
 void TForm9::RebuildButtonClick() {

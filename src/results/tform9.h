@@ -95,6 +95,9 @@ private:
     // the whole name is kept for the write and shown as the tooltip.
     void showTeams(const std::array<QString, 3>& teams);
     void showScorerButtons(const QStringList& players);
+    // The chances of the evening's matches, on their score boxes; none while a correction shows
+    // another tournament.
+    void showChances();
     // What a write stores: the computed standings, computed again first when a box changed
     // since; throws when nothing was computed.
     kv::TournamentEntry tournamentToWrite();
@@ -190,6 +193,7 @@ private:
     // Its best scorer is kept with the tournament when written, and kept with the table it was
     // written to when chosen afterwards.
     kv::EveningOwner* evening_ = nullptr;
+    QLabel* chancesLabel_ = nullptr; // the chances in play order, under the scores
     const kv::Evening& evening() const;
     bool unwrittenEvening_ = false;
     // The table being written now, when the list holds every other table: the change it makes

@@ -40,6 +40,8 @@ struct Evening {
     std::optional<ComputedStandings> result;
     std::optional<QString> bestScorer;
     QString writtenTable;
+    // The chances of its six matches in the order of kMatches, once the history has told them.
+    std::array<QString, 6> chances;
 
     bool scheduled() const { return !schedule.isEmpty(); }
     bool written() const { return !writtenTable.isEmpty(); }

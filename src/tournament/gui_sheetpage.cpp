@@ -30,11 +30,12 @@ constexpr double kPerPoint = 3.5278; // tenths of a millimetre per typographic p
 constexpr double kIndent = 24;       // a cell's text indent
 constexpr double kPicture = 169;     // 64 pixels at 96 dpi
 
-// Column widths in the workbook's units, and row heights in points (rows 1 to 15).
-constexpr std::array<double, 5> kColumns{30, 38, 38, 13, 13};
+// Column widths in the workbook's units, and row heights in points (rows 1 to 15). The last
+// column, the matches' chances, is there only when they are known.
+constexpr std::array<double, 6> kColumns{30, 38, 38, 13, 13, 52};
 constexpr std::array<double, 15> kRows{28, 28, 28, 28, 15, 28, 28, 28, 28, 28, 28, 28, 28, 28, 72};
 
-enum class Look { Heading, Name, NumberBox, Caption, MatchNumber, PictureBox, BestScorer };
+enum class Look { Heading, Name, NumberBox, Caption, MatchNumber, PictureBox, BestScorer, Chances };
 
 QFont sheetFont(double points, bool bold = false, bool underline = false) {
     QFont font;
@@ -49,15 +50,16 @@ QFont sheetFont(double points, bool bold = false, bool underline = false) {
 
 class Table {
 public:
-    explicit Table(QPainter& painter) : p_(painter) {
-        const double total = std::accumulate(kColumns.begin(), kColumns.end(), 0.0);
+    Table(QPainter& painter, bool withChances) : p_(painter) {
+        const std::size_t columns = kColumns.size() - (withChances ? 0 : 1);
+        const double total = std::accumulate(kColumns.begin(), kColumns.begin() + columns, 0.0);
         const double width = kPageWidth - 2 * kLeft;
         double x = kLeft;
-        for (std::size_t i = 0; i < kColumns.size(); ++i) {
+        for (std::size_t i = 0; i < columns; ++i) {
             x_[i] = x;
             x += width * kColumns[i] / total;
         }
-        x_[kColumns.size()] = x;
+        x_[columns] = x;
         double y = kTop;
         for (std::size_t i = 0; i < kRows.size(); ++i) {
             y_[i] = y;
@@ -112,6 +114,11 @@ public:
             break;
         case Look::PictureBox:
             return;
+        case Look::Chances:
+            font = sheetFont(10);
+            align |= Qt::AlignLeft;
+            area.adjust(kIndent, 0, -kIndent / 2, 0);
+            break;
         case Look::BestScorer:
             font = sheetFont(14, true);
             align |= Qt::AlignHCenter;
@@ -191,7 +198,8 @@ void paintTournamentSheet(QPainter& painter, const QRectF& page, const Tournamen
     painter.drawText(header, Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, sheet.date);
 
     namespace t = sheet_text;
-    Table table(painter);
+    const bool withChances = hasChances(sheet);
+    Table table(painter, withChances);
     // Players, teams, and boxes for the points and the place.
     table.put(table.cell(1, 0), Look::Heading, t::kPlayer);
     table.put(table.cell(1, 1), Look::Heading, t::kTeam);
@@ -210,6 +218,8 @@ void paintTournamentSheet(QPainter& painter, const QRectF& page, const Tournamen
         table.put(table.cell(row, 1), Look::Heading, t::kHome);
         table.put(table.cell(row, 2), Look::Heading, t::kAway);
         table.put(table.cell(row, 3, 4), Look::Heading, t::kScore);
+        if (withChances)
+            table.put(table.cell(row, 5), Look::Heading, t::kChances);
         for (int i = 0; i < 3; ++i) {
             const SheetMatch match = matches.value(i);
             table.put(table.cell(row + 1 + i, 0), Look::MatchNumber,
@@ -218,6 +228,8 @@ void paintTournamentSheet(QPainter& painter, const QRectF& page, const Tournamen
             table.put(table.cell(row + 1 + i, 2), Look::Name, match.away);
             table.put(table.cell(row + 1 + i, 3), Look::NumberBox);
             table.put(table.cell(row + 1 + i, 4), Look::NumberBox);
+            if (withChances)
+                table.put(table.cell(row + 1 + i, 5), Look::Chances, match.chances);
         }
     };
     leg(6, t::kFirstLeg, sheet.firstLeg, 1);

@@ -6,12 +6,15 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+
 namespace kv {
 
 // One match on the sheet: the first-named team plays at home.
 struct SheetMatch {
     QString home;
     QString away;
+    QString chances; // "Зурко 58% · ничья 24% · Пенва 18%", empty when not known
     friend bool operator==(const SheetMatch&, const SheetMatch&) = default;
 };
 
@@ -29,6 +32,10 @@ struct TournamentSheet {
     QString secondPicture;
     friend bool operator==(const TournamentSheet&, const TournamentSheet&) = default;
 };
+
+// Each match of the sheet gets its chances, given in the order of kMatches.
+void setSheetChances(TournamentSheet& sheet, const std::array<QString, 6>& chances);
+bool hasChances(const TournamentSheet& sheet);
 
 inline const QString kSheetTitle = QStringLiteral("Zorvo Kickvale 6: турнир");
 
@@ -51,6 +58,7 @@ inline const QString kPrizes = QStringLiteral("Призы прошлого ту�
 inline const QString kFirstPlace = QStringLiteral("Первое место");
 inline const QString kSecondPlace = QStringLiteral("Второе место");
 inline const QString kBestScorer = QStringLiteral("Лучший бомбардир");
+inline const QString kChances = QStringLiteral("Шансы");
 } // namespace sheet_text
 
 } // namespace kv

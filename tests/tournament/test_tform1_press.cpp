@@ -1,5 +1,6 @@
 // The full-table button of the main window: what the players see after a press, in the main
 // window and in the results window, and that a failing step leaves the rest undone.
+#include "historydb.h"
 #include "programfixture.h"
 #include "testsupport.h"
 
@@ -16,6 +17,7 @@
 #include "tournament/gui_sheetwindow.h"
 #include "tournament/gui_xlsxspreadsheet.h"
 #include "tournament/spreadsheet.h"
+#include "tournament/standings.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -224,6 +226,7 @@ void TestTForm1Press::pressOnAnyDesktop() {
 
 void TestTForm1Press::sheetCommandFollowsTheSchedule() {
     MainWindow w(QStringLiteral("1"));
+    kvtest::createBaseDb(); // an empty history: everybody's first evening
     auto* command = kvtest::child<QAction>(w.form1, "SheetCommand");
     QCOMPARE(command->text(), QStringLiteral("Лист турнира..."));
     const QList<QAction*> menu = w.form1->N1->actions();
@@ -234,6 +237,16 @@ void TestTForm1Press::sheetCommandFollowsTheSchedule() {
     w.form1->Button1->setEnabled(true);
     w.form1->Button1->click(); // the schedule
     QVERIFY(command->isEnabled());
+    // The chances of its matches come from the history, beside the window.
+    const kv::Evening& e = w.evening.value();
+    QTRY_VERIFY(!e.chances[0].isEmpty());
+    const QStringList teams = e.tournament().teams;
+    const int home = teams.indexOf(w.form1->Label7->text());
+    const QString chances = e.chances[kv::matchAt(home, teams.indexOf(w.form1->Label8->text()))];
+    QVERIFY2(chances.startsWith(e.players[home] + " ") && chances.contains(" · ничья "),
+             qPrintable(chances));
+    QVERIFY(w.form1->Label7->toolTip().contains(chances));
+    QVERIFY(kvtest::child<QLabel>(w.form9, "ChancesLabel")->text().contains(chances));
     const QByteArray gift1 = w.folder.bytes(QStringLiteral("gift1.txt"));
     const QByteArray last = w.folder.bytes(QStringLiteral("last.txt"));
     command->trigger();
@@ -243,6 +256,7 @@ void TestTForm1Press::sheetCommandFollowsTheSchedule() {
     QCOMPARE(sheet->sheet().players, QStringList({"Зурко", "Пенва", "Лодыш"}));
     QCOMPARE(sheet->sheet().firstLeg.size(), 3);
     QCOMPARE(sheet->sheet().firstLeg[0].home, w.form1->Label7->text());
+    QCOMPARE(sheet->sheet().firstLeg[0].chances, chances);
     QCOMPARE(sheet->sheet().prizes.bestScorer, QStringLiteral("Пенва"));
     // Looking at the sheet is not a press: no last.txt, no award.
     QCOMPARE(w.folder.bytes(QStringLiteral("last.txt")), last);
