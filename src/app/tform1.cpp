@@ -553,7 +553,7 @@ void TForm1::BitBtn1Click() {
             if (!form)
                 return;
             kv::TournamentSheet shown = sheet;
-            kv::setSheetChances(shown, form->evening_.value().chances);
+            form->showEveningOn(shown);
             form->sheetWindow().setSheet(shown, shownElsewhere ? workbook : QString());
             if (!shownElsewhere)
                 form->showEveningSheet();
@@ -619,7 +619,7 @@ void TForm1::showEvening() {
         Label6->setVisible(true);
     // The sheet is there to see once the evening has its schedule.
     sheetCommand_->setEnabled(e.scheduled());
-    showChances();
+    showChancesAndResult();
     findChances();
 }
 
@@ -644,7 +644,7 @@ void TForm1::findChances() {
     });
 }
 
-void TForm1::showChances() {
+void TForm1::showChancesAndResult() {
     const kv::Evening& e = evening_.value();
     const std::array<std::array<QLabel*, 2>, 3> firstLeg{
         {{Label7, Label8}, {Label10, Label11}, {Label14, Label15}}};
@@ -663,10 +663,19 @@ void TForm1::showChances() {
     }
     if (sheetWindow_) {
         kv::TournamentSheet sheet = sheetWindow_->sheet();
-        kv::setSheetChances(sheet, e.chances);
+        showEveningOn(sheet);
         if (sheet != sheetWindow_->sheet())
             sheetWindow_->setSheet(sheet, sheetWindow_->workbook());
     }
+}
+
+void TForm1::showEveningOn(kv::TournamentSheet& sheet) const {
+    // Only the sheet of this evening: an earlier one's sheet keeps what it showed.
+    const kv::Evening& e = evening_.value();
+    if (sheet.teams != e.tournament().teams || sheet.players != e.tournament().players)
+        return;
+    kv::setSheetChances(sheet, e.chances);
+    kv::setSheetResult(sheet, e.result);
 }
 
 kv::SheetWindow& TForm1::sheetWindow() {
@@ -681,7 +690,7 @@ void TForm1::SheetCommandClick() {
         kv::SheetWindow& window = sheetWindow();
         kv::TournamentSheet sheet = kv::eveningSheet(evening_.value().tournament(),
                                                      *services_.clock, press_, services_.files);
-        kv::setSheetChances(sheet, evening_.value().chances);
+        showEveningOn(sheet);
         window.setSheet(sheet, window.workbook());
         window.showSheet();
     });

@@ -15,6 +15,7 @@ namespace kv {
 class BesideWork;
 class RecordsWindow;
 class SheetWindow;
+struct TournamentSheet;
 class HistoryStore;
 } // namespace kv
 
@@ -101,7 +102,9 @@ private:
     // The chances of a scheduled evening's matches, found from the history beside the window and
     // kept in the evening; its schedule shows them as tooltips, the sheet beside each match.
     void findChances();
-    void showChances();
+    void showChancesAndResult();
+    // What is known of the evening on its sheet: the chances, then the scores, points, places.
+    void showEveningOn(kv::TournamentSheet& sheet) const;
     // Whether the program may end now: an evening the results window holds unwritten is only
     // given up when the players say so; otherwise they are taken back to it.
     bool mayEndProgram();

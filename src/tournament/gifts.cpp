@@ -53,6 +53,14 @@ QString giftPicture(const QString& storedPath, const ProgramFiles& files) {
     return storedPath;
 }
 
+QString giftMeaning(const QString& storedPath) {
+    const QString name = giftFileName(storedPath);
+    for (const Gift& gift : giftCatalogue())
+        if (!name.isEmpty() && gift.file == name)
+            return gift.hint;
+    return {};
+}
+
 QList<Gift> giftsWindowOrder() {
     const QList<Gift>& g = giftCatalogue();
     return {g[4], g[2], g[5], g[1], g[0], g[6], g[3]};

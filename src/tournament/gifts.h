@@ -31,6 +31,8 @@ QString giftFileName(const QString& storedPath);
 // The picture to show for a stored gift path: the path itself when the file is there, else the
 // program's own picture of that gift, else the stored path (whose load then fails and says so).
 QString giftPicture(const QString& storedPath, const ProgramFiles& files);
+// What a stored gift lets its holder do, in words; empty for a picture that is no gift.
+QString giftMeaning(const QString& storedPath);
 
 // The catalogue in the order the gifts window shows it, left to right.
 QList<Gift> giftsWindowOrder();

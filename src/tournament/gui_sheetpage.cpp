@@ -144,13 +144,27 @@ private:
     std::array<double, kRows.size() + 1> y_{};
 };
 
-// A prize: its picture in the box's corner, the name of its holder under it.
-void drawPrize(QPainter& painter, const QRectF& box, const QString& path, const QString& holder) {
+// A prize: its picture in the box's corner, what it lets its holder do beside it, the name of
+// its holder under it.
+void drawPrize(QPainter& painter, const QRectF& box, const QString& path, const QString& meaning,
+               const QString& holder) {
     const QImage picture(path);
     if (!picture.isNull()) { // else the workbook could not have been made either
         const QSizeF size =
             QSizeF(picture.size()).scaled(QSizeF(kPicture, kPicture), Qt::KeepAspectRatio);
         painter.drawImage(QRectF(box.topLeft() + QPointF(12, 12), size), picture);
+    }
+    if (!meaning.isEmpty()) {
+        const QRectF beside = box.adjusted(12 + kPicture + kIndent, 12, -kIndent / 2, -12 - 60);
+        QFont font = sheetFont(9);
+        const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+        // A long meaning shrinks to fit beside the picture.
+        while (font.pixelSize() > 8 &&
+               QFontMetricsF(font).boundingRect(beside, flags, meaning).height() > beside.height())
+            font.setPixelSize(font.pixelSize() - 1);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(beside, flags, meaning);
     }
     if (holder.isEmpty())
         return;
@@ -208,8 +222,8 @@ void paintTournamentSheet(QPainter& painter, const QRectF& page, const Tournamen
     for (int i = 0; i < 3; ++i) {
         table.put(table.cell(2 + i, 0), Look::Name, sheet.players.value(i));
         table.put(table.cell(2 + i, 1), Look::Name, sheet.teams.value(i));
-        table.put(table.cell(2 + i, 2), Look::NumberBox);
-        table.put(table.cell(2 + i, 3, 4), Look::NumberBox);
+        table.put(table.cell(2 + i, 2), Look::NumberBox, sheet.points.value(i));
+        table.put(table.cell(2 + i, 3, 4), Look::NumberBox, sheet.places.value(i));
     }
     // Both legs, each match with a box per side for its goals.
     const auto leg = [&](int row, const QString& caption, const QList<SheetMatch>& matches,
@@ -226,8 +240,8 @@ void paintTournamentSheet(QPainter& painter, const QRectF& page, const Tournamen
                       t::kMatch.arg(firstNumber + i));
             table.put(table.cell(row + 1 + i, 1), Look::Name, match.home);
             table.put(table.cell(row + 1 + i, 2), Look::Name, match.away);
-            table.put(table.cell(row + 1 + i, 3), Look::NumberBox);
-            table.put(table.cell(row + 1 + i, 4), Look::NumberBox);
+            table.put(table.cell(row + 1 + i, 3), Look::NumberBox, match.homeGoals);
+            table.put(table.cell(row + 1 + i, 4), Look::NumberBox, match.awayGoals);
             if (withChances)
                 table.put(table.cell(row + 1 + i, 5), Look::Chances, match.chances);
         }
@@ -245,8 +259,10 @@ void paintTournamentSheet(QPainter& painter, const QRectF& page, const Tournamen
     // Before anybody won a prize there is none to show.
     const PrizeHolders& holders = sheet.prizes.holders;
     if (holders.won) {
-        drawPrize(painter, table.cell(15, 1), sheet.firstPicture, holders.shownHolder(1));
-        drawPrize(painter, table.cell(15, 2), sheet.secondPicture, holders.shownHolder(2));
+        drawPrize(painter, table.cell(15, 1), sheet.firstPicture, sheet.firstMeaning,
+                  holders.shownHolder(1));
+        drawPrize(painter, table.cell(15, 2), sheet.secondPicture, sheet.secondMeaning,
+                  holders.shownHolder(2));
     }
     painter.restore();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tournament/standings.h"
 #include "tournament/tournamentpress.h"
 
 #include <QList>
@@ -7,6 +8,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 namespace kv {
 
@@ -15,6 +17,8 @@ struct SheetMatch {
     QString home;
     QString away;
     QString chances; // "Зурко 58% · ничья 24% · Пенва 18%", empty when not known
+    QString homeGoals; // the score once the evening has been played, empty before
+    QString awayGoals;
     friend bool operator==(const SheetMatch&, const SheetMatch&) = default;
 };
 
@@ -25,17 +29,24 @@ struct TournamentSheet {
     QString date;
     QStringList players; // three, in slot order
     QStringList teams;   // three, in slot order
+    QStringList points;  // three, in slot order, once the evening has been computed
+    QStringList places;
     QList<SheetMatch> firstLeg;
     QList<SheetMatch> secondLeg; // the first leg with the sides swapped
     PreviousPrizes prizes;       // the previous tournament's gift pictures and best scorer
     QString firstPicture;        // the pictures drawn for the two gifts (see giftPicture)
     QString secondPicture;
+    QString firstMeaning; // what the gifts let their holders do, in words
+    QString secondMeaning;
     friend bool operator==(const TournamentSheet&, const TournamentSheet&) = default;
 };
 
 // Each match of the sheet gets its chances, given in the order of kMatches.
 void setSheetChances(TournamentSheet& sheet, const std::array<QString, 6>& chances);
 bool hasChances(const TournamentSheet& sheet);
+// The evening as played: the scores of its matches, the players' points and places; none for an
+// evening not computed yet.
+void setSheetResult(TournamentSheet& sheet, const std::optional<ComputedStandings>& result);
 
 inline const QString kSheetTitle = QStringLiteral("Zorvo Kickvale 6: турнир");
 

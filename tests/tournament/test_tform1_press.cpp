@@ -262,6 +262,20 @@ void TestTForm1Press::sheetCommandFollowsTheSchedule() {
     QCOMPARE(w.folder.bytes(QStringLiteral("last.txt")), last);
     QCOMPARE(w.folder.bytes(QStringLiteral("gift1.txt")), gift1);
     QVERIFY(w.dialogs.shown().isEmpty());
+    QCOMPARE(sheet->sheet().firstMeaning, kv::giftCatalogue()[3].hint);
+
+    // Once the evening is computed the sheet shows it as a household fills it in by hand.
+    QVERIFY(sheet->sheet().points.isEmpty() && sheet->sheet().firstLeg[0].homeGoals.isEmpty());
+    w.form9->Edit1->setText("3"); // the first slot's team at home to the second's
+    w.form9->Edit2->setText("1");
+    w.form9->Button1->click();
+    QCOMPARE(sheet->sheet().points, QStringList({"6", "3", "4"}));
+    QCOMPARE(sheet->sheet().places, QStringList({"1", "3", "2"}));
+    const QList<kv::SheetMatch> legs = sheet->sheet().firstLeg + sheet->sheet().secondLeg;
+    for (const kv::SheetMatch& m : legs) {
+        const bool first = m.home == teams[0] && m.away == teams[1];
+        QCOMPARE(m.homeGoals + ":" + m.awayGoals, QString(first ? "3:1" : "0:0"));
+    }
 }
 
 void TestTForm1Press::pressWithoutResultsWindowStopsBeforeTheAward() {
