@@ -266,6 +266,7 @@ void TestTForm1Press::sheetCommandFollowsTheSchedule() {
 
     // Once the evening is computed the sheet shows it as a household fills it in by hand.
     QVERIFY(sheet->sheet().points.isEmpty() && sheet->sheet().firstLeg[0].homeGoals.isEmpty());
+    w.form9->showTournament(e.tournament());
     w.form9->Edit1->setText("3"); // the first slot's team at home to the second's
     w.form9->Edit2->setText("1");
     w.form9->Button1->click();
