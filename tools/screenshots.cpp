@@ -113,6 +113,11 @@ int main(int argc, char* argv[]) {
     form9.Button1->click();
     form9.Button4->click();
     save(&form9, out + QStringLiteral("/results-window.png"));
+    // The sheet after the evening: its scores, points and places, as a household fills it in.
+    if (auto* sheet = form1.findChild<kv::SheetWindow*>()) {
+        save(sheet, out + QStringLiteral("/sheet-after-evening.png"));
+        sheet->hide();
+    }
 
     form9.BitBtn1->click();
     form1.N6->trigger();
