@@ -23,6 +23,20 @@ QString withSeparator(const QString& format, const QString& fieldLetters, QChar 
     return out;
 }
 
+// Whether a date format writes the month or the weekday as a word ("MMM", "dddd"), outside quotes.
+bool writesNames(const QString& format) {
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        else if (!quoted && (format.mid(i, 3) == QLatin1String("MMM") ||
+                             format.mid(i, 3) == QLatin1String("ddd")))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 QString withoutTimeZone(const QString& format) {
@@ -65,6 +79,10 @@ QString Clock::longTimeFormat() const {
 
 QString Clock::shortDate() const {
     QString format = shortDateFormat();
+    // A forced date names a tournament's table, and the history reads its date back from the
+    // name: a month or weekday written as a word could not be read, so the digits stand in.
+    if (forced_ && writesNames(format))
+        format = QStringLiteral("dd.MM.yyyy");
     if (forced_)
         format = withSeparator(format, QStringLiteral("dMy"), QLatin1Char('.'));
     return locale().toString(now().date(), format);

@@ -107,6 +107,9 @@ void TestHistoryStore::tableNameFromTheClock_data() {
     row("evening", 21, "dd.MM.yyyy", "H:mm:ss", kTable);
     row("one-digit hour", 9, "dd.MM.yyyy", "H:mm:ss", "08_12_2016__9_05_33");
     row("other separators are forced", 9, "d/M/yyyy", "HH-mm-ss", "8_12_2016__09_05_33");
+    // A name the history could not read a date from: the month and weekday as digits.
+    row("month as a word", 21, "d MMM yyyy", "HH:mm:ss", kTable);
+    row("weekday as a word", 21, "dddd, d.M.yyyy", "HH:mm:ss", kTable);
     // A time of day names no zone, whatever the locale puts around it.
     row("zone at the end", 21, "dd.MM.yyyy", "HH:mm:ss t", kTable);
     row("zone in front", 21, "d.M.yyyy", "t HH:mm:ss", "8_12_2016__21_05_33");
