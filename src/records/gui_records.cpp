@@ -9,6 +9,7 @@
 #include "common/textfile.h"
 #include "history/historyread.h"
 #include "history/historystore.h"
+#include "records/gui_period.h"
 #include "records/rating.h"
 #include "records/seasons.h"
 
@@ -536,6 +537,7 @@ RecordsWindow::RecordsWindow(HistoryStore& store, Dialogs& dialogs, const Clock&
     saveCsv_ = button(QStringLiteral("Сохранить матчи..."), QStringLiteral("SaveCsvButton"),
                       QStringLiteral("Ctrl+Shift+S"),
                       QStringLiteral("Все матчи всех турниров одной таблицей (Ctrl+Shift+S)"));
+    period_ = new PeriodChoice(this);
     reading_ = new BesideWork(this);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("RecordsStatus"));
@@ -543,6 +545,10 @@ RecordsWindow::RecordsWindow(HistoryStore& store, Dialogs& dialogs, const Clock&
     status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     auto* buttons = new QHBoxLayout;
+    auto* periodLabel = new QLabel(QStringLiteral("Период:"), this);
+    periodLabel->setBuddy(period_);
+    buttons->addWidget(periodLabel);
+    buttons->addWidget(period_);
     buttons->addWidget(print_);
     buttons->addWidget(savePdf_);
     buttons->addWidget(saveCsv_);
@@ -557,6 +563,8 @@ RecordsWindow::RecordsWindow(HistoryStore& store, Dialogs& dialogs, const Clock&
                        &RecordsWindow::savePdfClick);
     kv::connectGuarded(dialogs_, saveCsv_, &QPushButton::clicked, this,
                        &RecordsWindow::saveCsvClick);
+    kv::connectGuarded(dialogs_, period_, &PeriodChoice::periodChosen, this,
+                       &RecordsWindow::refresh);
     // Computed afresh on each change, at once while shown, else when shown next.
     kv::connectGuarded(dialogs_, &store_, &HistoryStore::historyChanged, this, [this] {
         stale_ = true;
@@ -587,12 +595,15 @@ void RecordsWindow::refresh() {
     levelOf_ = levels_ ? levels_() : LevelOf();
     players_ = currentPlayers();
     reading_->run([this, file = store_.fileName(), levelOf = levelOf_, players = players_,
-                   period = period_] {
+                   period = period_->period()] {
         auto read = std::make_shared<HistoryRead>(readHistoryAlone(file));
         auto book = std::make_shared<PeriodBook>();
-        if (!read->failure)
+        auto held = std::make_shared<QList<HeldYear>>();
+        if (!read->failure) {
             *book = computePeriodBook(read->history, period, levelOf, players);
-        return BesideWork::HandOver([this, read, book] {
+            *held = heldYears(read->history);
+        }
+        return BesideWork::HandOver([this, read, book, held] {
             guarded(dialogs_, [&] {
                 for (QPushButton* b : {print_, savePdf_, saveCsv_})
                     b->setEnabled(true);
@@ -607,6 +618,9 @@ void RecordsWindow::refresh() {
                     w.paragraph(*read->failure);
                 } else {
                     history_ = book->history;
+                    title_ = kTitle + QStringLiteral(": ") + book->period.title();
+                    fileNamePart_ = book->period.fileNamePart();
+                    period_->setHeld(*held);
                     writeRecordsBook(*document, *book, tournamentDate(clock_), levelOf_);
                 }
                 showDocument(document);
@@ -628,7 +642,14 @@ void RecordsWindow::showDocument(QTextDocument* book) {
 }
 
 QString RecordsWindow::fileBaseName(const QString& what) const {
+    // All time is named by the day it was saved, a period by itself.
+    if (!fileNamePart_.isEmpty())
+        return what + fileNamePart_;
     return what + QLatin1Char('-') + clock_.now().date().toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+PeriodChoice* RecordsWindow::periodChoice() const {
+    return period_;
 }
 
 void RecordsWindow::printClick() {
@@ -662,7 +683,7 @@ void RecordsWindow::savePdfClick() {
             writer.setPageLayout(QPageLayout(
                 QPageSize(QPageSize::A4), QPageLayout::Portrait,
                 QMarginsF(15, 15 - kPageStripMm, 15, 15 - kPageStripMm), QPageLayout::Millimeter));
-            writer.setTitle(kTitle);
+            writer.setTitle(title_);
             writer.setCreator(QStringLiteral("Zorvo Kickvale 6"));
             printBook(*document(), writer);
         }

@@ -17,6 +17,7 @@ class BesideWork;
 class Clock;
 class Dialogs;
 class HistoryStore;
+class PeriodChoice;
 struct PeriodBook;
 
 // Writes the records book of a period into a document: the rating first, the seasons, then
@@ -44,6 +45,9 @@ public:
     // Where the saves ask for a file name (the file dialog unless replaced).
     void setChooseSaveFile(ChooseSaveFile choose) { choosePdf_ = chooseCsv_ = std::move(choose); }
 
+    // Which tournaments the book counts.
+    PeriodChoice* periodChoice() const;
+
     void printClick();
     void savePdfClick();
     void saveCsvClick();
@@ -67,7 +71,10 @@ private:
     ChooseSaveFile choosePdf_;
     ChooseSaveFile chooseCsv_;
     History history_; // the tournaments of the period shown
-    Period period_;
+    // The book shown: its title and what its files add to their names.
+    QString title_ = kTitle;
+    QString fileNamePart_;
+    PeriodChoice* period_ = nullptr;
     QStringList players_; // the current players the book was written for
     bool stale_ = true;
     BesideWork* reading_ = nullptr;

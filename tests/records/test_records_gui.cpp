@@ -2,6 +2,7 @@
 // history while open, and its saves.
 #include "fakes.h"
 #include "household.h"
+#include "records/gui_period.h"
 #include "records/gui_records.h"
 #include "recordshistory.h"
 #include "../results/resultswindow.h"
@@ -76,6 +77,8 @@ private slots:
     void showsWhatTheHistoryHolds();
     void followsAWrite();
     void savesPdfAndCsv();
+    void bookOfAPeriod_data();
+    void bookOfAPeriod();
     void aWriteTellsOfBrokenRecords_data();
     void aWriteTellsOfBrokenRecords();
     void changesWhileComputingEndInTheLastOne();
@@ -207,6 +210,71 @@ void TestRecordsWindow::savesPdfAndCsv() {
     QCOMPARE(lines.value(1),
              QStringLiteral("datetime.datetime(2024, 3, 1, 0, 0)|'01_03_2024__20_00_00'|'Зурко'|"
                             "'Реал Мадрид'|'Пенва'|'Ювентус'|2|0|'Другие'|'Другие'|None"));
+}
+
+void TestRecordsWindow::bookOfAPeriod_data() {
+    QTest::addColumn<QStringList>("picks"); // the choice's items picked in turn
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QString>("pdf"); // the name proposed
+    const QStringList march{"Рекорды: Март 2024", "Турниров учтено: 3."};
+    QTest::newRow("a year") << QStringList{"2024"}
+                            << QStringList{"Рекорды: 2024",
+                                           "Турниров учтено: 3.",
+                                           "рейтинг - на его конец, 31.12.2024.",
+                                           "Сезоны",
+                                           "Месяцы 2024 года",
+                                           "Март 2024\n3\n"}
+                            << "Рекорды-2024.pdf";
+    QTest::newRow("a month of the year")
+        << QStringList{"2024", "    Март 2024"} << march << "Рекорды-2024-03.pdf";
+    QTest::newRow("own dates") << QStringList{"Свои даты...:2024-03-03:2024-03-02"}
+                               << QStringList{"Рекорды: 02.03.2024 – 03.03.2024",
+                                              "Турниров учтено: 2."}
+                               << "Рекорды-2024-03-02-2024-03-03.pdf";
+    QTest::newRow("own dates without a tournament")
+        << QStringList{"Свои даты...:2023-01-01:2023-12-31"}
+        << QStringList{"В этом периоде турниров нет", "!Рейтинг"}
+        << "Рекорды-2023-01-01-2023-12-31.pdf";
+    QTest::newRow("own dates cancelled, then all time again")
+        << QStringList{"2024", "Свои даты...", "Всё время"}
+        << QStringList{"Рекорды: Всё время", "Турниров учтено: 3."} << "Рекорды-2024-03-09.pdf";
+}
+
+void TestRecordsWindow::bookOfAPeriod() {
+    QFETCH(QStringList, picks);
+    QFETCH(QStringList, shown);
+    QFETCH(QString, pdf);
+    RecordsOnScreen s(QStringLiteral("sample"));
+    s.text();
+    kv::PeriodChoice* choice = s.window->periodChoice();
+    std::optional<std::pair<QDate, QDate>> dates;
+    choice->setAskDates([&](QWidget*, QDate, QDate) { return dates; });
+    for (const QString& pick : picks) {
+        const QStringList parts = pick.split(':');
+        dates.reset();
+        if (parts.size() == 3)
+            dates = std::pair{QDate::fromString(parts[1], Qt::ISODate),
+                              QDate::fromString(parts[2], Qt::ISODate)};
+        const int index = choice->findText(parts[0]);
+        QVERIFY2(index >= 0, qPrintable(pick));
+        emit choice->activated(index);
+        s.text();
+    }
+    for (const QString& text : shown)
+        if (text.startsWith(QLatin1Char('!')))
+            QVERIFY2(!s.text().contains(text.mid(1)), qPrintable(text));
+        else
+            QVERIFY2(s.text().contains(text), qPrintable(text + "\n" + s.text()));
+    QCOMPARE(choice->currentText().trimmed(), choice->period().title());
+    QString offered;
+    s.window->setChooseSaveFile([&](QWidget*, const QString& proposed) {
+        offered = QFileInfo(proposed).fileName();
+        return s.folder.path(offered);
+    });
+    s.window->savePdfClick();
+    QCOMPARE(s.dialogs.errors(), QStringList{});
+    QCOMPARE(offered, pdf);
+    QVERIFY(s.folder.bytes(pdf).startsWith("%PDF"));
 }
 
 void TestRecordsWindow::aWriteTellsOfBrokenRecords_data() {
