@@ -3,9 +3,11 @@
 #include "common/besidework.h"
 #include "common/errors.h"
 #include "common/guard.h"
+#include "common/gui_savefile.h"
 #include "common/gui_windowplace.h"
 #include "history/historyread.h"
 #include "history/historystore.h"
+#include "records/gui_period.h"
 #include "records/rating.h"
 
 #include <QBarCategoryAxis>
@@ -14,12 +16,18 @@
 #include <QChart>
 #include <QChartView>
 #include <QDateTimeAxis>
+#include <QFileInfo>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLegend>
 #include <QLineSeries>
 #include <QPainter>
+#include <QPixmap>
 #include <QPointer>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScatterSeries>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -68,38 +76,25 @@ void countRange(QValueAxis* y, qreal top, bool roomBelow = false, int ticks = 8)
     y->setTickInterval(step);
 }
 
-// The tournament axis: half a tournament of room at either end, so that the first and last
-// points stand inside the plot, and ticks on whole tournaments only, at most about ten.
-void tournamentRange(QValueAxis* x, qreal last) {
-    last = std::max<qreal>(last, 1);
-    x->setRange(0.5, last + 0.5);
-    x->setTickType(QValueAxis::TicksDynamic);
-    x->setTickAnchor(1);
-    x->setTickInterval(std::max<qreal>(1, std::ceil(last / 10)));
+// The axis of the evenings' dates, with room at either end so that the first and last points
+// stand inside the plot; months alone over a span of years, where days would crowd the labels.
+QDateTimeAxis* dateAxis(QChart* chart, qreal first, qreal last, int ticks = 7) {
+    auto* x = new QDateTimeAxis(chart);
+    x->setTitleText(QStringLiteral("Дата"));
+    constexpr qreal kDay = 24 * 3600 * 1000.0;
+    x->setFormat(last - first > 2 * 365 * kDay ? QStringLiteral("MM.yyyy")
+                                               : QStringLiteral("dd.MM.yyyy"));
+    x->setTickCount(ticks);
+    chart->addAxis(x, Qt::AlignBottom);
+    const qreal room = std::max(kDay, (last - first) / 40);
+    x->setRange(QDateTime::fromMSecsSinceEpoch(qint64(first - room), Qt::UTC),
+                QDateTime::fromMSecsSinceEpoch(qint64(last + room), Qt::UTC));
+    return x;
 }
 
 void mark(QLineSeries* line, bool on) {
     line->setPointsVisible(on);
     line->setMarkerSize(4);
-}
-
-// A point of goals for: a filled dot; of goals against: a hollow square around where a dot
-// would be, so that equal figures show both.
-QImage goalsMarker(const QColor& colour, bool against) {
-    constexpr int kSize = 12;
-    QImage marker(kSize, kSize, QImage::Format_ARGB32_Premultiplied);
-    marker.fill(Qt::transparent);
-    QPainter painter(&marker);
-    painter.setRenderHint(QPainter::Antialiasing);
-    if (against) {
-        painter.setPen(QPen(colour, 2));
-        painter.drawRect(QRectF(1, 1, kSize - 2, kSize - 2));
-    } else {
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(colour);
-        painter.drawEllipse(QRectF(3, 3, kSize - 6, kSize - 6));
-    }
-    return marker;
 }
 
 void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y) {
@@ -126,7 +121,8 @@ QColor playerColour(qsizetype player) {
 
 TournamentCharts::TournamentCharts(HistoryStore& store, Dialogs& dialogs,
                                    std::function<LevelOf()> levels, QWidget* parent)
-    : QWidget(parent, Qt::Window), store_(store), dialogs_(dialogs), levels_(std::move(levels)) {
+    : QWidget(parent, Qt::Window), store_(store), dialogs_(dialogs), levels_(std::move(levels)),
+      choosePicture_(fileDialogChooser(QStringLiteral("Сохранить картинку"), pngKind())) {
     setObjectName(QStringLiteral("TournamentCharts"));
     setWindowTitle(QStringLiteral("Графики турниров"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -138,9 +134,29 @@ TournamentCharts::TournamentCharts(HistoryStore& store, Dialogs& dialogs,
     note_->setWordWrap(true);
     note_->hide();
     layout->addWidget(note_);
+    period_ = new PeriodChoice(this);
+    savePicture_ = new QPushButton(QStringLiteral("Сохранить картинку..."), this);
+    savePicture_->setObjectName(QStringLiteral("SavePictureButton"));
+    savePicture_->setToolTip(QStringLiteral("Сохранить открытый график картинкой PNG"));
+    auto* row = new QHBoxLayout;
+    auto* periodLabel = new QLabel(QStringLiteral("Период:"), this);
+    periodLabel->setBuddy(period_);
+    row->addWidget(periodLabel);
+    row->addWidget(period_);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("ChartsStatus"));
+    status_->setTextFormat(Qt::PlainText);
+    row->addWidget(status_, 1);
+    row->addWidget(savePicture_);
+    layout->insertLayout(0, row);
     tabs_ = new QTabWidget(this);
     layout->addWidget(tabs_);
-    resize(900, 600);
+    // Fits a 1366x768 screen with its panel and the window's frame.
+    resize(900, 560);
+    connectGuarded(dialogs, period_, &PeriodChoice::periodChosen, this,
+                   &TournamentCharts::historyChanged);
+    connectGuarded(dialogs, savePicture_, &QPushButton::clicked, this,
+                   &TournamentCharts::savePictureClick);
     // A write, a correction or a rebuild shows at once.
     connectGuarded(dialogs, &store_, &HistoryStore::historyChanged, this,
                    &TournamentCharts::historyChanged);
@@ -162,17 +178,25 @@ void TournamentCharts::cannotRead(const QString& why) {
 
 void TournamentCharts::load() {
     store_.open();
-    reading_->run([this, file = store_.fileName(), levelOf = levels_ ? levels_() : LevelOf()] {
+    reading_->run([this, file = store_.fileName(), levelOf = levels_ ? levels_() : LevelOf(),
+                   period = period_->period()] {
         auto read = std::make_shared<HistoryRead>(readHistoryAlone(file));
         auto ratings = std::make_shared<Rating>();
-        if (!read->failure)
+        auto shown = std::make_shared<History>();
+        auto held = std::make_shared<QList<HeldYear>>();
+        if (!read->failure) {
             *ratings = computeRating(read->history, levelOf);
-        return BesideWork::HandOver([this, read, ratings] {
+            *shown = inPeriod(read->history, period);
+            *held = heldYears(read->history);
+        }
+        return BesideWork::HandOver([this, read, ratings, shown, held, period] {
             guarded(dialogs_, [&] {
-                if (read->failure)
+                if (read->failure) {
                     cannotRead(*read->failure);
-                else
-                    draw(read->history, *ratings);
+                } else {
+                    period_->setHeld(*held);
+                    draw(read->history, *shown, *ratings, period);
+                }
             });
         });
     });
@@ -192,26 +216,70 @@ void TournamentCharts::clear() {
 
 namespace {
 
-// What the charts show of each player (by his index in the history), tournament by tournament.
+// Where each tournament stands on the date axis: at its date; one whose table names no date a
+// minute after the one before it (or before the first dated one), in the order played.
+QList<qreal> chartTimes(const QList<PlayedTournament>& tournaments) {
+    constexpr qreal kMinute = 60 * 1000.0;
+    QList<qreal> times(tournaments.size(), 0);
+    qsizetype firstDated = -1;
+    for (qsizetype t = 0; t < tournaments.size(); ++t) {
+        if (tournaments[t].played.isValid()) {
+            times[t] = qreal(tournaments[t].played.toMSecsSinceEpoch());
+            if (firstDated < 0)
+                firstDated = t;
+        } else if (t > 0 && firstDated >= 0) {
+            times[t] = times[t - 1] + kMinute;
+        }
+    }
+    // Undated before any dated one: just before it, or days from the epoch when none has a date.
+    for (qsizetype t = (firstDated < 0 ? tournaments.size() : firstDated) - 1; t >= 0; --t)
+        times[t] = firstDated < 0 ? qreal(t) * 24 * 60 * kMinute : times[t + 1] - kMinute;
+    return times;
+}
+
+// The mean of the last `span` values up to each one.
+QList<QPointF> movingAverage(const QList<QPointF>& points, int span) {
+    QList<QPointF> mean;
+    qreal sum = 0;
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        sum += points[i].y();
+        if (i >= span)
+            sum -= points[i - span].y();
+        mean.append(QPointF(points[i].x(), sum / qreal(std::min<qsizetype>(i + 1, span))));
+    }
+    return mean;
+}
+
+// Evenings the average line of the goals runs over.
+constexpr int kAverageSpan = 10;
+
+// What the charts show of each player (by his index in `players`), tournament by tournament.
 struct PlayerSeries {
     // Points so far: a player who missed an evening keeps the sum he had.
     QList<QList<QPointF>> cumulative, goalsFor, goalsAgainst;
     QList<qint64> sums;
     QList<std::array<qreal, 3>> places;
-    qreal last = 0;       // tournaments drawn
-    bool markers = false; // a few tournaments are marked one by one
+    qreal first = 0, last = 0; // the dates drawn
+    qsizetype evenings = 0;
+    QList<qsizetype> colours; // each player's colour: his place among all who ever played
+    bool markers = false;     // a few tournaments are marked one by one
 };
 
-PlayerSeries playerSeries(const History& h) {
-    const qsizetype n = h.players.size();
+PlayerSeries playerSeries(const QStringList& players, const History& h,
+                          const QStringList& everyone) {
+    const qsizetype n = players.size();
     QHash<QString, qsizetype> at;
-    for (qsizetype p = 0; p < n; ++p)
-        at.insert(h.players[p], p);
     PlayerSeries s;
+    for (qsizetype p = 0; p < n; ++p) {
+        at.insert(players[p], p);
+        const qsizetype colour = everyone.indexOf(players[p]);
+        s.colours.append(colour >= 0 ? colour : p);
+    }
     for (auto* perPlayer : {&s.cumulative, &s.goalsFor, &s.goalsAgainst})
         perPlayer->resize(n);
     s.sums.fill(0, n);
     s.places.fill({0, 0, 0}, n);
+    const QList<qreal> times = chartTimes(h.tournaments);
     for (qsizetype t = 0; t < h.tournaments.size(); ++t) {
         const PlayedTournament& pt = h.tournaments[t];
         for (int slot = 0; slot < 3; ++slot) {
@@ -221,28 +289,30 @@ PlayerSeries playerSeries(const History& h) {
             s.sums[p] += pt.points[slot];
             if (pt.places[slot] > 0)
                 s.places[p][pt.places[slot] - 1] += 1;
-            s.goalsFor[p].append(QPointF(t + 1, pt.goalsFor[slot]));
-            s.goalsAgainst[p].append(QPointF(t + 1, pt.goalsAgainst[slot]));
+            s.goalsFor[p].append(QPointF(times[t], pt.goalsFor[slot]));
+            s.goalsAgainst[p].append(QPointF(times[t], pt.goalsAgainst[slot]));
         }
         for (qsizetype p = 0; p < n; ++p)
-            s.cumulative[p].append(QPointF(t + 1, s.sums[p]));
+            s.cumulative[p].append(QPointF(times[t], s.sums[p]));
     }
-    s.last = h.tournaments.size();
+    s.evenings = h.tournaments.size();
+    s.first = times.isEmpty() ? 0 : times.first();
+    s.last = times.isEmpty() ? 0 : times.last();
     // After the first evening a line has one point: it shows only as a mark.
     s.markers = h.tournaments.size() <= 40;
     return s;
 }
 
-QChart* pointsChart(const QStringList& players, const PlayerSeries& s) {
+QChart* pointsChart(const QStringList& players, const PlayerSeries& s, const QString& period) {
     auto* chart = new QChart;
-    chart->setTitle(QStringLiteral("Очки по турнирам, нарастающим итогом"));
-    QValueAxis* x = axis(QStringLiteral("Турнир"), chart, Qt::AlignBottom);
+    chart->setTitle(QStringLiteral("Очки по турнирам, нарастающим итогом: ") + period);
+    QDateTimeAxis* x = dateAxis(chart, s.first, s.last);
     QValueAxis* y = axis(QStringLiteral("Очки"), chart, Qt::AlignLeft);
     qint64 top = 0;
     for (qsizetype p = 0; p < players.size(); ++p) {
         auto* line = new QLineSeries(chart);
         line->setName(legendName(players[p]));
-        QPen pen(playerColour(p));
+        QPen pen(playerColour(s.colours[p]));
         pen.setWidth(2);
         line->setPen(pen);
         line->replace(s.cumulative[p]);
@@ -250,19 +320,18 @@ QChart* pointsChart(const QStringList& players, const PlayerSeries& s) {
         attach(chart, line, x, y);
         top = std::max(top, s.sums[p]);
     }
-    tournamentRange(x, s.last);
     countRange(y, top, true);
     return chart;
 }
 
-QChart* placesChart(const QStringList& players, const PlayerSeries& s) {
+QChart* placesChart(const QStringList& players, const PlayerSeries& s, const QString& period) {
     auto* chart = new QChart;
-    chart->setTitle(QStringLiteral("Сколько раз занято место"));
+    chart->setTitle(QStringLiteral("Сколько раз занято место: ") + period);
     auto* bars = new QBarSeries(chart);
     qreal most = 1;
     for (qsizetype p = 0; p < players.size(); ++p) {
         auto* set = new QBarSet(legendName(players[p]), bars);
-        set->setColor(playerColour(p));
+        set->setColor(playerColour(s.colours[p]));
         for (qreal count : s.places[p]) {
             set->append(count);
             most = std::max(most, count);
@@ -282,27 +351,42 @@ QChart* placesChart(const QStringList& players, const PlayerSeries& s) {
 }
 
 // One player's goals, for and against in colours the legend tells apart, on the scale `high`
-// that every player's chart shares.
+// that every player's chart shares: each evening a point, and the mean of the last ten evenings
+// a line, which stays readable where hundreds of points crowd.
 QChart* goalsChart(qsizetype p, const PlayerSeries& s, qreal high) {
     auto* chart = new QChart;
     chart->setMargins(QMargins(4, 4, 4, 4));
-    QValueAxis* x = axis(QStringLiteral("Турнир"), chart, Qt::AlignBottom);
+    QDateTimeAxis* x = dateAxis(chart, s.first, s.last, 4);
     QValueAxis* y = axis(QStringLiteral("Мячей"), chart, Qt::AlignLeft);
+    const qreal dot = s.evenings <= 40 ? 9 : (s.evenings <= 150 ? 6 : 4);
     for (const bool against : {false, true}) {
         auto* line = new QLineSeries(chart);
-        line->setName(against ? QStringLiteral("Пропущено") : QStringLiteral("Забито"));
-        QPen pen(against ? kAgainstColour : playerColour(p));
+        line->setName(against ? QStringLiteral("Пропущено, в среднем за %1").arg(kAverageSpan)
+                              : QStringLiteral("Забито, в среднем за %1").arg(kAverageSpan));
+        QPen pen(against ? kAgainstColour : playerColour(s.colours[p]));
         pen.setWidth(2);
         if (against)
             pen.setStyle(Qt::DashLine);
         line->setPen(pen);
-        line->replace(against ? s.goalsAgainst[p] : s.goalsFor[p]);
-        mark(line, s.markers);
-        line->setLightMarker(goalsMarker(pen.color(), against));
-        line->setMarkerSize(12);
+        line->replace(movingAverage(against ? s.goalsAgainst[p] : s.goalsFor[p], kAverageSpan));
         attach(chart, line, x, y);
     }
-    tournamentRange(x, s.last);
+    for (const bool against : {false, true}) {
+        auto* points = new QScatterSeries(chart);
+        points->setName(against ? QStringLiteral("Пропущено") : QStringLiteral("Забито"));
+        const QColor colour = against ? kAgainstColour : playerColour(s.colours[p]);
+        // Goals against a hollow square around where a dot would be, so that equal figures
+        // show both.
+        points->setMarkerShape(against ? QScatterSeries::MarkerShapeRectangle
+                                       : QScatterSeries::MarkerShapeCircle);
+        points->setMarkerSize(against ? dot + 3 : dot);
+        points->setPen(QPen(colour, against ? 1.5 : 0));
+        points->setBrush(against ? QBrush(Qt::NoBrush) : QBrush(colour));
+        if (!against)
+            points->setPen(Qt::NoPen);
+        points->replace(against ? s.goalsAgainst[p] : s.goalsFor[p]);
+        attach(chart, points, x, y);
+    }
     countRange(y, high, true, 4);
     chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
     return chart;
@@ -344,18 +428,22 @@ QScrollArea* goalsPage(const QStringList& players, const PlayerSeries& s, QWidge
 
 // Each player's rating after every tournament he played, over the tournaments' dates; colours by
 // the players' order in `all`, as in the other charts.
-QChart* ratingChart(const History& all, const Rating& ratings) {
+QChart* ratingChart(const History& all, const Rating& ratings, const Period& period) {
     auto* chart = new QChart;
-    chart->setTitle(QStringLiteral("Рейтинг после каждого турнира"));
-    auto* x = new QDateTimeAxis(chart);
-    x->setTitleText(QStringLiteral("Дата"));
-    x->setFormat(QStringLiteral("dd.MM.yyyy"));
-    x->setTickCount(7);
-    chart->addAxis(x, Qt::AlignBottom);
+    chart->setTitle(QStringLiteral("Рейтинг после каждого турнира: ") + period.title());
+    QList<const RatedTournament*> shown;
+    for (const RatedTournament& rt : ratings.tournaments)
+        if (period.holds(all.tournaments[rt.tournament].played))
+            shown.append(&rt);
+    const auto time = [&](const RatedTournament* rt) {
+        return qreal(all.tournaments[rt->tournament].played.toMSecsSinceEpoch());
+    };
+    QDateTimeAxis* x = dateAxis(chart, time(shown.first()), time(shown.last()));
     QValueAxis* y = axis(QStringLiteral("Рейтинг"), chart, Qt::AlignLeft);
     QHash<QString, QList<QPointF>> points;
     qreal low = kStartRating, high = kStartRating;
-    for (const RatedTournament& rt : ratings.tournaments) {
+    for (const RatedTournament* rated : shown) {
+        const RatedTournament& rt = *rated;
         const PlayedTournament& t = all.tournaments[rt.tournament];
         for (int slot = 0; slot < 3; ++slot) {
             points[t.players[slot]].append(
@@ -366,6 +454,8 @@ QChart* ratingChart(const History& all, const Rating& ratings) {
     }
     for (qsizetype p = 0; p < ratings.players.size(); ++p) {
         const QString& name = ratings.players[p].player;
+        if (!points.contains(name))
+            continue; // played no tournament of the period
         const qsizetype colour = all.players.indexOf(name);
         auto* line = new QLineSeries(chart);
         line->setName(legendName(name));
@@ -373,13 +463,9 @@ QChart* ratingChart(const History& all, const Rating& ratings) {
         pen.setWidth(2);
         line->setPen(pen);
         line->replace(points.value(name));
-        mark(line, ratings.tournaments.size() <= 40);
+        mark(line, shown.size() <= 40);
         attach(chart, line, x, y);
     }
-    // A day of room at either end, so that the first and last points stand inside the plot.
-    const QDateTime first = all.tournaments[ratings.tournaments.first().tournament].played;
-    const QDateTime last = all.tournaments[ratings.tournaments.last().tournament].played;
-    x->setRange(first.addDays(-1), last.addDays(1));
     // Ticks on round ratings, at most about eight of them.
     qreal step = 25;
     for (int i = 0; (high - low) / step > 7; ++i)
@@ -393,35 +479,67 @@ QChart* ratingChart(const History& all, const Rating& ratings) {
 
 } // namespace
 
-void TournamentCharts::draw(const History& all, const Rating& ratings) {
+void TournamentCharts::draw(const History& all, const History& shown, const Rating& ratings,
+                            const Period& period) {
     clear();
-    const QList<SkippedTable> leftOut = all.leftOut();
+    const QList<SkippedTable> leftOut = shown.leftOut();
     note_->setText(QStringLiteral("Не показаны таблицы, которые нельзя посчитать как турнир:\n") +
                    describeLeftOut(leftOut).join(QLatin1Char('\n')));
     note_->setVisible(!leftOut.isEmpty());
-    History h = all;
+    History h = shown;
     h.tournaments.removeIf([](const PlayedTournament& t) { return !t.counted(); });
     if (h.tournaments.isEmpty()) {
-        showNoTournaments();
+        showNoTournaments(!period.isAllTime());
         return;
     }
-    const PlayerSeries series = playerSeries(h);
-    tabs_->addTab(view(pointsChart(h.players, series), tabs_), QStringLiteral("Очки"));
-    tabs_->addTab(view(placesChart(h.players, series), tabs_), QStringLiteral("Места"));
+    fileNamePart_ = period.fileNamePart();
+    const PlayerSeries series = playerSeries(h.players, h, all.players);
+    const QString title = period.title();
+    tabs_->addTab(view(pointsChart(h.players, series, title), tabs_), QStringLiteral("Очки"));
+    tabs_->addTab(view(placesChart(h.players, series, title), tabs_), QStringLiteral("Места"));
     tabs_->addTab(goalsPage(h.players, series, tabs_), QStringLiteral("Мячи"));
-    if (!ratings.tournaments.isEmpty())
-        tabs_->addTab(view(ratingChart(all, ratings), tabs_), QStringLiteral("Рейтинг"));
+    const bool rated = std::any_of(ratings.tournaments.cbegin(), ratings.tournaments.cend(),
+                                   [&](const RatedTournament& rt) {
+                                       return period.holds(all.tournaments[rt.tournament].played);
+                                   });
+    if (rated)
+        tabs_->addTab(view(ratingChart(all, ratings, period), tabs_), QStringLiteral("Рейтинг"));
 }
 
-void TournamentCharts::showNoTournaments() {
-    auto* empty = new QLabel(QStringLiteral("В базе ещё нет ни одного турнира. Запишите "
-                                            "турнир кнопкой \"Записать в базу\" в окне "
-                                            "результатов, и здесь появятся графики."),
+void TournamentCharts::showNoTournaments(bool inPeriod) {
+    auto* empty = new QLabel(inPeriod ? QStringLiteral("В этом периоде турниров нет: выберите "
+                                                       "другой период.")
+                                      : QStringLiteral("В базе ещё нет ни одного турнира. Запишите "
+                                                       "турнир кнопкой \"Записать в базу\" в окне "
+                                                       "результатов, и здесь появятся графики."),
                              tabs_);
     empty->setObjectName(QStringLiteral("NoTournaments"));
     empty->setWordWrap(true);
     empty->setAlignment(Qt::AlignCenter);
     tabs_->addTab(empty, QStringLiteral("Графики"));
+}
+
+void TournamentCharts::savePictureClick() {
+    guarded(dialogs_, [&] {
+        QWidget* page = tabs_->currentWidget();
+        if (!page || tabs_->count() == 0)
+            throw Error(QStringLiteral("Графиков нет: сохранять нечего. Запишите турнир или "
+                                       "выберите другой период."));
+        // The goals tab scrolls: the picture holds every player's chart, not only those in sight.
+        if (auto* scroll = qobject_cast<QScrollArea*>(page); scroll && scroll->widget())
+            page = scroll->widget();
+        const QPixmap picture = page->grab();
+        const QString base =
+            QStringLiteral("Графики-") + tabs_->tabText(tabs_->currentIndex()) + fileNamePart_;
+        const QString path = askSavePath(this, dialogs_, pngKind(), base, choosePicture_);
+        if (path.isEmpty())
+            return;
+        // Through a temporary file: an older picture of that name stays until the new one is whole.
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit())
+            throw cannotCreate(path, file.errorString());
+        status_->setText(QStringLiteral("Сохранено: ") + QFileInfo(path).fileName());
+    });
 }
 
 TournamentCharts* showTournamentCharts(QWidget* parent, HistoryStore& store, Dialogs& dialogs,

@@ -2,7 +2,9 @@
 #include "common/errors.h"
 #include "history/historystore.h"
 #include "historydb.h"
+#include "household.h"
 #include "records/gui_charts.h"
+#include "records/gui_period.h"
 #include "records/rating.h"
 
 #include <QBarSeries>
@@ -11,6 +13,7 @@
 #include <QDateTimeAxis>
 #include <QLabel>
 #include <QLineSeries>
+#include <QScatterSeries>
 #include <QTabWidget>
 #include <QValueAxis>
 
@@ -32,18 +35,32 @@ QChart* chartOf(kv::TournamentCharts& w, int tab) {
     return chartsOf(w, tab).value(0);
 }
 
-// Every point of the lines inside the plot, whose tournament axis ticks on played ones only.
+// Every point of the lines inside the plot, over the evenings' dates; a point a played evening
+// on each line of points.
 void verifyInsideThePlot(kv::TournamentCharts& w, int played) {
     const QList<QChart*> lines = chartsOf(w, 2) + QList<QChart*>{chartOf(w, 0)};
     for (QChart* chart : lines) {
-        const auto* x = static_cast<QValueAxis*>(chart->axes(Qt::Horizontal)[0]);
+        const auto* x = qobject_cast<QDateTimeAxis*>(chart->axes(Qt::Horizontal)[0]);
         const auto* y = static_cast<QValueAxis*>(chart->axes(Qt::Vertical)[0]);
-        QVERIFY(x->tickAnchor() == 1 && x->max() < played + 1);
-        for (QAbstractSeries* s : chart->series())
-            for (const QPointF& p : static_cast<QLineSeries*>(s)->points())
-                QVERIFY(p.x() > x->min() && p.x() < x->max() && p.y() > y->min() &&
+        QVERIFY(x);
+        for (QAbstractSeries* s : chart->series()) {
+            const QList<QPointF> points = static_cast<QXYSeries*>(s)->points();
+            QCOMPARE(points.size(), played);
+            for (const QPointF& p : points)
+                QVERIFY(p.x() > x->min().toMSecsSinceEpoch() &&
+                        p.x() < x->max().toMSecsSinceEpoch() && p.y() > y->min() &&
                         p.y() < y->max());
+        }
     }
+}
+
+QStringList titles(kv::TournamentCharts& w) {
+    QStringList out;
+    for (int tab = 0; tab < w.tabs()->count(); ++tab)
+        for (QChart* chart : chartsOf(w, tab))
+            if (!chart->title().isEmpty())
+                out << chart->title();
+    return out;
 }
 
 } // namespace
@@ -54,6 +71,10 @@ private slots:
     void nothingStored();
     void onePlayerOneColour();
     void followsTheHistoryAndNamesWhatItLeavesOut();
+    void aPeriod_data();
+    void aPeriod();
+    void goalsReadableOverManyEvenings_data();
+    void goalsReadableOverManyEvenings();
 };
 
 void TestCharts::nothingStored() {
@@ -184,6 +205,96 @@ void TestCharts::followsTheHistoryAndNamesWhatItLeavesOut() {
     QVERIFY(!w.note()->isHidden());
     QVERIFY2(w.note()->text().contains("\"Копия\": копия турнира \"08_12_2016__21_05_33\""),
              qPrintable(w.note()->text()));
+}
+
+void TestCharts::aPeriod_data() {
+    QTest::addColumn<QString>("pick"); // the period's item
+    QTest::addColumn<int>("evenings"); // points on each line
+    QTest::addColumn<QString>("picture");
+    QTest::newRow("all time, the undated table after the evening before it")
+        << "Всё время" << 4 << "Графики-Очки.png";
+    QTest::newRow("a year") << "2025" << 2 << "Графики-Очки-2025.png";
+    QTest::newRow("a year of one evening") << "2026" << 1 << "Графики-Очки-2026.png";
+}
+
+void TestCharts::aPeriod() {
+    QFETCH(QString, pick);
+    QFETCH(int, evenings);
+    QFETCH(QString, picture);
+    kvtest::WorkFolder folder;
+    kvtest::createBaseDb();
+    kv::HistoryStore store;
+    // Each with a club of its own: an evening that repeats another's rows is a copy.
+    for (const char* table :
+         {"10_11_2025__20_00_00", "Финал", "24_12_2025__20_00_00", "05_01_2026__20_00_00"}) {
+        kv::TournamentEntry entry = kvtest::sampleTournament();
+        entry.players[0].team = QString::fromUtf8(table);
+        store.writeTournament(QString::fromUtf8(table), entry);
+    }
+    kv::ScriptedDialogs dialogs;
+    kv::TournamentCharts w(store, dialogs);
+    w.load();
+    QTRY_VERIFY(!w.isReading());
+    const int index = w.periodChoice()->findText(pick);
+    QVERIFY(index >= 0);
+    emit w.periodChoice()->activated(index);
+    QTRY_VERIFY(!w.isReading());
+    verifyInsideThePlot(w, evenings);
+    for (const QString& title : titles(w))
+        QVERIFY2(title.endsWith(": " + pick), qPrintable(title));
+    const QList<QPointF> points = static_cast<QXYSeries*>(chartOf(w, 0)->series()[0])->points();
+    const QDateTime undated = QDateTime(QDate(2025, 11, 10), QTime(20, 1), Qt::UTC);
+    QCOMPARE(points.contains(QPointF(undated.toMSecsSinceEpoch(), 14)), pick == "Всё время");
+    // The rating counts dated evenings only, those of the period drawn.
+    QCOMPARE(static_cast<QXYSeries*>(chartOf(w, 3)->series()[0])->points().size(),
+             std::min(evenings, 3));
+
+    // The picture of the tab shown, never over a picture saved before.
+    QStringList offered;
+    w.setChooseSaveFile([&](QWidget*, const QString& proposed) {
+        offered << QFileInfo(proposed).fileName();
+        return folder.path(QFileInfo(proposed).fileName());
+    });
+    w.savePictureClick();
+    w.savePictureClick();
+    QCOMPARE(dialogs.errors(), QStringList{});
+    QCOMPARE(offered, QStringList({picture, QString(picture).replace(".png", "-2.png")}));
+    QVERIFY(folder.bytes(picture).startsWith("\x89PNG"));
+}
+
+// On a household's 50 and 300 evenings the goals show each evening as a point, smaller when many,
+// and the mean of the last ten as a line.
+void TestCharts::goalsReadableOverManyEvenings_data() {
+    QTest::addColumn<int>("evenings");
+    QTest::addColumn<qreal>("dot");
+    QTest::newRow("50") << 50 << 6.0;
+    QTest::newRow("300") << 300 << 4.0;
+}
+
+void TestCharts::goalsReadableOverManyEvenings() {
+    QFETCH(int, evenings);
+    QFETCH(qreal, dot);
+    kvtest::WorkFolder folder;
+    kvtest::writeHousehold({.evenings = evenings});
+    kv::HistoryStore store;
+    kv::ScriptedDialogs dialogs;
+    kv::TournamentCharts w(store, dialogs);
+    w.load();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isReading(), 30000);
+    for (QChart* chart : chartsOf(w, 2)) {
+        const auto* mean = static_cast<QLineSeries*>(chart->series()[0]);
+        const auto* each = qobject_cast<QScatterSeries*>(chart->series()[2]);
+        QVERIFY(each);
+        QCOMPARE(each->markerSize(), dot);
+        const QList<QPointF> goals = each->points();
+        QCOMPARE(mean->points().size(), goals.size());
+        qreal sum = 0;
+        for (qsizetype i = goals.size() - 10; i < goals.size(); ++i)
+            sum += goals[i].y();
+        QCOMPARE(mean->points().last(), QPointF(goals.last().x(), sum / 10));
+    }
+    // The window with its charts fits a 1366x768 screen with a panel.
+    QVERIFY(w.frameGeometry().height() <= 700 && w.width() <= 1366);
 }
 
 QTEST_MAIN(TestCharts)
