@@ -65,7 +65,10 @@ double drawFactor(int draws, int matches) {
 }
 
 double marginWeight(qint64 margin) {
-    const qint64 n = margin < 0 ? -margin : margin;
+    // A margin beyond any real match (a damaged cell) counts as a thousand goals: the ratings
+    // after it stay numbers that can be rounded and shown.
+    constexpr qint64 widest = 1000;
+    const qint64 n = margin >= widest || margin <= -widest ? widest : margin < 0 ? -margin : margin;
     if (n <= 1)
         return 1;
     if (n == 2)

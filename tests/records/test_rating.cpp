@@ -7,6 +7,8 @@
 
 #include <QRegularExpression>
 
+#include <limits>
+
 using namespace kv;
 
 namespace {
@@ -90,6 +92,8 @@ void TestRating::formulas_data() {
     for (int n = 0; n <= 5; ++n)
         QTest::addRow("G for N = %d", n) << marginWeight(n) << weights[n];
     QTest::newRow("G of the away side's margin") << marginWeight(-4) << 1.875;
+    QTest::newRow("G of a damaged cell's margin")
+        << marginWeight(std::numeric_limits<qint64>::min()) << 1011.0 / 8;
     QTest::newRow("k under 30 matches") << drawFactor(29, 29) << 0.67;
     QTest::newRow("k, a quarter drawn") << drawFactor(10, 40) << 2.0 / 3;
     QTest::newRow("k, 40% drawn") << drawFactor(12, 30) << 4.0 / 3;
