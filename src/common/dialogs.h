@@ -18,6 +18,9 @@ public:
     virtual ~Dialogs() = default;
     // Information box with OK.
     virtual void information(const QString& text) = 0;
+    // The same box with one more button, of its own words, for something the players may do
+    // next; true when they pressed it. Enter and Escape give OK: nothing happens unasked.
+    virtual bool informationWithOffer(const QString& text, const QString& offer) = 0;
     // Confirmation with Yes, No and Cancel; closing the box gives Closed.
     virtual Answer yesNoCancel(const QString& text) = 0;
     // The same box with buttons of its own words; Escape is still Cancel.

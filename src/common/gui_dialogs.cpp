@@ -20,15 +20,18 @@ namespace kv {
 
 namespace {
 
+// Over the window whose command asks: a command may have brought another one forward.
+QWidget* boxParent() {
+    QWidget* over = WindowManners::commandWindow();
+    return over ? over : QApplication::activeWindow();
+}
+
 QMessageBox::StandardButton ask(QMessageBox::Icon icon, const QString& text,
                                 QMessageBox::StandardButtons buttons,
                                 QMessageBox::StandardButton escape,
                                 const Dialogs::Captions* captions = nullptr,
                                 QMessageBox::StandardButton enter = QMessageBox::NoButton) {
-    // Over the window whose command asks: a command may have brought another one forward.
-    QWidget* over = WindowManners::commandWindow();
-    QMessageBox box(icon, programTitle(), text, buttons,
-                    over ? over : QApplication::activeWindow());
+    QMessageBox box(icon, programTitle(), text, buttons, boxParent());
     box.setTextFormat(Qt::PlainText);
     box.setEscapeButton(escape);
     if (enter != QMessageBox::NoButton)
@@ -61,6 +64,16 @@ Dialogs::Answer toAnswer(QMessageBox::StandardButton button) {
 
 void MessageBoxDialogs::information(const QString& text) {
     ask(QMessageBox::Information, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool MessageBoxDialogs::informationWithOffer(const QString& text, const QString& offer) {
+    QMessageBox box(QMessageBox::Information, programTitle(), text, QMessageBox::Ok, boxParent());
+    box.setTextFormat(Qt::PlainText);
+    const QAbstractButton* taken = box.addButton(offer, QMessageBox::ActionRole);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    box.exec();
+    return box.clickedButton() == taken;
 }
 
 Dialogs::Answer MessageBoxDialogs::yesNoCancel(const QString& text) {

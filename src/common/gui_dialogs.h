@@ -13,6 +13,7 @@ namespace kv {
 class MessageBoxDialogs : public Dialogs {
 public:
     void information(const QString& text) override;
+    bool informationWithOffer(const QString& text, const QString& offer) override;
     Answer yesNoCancel(const QString& text) override;
     Answer yesNoCancel(const QString& text, const Captions& captions) override;
     Answer yesNo(const QString& text, Answer defaultAnswer = Answer::No) override;

@@ -16,6 +16,7 @@
 #include "history/safetycopy.h"
 #include "history/tournamentdates.h"
 #include "pools/pools.h"
+#include "records/gui_eveningcard.h"
 #include "records/records.h"
 #include "results/bestscorer.h"
 #include "tournament/evening.h"
@@ -130,6 +131,14 @@ TForm9::TForm9(kv::Services& services, kv::HistoryStore& history, kv::EveningOwn
     chancesLabel_->setGeometry(8, 132, 769, 40);
     chancesLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(evening_, &kv::EveningOwner::changed, this, &TForm9::showChances);
+    // Beside the write button, over the manual entry: the one free place near the list.
+    SummaryButton = new QPushButton(QStringLiteral("Итоги турнира..."), this);
+    SummaryButton->setObjectName(QStringLiteral("SummaryButton"));
+    SummaryButton->setGeometry(640, 222, 139, 22);
+    SummaryButton->setToolTip(QStringLiteral("Картинка и текст итогов турнира, выбранного в "
+                                             "списке справа, чтобы отправить их в чат"));
+    kv::connectGuarded(dialogs, SummaryButton, &QPushButton::clicked, this,
+                       &TForm9::SummaryButtonClick);
 
     FormCreate();
 }
@@ -225,9 +234,9 @@ void TForm9::showChances() {
         legs[i / 3].append(QStringLiteral("%1) %2").arg(i + 1).arg(chances));
     }
     const QString gap = QStringLiteral("   ");
-    chancesLabel_->setText(shown ? QStringLiteral("Шансы: %1\n%2")
-                                       .arg(legs[0].join(gap), legs[1].join(gap))
-                                 : QString());
+    chancesLabel_->setText(
+        shown ? QStringLiteral("Шансы: %1\n%2").arg(legs[0].join(gap), legs[1].join(gap))
+              : QString());
 }
 
 QLabel* TForm9::standingLabel(int player, StandingField field) const {
@@ -727,11 +736,40 @@ void TForm9::announceNewRecords(const QString& written) {
             for (const QString& table : written)
                 untold_.removeOne(table);
             showFindingRecords(false);
-            if (!news->isEmpty())
-                services_.dialogs->information(news->text());
+            if (!news->isEmpty() && services_.dialogs->informationWithOffer(
+                                        news->text(), QStringLiteral("Итоги вечера...")))
+                showEveningCard(written.last());
         });
     });
     showFindingRecords(true);
+}
+
+kv::EveningCardWindow* TForm9::showEveningCard(const QString& table) {
+    if (!card_)
+        card_ = new kv::EveningCardWindow(
+            db_, *services_.dialogs,
+            [] {
+                const QHash<QString, QString> levels = kv::poolLabelsOfTeams();
+                return kv::LevelOf([levels](const QString& club) { return levels.value(club); });
+            },
+            this);
+    card_->showTournament(table);
+    kv::showInFront(card_);
+    return card_;
+}
+
+void TForm9::SummaryButtonClick() {
+    guard([&] {
+        const QListWidgetItem* item = ListBox1->currentItem();
+        const QString table = item ? tableOf(item) : QString();
+        if (table.isEmpty() || table == kv::kTotalTable) {
+            services_.dialogs->information(
+                QStringLiteral("Турнир не выбран. Выберите турнир в списке справа и нажмите "
+                               "\"Итоги турнира...\" ещё раз."));
+            return;
+        }
+        showEveningCard(table);
+    });
 }
 
 void TForm9::showFindingRecords(bool finding) {

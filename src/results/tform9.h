@@ -17,6 +17,7 @@ namespace kv {
 class BesideWork;
 class EveningOwner;
 struct Evening;
+class EveningCardWindow;
 struct Services;
 } // namespace kv
 
@@ -47,6 +48,10 @@ public:
     bool isFindingRecords() const;
     // The button the Enter key presses now, or nullptr.
     QPushButton* enterButton() const;
+    // "Итоги вечера" of a stored tournament, in a window of its own (made at the first use).
+    kv::EveningCardWindow* showEveningCard(const QString& table);
+    // Opens the card of the tournament chosen in the list.
+    void SummaryButtonClick();
 
     static constexpr int kGridColumnWidth = 60;
 
@@ -202,6 +207,8 @@ private:
     kv::TournamentList listed_;
     int listedSchema_ = -1; // the tables listed are those of this version of the schema
     kv::BesideWork* findingRecords_ = nullptr;
+    QPushButton* SummaryButton = nullptr;
+    kv::EveningCardWindow* card_ = nullptr;
     // Evenings written whose news has not been told yet: one message tells them all.
     QStringList untold_;
 };

@@ -24,6 +24,11 @@ void TestDialogs::boxesSpeakRussianAndShowTextAsTyped() {
     // Escape cancels; Enter gives the safe answer of a Yes/No question.
     const std::tuple<std::function<Answer()>, QStringList, Answer, Answer> boxes[] = {
         {[&] { return d.information(t), Answer::Ok; }, {"OK"}, Answer::Ok, Answer::Ok},
+        // The offer is taken only by its own button: Enter and Escape leave it.
+        {[&] { return d.informationWithOffer(t, "Итоги вечера...") ? Answer::Yes : Answer::Ok; },
+         {"OK"},
+         Answer::Ok,
+         Answer::Ok},
         {[&] { return d.yesNoCancel(t); }, {"Да", "Нет", "Отмена"}, Answer::Cancel, Answer::Yes},
         {[&] { return d.yesNoCancel(t, kv::kCategoryButtons); },
          {"Клубы", "Сборные", "Случайно"},
@@ -32,8 +37,8 @@ void TestDialogs::boxesSpeakRussianAndShowTextAsTyped() {
         {[&] { return d.yesNo(t); }, {"Да", "Нет"}, Answer::No, Answer::No},
         {[&] { return d.okCancel(t); }, {"OK", "Отмена"}, Answer::Cancel, Answer::Ok}};
     for (const auto& [ask, buttons, onEscape, onEnter] : boxes)
-        for (const auto& [key, answer] : {std::pair{Qt::Key_Escape, onEscape},
-                                          std::pair{Qt::Key_Return, onEnter}}) {
+        for (const auto& [key, answer] :
+             {std::pair{Qt::Key_Escape, onEscape}, std::pair{Qt::Key_Return, onEnter}}) {
             QStringList shown;
             QTimer poll;
             connect(&poll, &QTimer::timeout, [&, key = key] {
@@ -52,6 +57,13 @@ void TestDialogs::boxesSpeakRussianAndShowTextAsTyped() {
             QCOMPARE(ask(), answer);
             QCOMPARE(shown, buttons);
         }
+    QTimer::singleShot(0, [] {
+        QTRY_VERIFY(QApplication::activeModalWidget());
+        for (auto* button : QApplication::activeModalWidget()->findChildren<QPushButton*>())
+            if (button->text() == QStringLiteral("Итоги вечера..."))
+                button->click();
+    });
+    QVERIFY(d.informationWithOffer(t, QStringLiteral("Итоги вечера...")));
 }
 
 QTEST_MAIN(TestDialogs)

@@ -1,5 +1,6 @@
 // The evening's card: what it draws for the sample evening, hostile names drawn as text and
 // shortened, the clipboard, and where its picture is saved.
+#include "../results/resultswindow.h"
 #include "common/savepath.h"
 #include "records/gui_eveningcard.h"
 #include "recordshistory.h"
@@ -59,6 +60,8 @@ private slots:
     void savesWhereItMay_data();
     void savesWhereItMay();
     void aTournamentItCannotSumUp();
+    void opensFromTheResultsWindow_data();
+    void opensFromTheResultsWindow();
 };
 
 void TestEveningCard::theSampleEvening() {
@@ -214,6 +217,54 @@ void TestEveningCard::aTournamentItCannotSumUp() {
     QVERIFY(!s.window->card());
     for (const char* name : {"CopyPictureButton", "CopyTextButton", "SavePictureButton"})
         QVERIFY(!s.button(name)->isEnabled());
+}
+
+void TestEveningCard::opensFromTheResultsWindow_data() {
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QString>("shown"); // the card's date; empty: no card
+    QTest::newRow("the news of a write, offer taken") << "taken"
+                                                      << "08.12.2016";
+    QTest::newRow("the news of a write, offer left") << "left"
+                                                     << "";
+    QTest::newRow("the button, a tournament chosen") << "chosen"
+                                                     << "08.12.2016";
+    QTest::newRow("the button, the total chosen") << "Total"
+                                                  << "";
+    QTest::newRow("the button, nothing chosen") << "none"
+                                                << "";
+}
+
+void TestEveningCard::opensFromTheResultsWindow() {
+    QFETCH(QString, way);
+    QFETCH(QString, shown);
+    kvtest::ResultsWindow w;
+    w.dialogs.takeOffers(way == QLatin1String("taken"));
+    if (way != QLatin1String("none")) {
+        w.handOver();
+        w.scores({{0, "3"}});
+        w.form->Button1->click();
+        w.form->BitBtn1->click();
+        QTRY_VERIFY(!w.form->isFindingRecords());
+        QCOMPARE(w.dialogs.shown().value(0).buttons, (QStringList{"OK", "Итоги вечера..."}));
+    }
+    w.dialogs.clear();
+    if (way == QLatin1String("chosen") || way == QLatin1String("Total")) {
+        w.choose(way == QLatin1String("Total") ? QStringLiteral("Total") : kvtest::kResultsTable);
+        kvtest::child<QPushButton>(w.form.get(), "SummaryButton")->click();
+    } else if (way == QLatin1String("none")) {
+        kvtest::child<QPushButton>(w.form.get(), "SummaryButton")->click();
+    }
+    auto* card = w.form->findChild<EveningCardWindow*>();
+    if (shown.isEmpty()) {
+        QVERIFY(!card || !card->isVisible());
+        if (way != QLatin1String("left"))
+            QVERIFY(w.dialogs.texts().value(0).startsWith(QStringLiteral("Турнир не выбран.")));
+        return;
+    }
+    QVERIFY(card && card->isVisible());
+    QTRY_VERIFY(!card->isComputing());
+    QCOMPARE(card->summary()->date, shown);
+    QCOMPARE(w.dialogs.errors(), QStringList{});
 }
 
 QTEST_MAIN(TestEveningCard)

@@ -10,6 +10,11 @@ void ScriptedDialogs::information(const QString& text) {
     shown_.append({Kind::Information, text});
 }
 
+bool ScriptedDialogs::informationWithOffer(const QString& text, const QString& offer) {
+    shown_.append({Kind::Information, text, {QStringLiteral("OK"), offer}});
+    return takeOffers_;
+}
+
 Dialogs::Answer ScriptedDialogs::yesNoCancel(const QString& text) {
     shown_.append({Kind::YesNoCancel, text});
     return next(Kind::YesNoCancel, text, Answer::Closed);

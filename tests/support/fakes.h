@@ -34,6 +34,10 @@ public:
     };
 
     void information(const QString& text) override;
+    // Recorded as an information box naming OK and the offer; taken when takeOffers() says so,
+    // never from the queue of answers, so that a box shown beside a test's questions (after a
+    // reading beside the window) takes no answer meant for them.
+    bool informationWithOffer(const QString& text, const QString& offer) override;
     Answer yesNoCancel(const QString& text) override;
     Answer yesNoCancel(const QString& text, const Captions& captions) override;
     Answer yesNo(const QString& text, Answer defaultAnswer = Answer::No) override;
@@ -41,6 +45,7 @@ public:
     void error(const QString& text) override;
 
     void queue(Answer answer) { answers_.enqueue(answer); }
+    void takeOffers(bool take) { takeOffers_ = take; }
     const QList<Shown>& shown() const { return shown_; }
     QStringList texts() const;
     QStringList texts(Kind kind) const;
@@ -54,6 +59,7 @@ private:
     Answer next(Kind kind, const QString& text, Answer fallback);
     QList<Shown> shown_;
     QQueue<Answer> answers_;
+    bool takeOffers_ = false;
 };
 
 // A clock that stands still, with fixed formats written the same under every locale.
