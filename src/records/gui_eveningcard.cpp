@@ -80,6 +80,7 @@ public:
         return lines;
     }
     void fill(const QRect& box, const QColor& colour) { painter_.fillRect(box, colour); }
+    QFontMetrics metrics() const { return painter_.fontMetrics(); }
     void rule(int y) {
         painter_.setPen(kRule);
         painter_.drawLine(kMargin, y, kMargin + kInner, y);
@@ -105,8 +106,13 @@ void tableRows(CardPainter& p, int& y, const EveningSummary& s) {
                QStringLiteral("%1. %2").arg(line.place).arg(isolated(line.player)));
         p.text(QRect(kMargin + kInner - 390, y, 390, 58), pointsText(line), Qt::AlignRight);
         p.font(29, false, kGrey);
-        p.text(QRect(kMargin + 46, y + 58, kInner - 46 - 490, 42),
-               isolated(line.club) + QStringLiteral(" · ") + line.level);
+        // A long club gives way to its level, which says more about the evening.
+        const QString level = QStringLiteral(" · ") + line.level;
+        const int room = kInner - 46 - 490;
+        p.text(QRect(kMargin + 46, y + 58, room, 42),
+               shortened(isolated(line.club), p.metrics(),
+                         room - p.metrics().horizontalAdvance(level)) +
+                   level);
         if (i < s.ratings.size()) {
             p.text(QRect(kMargin + kInner - 480, y + 58, 480, 42),
                    QStringLiteral("рейтинг ") + ratingChangeText(s.ratings[i]), Qt::AlignRight);
