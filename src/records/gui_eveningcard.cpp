@@ -293,11 +293,19 @@ EveningCardWindow::EveningCardWindow(HistoryStore& store, Dialogs& dialogs,
                    &EveningCardWindow::copyTextClick);
     connectGuarded(dialogs_, savePicture_, &QPushButton::clicked, this,
                    &EveningCardWindow::savePictureClick);
-    // A corrected score or a renamed player shows on the card at once.
+    // A corrected score or a renamed player shows on the card at once; a closed card is made
+    // again when shown, so that a deletion elsewhere brings up no message from a hidden window.
     connectGuarded(dialogs_, &store_, &HistoryStore::historyChanged, this, [this] {
-        if (!table_.isEmpty())
+        stale_ = true;
+        if (!table_.isEmpty() && isVisible())
             refresh();
     });
+}
+
+void EveningCardWindow::showEvent(QShowEvent* event) {
+    if (stale_ && !table_.isEmpty())
+        refresh();
+    QWidget::showEvent(event);
 }
 
 EveningCardWindow::~EveningCardWindow() = default;
@@ -315,6 +323,7 @@ void EveningCardWindow::showTournament(const QString& table) {
 }
 
 void EveningCardWindow::refresh() {
+    stale_ = false;
     const LevelOf levelOf = levels_ ? levels_() : LevelOf();
     reading_->run([this, file = store_.fileName(), table = table_, levelOf] {
         auto summary = std::make_shared<std::optional<EveningSummary>>();

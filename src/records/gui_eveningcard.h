@@ -61,6 +61,7 @@ public:
 
 private:
     void refresh();
+    void showEvent(QShowEvent* event) override;
     void showCard();
 
     HistoryStore& store_;
@@ -68,6 +69,7 @@ private:
     std::function<LevelOf()> levels_;
     ChooseSaveFile choose_;
     QString table_;
+    bool stale_ = false;
     std::optional<EveningSummary> summary_;
     std::optional<EveningCard> card_;
     BesideWork* reading_ = nullptr;

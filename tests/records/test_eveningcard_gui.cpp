@@ -217,6 +217,15 @@ void TestEveningCard::aTournamentItCannotSumUp() {
     QVERIFY(!s.window->card());
     for (const char* name : {"CopyPictureButton", "CopyTextButton", "SavePictureButton"})
         QVERIFY(!s.button(name)->isEnabled());
+    // Closed, the card says nothing of a tournament deleted meanwhile; shown again, it does.
+    s.open(QStringLiteral("03_03_2024__20_00_00"));
+    s.window->close();
+    s.store.deleteTournament(QStringLiteral("03_03_2024__20_00_00"));
+    QTest::qWait(50);
+    QVERIFY(!s.window->isComputing());
+    s.window->show();
+    QTRY_VERIFY(!s.window->isComputing() && !s.window->card());
+    QCOMPARE(s.dialogs.texts(ScriptedDialogs::Kind::Information).size(), 2);
 }
 
 void TestEveningCard::opensFromTheResultsWindow_data() {
