@@ -6,6 +6,7 @@
 #include "history/historystore.h"
 #include "household.h"
 #include "records/gui_charts.h"
+#include "records/gui_period.h"
 #include "records/gui_records.h"
 #include "records/rating.h"
 
@@ -139,6 +140,27 @@ void BM_RecordsRefresh(benchmark::State& state) {
     }
 }
 
+// The open window, from choosing the newest year to its book shown; all time again between the
+// turns, untimed.
+void BM_RecordsYear(benchmark::State& state) {
+    enterHistory(int(state.range(0)));
+    kv::Clock clock;
+    kv::ScriptedDialogs dialogs;
+    kv::HistoryStore store;
+    const int year = kv::heldYears(store.readHistory()).value(0).year;
+    kv::RecordsWindow window(store, dialogs, clock, {});
+    window.show();
+    waitForBook(window);
+    for (auto _ : state) {
+        window.periodChoice()->choose(kv::Period::ofYear(year));
+        waitForBook(window);
+        state.PauseTiming();
+        window.periodChoice()->choose(kv::Period());
+        waitForBook(window);
+        state.ResumeTiming();
+    }
+}
+
 void evenings(benchmark::internal::Benchmark* b) {
     for (int n : kEvenings)
         b->Arg(n);
@@ -150,6 +172,7 @@ BENCHMARK(BM_Rating)->Apply(evenings);
 BENCHMARK(BM_ChartsWindow)->Apply(evenings);
 BENCHMARK(BM_RecordsWindow)->Apply(evenings);
 BENCHMARK(BM_RecordsRefresh)->Apply(evenings);
+BENCHMARK(BM_RecordsYear)->Apply(evenings);
 
 } // namespace
 
@@ -167,6 +190,8 @@ int main(int argc, char** argv) {
         kvbench::declare({"BM_RecordsWindow" + arg, "records window" + of, floor, 3, most, ""});
         kvbench::declare(
             {"BM_RecordsRefresh" + arg, "records after a change" + of, floor, 3, most, ""});
+        kvbench::declare(
+            {"BM_RecordsYear" + arg, "the book for one year" + of, floor, 3, most, ""});
         kvbench::declare({"BM_ChartsWindow" + arg, "charts window" + of, floor, 3, most, ""});
         kvbench::declare(
             {"BM_ReadHistory" + arg, "the history read as values" + of, floor, 2, 0, ""});

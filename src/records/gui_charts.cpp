@@ -21,6 +21,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
 #include <QPixmap>
@@ -361,10 +362,9 @@ QChart* goalsChart(qsizetype p, const PlayerSeries& s, qreal high) {
     const qreal dot = s.evenings <= 40 ? 9 : (s.evenings <= 150 ? 6 : 4);
     for (const bool against : {false, true}) {
         auto* line = new QLineSeries(chart);
-        line->setName(against ? QStringLiteral("Пропущено, в среднем за %1").arg(kAverageSpan)
-                              : QStringLiteral("Забито, в среднем за %1").arg(kAverageSpan));
+        line->setName(against ? QStringLiteral("Пропущено") : QStringLiteral("Забито"));
         QPen pen(against ? kAgainstColour : playerColour(s.colours[p]));
-        pen.setWidth(2);
+        pen.setWidth(3);
         if (against)
             pen.setStyle(Qt::DashLine);
         line->setPen(pen);
@@ -374,7 +374,11 @@ QChart* goalsChart(qsizetype p, const PlayerSeries& s, qreal high) {
     for (const bool against : {false, true}) {
         auto* points = new QScatterSeries(chart);
         points->setName(against ? QStringLiteral("Пропущено") : QStringLiteral("Забито"));
-        const QColor colour = against ? kAgainstColour : playerColour(s.colours[p]);
+        // Points stand above lines whatever their order: see-through, so that the means show
+        // through a crowd of evenings.
+        QColor colour = against ? kAgainstColour : playerColour(s.colours[p]);
+        if (s.markers == false)
+            colour.setAlpha(against ? 130 : 110);
         // Goals against a hollow square around where a dot would be, so that equal figures
         // show both.
         points->setMarkerShape(against ? QScatterSeries::MarkerShapeRectangle
@@ -386,6 +390,9 @@ QChart* goalsChart(qsizetype p, const PlayerSeries& s, qreal high) {
             points->setPen(Qt::NoPen);
         points->replace(against ? s.goalsAgainst[p] : s.goalsFor[p]);
         attach(chart, points, x, y);
+        // The legend names each colour once, by its line; the page says what the points are.
+        for (QLegendMarker* marker : chart->legend()->markers(points))
+            marker->setVisible(false);
     }
     countRange(y, high, true, 4);
     chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
@@ -405,6 +412,12 @@ QScrollArea* goalsPage(const QStringList& players, const PlayerSeries& s, QWidge
     page->setFrameShape(QFrame::NoFrame);
     auto* grid = new QWidget(page);
     auto* cells = new QGridLayout(grid);
+    auto* legend = new QLabel(QStringLiteral("Точки - мячи каждого вечера, линии - в среднем за "
+                                             "последние %1 вечеров.")
+                                  .arg(kAverageSpan),
+                              grid);
+    legend->setObjectName(QStringLiteral("GoalsLegend"));
+    cells->addWidget(legend, 0, 0, 1, 2);
     const int columns = players.size() > 1 ? 2 : 1;
     for (qsizetype p = 0; p < players.size(); ++p) {
         auto* cell = new QWidget(grid);
@@ -420,7 +433,7 @@ QScrollArea* goalsPage(const QStringList& players, const PlayerSeries& s, QWidge
         QChartView* chartView = view(goalsChart(p, s, high), cell);
         chartView->setMinimumHeight(240);
         column->addWidget(chartView, 1);
-        cells->addWidget(cell, int(p / columns), int(p % columns));
+        cells->addWidget(cell, 1 + int(p / columns), int(p % columns));
     }
     page->setWidget(grid);
     return page;
