@@ -19,6 +19,7 @@
 #include "pools/tform7.h"
 #include "pools/tform8.h"
 #include "records/gui_charts.h"
+#include "records/gui_period.h"
 #include "records/gui_records.h"
 #include "results/tform9.h"
 #include "tournament/gui_sheetwindow.h"
@@ -184,7 +185,13 @@ int main(int argc, char* argv[]) {
         return kv::LevelOf([labels](const QString& club) { return labels.value(club); });
     });
     records.resize(1000, 700);
+    // The book of one year, as the players choose it.
     save(&records, out + QStringLiteral("/records-window.png"));
+    if (auto* period = records.findChild<kv::PeriodChoice*>()) {
+        period->choose(kv::Period::ofYear(2024));
+        QTest::qWait(1500);
+        save(&records, out + QStringLiteral("/records-window.png"));
+    }
 
     if (!dialogs.errors().isEmpty())
         fail(dialogs.errors().join(QLatin1Char('\n')));
