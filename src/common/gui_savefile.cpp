@@ -1,6 +1,11 @@
 #include "common/gui_savefile.h"
 
 #include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/textfile.h"
+
+#include <QBuffer>
+#include <QImage>
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -58,6 +63,15 @@ QString askSavePath(QWidget* parent, Dialogs& dialogs, const QList<SaveKind>& ki
         return QString();
     rememberSaveFolder(QFileInfo(target.path).absolutePath());
     return target.path;
+}
+
+void savePng(const QString& path, const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        throw cannotCreate(path, QStringLiteral("картинку не удалось записать"));
+    writeBytes(path, bytes);
 }
 
 } // namespace kv

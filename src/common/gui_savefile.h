@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class QImage;
 class QWidget;
 
 namespace kv {
@@ -29,5 +30,9 @@ QString askSavePath(QWidget* parent, Dialogs& dialogs, const SaveKind& kind, con
 // The same for a choice of kinds: the first is proposed, the chosen name's extension decides.
 QString askSavePath(QWidget* parent, Dialogs& dialogs, const QList<SaveKind>& kinds,
                     const QString& base, const ChooseSaveFile& choose);
+
+// Writes a picture as PNG through writeBytes: an older file of that name stays whole until the
+// new one is, also on a disk that fills up. Throws kv::Error when it cannot be written.
+void savePng(const QString& path, const QImage& image);
 
 } // namespace kv

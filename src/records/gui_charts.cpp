@@ -27,7 +27,6 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScatterSeries>
 #include <QScrollArea>
 #include <QTabWidget>
@@ -547,10 +546,7 @@ void TournamentCharts::savePictureClick() {
         const QString path = askSavePath(this, dialogs_, pngKind(), base, choosePicture_);
         if (path.isEmpty())
             return;
-        // Through a temporary file: an older picture of that name stays until the new one is whole.
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit())
-            throw cannotCreate(path, file.errorString());
+        savePng(path, picture.toImage());
         status_->setText(QStringLiteral("Сохранено: ") + QFileInfo(path).fileName());
     });
 }

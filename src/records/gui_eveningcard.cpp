@@ -16,7 +16,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QTextBoundaryFinder>
 #include <QVBoxLayout>
 
@@ -402,14 +401,7 @@ void EveningCardWindow::savePictureClick() {
     if (path.isEmpty())
         return;
     status_->clear();
-    // Through a temporary file: an old picture of that name stays until the new one is whole.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw cannotCreate(path, file.errorString());
-    if (!card_->image.save(&file, "PNG"))
-        throw cannotCreate(path, QStringLiteral("картинку не удалось записать"));
-    if (!file.commit())
-        throw cannotCreate(path, file.errorString());
+    savePng(path, card_->image);
     status_->setText(QStringLiteral("Сохранено: ") + QFileInfo(path).fileName());
 }
 

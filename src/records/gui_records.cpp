@@ -14,6 +14,7 @@
 #include "records/seasons.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHash>
@@ -25,7 +26,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSet>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -674,12 +674,13 @@ void RecordsWindow::savePdfClick() {
         if (path.isEmpty())
             return;
         status_->clear();
-        // Through a temporary file: an old PDF of that name stays until the new one is whole.
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            throw cannotCreate(path, file.errorString());
+        // Made whole first, then written through writeBytes: an old PDF of that name stays until
+        // the new one is on the disk.
+        QByteArray pdf;
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
         {
-            QPdfWriter writer(&file);
+            QPdfWriter writer(&buffer);
             writer.setPageLayout(QPageLayout(
                 QPageSize(QPageSize::A4), QPageLayout::Portrait,
                 QMarginsF(15, 15 - kPageStripMm, 15, 15 - kPageStripMm), QPageLayout::Millimeter));
@@ -687,8 +688,7 @@ void RecordsWindow::savePdfClick() {
             writer.setCreator(QStringLiteral("Zorvo Kickvale 6"));
             printBook(*document(), writer);
         }
-        if (!file.commit())
-            throw cannotCreate(path, file.errorString());
+        writeBytes(path, pdf);
         status_->setText(QStringLiteral("Сохранено: ") + QFileInfo(path).fileName());
     });
 }
